@@ -1,0 +1,209 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+
+#include "controls/ButtonDelegate.h"
+#include "controls/CheckButtonDelegate.h"
+#include "controls/ProgressDelegate.h"
+#include "device/ControlPanelInfo.h"
+#include "device/UsbHIDDelegate.h"
+
+class QDialog;
+class QLabel;
+class QPushButton;
+class QTimer;
+class QWidget;
+
+class AudioSystem;
+class Button;
+class CheckButton;
+class HidManager;
+class ProgressIndicator;
+class SpectrumViewController;
+class SpkMicSlider;
+class SpkMicSliderAction;
+class UsbHID;
+class VSlider;
+
+class AudioPlayer;
+class AudioRecorder;
+
+// The platform parts the controller works through. main() wires the real
+// ones; tests wire umockdev, the private sound server or fakes.
+struct AppDelegatePorts {
+    // The HID manager behind the transport; empty means the udev backend.
+    std::function<std::unique_ptr<HidManager>()> makeHidManager;
+    // The system audio layer; not owned, must outlive the controller.
+    AudioSystem* audio = nullptr;
+    // Builds the spectrum display on the first link; empty means the
+    // default controller capturing through libpulse.
+    std::function<std::unique_ptr<SpectrumViewController>()> makeSpectrumController;
+    // Where the settings live; empty means the per-user store.
+    QString settingsPath;
+    // How long the link sequence lets the device settle before using it.
+    std::chrono::milliseconds linkWait{5000};
+};
+
+// The window's controls, owned by the window. The controller only refers
+// to them under these names.
+struct AppDelegateOutlets {
+    QWidget* window = nullptr;
+    QDialog* LinkingPanel = nullptr;
+    Button* resetButton = nullptr;
+    Button* playButton = nullptr;
+    Button* stopButton = nullptr;
+    Button* pauseButton = nullptr;
+    Button* recordButton = nullptr;
+    CheckButton* Monitor = nullptr;
+    CheckButton* Denoise = nullptr;
+    ProgressIndicator* Reverb = nullptr;
+    ProgressIndicator* Mixer = nullptr;
+    SpkMicSliderAction* Spk = nullptr;
+    SpkMicSliderAction* Mic = nullptr;
+    SpkMicSlider* SpkCell = nullptr;
+    SpkMicSlider* MicCell = nullptr;
+    SpkMicSliderAction* Stage1 = nullptr;
+    SpkMicSliderAction* Stage2 = nullptr;
+    SpkMicSliderAction* Stage3 = nullptr;
+    SpkMicSliderAction* Stage4 = nullptr;
+    SpkMicSliderAction* Stage5 = nullptr;
+    VSlider* Stage1Cell = nullptr;
+    VSlider* Stage2Cell = nullptr;
+    VSlider* Stage3Cell = nullptr;
+    VSlider* Stage4Cell = nullptr;
+    VSlider* Stage5Cell = nullptr;
+    QLabel* SpkText = nullptr;
+    QLabel* MicText = nullptr;
+    QLabel* Stage1Text = nullptr;
+    QLabel* Stage2Text = nullptr;
+    QLabel* Stage3Text = nullptr;
+    QLabel* Stage4Text = nullptr;
+    QLabel* Stage5Text = nullptr;
+    QPushButton* MixerButton = nullptr;
+    QLabel* timerText = nullptr;
+    QLabel* linkText = nullptr;
+    QLabel* linkImg = nullptr;
+    QWidget* SpectrumView = nullptr;
+};
+
+class SettingsDictionary;
+
+// The application's single controller: start-up, link, unlink and
+// shut-down, and the handlers of every control. Lives on the main thread;
+// every method below runs there unless it says otherwise.
+class AppDelegate : public QObject,
+                    public UsbHIDDelegate,
+                    public ButtonDelegate,
+                    public CheckButtonDelegate,
+                    public ProgressDelegate,
+                    protected AppDelegateOutlets {
+    Q_OBJECT
+
+public:
+    explicit AppDelegate(AppDelegatePorts ports, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // Takes the window's controls and wires their actions to the handlers.
+    void setOutlets(const AppDelegateOutlets& outlets);
+
+    // ---- Application controller sequences ----
+    void applicationDidFinishLaunching();
+    void initialize();
+    void usbhidDidMatch() override;
+    void usbhidDidRemove() override;
+    void applicationWillTerminate();
+    void closeApplication();
+    void UpdateInfo(unsigned code);
+
+    // ---- Effect and equaliser handlers ----
+    void MonitorChanged() override;
+    void DenoiseChanged() override;
+    void Stage1Changed(QObject* sender);
+    void Stage2Changed(QObject* sender);
+    void Stage3Changed(QObject* sender);
+    void Stage4Changed(QObject* sender);
+    void Stage5Changed(QObject* sender);
+    void StageChanged();
+    void ResetStage() override;
+    void ReverberanceChanged() override;
+    void MixerChanged(QObject* sender);
+    QString ReverbText() override;
+    QString MixerText() override;
+
+    // ---- Speaker volume and microphone gain ----
+    void SpkVolumeChanged(QObject* sender);
+    void MicGainChanged(QObject* sender);
+    void setVolume(float scalar);
+    void setMicGain(float scalar);
+    // Any thread: hand the new scalar to the main thread.
+    void VolumeChanged(float scalar);
+    void MicChanged(float scalar);
+    // Listener procedures, run on the audio system's thread; clientData is
+    // the controller.
+    static int OutputVolumeListener(std::uint32_t objectId, std::uint32_t numberAddresses,
+                                    const void* addresses, void* clientData);
+    static int InputVolumeListener(std::uint32_t objectId, std::uint32_t numberAddresses,
+                                   const void* addresses, void* clientData);
+    // Link step: register both listeners on the current default devices.
+    // False when a default device cannot be read (the link stops there).
+    bool addVolumeListeners();
+    // Unlink and shut-down step: false when a default device cannot be read.
+    bool removeVolumeListeners();
+
+    // ---- Recorder and player ----
+    void Play() override;
+    void Record() override;
+    void Pause() override;
+    void Stop() override;
+    void TimerAction(QTimer* sender);
+    void audioPlayerDidFinishPlaying(AudioPlayer* sender, bool successfully);
+    void audioPlayerDecodeErrorDidOccur(AudioPlayer* sender, const QString& error);
+    // Stops whatever runs and returns to idle; buttons and clock untouched.
+    void resetTransport();
+
+    // ---- State, read by tests and the window ----
+    const _IIS_CONTROL_PANEL_INFO& info() const { return panelInfo; }
+    UsbHID* transport() const { return hid.get(); }
+    SettingsDictionary* settings() const { return file.get(); }
+    SpectrumViewController* spectrum() const { return SpectrumController.get(); }
+    std::int64_t transportState() const { return actionStatus; }
+    bool linking() const { return m_linking; }
+    bool linked() const { return m_linked; }
+
+signals:
+    // Emitted when a link sequence has run to its end or stopped early.
+    void linkFinished(bool linked);
+
+protected:
+    void sendPanelInfo();
+
+    AppDelegatePorts m_ports;
+    std::unique_ptr<UsbHID> hid;
+    std::unique_ptr<SettingsDictionary> file;
+    std::unique_ptr<SpectrumViewController> SpectrumController;
+    std::unique_ptr<AudioPlayer> player;
+    std::unique_ptr<AudioRecorder> recorder;
+    std::unique_ptr<QTimer> timer;
+    std::int64_t actionStatus = 0;
+    bool mixerChecked = false;
+    _IIS_CONTROL_PANEL_INFO panelInfo{};
+
+private:
+    enum class HidEvent { Match, Remove };
+    void finishLink();
+    void stopLink(const char* step);
+    void handleHeldEvents();
+
+    std::unique_ptr<QTimer> m_linkTimer;
+    std::deque<HidEvent> m_heldEvents;
+    bool m_linking = false;
+    bool m_linked = false;
+    bool m_terminated = false;
+};
