@@ -14,11 +14,13 @@
 #include "controls/ProgressDelegate.h"
 #include "device/ControlPanelInfo.h"
 #include "device/UsbHIDDelegate.h"
+#include "transport/AudioPlayer.h"
 
 class QDialog;
 class QLabel;
 class QPushButton;
 class QTimer;
+class QUrl;
 class QWidget;
 
 class AudioSystem;
@@ -32,8 +34,9 @@ class SpkMicSliderAction;
 class UsbHID;
 class VSlider;
 
-class AudioPlayer;
 class AudioRecorder;
+class FilePanels;
+class TransportFactory;
 
 // The platform parts the controller works through. main() wires the real
 // ones; tests wire umockdev, the private sound server or fakes.
@@ -49,6 +52,12 @@ struct AppDelegatePorts {
     QString settingsPath;
     // How long the link sequence lets the device settle before using it.
     std::chrono::milliseconds linkWait{5000};
+
+    // ---- Recorder and player ----
+    // Makes players and recorders; empty means GStreamer.
+    std::shared_ptr<TransportFactory> transportFactory;
+    // The open and save panels; empty means file dialogs over the window.
+    std::shared_ptr<FilePanels> filePanels;
 };
 
 // The window's controls, owned by the window. The controller only refers
@@ -103,6 +112,7 @@ class AppDelegate : public QObject,
                     public ButtonDelegate,
                     public CheckButtonDelegate,
                     public ProgressDelegate,
+                    public AudioPlayerDelegate,
                     protected AppDelegateOutlets {
     Q_OBJECT
 
@@ -163,8 +173,8 @@ public:
     void Pause() override;
     void Stop() override;
     void TimerAction(QTimer* sender);
-    void audioPlayerDidFinishPlaying(AudioPlayer* sender, bool successfully);
-    void audioPlayerDecodeErrorDidOccur(AudioPlayer* sender, const QString& error);
+    void audioPlayerDidFinishPlaying(AudioPlayer* sender, bool successfully) override;
+    void audioPlayerDecodeErrorDidOccur(AudioPlayer* sender, const QString& error) override;
     // Stops whatever runs and returns to idle; buttons and clock untouched.
     void resetTransport();
 
@@ -200,6 +210,13 @@ private:
     void finishLink();
     void stopLink(const char* step);
     void handleHeldEvents();
+
+    // ---- Recorder and player (helpers) ----
+    TransportFactory& transportFactory();
+    FilePanels& filePanels();
+    void showTransportRunning(bool running);
+    void restartClock();
+    void refuseTransport(const char* what, const QUrl& location, const QString& reason);
 
     std::unique_ptr<QTimer> m_linkTimer;
     std::deque<HidEvent> m_heldEvents;
