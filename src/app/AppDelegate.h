@@ -9,12 +9,16 @@
 #include <functional>
 #include <memory>
 
+#include "audio/AudioSystem.h"
 #include "controls/ButtonDelegate.h"
 #include "controls/CheckButtonDelegate.h"
 #include "controls/ProgressDelegate.h"
 #include "device/ControlPanelInfo.h"
 #include "device/UsbHIDDelegate.h"
 #include "transport/AudioPlayer.h"
+#include "transport/AudioRecorder.h"
+#include "transport/FilePanels.h"
+#include "transport/TransportFactory.h"
 
 class QDialog;
 class QLabel;
@@ -23,7 +27,6 @@ class QTimer;
 class QUrl;
 class QWidget;
 
-class AudioSystem;
 class Button;
 class CheckButton;
 class HidManager;
@@ -33,10 +36,6 @@ class SpkMicSlider;
 class SpkMicSliderAction;
 class UsbHID;
 class VSlider;
-
-class AudioRecorder;
-class FilePanels;
-class TransportFactory;
 
 // The platform parts the controller works through. main() wires the real
 // ones; tests wire umockdev, the private sound server or fakes.
@@ -157,10 +156,8 @@ public:
     void MicChanged(float scalar);
     // Listener procedures, run on the audio system's thread; clientData is
     // the controller.
-    static int OutputVolumeListener(std::uint32_t objectId, std::uint32_t numberAddresses,
-                                    const void* addresses, void* clientData);
-    static int InputVolumeListener(std::uint32_t objectId, std::uint32_t numberAddresses,
-                                   const void* addresses, void* clientData);
+    static int OutputVolumeListener(AudioObjectID device, AudioScope scope, void* clientData);
+    static int InputVolumeListener(AudioObjectID device, AudioScope scope, void* clientData);
     // Link step: register both listeners on the current default devices.
     // False when a default device cannot be read (the link stops there).
     bool addVolumeListeners();

@@ -9,12 +9,12 @@ void AppDelegate::setMicGain(float) {}
 void AppDelegate::VolumeChanged(float) {}
 void AppDelegate::MicChanged(float) {}
 
-int AppDelegate::OutputVolumeListener(std::uint32_t, std::uint32_t, const void*, void*)
+int AppDelegate::OutputVolumeListener(AudioObjectID, AudioScope, void*)
 {
     return 0;
 }
 
-int AppDelegate::InputVolumeListener(std::uint32_t, std::uint32_t, const void*, void*)
+int AppDelegate::InputVolumeListener(AudioObjectID, AudioScope, void*)
 {
     return 0;
 }
