@@ -1,0 +1,57 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include <QObject>
+
+#include "device/HidManager.h"
+
+struct udev;
+struct udev_device;
+struct udev_monitor;
+class QSocketNotifier;
+
+// The HID manager on Linux: enumerates and monitors the `hidraw` subsystem
+// through libudev. A node matches when its parent `hid` device's HID_ID
+// carries the wanted vendor and product. The monitor's descriptor sits on a
+// QSocketNotifier, so every callback runs on the main thread.
+class UdevHidManager final : public QObject, public HidManager {
+    Q_OBJECT
+public:
+    UdevHidManager();
+    ~UdevHidManager() override;
+
+    int open() override;
+    void setDeviceMatching(const HidMatching& matching) override;
+    void registerDeviceMatchingCallback(DeviceCallback callback) override;
+    void registerDeviceRemovalCallback(DeviceCallback callback) override;
+    std::vector<std::shared_ptr<HidDevice>> copyDevices() override;
+    int close() override;
+
+private:
+    struct UdevDeleter { void operator()(udev* u) const; };
+    struct MonitorDeleter { void operator()(udev_monitor* m) const; };
+    struct DeviceDeleter { void operator()(udev_device* d) const; };
+    using DevicePtr = std::unique_ptr<udev_device, DeviceDeleter>;
+
+    bool matches(udev_device* device) const;
+    void reportPresentDevices();
+    void monitorReadable();
+    void deviceAdded(udev_device* device);
+    void deviceRemoved(udev_device* device);
+
+    std::unique_ptr<udev, UdevDeleter> m_udev;
+    std::unique_ptr<udev_monitor, MonitorDeleter> m_monitor;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    HidMatching m_matching;
+    DeviceCallback m_matched;
+    DeviceCallback m_removed;
+    // syspath -> device node of every node reported as matched, so a removal
+    // is recognised even when the leaving node's properties are gone.
+    std::map<std::string, std::string> m_present;
+    // Shared with the devices handed out: the hint on how to grant access
+    // is logged once, not on every send.
+    std::shared_ptr<bool> m_permissionHintLogged = std::make_shared<bool>(false);
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+// Told by UsbHID when the device's HID interface comes and goes.
+// Both calls arrive on the main thread.
+class UsbHIDDelegate {
+public:
+    virtual ~UsbHIDDelegate() = default;
+
+    // A matching device has arrived; also sent once for each matching device
+    // already attached when the transport was created, after its creator has
+    // returned to the event loop.
+    virtual void usbhidDidMatch() = 0;
+    // A matching device has gone.
+    virtual void usbhidDidRemove() = 0;
+};

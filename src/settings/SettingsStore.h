@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+
+#include "settings/SettingsDictionary.h"
+
+// Where the settings dictionary lives between runs: the property-list text
+// under "plist" in the per-user settings file, or, when that holds nothing
+// usable, the first-run defaults in "Config.plist". Main thread only.
+class SettingsStore {
+public:
+    // The user's store, ~/.config/quorel-panel/quorel-panel.conf (INI), with
+    // the defaults compiled into the program's resources.
+    SettingsStore();
+    // An explicit settings file (INI) and defaults file, e.g. for tests.
+    SettingsStore(QString settingsFile, QString defaultsFile);
+
+    // The stored dictionary; else the defaults file's; else nothing. Damaged
+    // stored data is logged and treated as absent, and left untouched.
+    std::optional<SettingsDictionary> load() const;
+
+    // Writes the whole dictionary under "plist" and flushes it to disk; the
+    // file is replaced atomically, so a crash mid-save keeps the previous
+    // one. Returns false (and logs) when it could not be written.
+    bool save(const SettingsDictionary& dictionary) const;
+
+    QString settingsFile() const { return m_settingsFile; }
+    QString defaultsFile() const { return m_defaultsFile; }
+
+    static QString defaultSettingsFile();
+    static inline const QString defaultDefaultsFile = QStringLiteral(":/Config.plist");
+
+private:
+    QString m_settingsFile;
+    QString m_defaultsFile;
+};
