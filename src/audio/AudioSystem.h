@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Identifies one audio device of the system. 0 is never a device.
+using AudioObjectID = std::uint32_t;
+inline constexpr AudioObjectID kAudioObjectUnknown = 0;
+
+// The direction a device property is read or set in.
+enum class AudioScope { Output, Input };
+
+// Status codes of the audio system; 0 is success, anything else a failure.
+namespace AudioStatus {
+inline constexpr int Ok = 0;
+inline constexpr int NotConnected = 1;  // no sound server at the moment
+inline constexpr int Timeout = 2;       // the server did not answer in time
+inline constexpr int NoSuchDevice = 3;  // unknown id, or not a device of that direction
+inline constexpr int ServerError = 4;   // the server refused or failed the request
+inline constexpr int NotRegistered = 5; // removing a listener that was never added
+inline constexpr int WrongThread = 6;   // a blocking request from the audio system's own thread
+}
+
+// Called on the audio system's own thread (never the main thread) when the
+// main volume of `device` in `scope` has changed. It may read the new value
+// with volumeScalar() from within the call; it must not touch widgets or the
+// settings there. The return value is ignored; return 0.
+using AudioVolumeListenerProc = int (*)(AudioObjectID device, AudioScope scope, void* clientData);
+
+// The system audio layer as the panel uses it: the device list, names,
+// the default output and input device, and the main volume of a device in
+// one direction with change notification. Every operation but
+// hasMainVolume() returns a status (AudioStatus, 0 on success); out
+// parameters are written only on success. Calls other than the listener's
+// own volumeScalar() are made from the main thread and may block for a
+// bounded time while the system answers.
+class AudioSystem {
+public:
+    virtual ~AudioSystem() = default;
+
+    // Number of devices in the list right now.
+    virtual int deviceCount(std::uint32_t& count) = 0;
+    // Writes at most `count` device ids, in the system's order, into
+    // `list`; `count` comes back as the number written.
+    virtual int deviceList(AudioObjectID* list, std::uint32_t& count) = 0;
+    // The device's name as seen in `scope` (UTF-8). A device that does not
+    // work in that direction has no name there and reports a failure.
+    virtual int deviceName(AudioObjectID device, AudioScope scope, std::string& name) = 0;
+
+    // The system's default output (Output) or input (Input) device.
+    virtual int defaultDevice(AudioScope scope, AudioObjectID& device) = 0;
+    virtual int setDefaultDevice(AudioScope scope, AudioObjectID device) = 0;
+
+    // Whether the device has a main volume in `scope`.
+    virtual bool hasMainVolume(AudioObjectID device, AudioScope scope) = 0;
+    // The main volume as a scalar 0.0..1.0 (above 1.0 when amplified).
+    virtual int volumeScalar(AudioObjectID device, AudioScope scope, float& scalar) = 0;
+    virtual int setVolumeScalar(AudioObjectID device, AudioScope scope, float scalar) = 0;
+
+    // Registers `proc` with `clientData` for changes of the device's main
+    // volume in `scope`. Adding the same registration twice keeps one.
+    virtual int addVolumeListener(AudioObjectID device, AudioScope scope,
+                                  AudioVolumeListenerProc proc, void* clientData) = 0;
+    // Once this returns, `proc` is not called again for this registration.
+    virtual int removeVolumeListener(AudioObjectID device, AudioScope scope,
+                                     AudioVolumeListenerProc proc, void* clientData) = 0;
+};

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "audio/AudioSystem.h"
+#include "audio/PulseHandles.h"
+
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <pulse/introspect.h>
+#include <pulse/mainloop-api.h>
+#include <pulse/subscribe.h>
+#include <pulse/volume.h>
+
+// The audio system of a PulseAudio or PipeWire (pipewire-pulse) server,
+// through libpulse on a threaded main loop.
+//
+// Devices are the server's sinks (output only) followed by its sources that
+// are not monitors (input only), each in the server's order. A device's name
+// is its product name ("device.product.name"), else its description. The
+// main volume is the channels' average over PA_VOLUME_NORM; setting it gives
+// every channel the value.
+//
+// Requests from the main thread wait for the server's answer at most
+// `timeout`; no answer in time is AudioStatus::Timeout. Without a server
+// every request fails with AudioStatus::NotConnected. When the connection
+// drops the backend keeps trying to reconnect in the background; once back,
+// registered volume listeners follow their devices again (by device name,
+// since the server hands out new ids).
+class PulseAudioSystem final : public AudioSystem {
+public:
+    explicit PulseAudioSystem(std::chrono::milliseconds timeout = std::chrono::milliseconds(2000),
+                              std::chrono::milliseconds reconnectInterval = std::chrono::milliseconds(500));
+    ~PulseAudioSystem() override;
+    PulseAudioSystem(const PulseAudioSystem&) = delete;
+    PulseAudioSystem& operator=(const PulseAudioSystem&) = delete;
+
+    // Whether the server connection is up right now (any thread).
+    bool isConnected() const;
+    // Waits at most `timeout` for the connection to be up (main thread).
+    bool waitForConnection(std::chrono::milliseconds timeout);
+
+    int deviceCount(std::uint32_t& count) override;
+    int deviceList(AudioObjectID* list, std::uint32_t& count) override;
+    int deviceName(AudioObjectID device, AudioScope scope, std::string& name) override;
+    int defaultDevice(AudioScope scope, AudioObjectID& device) override;
+    int setDefaultDevice(AudioScope scope, AudioObjectID device) override;
+    bool hasMainVolume(AudioObjectID device, AudioScope scope) override;
+    int volumeScalar(AudioObjectID device, AudioScope scope, float& scalar) override;
+    int setVolumeScalar(AudioObjectID device, AudioScope scope, float scalar) override;
+    int addVolumeListener(AudioObjectID device, AudioScope scope,
+                          AudioVolumeListenerProc proc, void* clientData) override;
+    int removeVolumeListener(AudioObjectID device, AudioScope scope,
+                             AudioVolumeListenerProc proc, void* clientData) override;
+
+private:
+    struct DeviceInfo;
+    struct Request;
+    struct Listener {
+        std::string deviceName;       // the server's sink/source name
+        AudioScope scope;
+        AudioVolumeListenerProc proc;
+        void* clientData;
+    };
+    // What is known of a listened device; keyed by (scope, server name).
+    struct Watched {
+        AudioObjectID id = kAudioObjectUnknown;
+        bool known = false;
+        float scalar = 0.0f;
+    };
+    // The last scalar set through setVolumeScalar and the raw volume it gave,
+    // so reading back an unchanged volume returns exactly what was set.
+    struct SetScalar {
+        pa_volume_t raw;
+        float scalar;
+    };
+    using DeviceKey = std::pair<AudioScope, std::string>;
+
+    // Main loop thread: connection handling.
+    void connectLocked();
+    void onContextState();
+    void onSubscription(pa_subscription_event_type_t type, std::uint32_t index);
+    void onWatchedInfo(AudioScope scope, const DeviceInfo& info);
+    void refreshWatchedLocked();
+    void scheduleReconnectLocked();
+
+    // Main thread: one request to the server, waited for with the bound.
+    int query(AudioObjectID device, AudioScope scope, DeviceInfo& info);
+    int queryAll(std::vector<DeviceInfo>& devices);
+    int queryDefaults(std::string& sink, std::string& source);
+    int run(Request& request, pa_operation* (*start)(pa_context*, Request&), const char* what);
+    int checkCaller(const char* what) const;
+    float scalarOf(const DeviceKey& key, pa_volume_t average) const;
+
+    static void contextStateThunk(pa_context* context, void* self);
+    static void subscribeThunk(pa_context* context, pa_subscription_event_type_t type,
+                               std::uint32_t index, void* self);
+    static void reconnectThunk(pa_mainloop_api* api, pa_time_event* event,
+                               const struct timeval* when, void* self);
+    static void watchedSinkThunk(pa_context* context, const pa_sink_info* info, int eol, void* self);
+    static void watchedSourceThunk(pa_context* context, const pa_source_info* info, int eol, void* self);
+
+    const std::chrono::milliseconds m_timeout;
+    const std::chrono::milliseconds m_reconnectInterval;
+    PulseMainloopPtr m_loop;
+    // Everything below is guarded by the main loop's lock.
+    PulseContextPtr m_context;
+    pa_time_event* m_reconnect = nullptr;
+    std::atomic<bool> m_connected{false};
+    bool m_everConnected = false;
+    std::vector<Listener> m_listeners;
+    std::map<DeviceKey, Watched> m_watched;
+    std::map<DeviceKey, SetScalar> m_setScalars;
+};
