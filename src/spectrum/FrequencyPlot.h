@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+
+#include <fftw3.h>
+
+// The analysis record of one block size, shared by both channels: the frame
+// x holds the block analysed just before (first half) and the newest block
+// (second half). Built by IcmCreateFreqPlot, released by IcmDestroyFreqPlot.
+struct FrequencyPlot {
+    std::int32_t fft_size;   // N, twice the frame length
+    float* window;           // N-point symmetric Hamming window
+    float* x;                // analysis frame, fractions of full scale
+    float* power;            // dBFS of the bins the bars read, from the last analysis
+    fftw_complex* fft_in;    // N complex inputs (fftw_malloc)
+    fftw_complex* fft_out;   // N complex outputs (fftw_malloc)
+    fftw_plan plan;          // forward N-point transform fft_in -> fft_out, made once
+};
+
+// Builds a record for frame length n (N = 2n) with a zero frame. Running out
+// of memory stops the process with an assertion naming the failed member.
+FrequencyPlot* IcmCreateFreqPlot(std::int32_t n);
+
+// Slides the frame by N/2 samples of one channel, transforms it and writes
+// count bar values (0 .. 128, 128 + dBFS truncated) into out; bar j reads bin
+// j * ((N/2) / count).
+void IcmComputeFreqPlot(FrequencyPlot* plot, const std::int16_t* samples, std::int32_t* out,
+                        std::int32_t count);
+
+// Symmetric Hamming window of n >= 2 points, 0.08 at both ends.
+void IcmCreateHammingWindow(std::int32_t n, float* window);
+
+// Releases the record and everything it holds; null is allowed.
+void IcmDestroyFreqPlot(FrequencyPlot* plot);
