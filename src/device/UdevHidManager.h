@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QObject>
 
@@ -36,7 +37,13 @@ private:
     struct DeviceDeleter { void operator()(udev_device* d) const; };
     using DevicePtr = std::unique_ptr<udev_device, DeviceDeleter>;
 
+    struct Node {
+        std::string syspath;
+        std::string devnode;
+    };
+
     bool matches(udev_device* device) const;
+    std::vector<Node> enumerateMatching() const;
     void reportPresentDevices();
     void monitorReadable();
     void deviceAdded(udev_device* device);

@@ -1,0 +1,278 @@
+#include "device/UdevHidManager.h"
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include <fcntl.h>
+#include <libudev.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QLoggingCategory>
+#include <QSocketNotifier>
+
+Q_LOGGING_CATEGORY(lcUdev, "quorel.device.udev")
+
+namespace {
+
+constexpr const char* kSubsystem = "hidraw";
+constexpr const char* kRuleName = "70-quorel-panel.rules";
+
+struct EnumerateDeleter {
+    void operator()(udev_enumerate* e) const { udev_enumerate_unref(e); }
+};
+
+// A hidraw node, opened on the first report and reopened after a failure
+// (the node may have come back as another device).
+class HidrawDevice final : public HidDevice {
+public:
+    HidrawDevice(std::string node, std::shared_ptr<bool> permissionHintLogged)
+        : m_node(std::move(node))
+        , m_permissionHintLogged(std::move(permissionHintLogged))
+    {
+    }
+    ~HidrawDevice() override { close(); }
+
+    QString name() const override { return QString::fromStdString(m_node); }
+
+    int setOutputReport(std::uint8_t reportId, std::span<const std::uint8_t> payload) override
+    {
+        if (m_fd < 0) {
+            m_fd = ::open(m_node.c_str(), O_RDWR | O_CLOEXEC);
+            if (m_fd < 0) {
+                const int error = errno;
+                logOpenFailure(error);
+                return error;
+            }
+        }
+
+        // hidraw takes the report ID as the first byte, 0 for unnumbered
+        // reports, and sends the whole buffer as one report.
+        std::vector<std::uint8_t> report;
+        report.reserve(payload.size() + 1);
+        report.push_back(reportId);
+        report.insert(report.end(), payload.begin(), payload.end());
+
+        ssize_t written = 0;
+        do {
+            written = ::write(m_fd, report.data(), report.size());
+        } while (written < 0 && errno == EINTR);
+
+        if (written == static_cast<ssize_t>(report.size()))
+            return 0;
+        const int error = written < 0 ? errno : EIO;
+        qCDebug(lcUdev) << "writing a report to" << name() << "failed:"
+                        << (written < 0 ? std::strerror(error) : "short write");
+        close();
+        return error;
+    }
+
+    int close() override
+    {
+        if (m_fd < 0)
+            return 0;
+        const int result = ::close(m_fd);
+        m_fd = -1;
+        return result == 0 ? 0 : errno;
+    }
+
+private:
+    void logOpenFailure(int error)
+    {
+        qCDebug(lcUdev) << "cannot open" << name() << ":" << std::strerror(error);
+        if ((error != EACCES && error != EPERM) || *m_permissionHintLogged)
+            return;
+        *m_permissionHintLogged = true;
+        qCWarning(lcUdev).noquote()
+            << "no permission to open" << name() << "- the udev rule" << kRuleName
+            << "is not installed. Copy udev/" + QString::fromLatin1(kRuleName)
+            << "to /etc/udev/rules.d/, run 'sudo udevadm control --reload-rules && sudo udevadm trigger'"
+            << "and plug the device in again.";
+    }
+
+    std::string m_node;
+    std::shared_ptr<bool> m_permissionHintLogged;
+    int m_fd = -1;
+};
+
+// HID_ID reads "<bus>:<vendor>:<product>" in hexadecimal, e.g.
+// "0003:00000A12:00001243".
+bool parseHidId(const char* hidId, unsigned& vendor, unsigned& product)
+{
+    if (!hidId)
+        return false;
+    const QList<QByteArray> parts = QByteArray(hidId).split(':');
+    if (parts.size() != 3)
+        return false;
+    bool vendorOk = false;
+    bool productOk = false;
+    vendor = parts[1].toUInt(&vendorOk, 16);
+    product = parts[2].toUInt(&productOk, 16);
+    return vendorOk && productOk;
+}
+
+}
+
+void UdevHidManager::UdevDeleter::operator()(udev* u) const { udev_unref(u); }
+void UdevHidManager::MonitorDeleter::operator()(udev_monitor* m) const { udev_monitor_unref(m); }
+void UdevHidManager::DeviceDeleter::operator()(udev_device* d) const { udev_device_unref(d); }
+
+UdevHidManager::UdevHidManager() = default;
+
+UdevHidManager::~UdevHidManager()
+{
+    close();
+}
+
+int UdevHidManager::open()
+{
+    m_udev.reset(udev_new());
+    if (!m_udev) {
+        const int error = errno ? errno : ENOMEM;
+        qCDebug(lcUdev) << "udev_new failed:" << std::strerror(error);
+        return error;
+    }
+
+    m_monitor.reset(udev_monitor_new_from_netlink(m_udev.get(), "udev"));
+    if (!m_monitor) {
+        const int error = errno ? errno : EIO;
+        qCDebug(lcUdev) << "cannot create a udev monitor:" << std::strerror(error);
+        return error;
+    }
+    int result = udev_monitor_filter_add_match_subsystem_devtype(m_monitor.get(), kSubsystem, nullptr);
+    if (result >= 0)
+        result = udev_monitor_enable_receiving(m_monitor.get());
+    if (result < 0) {
+        qCDebug(lcUdev) << "cannot listen to udev events:" << std::strerror(-result);
+        return -result;
+    }
+
+    // Level-triggered: one event is taken per activation, and the notifier
+    // fires again while more are queued.
+    m_notifier = std::make_unique<QSocketNotifier>(udev_monitor_get_fd(m_monitor.get()), QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, [this] { monitorReadable(); });
+
+    // Devices already attached are reported once control is back in the
+    // event loop, so the creator can finish wiring first.
+    QMetaObject::invokeMethod(this, [this] { reportPresentDevices(); }, Qt::QueuedConnection);
+    return 0;
+}
+
+void UdevHidManager::setDeviceMatching(const HidMatching& matching)
+{
+    m_matching = matching;
+}
+
+void UdevHidManager::registerDeviceMatchingCallback(DeviceCallback callback)
+{
+    m_matched = std::move(callback);
+}
+
+void UdevHidManager::registerDeviceRemovalCallback(DeviceCallback callback)
+{
+    m_removed = std::move(callback);
+}
+
+std::vector<std::shared_ptr<HidDevice>> UdevHidManager::copyDevices()
+{
+    std::vector<std::shared_ptr<HidDevice>> devices;
+    for (const Node& node : enumerateMatching())
+        devices.push_back(std::make_shared<HidrawDevice>(node.devnode, m_permissionHintLogged));
+    return devices;
+}
+
+int UdevHidManager::close()
+{
+    m_notifier.reset();
+    m_monitor.reset();
+    m_udev.reset();
+    m_present.clear();
+    return 0;
+}
+
+bool UdevHidManager::matches(udev_device* device) const
+{
+    // The hidraw node's own properties do not name the device; its parent
+    // hid device's HID_ID does.
+    udev_device* hid = udev_device_get_parent_with_subsystem_devtype(device, "hid", nullptr);
+    if (!hid)
+        return false;
+    unsigned vendor = 0;
+    unsigned product = 0;
+    if (!parseHidId(udev_device_get_property_value(hid, "HID_ID"), vendor, product))
+        return false;
+    return vendor == m_matching.vendorId && product == m_matching.productId;
+}
+
+std::vector<UdevHidManager::Node> UdevHidManager::enumerateMatching() const
+{
+    std::vector<Node> nodes;
+    if (!m_udev)
+        return nodes;
+    std::unique_ptr<udev_enumerate, EnumerateDeleter> enumerate(udev_enumerate_new(m_udev.get()));
+    if (!enumerate || udev_enumerate_add_match_subsystem(enumerate.get(), kSubsystem) < 0
+        || udev_enumerate_scan_devices(enumerate.get()) < 0) {
+        qCWarning(lcUdev) << "cannot enumerate" << kSubsystem << "devices";
+        return nodes;
+    }
+
+    udev_list_entry* entry = nullptr;
+    udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate.get()))
+    {
+        DevicePtr device(udev_device_new_from_syspath(m_udev.get(), udev_list_entry_get_name(entry)));
+        if (!device || !matches(device.get()))
+            continue;
+        const char* devnode = udev_device_get_devnode(device.get());
+        if (devnode)
+            nodes.push_back({udev_device_get_syspath(device.get()), devnode});
+    }
+    return nodes;
+}
+
+// Main thread, queued from open().
+void UdevHidManager::reportPresentDevices()
+{
+    for (const Node& node : enumerateMatching()) {
+        // The monitor may have reported it in the meantime.
+        if (m_present.emplace(node.syspath, node.devnode).second && m_matched)
+            m_matched();
+    }
+}
+
+// Main thread: the notifier's activation.
+void UdevHidManager::monitorReadable()
+{
+    if (!m_monitor)
+        return;
+    DevicePtr device(udev_monitor_receive_device(m_monitor.get()));
+    if (!device)
+        return;
+    const char* action = udev_device_get_action(device.get());
+    if (!action)
+        return;
+    if (std::strcmp(action, "add") == 0 || std::strcmp(action, "change") == 0)
+        deviceAdded(device.get());
+    else if (std::strcmp(action, "remove") == 0)
+        deviceRemoved(device.get());
+}
+
+void UdevHidManager::deviceAdded(udev_device* device)
+{
+    const char* syspath = udev_device_get_syspath(device);
+    const char* devnode = udev_device_get_devnode(device);
+    if (!syspath || !devnode || m_present.contains(syspath) || !matches(device))
+        return;
+    m_present.emplace(syspath, devnode);
+    if (m_matched)
+        m_matched();
+}
+
+void UdevHidManager::deviceRemoved(udev_device* device)
+{
+    const char* syspath = udev_device_get_syspath(device);
+    if (!syspath || m_present.erase(syspath) == 0)
+        return;
+    if (m_removed)
+        m_removed();
+}
