@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+class ToolTipViewController;
+
+// A small frameless popup that shows a content view beside a control. It
+// never takes focus or grabs the pointer, and stays open until close().
+class Popover : public QWidget {
+    Q_OBJECT
+
+public:
+    // The side of the positioning rectangle the popup appears on.
+    enum Edge { MinXEdge = 0, MinYEdge = 1, MaxXEdge = 2, MaxYEdge = 3 };
+
+    explicit Popover(QWidget* parent = nullptr);
+
+    ToolTipViewController* contentViewController() const { return m_content; }
+    // Takes ownership of the content.
+    void setContentViewController(ToolTipViewController* content);
+
+    // Shows the popup next to `rect` (in `view`'s coordinates). MinYEdge,
+    // the bottom edge in Qt's downward space, puts it under the control.
+    void showRelativeToRect(const QRect& rect, QWidget* view, Edge preferredEdge);
+    bool isShown() const { return isVisible(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPointer<ToolTipViewController> m_content;
+};
