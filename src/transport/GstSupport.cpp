@@ -1,0 +1,34 @@
+#include "transport/GstSupport.h"
+
+#include <mutex>
+
+Q_LOGGING_CATEGORY(lcTransport, "quorel.transport")
+
+void ensureGstInitialized()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { gst_init(nullptr, nullptr); });
+}
+
+QString gstErrorText(GstMessage* error)
+{
+    GError* gerror = nullptr;
+    gchar* debug = nullptr;
+    gst_message_parse_error(error, &gerror, &debug);
+    QString text = gerror ? QString::fromUtf8(gerror->message) : QStringLiteral("unknown error");
+    if (GST_MESSAGE_SRC(error))
+        text += QStringLiteral(" (%1)").arg(QString::fromUtf8(GST_OBJECT_NAME(GST_MESSAGE_SRC(error))));
+    g_clear_error(&gerror);
+    g_free(debug);
+    return text;
+}
+
+void GstPipelineOwner::reset()
+{
+    if (!m_pipeline)
+        return;
+    gst_element_set_state(m_pipeline.get(), GST_STATE_NULL);
+    if (GstBusPtr b = bus())
+        gst_bus_set_sync_handler(b.get(), nullptr, nullptr, nullptr);
+    m_pipeline.reset();
+}

@@ -1,0 +1,20 @@
+#include "transport/GstTransportFactory.h"
+
+#include "transport/GstPlayer.h"
+#include "transport/GstRecorder.h"
+
+std::unique_ptr<AudioPlayer> GstTransportFactory::createPlayer(const QUrl& location, QString* error)
+{
+    return GstPlayer::create(location, error);
+}
+
+std::unique_ptr<AudioRecorder> GstTransportFactory::createRecorder(const QUrl& location,
+                                                                   const RecorderSettings& settings, QString* error)
+{
+    if (!location.isLocalFile()) {
+        if (error)
+            *error = QStringLiteral("recordings can only be written to local files");
+        return nullptr;
+    }
+    return GstRecorder::create(location.toLocalFile(), settings, error);
+}
