@@ -3,7 +3,8 @@
 #include "spectrum/CaptureEngine.h"
 
 #include <memory>
-#include <mutex>
+
+struct pa_stream;
 
 // Captures the default input through a libpulse record stream (s16le,
 // 48000 Hz, stereo, fragments of the tap's buffer size) on libpulse's own
@@ -28,6 +29,8 @@ public:
 
 private:
     struct Session;
+    void deliver(pa_stream* stream);
+
     std::unique_ptr<Session> m_session;
     std::int32_t m_bufferSize = 0;
     CaptureFormat m_format;

@@ -1,0 +1,198 @@
+#include "spectrum/SpectrumData.h"
+
+#include "spectrum/FrequencyPlot.h"
+#include "spectrum/SpectrumLog.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+Q_LOGGING_CATEGORY(lcSpectrum, "quorel.spectrum")
+
+namespace {
+
+// Running out of memory for the analysis is the one fatal stop: the record
+// is never handed out incomplete. Unlike assert(), this stays in release builds.
+void requireAllocated(const void* pointer, const char* expression)
+{
+    if (!pointer)
+        qFatal("%s: IcmCreateFreqPlot: Assertion `%s' failed.", __FILE__, expression);
+}
+
+// Level of one transform bin in dB relative to full scale: magnitude, divided
+// by N, doubled, log10, times 20, all in double; stored as float.
+float binLevel(const fftw_complex& bin, std::int32_t fftSize)
+{
+    const double re = bin[0];
+    const double im = bin[1];
+    double value = std::sqrt(re * re + im * im);
+    value = value / fftSize;
+    value = value * 2.0;
+    return static_cast<float>(20.0 * std::log10(value));
+}
+
+// 128 at 0 dB and above, down to 0 at -128 dB and below (and for -inf).
+std::int32_t barValue(float p)
+{
+    if (p > 0.0f)
+        return 128;
+    return 128 + static_cast<std::int32_t>(std::max(static_cast<double>(p), -128.0));
+}
+
+// v / 16 rounded half up: 0 .. 8.
+std::int32_t levelOf(std::int32_t value)
+{
+    const float scaled = static_cast<float>(value) * 0.0078125f * 8.0f;
+    return static_cast<std::int32_t>(static_cast<double>(scaled) + 0.5);
+}
+
+// The largest frame a 32-bit byte count can describe (bytes / 4).
+constexpr std::int32_t kMaxFrameLength = 0x7fffffff / 4;
+
+bool wholeFrames(std::int32_t bytes)
+{
+    if (bytes > 0 && bytes % 4 == 0)
+        return true;
+    qCWarning(lcSpectrum) << "spectrum: ignoring a block of" << bytes
+                          << "bytes, not whole 16-bit stereo frames";
+    return false;
+}
+
+} // namespace
+
+FrequencyPlot* IcmCreateFreqPlot(std::int32_t n)
+{
+    if (n < 1 || n > kMaxFrameLength) {
+        qCWarning(lcSpectrum) << "spectrum: cannot analyse frames of" << n << "samples";
+        return nullptr;
+    }
+    auto* pPlot = static_cast<FrequencyPlot*>(std::calloc(1, sizeof(FrequencyPlot)));
+    requireAllocated(pPlot, "0 != pPlot");
+    const std::int32_t N = 2 * n;
+    const auto count = static_cast<std::size_t>(N);
+    pPlot->fft_size = N;
+    pPlot->x = static_cast<float*>(std::calloc(count, sizeof(float)));
+    requireAllocated(pPlot->x, "0 != pPlot->x");
+    pPlot->power = static_cast<float*>(std::calloc(count, sizeof(float)));
+    requireAllocated(pPlot->power, "0 != pPlot->power");
+    pPlot->window = static_cast<float*>(std::calloc(count, sizeof(float)));
+    requireAllocated(pPlot->window, "0 != pPlot->window");
+    IcmCreateHammingWindow(N, pPlot->window);
+    pPlot->fft_in = static_cast<fftw_complex*>(fftw_malloc(count * sizeof(fftw_complex)));
+    requireAllocated(pPlot->fft_in, "0 != pPlot->fft_in");
+    pPlot->fft_out = static_cast<fftw_complex*>(fftw_malloc(count * sizeof(fftw_complex)));
+    requireAllocated(pPlot->fft_out, "0 != pPlot->fft_out");
+    // An FFTW_ESTIMATE plan depends only on size and alignment, so making it
+    // once gives the same transform as making it for every frame.
+    pPlot->plan = fftw_plan_dft_1d(N, pPlot->fft_in, pPlot->fft_out, FFTW_FORWARD, FFTW_ESTIMATE);
+    requireAllocated(pPlot->plan, "0 != pPlot->plan");
+    return pPlot;
+}
+
+void IcmCreateHammingWindow(std::int32_t n, float* window)
+{
+    const auto step = static_cast<float>(6.283185307179586 / (n - 1));
+    for (std::int32_t i = 0; i < n; ++i) {
+        const float angle = static_cast<float>(i) * step;
+        window[i] = static_cast<float>(0.54 + -0.46 * std::cos(static_cast<double>(angle)));
+    }
+}
+
+void IcmComputeFreqPlot(FrequencyPlot* plot, const std::int16_t* samples, std::int32_t* out,
+                        std::int32_t count)
+{
+    const std::int32_t N = plot->fft_size;
+    const std::int32_t h = N / 2;
+    float* x = plot->x;
+
+    std::memcpy(x, x + h, static_cast<std::size_t>(h) * sizeof(float));
+    for (std::int32_t i = 0; i < h; ++i)
+        x[h + i] = static_cast<float>(samples[i] * 0.000030517578125);
+    for (std::int32_t i = 0; i < N; ++i) {
+        plot->fft_in[i][0] = static_cast<double>(x[i] * plot->window[i]);
+        plot->fft_in[i][1] = 0.0;
+    }
+    fftw_execute(plot->plan);
+
+    if (count < 1)
+        return;
+    // Only the bins the bars read are converted to decibels.
+    const std::int32_t stride = h / count;
+    for (std::int32_t j = 0; j < count; ++j) {
+        const std::int32_t k = j * stride;
+        plot->power[k] = binLevel(plot->fft_out[k], N);
+        out[j] = barValue(plot->power[k]);
+    }
+}
+
+void IcmDestroyFreqPlot(FrequencyPlot* plot)
+{
+    if (!plot)
+        return;
+    if (plot->plan)
+        fftw_destroy_plan(plot->plan);
+    std::free(plot->x);
+    std::free(plot->power);
+    std::free(plot->window);
+    fftw_free(plot->fft_in);
+    fftw_free(plot->fft_out);
+    std::free(plot);
+}
+
+void SpectrumData::PlotDeleter::operator()(FrequencyPlot* plot) const
+{
+    IcmDestroyFreqPlot(plot);
+}
+
+SpectrumData::SpectrumData() = default;
+SpectrumData::~SpectrumData() = default;
+
+bool SpectrumData::SeperateLeftAndRight(const std::int16_t* samples, std::int32_t BufferLength,
+                                        std::int16_t* leftpcm, std::int16_t* rightpcm)
+{
+    if (!samples || !leftpcm || !rightpcm || BufferLength == 0 || !wholeFrames(BufferLength))
+        return false;
+    const std::int32_t c = BufferLength / 2;
+    const std::int32_t f = BufferLength / 4;
+
+    if (!m_table || c != m_tableFrameLength) {
+        // A new block size starts over with an empty history.
+        m_table.reset(IcmCreateFreqPlot(f));
+        if (!m_table)
+            return false;
+        m_tableFrameLength = c;
+    }
+    for (std::int32_t i = 0; i < c; i += 2) {
+        leftpcm[i / 2] = samples[i];
+        rightpcm[i / 2] = samples[i + 1];
+    }
+    return true;
+}
+
+bool SpectrumData::inputData(const void* block, std::int32_t BufferLength, std::int32_t* ouputup,
+                             std::int32_t* outputdown)
+{
+    if (!block || !ouputup || !outputdown || BufferLength == 0 || !wholeFrames(BufferLength))
+        return false;
+    try {
+        const auto samplesPerChannel = static_cast<std::size_t>(BufferLength / 4);
+        m_left.resize(samplesPerChannel);
+        m_right.resize(samplesPerChannel);
+    } catch (const std::bad_alloc&) {
+        qCWarning(lcSpectrum) << "spectrum: no memory to split a block of" << BufferLength << "bytes";
+        return false;
+    }
+    if (!SeperateLeftAndRight(static_cast<const std::int16_t*>(block), BufferLength, m_left.data(),
+                              m_right.data()))
+        return false;
+
+    IcmComputeFreqPlot(m_table.get(), m_left.data(), ouputup, kBars);
+    IcmComputeFreqPlot(m_table.get(), m_right.data(), outputdown, kBars);
+    for (int j = 0; j < kBars; ++j) {
+        ouputup[j] = levelOf(ouputup[j]);
+        outputdown[j] = levelOf(outputdown[j]);
+    }
+    return true;
+}
