@@ -1,0 +1,217 @@
+// GLib names a struct member "signals", which Qt defines as a macro: GLib first.
+#include <umockdev.h>
+
+#include "SimulatedDevice.h"
+
+#include "PulseDaemon.h"
+
+#include <QProcess>
+#include <QSocketNotifier>
+
+#include <unistd.h>
+
+namespace {
+
+// A USB interface of the device, its HID function and the hidraw node the
+// panel writes to, as udev describes them.
+constexpr const char* kHidSysPath =
+    "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.3/0003:0A12:1243.0007";
+constexpr const char* kHidrawSysPath =
+    "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.3/0003:0A12:1243.0007/hidraw/hidraw0";
+constexpr const char* kDescription =
+    "P: /devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.3/0003:0A12:1243.0007\n"
+    "E: SUBSYSTEM=hid\n"
+    "E: DRIVER=hid-generic\n"
+    "E: HID_ID=0003:00000A12:00001243\n"
+    "E: HID_NAME=Quorel IIS Audio\n"
+    "E: HID_PHYS=usb-0000:00:14.0-4/input3\n"
+    "\n"
+    "P: /devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.3/0003:0A12:1243.0007/hidraw/hidraw0\n"
+    "N: hidraw0\n"
+    "E: SUBSYSTEM=hidraw\n"
+    "E: DEVNAME=/dev/hidraw0\n"
+    "E: MAJOR=242\n"
+    "E: MINOR=0\n";
+
+constexpr int kReportSize = 17;  // report id 0 + the 16-byte record
+
+const QString kSinkName = QStringLiteral("quorel_sim_out");
+const QString kSourceName = QStringLiteral("quorel_sim_in");
+const QString kProperties = QStringLiteral(
+    "'device.description=\"Quorel IIS Audio\" device.product.name=\"Quorel IIS Audio\"'");
+
+}
+
+SimulatedDevice::SimulatedDevice(QObject* parent)
+    : QObject(parent)
+    , m_testbed(umockdev_testbed_new())
+{
+}
+
+SimulatedDevice::~SimulatedDevice()
+{
+    unplug();
+    g_object_unref(m_testbed);
+}
+
+int SimulatedDevice::pactl(const QStringList& args, QString* output) const
+{
+    if (m_privateServer)
+        return m_privateServer->pactl(args, output);
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral("pactl"), args);
+    if (!p.waitForFinished(10000)) {
+        p.kill();
+        p.waitForFinished(1000);
+        return -1;
+    }
+    if (output)
+        *output = QString::fromUtf8(p.readAll()).trimmed();
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+bool SimulatedDevice::startSound()
+{
+    if (pactl({QStringLiteral("info")}) == 0)
+        return true;
+    // No server answers: bring up a private one with nothing but its socket;
+    // the device's sink and source are loaded into it like into any other.
+    m_privateServer = std::make_unique<PulseDaemon>(QString());
+    if (m_privateServer->start())
+        return true;
+    m_privateServer.reset();
+    return false;
+}
+
+bool SimulatedDevice::loadAudioDevices()
+{
+    QString sink;
+    QString source;
+    if (pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+               QStringLiteral("sink_name=") + kSinkName, QStringLiteral("rate=48000"),
+               QStringLiteral("sink_properties=") + kProperties},
+              &sink) != 0)
+        return false;
+    m_modules.append(sink);
+    if (pactl({QStringLiteral("load-module"), QStringLiteral("module-remap-source"),
+               QStringLiteral("master=%1.monitor").arg(kSinkName),
+               QStringLiteral("source_name=") + kSourceName, QStringLiteral("rate=48000"),
+               QStringLiteral("source_properties=") + kProperties},
+              &source) != 0)
+        return false;
+    m_modules.append(source);
+    return true;
+}
+
+void SimulatedDevice::unloadAudioDevices()
+{
+    // The source remaps the sink's monitor, so it goes first.
+    while (!m_modules.isEmpty())
+        pactl({QStringLiteral("unload-module"), m_modules.takeLast()});
+}
+
+bool SimulatedDevice::plug()
+{
+    if (isPlugged())
+        return true;
+    if (!loadAudioDevices()) {
+        unloadAudioDevices();
+        return false;
+    }
+    GError* error = nullptr;
+    if (!umockdev_testbed_add_from_string(m_testbed, kDescription, &error)) {
+        qWarning("simulated device: %s", error ? error->message : "cannot add the HID node");
+        g_clear_error(&error);
+        unloadAudioDevices();
+        return false;
+    }
+    m_nodeAdded = true;
+    m_fd = umockdev_testbed_get_dev_fd(m_testbed, "/dev/hidraw0");
+    if (m_fd < 0) {
+        unplug();
+        return false;
+    }
+    m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &SimulatedDevice::onReadable);
+    umockdev_testbed_uevent(m_testbed, kHidSysPath, "add");
+    umockdev_testbed_uevent(m_testbed, kHidrawSysPath, "add");
+    return true;
+}
+
+void SimulatedDevice::unplug()
+{
+    if (m_fd >= 0) {
+        m_notifier.reset();
+        umockdev_testbed_uevent(m_testbed, kHidrawSysPath, "remove");
+        umockdev_testbed_uevent(m_testbed, kHidSysPath, "remove");
+        m_fd = -1;
+    }
+    if (m_nodeAdded) {
+        umockdev_testbed_remove_device(m_testbed, kHidrawSysPath);
+        umockdev_testbed_remove_device(m_testbed, kHidSysPath);
+        m_nodeAdded = false;
+    }
+    m_pending.clear();
+    unloadAudioDevices();
+}
+
+// Main thread: the notifier lives on it.
+void SimulatedDevice::onReadable()
+{
+    char buffer[256];
+    const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+    if (n <= 0)
+        return;
+    m_pending.append(buffer, static_cast<qsizetype>(n));
+    while (m_pending.size() >= kReportSize) {
+        const QByteArray report = m_pending.left(kReportSize);
+        m_pending.remove(0, kReportSize);
+        if (report.at(0) != 0)
+            emit malformedReport(report);
+        else
+            emit reportReceived(report.mid(1));
+    }
+}
+
+QString SimulatedDevice::describe(const QByteArray& record)
+{
+    if (record.size() != 16)
+        return QStringLiteral("malformed record of %1 bytes: %2")
+            .arg(record.size())
+            .arg(QString::fromLatin1(record.toHex(' ')));
+    auto byte = [&](int i) { return static_cast<unsigned>(static_cast<unsigned char>(record.at(i))); };
+    auto stage = [&](int i) { return static_cast<int>(static_cast<signed char>(record.at(i))); };
+    static const QHash<unsigned, QString> causes = {
+        {2, QStringLiteral("denoise")},   {3, QStringLiteral("monitor/mixer")},
+        {4, QStringLiteral("reverb")},    {7, QStringLiteral("equaliser")},
+        {8, QStringLiteral("full refresh")},
+    };
+    const unsigned mixer = byte(5);
+    auto onOff = [](bool on) { return on ? QStringLiteral("on") : QStringLiteral("off"); };
+    return QStringLiteral(
+               "changed_type=%1 (%2) sec_ID=0x%3 speaker_volume=%4 mic_gain=%5 denoise=%6 "
+               "mixer=%7 monitor=%8 3d=%9 music_gain=%10 verb=%11 backoff=%12 agc=%13 "
+               "reverberance=%14 backoff_sensitivity=%15 eq=[%16 %17 %18 %19 %20]  | %21")
+        .arg(byte(0))
+        .arg(causes.value(byte(0), QStringLiteral("unknown")))
+        .arg(byte(1), 2, 16, QLatin1Char('0'))
+        .arg(byte(2))
+        .arg(byte(3))
+        .arg(onOff(byte(4) != 0))
+        .arg(onOff(mixer & 0x01))
+        .arg(onOff(mixer & 0x02))
+        .arg(onOff(mixer & 0x04))
+        .arg(mixer >> 4)
+        .arg(byte(6))
+        .arg(byte(7))
+        .arg(byte(8))
+        .arg(byte(9))
+        .arg(byte(10))
+        .arg(stage(11))
+        .arg(stage(12))
+        .arg(stage(13))
+        .arg(stage(14))
+        .arg(stage(15))
+        .arg(QString::fromLatin1(record.toHex(' ')));
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QSocketNotifier;
+typedef struct _UMockdevTestbed UMockdevTestbed;
+
+// Makes the panel believe a Quorel IIS Audio is attached: a HID node with the
+// device's vendor and product ids in a umockdev testbed, and a sink and a
+// source named "Quorel IIS Audio" in the sound server. Every report the
+// panel writes to the node arrives as reportReceived().
+//
+// The testbed only works inside umockdev's preload: the process (and the
+// panel it starts) must run under umockdev-wrapper.
+class SimulatedDevice : public QObject {
+    Q_OBJECT
+public:
+    explicit SimulatedDevice(QObject* parent = nullptr);
+    ~SimulatedDevice() override;
+
+    // The sound server to load the audio devices into is the one PULSE_SERVER
+    // (or the user's session) names; when none answers, a private server is
+    // started and PULSE_SERVER exported for children. False when neither works.
+    bool startSound();
+    bool plug();
+    void unplug();
+    bool isPlugged() const { return m_fd >= 0; }
+
+    QString hidrawNode() const { return QStringLiteral("/dev/hidraw0"); }
+
+    // One line naming every field of a 16-byte record.
+    static QString describe(const QByteArray& record);
+
+signals:
+    // The 16 bytes after the report id; main thread.
+    void reportReceived(const QByteArray& record);
+    void malformedReport(const QByteArray& bytes);
+
+private:
+    void onReadable();
+    bool loadAudioDevices();
+    void unloadAudioDevices();
+    int pactl(const QStringList& args, QString* output = nullptr) const;
+
+    UMockdevTestbed* m_testbed = nullptr;
+    bool m_nodeAdded = false;
+    int m_fd = -1;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    QByteArray m_pending;
+    QStringList m_modules;
+    std::unique_ptr<class PulseDaemon> m_privateServer;
+};
