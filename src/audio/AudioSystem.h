@@ -19,6 +19,7 @@ inline constexpr int NoSuchDevice = 3;  // unknown id, or not a device of that d
 inline constexpr int ServerError = 4;   // the server refused or failed the request
 inline constexpr int NotRegistered = 5; // removing a listener that was never added
 inline constexpr int WrongThread = 6;   // a blocking request from the audio system's own thread
+inline constexpr int BadValue = 7;      // a volume that is not a number or below 0
 }
 
 // Called on the audio system's own thread (never the main thread) when the

@@ -5,7 +5,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <functional>
 #include <map>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -59,16 +62,16 @@ public:
 private:
     struct DeviceInfo;
     struct Request;
+    using DeviceKey = std::pair<AudioScope, std::string>; // direction, server name
     struct Listener {
-        std::string deviceName;       // the server's sink/source name
-        AudioScope scope;
+        DeviceKey device;
         AudioVolumeListenerProc proc;
         void* clientData;
     };
-    // What is known of a listened device; keyed by (scope, server name).
+    // What is known of a listened device's volume.
     struct Watched {
         AudioObjectID id = kAudioObjectUnknown;
-        bool known = false;
+        pa_volume_t raw = PA_VOLUME_MUTED;
         float scalar = 0.0f;
     };
     // The last scalar set through setVolumeScalar and the raw volume it gave,
@@ -77,23 +80,24 @@ private:
         pa_volume_t raw;
         float scalar;
     };
-    using DeviceKey = std::pair<AudioScope, std::string>;
+    using Start = std::function<pa_operation*(pa_context*, Request&)>;
 
-    // Main loop thread: connection handling.
+    // Main loop thread (or with the loop locked): connection and events.
     void connectLocked();
-    void onContextState();
+    void onContextState(pa_context* context);
+    void onUnavailableLocked(int error);
+    void countAttemptLocked();
     void onSubscription(pa_subscription_event_type_t type, std::uint32_t index);
-    void onWatchedInfo(AudioScope scope, const DeviceInfo& info);
+    void onWatchedInfo(const DeviceInfo& info);
     void refreshWatchedLocked();
     void scheduleReconnectLocked();
+    float scalarOfLocked(const DeviceKey& key, pa_volume_t raw) const;
 
     // Main thread: one request to the server, waited for with the bound.
-    int query(AudioObjectID device, AudioScope scope, DeviceInfo& info);
+    int run(Request& request, const Start& start, const char* what);
+    int query(AudioObjectID device, AudioScope scope, DeviceInfo& info, const char* what);
+    int queryByName(AudioScope scope, const std::string& serverName, DeviceInfo& info, const char* what);
     int queryAll(std::vector<DeviceInfo>& devices);
-    int queryDefaults(std::string& sink, std::string& source);
-    int run(Request& request, pa_operation* (*start)(pa_context*, Request&), const char* what);
-    int checkCaller(const char* what) const;
-    float scalarOf(const DeviceKey& key, pa_volume_t average) const;
 
     static void contextStateThunk(pa_context* context, void* self);
     static void subscribeThunk(pa_context* context, pa_subscription_event_type_t type,
@@ -106,12 +110,16 @@ private:
     const std::chrono::milliseconds m_timeout;
     const std::chrono::milliseconds m_reconnectInterval;
     PulseMainloopPtr m_loop;
-    // Everything below is guarded by the main loop's lock.
+    // Guarded by the main loop's lock.
     PulseContextPtr m_context;
     pa_time_event* m_reconnect = nullptr;
-    std::atomic<bool> m_connected{false};
-    bool m_everConnected = false;
+    bool m_outageReported = false;
     std::vector<Listener> m_listeners;
     std::map<DeviceKey, Watched> m_watched;
     std::map<DeviceKey, SetScalar> m_setScalars;
+    // Connection state, readable from any thread.
+    std::atomic<bool> m_connected{false};
+    std::mutex m_stateMutex;
+    std::condition_variable m_stateChanged;
+    int m_attempts = 0; // guarded by m_stateMutex
 };

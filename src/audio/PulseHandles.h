@@ -4,6 +4,7 @@
 
 #include <pulse/context.h>
 #include <pulse/operation.h>
+#include <pulse/subscribe.h>
 #include <pulse/thread-mainloop.h>
 
 // Owners of libpulse handles. The threaded main loop owner stops the loop

@@ -1,0 +1,704 @@
+#include "audio/PulseAudioSystem.h"
+
+#include <QLoggingCategory>
+
+#include <algorithm>
+#include <cmath>
+
+#include <pulse/error.h>
+#include <pulse/proplist.h>
+#include <pulse/timeval.h>
+
+Q_LOGGING_CATEGORY(lcPulseAudio, "quorel.audio.pulse")
+
+namespace {
+
+// Ids of our own: sinks and sources have separate index spaces on the
+// server, so the lowest bit tells them apart and 0 stays "no device".
+AudioObjectID sinkId(std::uint32_t index)
+{
+    return (index + 1) << 1;
+}
+
+AudioObjectID sourceId(std::uint32_t index)
+{
+    return ((index + 1) << 1) | 1u;
+}
+
+bool isValidId(AudioObjectID id)
+{
+    return id >= 2;
+}
+
+AudioScope scopeOf(AudioObjectID id)
+{
+    return (id & 1u) ? AudioScope::Input : AudioScope::Output;
+}
+
+std::uint32_t indexOf(AudioObjectID id)
+{
+    return (id >> 1) - 1;
+}
+
+const char* scopeName(AudioScope scope)
+{
+    return scope == AudioScope::Output ? "output" : "input";
+}
+
+class LoopLock {
+public:
+    explicit LoopLock(pa_threaded_mainloop* loop)
+        : m_loop(loop)
+    {
+        pa_threaded_mainloop_lock(m_loop);
+    }
+    ~LoopLock() { pa_threaded_mainloop_unlock(m_loop); }
+    LoopLock(const LoopLock&) = delete;
+    LoopLock& operator=(const LoopLock&) = delete;
+
+private:
+    pa_threaded_mainloop* m_loop;
+};
+
+} // namespace
+
+struct PulseAudioSystem::DeviceInfo {
+    AudioObjectID id = kAudioObjectUnknown;
+    AudioScope scope = AudioScope::Output;
+    std::string serverName;
+    std::string name; // what the user knows the device by
+    pa_cvolume volume{};
+    bool monitor = false;
+
+    template <typename Info>
+    static DeviceInfo from(const Info& info, AudioObjectID id, AudioScope scope)
+    {
+        DeviceInfo d;
+        d.id = id;
+        d.scope = scope;
+        d.serverName = info.name ? info.name : "";
+        const char* product = pa_proplist_gets(info.proplist, PA_PROP_DEVICE_PRODUCT_NAME);
+        if (product && *product)
+            d.name = product;
+        else if (info.description)
+            d.name = info.description;
+        d.volume = info.volume;
+        return d;
+    }
+};
+
+// One request to the server. Its callbacks run on the main loop thread and
+// hand their results to the waiting main thread under `mutex`.
+struct PulseAudioSystem::Request {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    bool cancelled = false;
+    bool failed = false;  // the server reported an error for the request
+    bool skipMonitors = false;
+    std::vector<DeviceInfo> devices;
+    std::string defaultSink;
+    std::string defaultSource;
+
+    // Main loop thread.
+    static void sinkInfo(pa_context*, const pa_sink_info* info, int eol, void* data)
+    {
+        auto* request = static_cast<Request*>(data);
+        if (eol < 0)
+            request->failed = true;
+        else if (eol == 0 && info)
+            request->devices.push_back(DeviceInfo::from(*info, sinkId(info->index), AudioScope::Output));
+    }
+
+    // Main loop thread.
+    static void sourceInfo(pa_context*, const pa_source_info* info, int eol, void* data)
+    {
+        auto* request = static_cast<Request*>(data);
+        if (eol < 0) {
+            request->failed = true;
+        } else if (eol == 0 && info) {
+            const bool monitor = info->monitor_of_sink != PA_INVALID_INDEX;
+            if (monitor && request->skipMonitors)
+                return;
+            DeviceInfo device = DeviceInfo::from(*info, sourceId(info->index), AudioScope::Input);
+            device.monitor = monitor;
+            request->devices.push_back(std::move(device));
+        }
+    }
+
+    // Main loop thread.
+    static void serverInfo(pa_context*, const pa_server_info* info, void* data)
+    {
+        auto* request = static_cast<Request*>(data);
+        if (!info) {
+            request->failed = true;
+            return;
+        }
+        request->defaultSink = info->default_sink_name ? info->default_sink_name : "";
+        request->defaultSource = info->default_source_name ? info->default_source_name : "";
+    }
+
+    // Main loop thread.
+    static void success(pa_context*, int ok, void* data)
+    {
+        static_cast<Request*>(data)->failed = !ok;
+    }
+
+    // Main loop thread, or the main thread cancelling with the loop locked.
+    static void operationState(pa_operation* operation, void* data)
+    {
+        const pa_operation_state_t state = pa_operation_get_state(operation);
+        if (state == PA_OPERATION_RUNNING)
+            return;
+        auto* request = static_cast<Request*>(data);
+        {
+            std::lock_guard<std::mutex> lock(request->mutex);
+            request->done = true;
+            request->cancelled = state == PA_OPERATION_CANCELLED;
+        }
+        request->finished.notify_all();
+    }
+};
+
+PulseAudioSystem::PulseAudioSystem(std::chrono::milliseconds timeout,
+                                   std::chrono::milliseconds reconnectInterval)
+    : m_timeout(timeout)
+    , m_reconnectInterval(reconnectInterval)
+    , m_loop(pa_threaded_mainloop_new())
+{
+    if (!m_loop) {
+        qCWarning(lcPulseAudio, "cannot create the sound server main loop; system audio is unavailable");
+        return;
+    }
+    pa_threaded_mainloop_set_name(m_loop.get(), "quorel-audio");
+    {
+        LoopLock lock(m_loop.get());
+        connectLocked();
+    }
+    if (pa_threaded_mainloop_start(m_loop.get()) < 0) {
+        qCWarning(lcPulseAudio, "cannot start the sound server main loop; system audio is unavailable");
+        m_context.reset();
+        m_loop.reset();
+        return;
+    }
+    // Let the first attempt settle so the first request finds the server.
+    std::unique_lock<std::mutex> lock(m_stateMutex);
+    m_stateChanged.wait_for(lock, m_timeout, [this] { return m_attempts > 0; });
+}
+
+PulseAudioSystem::~PulseAudioSystem()
+{
+    if (!m_loop)
+        return;
+    pa_threaded_mainloop_stop(m_loop.get());
+    // The loop thread has ended: nothing else touches the handles now.
+    if (m_reconnect) {
+        pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop.get());
+        api->time_free(m_reconnect);
+        m_reconnect = nullptr;
+    }
+    m_context.reset();
+    m_loop.reset();
+}
+
+bool PulseAudioSystem::isConnected() const
+{
+    return m_connected.load();
+}
+
+bool PulseAudioSystem::waitForConnection(std::chrono::milliseconds timeout)
+{
+    std::unique_lock<std::mutex> lock(m_stateMutex);
+    return m_stateChanged.wait_for(lock, timeout, [this] { return m_connected.load(); });
+}
+
+// ---- Connection (main loop thread, or with the loop locked) ----
+
+void PulseAudioSystem::connectLocked()
+{
+    m_context.reset();
+    pa_proplist* properties = pa_proplist_new();
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "quorel-panel");
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, "quorel-panel");
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "quorel-panel");
+    m_context.reset(pa_context_new_with_proplist(pa_threaded_mainloop_get_api(m_loop.get()),
+                                                 "quorel-panel", properties));
+    pa_proplist_free(properties);
+    if (!m_context) {
+        qCWarning(lcPulseAudio, "cannot create a sound server context");
+        scheduleReconnectLocked();
+        return;
+    }
+    pa_context_set_state_callback(m_context.get(), contextStateThunk, this);
+    // No autospawn: the desktop session owns the sound server; we wait for it.
+    if (pa_context_connect(m_context.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 && !m_reconnect)
+        onUnavailableLocked(pa_context_errno(m_context.get()));
+}
+
+void PulseAudioSystem::scheduleReconnectLocked()
+{
+    if (m_reconnect)
+        return;
+    timeval when{};
+    pa_gettimeofday(&when);
+    pa_timeval_add(&when, static_cast<pa_usec_t>(m_reconnectInterval.count()) * PA_USEC_PER_MSEC);
+    pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop.get());
+    m_reconnect = api->time_new(api, &when, reconnectThunk, this);
+}
+
+void PulseAudioSystem::onContextState(pa_context* context)
+{
+    const pa_context_state_t state = pa_context_get_state(context);
+    if (state == PA_CONTEXT_READY) {
+        m_connected = true;
+        m_outageReported = false;
+        qCInfo(lcPulseAudio, "connected to the sound server %s", pa_context_get_server(context));
+        pa_context_set_subscribe_callback(context, subscribeThunk, this);
+        PulseOperationPtr subscribe(pa_context_subscribe(
+            context, static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE),
+            nullptr, nullptr));
+        if (!subscribe)
+            qCWarning(lcPulseAudio, "cannot follow the sound server's devices: %s",
+                      pa_strerror(pa_context_errno(context)));
+        refreshWatchedLocked();
+    } else if (state == PA_CONTEXT_FAILED || state == PA_CONTEXT_TERMINATED) {
+        onUnavailableLocked(pa_context_errno(context));
+        return;
+    } else {
+        return;
+    }
+    countAttemptLocked();
+}
+
+void PulseAudioSystem::onUnavailableLocked(int error)
+{
+    const bool wasConnected = m_connected.exchange(false);
+    if (wasConnected)
+        qCWarning(lcPulseAudio, "lost the sound server (%s); reconnecting in the background", pa_strerror(error));
+    else if (!m_outageReported)
+        qCWarning(lcPulseAudio, "no sound server (%s); system audio is unavailable until one starts",
+                  pa_strerror(error));
+    m_outageReported = true;
+    // A failed context cannot be reused; the timer makes a new one.
+    scheduleReconnectLocked();
+    countAttemptLocked();
+}
+
+void PulseAudioSystem::countAttemptLocked()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_stateMutex);
+        ++m_attempts;
+    }
+    m_stateChanged.notify_all();
+}
+
+// Main loop thread: the server says a sink or source changed.
+void PulseAudioSystem::onSubscription(pa_subscription_event_type_t type, std::uint32_t index)
+{
+    const unsigned kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
+    if (kind == PA_SUBSCRIPTION_EVENT_REMOVE)
+        return;
+    const unsigned facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+    const AudioScope scope = facility == PA_SUBSCRIPTION_EVENT_SINK ? AudioScope::Output : AudioScope::Input;
+    const bool watching = std::any_of(m_watched.begin(), m_watched.end(),
+                                      [scope](const auto& entry) { return entry.first.first == scope; });
+    if (!watching)
+        return;
+    pa_context* context = m_context.get();
+    PulseOperationPtr info(scope == AudioScope::Output
+                               ? pa_context_get_sink_info_by_index(context, index, watchedSinkThunk, this)
+                               : pa_context_get_source_info_by_index(context, index, watchedSourceThunk, this));
+    if (!info)
+        qCWarning(lcPulseAudio, "cannot read the changed %s device %u: %s", scopeName(scope), index,
+                  pa_strerror(pa_context_errno(context)));
+}
+
+// Main loop thread: asks for every listened device again after a reconnect.
+void PulseAudioSystem::refreshWatchedLocked()
+{
+    pa_context* context = m_context.get();
+    for (const auto& [key, watched] : m_watched) {
+        const char* name = key.second.c_str();
+        PulseOperationPtr info(key.first == AudioScope::Output
+                                   ? pa_context_get_sink_info_by_name(context, name, watchedSinkThunk, this)
+                                   : pa_context_get_source_info_by_name(context, name, watchedSourceThunk, this));
+        if (!info)
+            qCWarning(lcPulseAudio, "cannot read the %s device %s: %s", scopeName(key.first), name,
+                      pa_strerror(pa_context_errno(context)));
+    }
+}
+
+// Main loop thread: fresh information on a device that may be listened to.
+void PulseAudioSystem::onWatchedInfo(const DeviceInfo& info)
+{
+    const DeviceKey key{info.scope, info.serverName};
+    const auto found = m_watched.find(key);
+    if (found == m_watched.end())
+        return;
+    Watched& watched = found->second;
+    watched.id = info.id;
+    const pa_volume_t raw = pa_cvolume_avg(&info.volume);
+    if (raw == watched.raw)
+        return;
+    watched.raw = raw;
+    watched.scalar = scalarOfLocked(key, raw);
+
+    // A procedure may remove its own registration; call from a copy.
+    std::vector<Listener> listeners;
+    std::copy_if(m_listeners.begin(), m_listeners.end(), std::back_inserter(listeners),
+                 [&key](const Listener& l) { return l.device == key; });
+    for (const Listener& listener : listeners)
+        listener.proc(info.id, info.scope, listener.clientData);
+}
+
+float PulseAudioSystem::scalarOfLocked(const DeviceKey& key, pa_volume_t raw) const
+{
+    const auto set = m_setScalars.find(key);
+    if (set != m_setScalars.end() && set->second.raw == raw)
+        return set->second.scalar;
+    return static_cast<float>(raw) / static_cast<float>(PA_VOLUME_NORM);
+}
+
+// ---- Requests (main thread) ----
+
+int PulseAudioSystem::run(Request& request, const Start& start, const char* what)
+{
+    if (!m_loop)
+        return AudioStatus::NotConnected;
+    if (pa_threaded_mainloop_in_thread(m_loop.get())) {
+        qCWarning(lcPulseAudio, "%s: cannot wait for the sound server on its own thread", what);
+        return AudioStatus::WrongThread;
+    }
+    PulseOperationPtr operation;
+    {
+        LoopLock lock(m_loop.get());
+        if (!m_connected) {
+            qCDebug(lcPulseAudio, "%s: no sound server", what);
+            return AudioStatus::NotConnected;
+        }
+        operation.reset(start(m_context.get(), request));
+        if (!operation) {
+            qCWarning(lcPulseAudio, "%s: %s", what, pa_strerror(pa_context_errno(m_context.get())));
+            return AudioStatus::ServerError;
+        }
+        pa_operation_set_state_callback(operation.get(), Request::operationState, &request);
+    }
+    {
+        std::unique_lock<std::mutex> lock(request.mutex);
+        request.finished.wait_for(lock, m_timeout, [&request] { return request.done; });
+    }
+    {
+        LoopLock lock(m_loop.get());
+        pa_operation_set_state_callback(operation.get(), nullptr, nullptr);
+        // Past this point no callback can reach `request` any more.
+        if (pa_operation_get_state(operation.get()) == PA_OPERATION_RUNNING)
+            pa_operation_cancel(operation.get());
+        operation.reset();
+    }
+    std::lock_guard<std::mutex> lock(request.mutex);
+    if (!request.done) {
+        qCWarning(lcPulseAudio, "%s: the sound server did not answer within %lld ms", what,
+                  static_cast<long long>(m_timeout.count()));
+        return AudioStatus::Timeout;
+    }
+    if (request.cancelled) {
+        qCWarning(lcPulseAudio, "%s: the sound server went away", what);
+        return AudioStatus::NotConnected;
+    }
+    return AudioStatus::Ok;
+}
+
+int PulseAudioSystem::query(AudioObjectID device, AudioScope scope, DeviceInfo& info, const char* what)
+{
+    if (!isValidId(device) || scopeOf(device) != scope)
+        return AudioStatus::NoSuchDevice;
+    Request request;
+    const std::uint32_t index = indexOf(device);
+    const int status = run(request, [index, scope](pa_context* context, Request& r) {
+        return scope == AudioScope::Output
+            ? pa_context_get_sink_info_by_index(context, index, Request::sinkInfo, &r)
+            : pa_context_get_source_info_by_index(context, index, Request::sourceInfo, &r);
+    }, what);
+    if (status != AudioStatus::Ok)
+        return status;
+    if (request.failed || request.devices.empty()) {
+        qCDebug(lcPulseAudio, "%s: no %s device %u", what, scopeName(scope), device);
+        return AudioStatus::NoSuchDevice;
+    }
+    info = std::move(request.devices.front());
+    return AudioStatus::Ok;
+}
+
+int PulseAudioSystem::queryByName(AudioScope scope, const std::string& serverName, DeviceInfo& info,
+                                  const char* what)
+{
+    Request request;
+    const int status = run(request, [&serverName, scope](pa_context* context, Request& r) {
+        return scope == AudioScope::Output
+            ? pa_context_get_sink_info_by_name(context, serverName.c_str(), Request::sinkInfo, &r)
+            : pa_context_get_source_info_by_name(context, serverName.c_str(), Request::sourceInfo, &r);
+    }, what);
+    if (status != AudioStatus::Ok)
+        return status;
+    if (request.failed || request.devices.empty()) {
+        qCWarning(lcPulseAudio, "%s: the %s device %s is gone", what, scopeName(scope), serverName.c_str());
+        return AudioStatus::NoSuchDevice;
+    }
+    info = std::move(request.devices.front());
+    return AudioStatus::Ok;
+}
+
+int PulseAudioSystem::queryAll(std::vector<DeviceInfo>& devices)
+{
+    Request sinks;
+    int status = run(sinks, [](pa_context* context, Request& r) {
+        return pa_context_get_sink_info_list(context, Request::sinkInfo, &r);
+    }, "list output devices");
+    if (status != AudioStatus::Ok)
+        return status;
+    Request sources;
+    sources.skipMonitors = true;
+    status = run(sources, [](pa_context* context, Request& r) {
+        return pa_context_get_source_info_list(context, Request::sourceInfo, &r);
+    }, "list input devices");
+    if (status != AudioStatus::Ok)
+        return status;
+    if (sinks.failed || sources.failed) {
+        qCWarning(lcPulseAudio, "the sound server refused to list its devices");
+        return AudioStatus::ServerError;
+    }
+    devices = std::move(sinks.devices);
+    devices.insert(devices.end(), std::make_move_iterator(sources.devices.begin()),
+                   std::make_move_iterator(sources.devices.end()));
+    return AudioStatus::Ok;
+}
+
+int PulseAudioSystem::deviceCount(std::uint32_t& count)
+{
+    std::vector<DeviceInfo> devices;
+    const int status = queryAll(devices);
+    if (status == AudioStatus::Ok)
+        count = static_cast<std::uint32_t>(devices.size());
+    return status;
+}
+
+int PulseAudioSystem::deviceList(AudioObjectID* list, std::uint32_t& count)
+{
+    std::vector<DeviceInfo> devices;
+    const int status = queryAll(devices);
+    if (status != AudioStatus::Ok)
+        return status;
+    const std::uint32_t written = std::min(count, static_cast<std::uint32_t>(devices.size()));
+    for (std::uint32_t i = 0; i < written; ++i)
+        list[i] = devices[i].id;
+    count = written;
+    return AudioStatus::Ok;
+}
+
+int PulseAudioSystem::deviceName(AudioObjectID device, AudioScope scope, std::string& name)
+{
+    DeviceInfo info;
+    const int status = query(device, scope, info, "read a device name");
+    if (status == AudioStatus::Ok)
+        name = info.name;
+    return status;
+}
+
+int PulseAudioSystem::defaultDevice(AudioScope scope, AudioObjectID& device)
+{
+    Request server;
+    const int status = run(server, [](pa_context* context, Request& r) {
+        return pa_context_get_server_info(context, Request::serverInfo, &r);
+    }, "read the default devices");
+    if (status != AudioStatus::Ok)
+        return status;
+    const std::string& serverName = scope == AudioScope::Output ? server.defaultSink : server.defaultSource;
+    if (server.failed || serverName.empty()) {
+        qCWarning(lcPulseAudio, "the sound server has no default %s device", scopeName(scope));
+        return AudioStatus::NoSuchDevice;
+    }
+    DeviceInfo info;
+    const int found = queryByName(scope, serverName, info, "read the default device");
+    if (found == AudioStatus::Ok)
+        device = info.id;
+    return found;
+}
+
+int PulseAudioSystem::setDefaultDevice(AudioScope scope, AudioObjectID device)
+{
+    DeviceInfo info;
+    int status = query(device, scope, info, "set the default device");
+    if (status != AudioStatus::Ok) {
+        if (status == AudioStatus::NoSuchDevice)
+            qCWarning(lcPulseAudio, "cannot make %u the default %s: no such %s device", device,
+                      scopeName(scope), scopeName(scope));
+        return status;
+    }
+    Request request;
+    const std::string& serverName = info.serverName;
+    status = run(request, [&serverName, scope](pa_context* context, Request& r) {
+        return scope == AudioScope::Output
+            ? pa_context_set_default_sink(context, serverName.c_str(), Request::success, &r)
+            : pa_context_set_default_source(context, serverName.c_str(), Request::success, &r);
+    }, "set the default device");
+    if (status != AudioStatus::Ok)
+        return status;
+    if (request.failed) {
+        qCWarning(lcPulseAudio, "the sound server refused to make %s the default %s", serverName.c_str(),
+                  scopeName(scope));
+        return AudioStatus::ServerError;
+    }
+    return AudioStatus::Ok;
+}
+
+bool PulseAudioSystem::hasMainVolume(AudioObjectID device, AudioScope scope)
+{
+    DeviceInfo info;
+    return query(device, scope, info, "look for a main volume") == AudioStatus::Ok
+        && pa_cvolume_valid(&info.volume) && info.volume.channels > 0;
+}
+
+int PulseAudioSystem::volumeScalar(AudioObjectID device, AudioScope scope, float& scalar)
+{
+    if (m_loop && pa_threaded_mainloop_in_thread(m_loop.get())) {
+        // A listener procedure reading the value it was called for: answer
+        // from the information that has just arrived.
+        for (const auto& [key, watched] : m_watched) {
+            if (key.first == scope && watched.id == device) {
+                scalar = watched.scalar;
+                return AudioStatus::Ok;
+            }
+        }
+        return AudioStatus::NoSuchDevice;
+    }
+    DeviceInfo info;
+    const int status = query(device, scope, info, "read a volume");
+    if (status != AudioStatus::Ok)
+        return status;
+    LoopLock lock(m_loop.get());
+    scalar = scalarOfLocked({scope, info.serverName}, pa_cvolume_avg(&info.volume));
+    return AudioStatus::Ok;
+}
+
+int PulseAudioSystem::setVolumeScalar(AudioObjectID device, AudioScope scope, float scalar)
+{
+    if (!std::isfinite(scalar) || scalar < 0.0f) {
+        qCWarning(lcPulseAudio, "refusing to set the %s volume of %u to %g", scopeName(scope), device,
+                  static_cast<double>(scalar));
+        return AudioStatus::BadValue;
+    }
+    DeviceInfo info;
+    int status = query(device, scope, info, "set a volume");
+    if (status != AudioStatus::Ok)
+        return status;
+    const double wanted = std::round(static_cast<double>(scalar) * PA_VOLUME_NORM);
+    const auto raw = static_cast<pa_volume_t>(std::min(wanted, static_cast<double>(PA_VOLUME_MAX)));
+    pa_cvolume volume = info.volume;
+    pa_cvolume_set(&volume, info.volume.channels, raw);
+    const DeviceKey key{scope, info.serverName};
+    const std::uint32_t index = indexOf(device);
+    Request request;
+    status = run(request, [&, this](pa_context* context, Request& r) {
+        // Recorded before the server can report the change back.
+        m_setScalars[key] = SetScalar{raw, scalar};
+        return scope == AudioScope::Output
+            ? pa_context_set_sink_volume_by_index(context, index, &volume, Request::success, &r)
+            : pa_context_set_source_volume_by_index(context, index, &volume, Request::success, &r);
+    }, "set a volume");
+    if (status != AudioStatus::Ok)
+        return status;
+    if (request.failed) {
+        qCWarning(lcPulseAudio, "the sound server refused the %s volume of %s", scopeName(scope),
+                  info.serverName.c_str());
+        return AudioStatus::ServerError;
+    }
+    return AudioStatus::Ok;
+}
+
+int PulseAudioSystem::addVolumeListener(AudioObjectID device, AudioScope scope,
+                                        AudioVolumeListenerProc proc, void* clientData)
+{
+    if (!proc) {
+        qCWarning(lcPulseAudio, "refusing a volume listener without a procedure");
+        return AudioStatus::BadValue;
+    }
+    DeviceInfo info;
+    const int status = query(device, scope, info, "listen to a volume");
+    if (status != AudioStatus::Ok)
+        return status;
+    LoopLock lock(m_loop.get());
+    const DeviceKey key{scope, info.serverName};
+    auto [entry, added] = m_watched.try_emplace(key);
+    entry->second.id = device;
+    if (added) {
+        entry->second.raw = pa_cvolume_avg(&info.volume);
+        entry->second.scalar = scalarOfLocked(key, entry->second.raw);
+    }
+    const bool known = std::any_of(m_listeners.begin(), m_listeners.end(), [&](const Listener& l) {
+        return l.device == key && l.proc == proc && l.clientData == clientData;
+    });
+    if (!known)
+        m_listeners.push_back(Listener{key, proc, clientData});
+    return AudioStatus::Ok;
+}
+
+int PulseAudioSystem::removeVolumeListener(AudioObjectID device, AudioScope scope,
+                                           AudioVolumeListenerProc proc, void* clientData)
+{
+    if (!m_loop)
+        return AudioStatus::NotRegistered;
+    // Needs no server: the registration is ours, found by the id its device
+    // was last seen under.
+    LoopLock lock(m_loop.get());
+    const auto removed = std::remove_if(m_listeners.begin(), m_listeners.end(), [&](const Listener& l) {
+        if (l.device.first != scope || l.proc != proc || l.clientData != clientData)
+            return false;
+        const auto watched = m_watched.find(l.device);
+        return watched != m_watched.end() && watched->second.id == device;
+    });
+    if (removed == m_listeners.end())
+        return AudioStatus::NotRegistered;
+    m_listeners.erase(removed, m_listeners.end());
+    std::erase_if(m_watched, [this](const auto& entry) {
+        return std::none_of(m_listeners.begin(), m_listeners.end(),
+                            [&entry](const Listener& l) { return l.device == entry.first; });
+    });
+    return AudioStatus::Ok;
+}
+
+// ---- Trampolines (main loop thread) ----
+
+void PulseAudioSystem::contextStateThunk(pa_context* context, void* self)
+{
+    static_cast<PulseAudioSystem*>(self)->onContextState(context);
+}
+
+void PulseAudioSystem::subscribeThunk(pa_context*, pa_subscription_event_type_t type, std::uint32_t index,
+                                      void* self)
+{
+    static_cast<PulseAudioSystem*>(self)->onSubscription(type, index);
+}
+
+void PulseAudioSystem::reconnectThunk(pa_mainloop_api* api, pa_time_event* event, const struct timeval*,
+                                      void* self)
+{
+    auto* system = static_cast<PulseAudioSystem*>(self);
+    api->time_free(event);
+    system->m_reconnect = nullptr;
+    system->connectLocked();
+}
+
+void PulseAudioSystem::watchedSinkThunk(pa_context*, const pa_sink_info* info, int eol, void* self)
+{
+    if (eol == 0 && info)
+        static_cast<PulseAudioSystem*>(self)->onWatchedInfo(
+            DeviceInfo::from(*info, sinkId(info->index), AudioScope::Output));
+}
+
+void PulseAudioSystem::watchedSourceThunk(pa_context*, const pa_source_info* info, int eol, void* self)
+{
+    if (eol == 0 && info)
+        static_cast<PulseAudioSystem*>(self)->onWatchedInfo(
+            DeviceInfo::from(*info, sourceId(info->index), AudioScope::Input));
+}
