@@ -15,6 +15,7 @@
 #include "controls/ProgressDelegate.h"
 #include "device/ControlPanelInfo.h"
 #include "device/UsbHIDDelegate.h"
+#include "settings/SettingsStore.h"
 #include "transport/AudioPlayer.h"
 #include "transport/AudioRecorder.h"
 #include "transport/FilePanels.h"
@@ -30,6 +31,8 @@ class QWidget;
 class Button;
 class CheckButton;
 class HidManager;
+class ImageView;
+class MainWindow;
 class ProgressIndicator;
 class SpectrumViewController;
 class SpkMicSlider;
@@ -47,8 +50,11 @@ struct AppDelegatePorts {
     // Builds the spectrum display on the first link; empty means the
     // default controller capturing through libpulse.
     std::function<std::unique_ptr<SpectrumViewController>()> makeSpectrumController;
-    // Where the settings live; empty means the per-user store.
-    QString settingsPath;
+    // Where the settings are loaded from and stored.
+    SettingsStore settingsStore;
+    // Ends the application's event loop once the shut-down has run; empty
+    // means QCoreApplication::quit().
+    std::function<void()> quitApplication;
     // How long the link sequence lets the device settle before using it.
     std::chrono::milliseconds linkWait{5000};
 
@@ -62,7 +68,7 @@ struct AppDelegatePorts {
 // The window's controls, owned by the window. The controller only refers
 // to them under these names.
 struct AppDelegateOutlets {
-    QWidget* window = nullptr;
+    MainWindow* window = nullptr;
     QDialog* LinkingPanel = nullptr;
     Button* resetButton = nullptr;
     Button* playButton = nullptr;
@@ -97,11 +103,9 @@ struct AppDelegateOutlets {
     QPushButton* MixerButton = nullptr;
     QLabel* timerText = nullptr;
     QLabel* linkText = nullptr;
-    QLabel* linkImg = nullptr;
+    ImageView* linkImg = nullptr;
     QWidget* SpectrumView = nullptr;
 };
-
-class SettingsDictionary;
 
 // The application's single controller: start-up, link, unlink and
 // shut-down, and the handlers of every control. Lives on the main thread;

@@ -1,0 +1,437 @@
+#include "app/AppDelegate.h"
+
+#include "app/MainWindow.h"
+#include "audio/AudioDevice.h"
+#include "controls/Button.h"
+#include "controls/CheckButton.h"
+#include "controls/ControlImageState.h"
+#include "controls/ImageView.h"
+#include "controls/ProgressIndicator.h"
+#include "controls/SpkMicSlider.h"
+#include "controls/SpkMicSliderDelegate.h"
+#include "controls/SpkMicSliderAction.h"
+#include "controls/VSlider.h"
+#include "device/UsbHID.h"
+#include "settings/SettingsDictionary.h"
+#include "spectrum/SpectrumViewController.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <array>
+
+Q_LOGGING_CATEGORY(lcApp, "quorel.app")
+
+namespace {
+
+const QString kLinkedText = QStringLiteral("TAVO已连接");
+const QString kNotLinkedText = QStringLiteral("TAVO未连接");
+const QString kClockZero = QStringLiteral("00:00:00");
+constexpr int Enable = static_cast<int>(ControlImageState::Enable);
+constexpr int Disable = static_cast<int>(ControlImageState::Disable);
+
+} // namespace
+
+AppDelegate::AppDelegate(AppDelegatePorts ports, QObject* parent)
+    : QObject(parent)
+    , m_ports(std::move(ports))
+    , m_linkTimer(std::make_unique<QTimer>())
+{
+    m_linkTimer->setSingleShot(true);
+    connect(m_linkTimer.get(), &QTimer::timeout, this, &AppDelegate::finishLink);
+    if (!m_ports.audio)
+        qCWarning(lcApp) << "no audio system given: the device will not link";
+}
+
+// The spectrum controller and the transport go first: they may still call
+// back into the controller while they stop.
+AppDelegate::~AppDelegate()
+{
+    SpectrumController.reset();
+    player.reset();
+    recorder.reset();
+    timer.reset();
+    if (hid)
+        hid->setDelegate(nullptr);
+}
+
+void AppDelegate::setOutlets(const AppDelegateOutlets& outlets)
+{
+    static_cast<AppDelegateOutlets&>(*this) = outlets;
+
+    // The sliders' and the mixer button's actions; the delegates are set by
+    // the start-up sequence.
+    connect(Spk, &SpkMicSliderAction::action, this, [this] { SpkVolumeChanged(Spk); });
+    connect(Mic, &SpkMicSliderAction::action, this, [this] { MicGainChanged(Mic); });
+    connect(Stage1, &SpkMicSliderAction::action, this, [this] { Stage1Changed(Stage1); });
+    connect(Stage2, &SpkMicSliderAction::action, this, [this] { Stage2Changed(Stage2); });
+    connect(Stage3, &SpkMicSliderAction::action, this, [this] { Stage3Changed(Stage3); });
+    connect(Stage4, &SpkMicSliderAction::action, this, [this] { Stage4Changed(Stage4); });
+    connect(Stage5, &SpkMicSliderAction::action, this, [this] { Stage5Changed(Stage5); });
+    connect(MixerButton, &QPushButton::clicked, this, [this] { MixerChanged(MixerButton); });
+}
+
+// ---- Start-up ---------------------------------------------------------------
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    std::optional<SettingsDictionary> loaded = m_ports.settingsStore.load();
+    if (!loaded) {
+        qCWarning(lcApp) << "no settings in" << m_ports.settingsStore.settingsFile() << "nor in"
+                         << m_ports.settingsStore.defaultsFile() << "- the panel stays unlinked";
+        return;
+    }
+    file = std::make_unique<SettingsDictionary>(std::move(*loaded));
+
+    SpkText->setAlignment(Qt::AlignCenter);
+    SpkText->setText(QString::asprintf("%d%%", file->integerValue(SettingsKey::spkVolume)));
+    Spk->setMaximum(100);
+    Spk->setMinimum(0);
+
+    MicText->setAlignment(Qt::AlignCenter);
+    MicText->setText(QString::asprintf("%d%%", file->integerValue(SettingsKey::micGain)));
+    Mic->setMaximum(100);
+    Mic->setMinimum(0);
+
+    const std::array stageTexts{Stage1Text, Stage2Text, Stage3Text, Stage4Text, Stage5Text};
+    for (int n = 1; n <= 5; ++n) {
+        stageTexts[n - 1]->setAlignment(Qt::AlignCenter);
+        stageTexts[n - 1]->setText(QString::asprintf("%d", file->integerValue(SettingsKey::stage(n))));
+    }
+    for (SpkMicSliderAction* stage : {Stage1, Stage2, Stage3, Stage4, Stage5}) {
+        stage->setMaximum(15);
+        stage->setMinimum(-15);
+    }
+
+    hid = m_ports.makeHidManager ? UsbHID::create(m_ports.makeHidManager()) : UsbHID::create();
+    if (hid) {
+        hid->connectHID();
+        hid->setDelegate(this);
+    }
+
+    Monitor->setDelegate(this);
+    Denoise->setDelegate(this);
+    resetButton->setDelegate(this);
+    Reverb->setDelegate(this);
+    Mixer->setDelegate(this);
+    playButton->setDelegate(this);
+    pauseButton->setDelegate(this);
+    stopButton->setDelegate(this);
+    recordButton->setDelegate(this);
+
+    Spk->setDelegate(SpkCell);
+    Mic->setDelegate(MicCell);
+    Stage1->setDelegate(Stage1Cell);
+    Stage2->setDelegate(Stage2Cell);
+    Stage3->setDelegate(Stage3Cell);
+    Stage4->setDelegate(Stage4Cell);
+    Stage5->setDelegate(Stage5Cell);
+
+    Reverb->setTagId(0);
+    Mixer->setTagId(1);
+    Reverb->setMinValue(0);
+    Reverb->setMaxValue(100);
+    Mixer->setMinValue(0);
+    Mixer->setMaxValue(1);
+
+    mixerChecked = file->boolValue(SettingsKey::mixer);
+    Mixer->setDoubleValue(mixerChecked ? 1.0 : 0.0);
+
+    actionStatus = 0;
+
+    initialize();
+
+    UpdateInfo(ChangeFullRefresh);
+    sendPanelInfo();
+
+    player.reset();
+    recorder.reset();
+    timer.reset();
+
+    connect(window, &MainWindow::closeRequested, this, &AppDelegate::closeApplication, Qt::UniqueConnection);
+}
+
+void AppDelegate::initialize()
+{
+    for (Button* button : {resetButton, playButton, stopButton, pauseButton, recordButton}) {
+        button->setStatus(Disable);
+        button->setEnabled(false);
+    }
+
+    resetTransport();
+
+    Monitor->setChecked(file->boolValue(SettingsKey::monitor));
+    Monitor->changeImage(Disable);
+    Monitor->setEnabled(false);
+    Denoise->setChecked(file->boolValue(SettingsKey::dehiss));
+    Denoise->changeImage(Disable);
+    Denoise->setEnabled(false);
+
+    Mixer->setEnable(false);
+    Mixer->setDoubleValue(file->boolValue(SettingsKey::mixer) ? 1.0 : 0.0);
+    MixerButton->setEnabled(false);
+
+    Reverb->setEnable(false);
+    Reverb->setDoubleValue(file->integerValue(SettingsKey::reverb));
+
+    Spk->setEnabled(false);
+    Spk->setValue(file->integerValue(SettingsKey::spkVolume));
+    Mic->setEnabled(false);
+    Mic->setValue(file->integerValue(SettingsKey::micGain));
+    const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
+    for (int n = 1; n <= 5; ++n) {
+        stages[n - 1]->setEnabled(false);
+        stages[n - 1]->setValue(file->integerValue(SettingsKey::stage(n)));
+    }
+
+    linkImg->setImageName(QStringLiteral("linkDisable"));
+    linkText->setText(kNotLinkedText);
+}
+
+// ---- Link -------------------------------------------------------------------
+
+// Shows the sheet and lets the device settle without blocking the main
+// thread: the window keeps painting, the window-modal sheet holds the user's
+// input, and HID notifications arriving meanwhile are held until the link
+// sequence has finished (finishLink).
+void AppDelegate::usbhidDidMatch()
+{
+    if (m_linking) {
+        m_heldEvents.push_back(HidEvent::Match);
+        return;
+    }
+    m_linking = true;
+    qCInfo(lcApp) << "device arrived; linking in" << m_ports.linkWait.count() << "ms";
+
+    LinkingPanel->setWindowModality(Qt::WindowModal);
+    LinkingPanel->open();
+
+    m_linkTimer->start(m_ports.linkWait);
+}
+
+void AppDelegate::finishLink()
+{
+    hid->connectHID();
+
+    if (!m_ports.audio)
+        return stopLink("no audio system");
+    AudioDevice device(*m_ports.audio);
+    if (!device.FindQuorelDevice())
+        return stopLink("the device's audio endpoint \"Quorel IIS Audio\" was not found");
+    if (!device.SetAsDefault())
+        return stopLink("the device could not be made the default output and input");
+
+    for (Button* button : {resetButton, playButton, stopButton, pauseButton, recordButton})
+        button->setStatus(Enable);
+    resetButton->setEnabled(true);
+    playButton->setEnabled(true);
+    recordButton->setEnabled(true);
+    stopButton->setEnabled(false);
+    pauseButton->setEnabled(false);
+
+    Monitor->setChecked(file->boolValue(SettingsKey::monitor));
+    Monitor->changeImage(Enable);
+    Monitor->setEnabled(true);
+    Denoise->setChecked(file->boolValue(SettingsKey::dehiss));
+    Denoise->changeImage(Enable);
+    Denoise->setEnabled(true);
+
+    Mixer->setEnable(true);
+    Mixer->setDoubleValue(file->boolValue(SettingsKey::mixer) ? 1.0 : 0.0);
+    MixerButton->setEnabled(true);
+
+    Reverb->setEnable(true);
+    Reverb->setDoubleValue(file->integerValue(SettingsKey::reverb));
+
+    Spk->setEnabled(true);
+    Spk->setValue(file->integerValue(SettingsKey::spkVolume));
+    setVolume(static_cast<float>(file->integerValue(SettingsKey::spkVolume)) / 100.0f);
+
+    Mic->setEnabled(true);
+    Mic->setValue(file->integerValue(SettingsKey::micGain));
+    setMicGain(static_cast<float>(file->integerValue(SettingsKey::micGain)) / 100.0f);
+
+    const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
+    for (int n = 1; n <= 5; ++n) {
+        stages[n - 1]->setEnabled(true);
+        stages[n - 1]->setValue(file->integerValue(SettingsKey::stage(n)));
+    }
+
+    linkImg->setImageName(QStringLiteral("linkEnable"));
+    linkText->setText(kLinkedText);
+
+    if (!addVolumeListeners())
+        return stopLink("the default output or input device could not be read");
+
+    if (!SpectrumController) {
+        SpectrumController = m_ports.makeSpectrumController ? m_ports.makeSpectrumController()
+                                                            : std::make_unique<SpectrumViewController>();
+    }
+    QWidget* bars = SpectrumController->view();
+    if (bars->parentWidget() != SpectrumView) {
+        auto* layout = new QVBoxLayout(SpectrumView);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(bars);
+    }
+    SpectrumController->Start();
+
+    LinkingPanel->done(QDialog::Accepted);
+
+    UpdateInfo(ChangeFullRefresh);
+    sendPanelInfo();
+
+    m_linking = false;
+    m_linked = true;
+    qCInfo(lcApp) << "device linked";
+    emit linkFinished(true);
+    handleHeldEvents();
+}
+
+// The link stopped early: the controls stay as they are, but the sheet goes,
+// so the window stays usable until the device arrives again.
+void AppDelegate::stopLink(const char* step)
+{
+    qCWarning(lcApp) << "link stopped:" << step;
+    LinkingPanel->done(QDialog::Rejected);
+    m_linking = false;
+    emit linkFinished(false);
+    handleHeldEvents();
+}
+
+// Runs the notifications held during a link, in the order they came, until
+// one of them starts another link (which holds the rest again).
+void AppDelegate::handleHeldEvents()
+{
+    while (!m_linking && !m_heldEvents.empty()) {
+        const HidEvent event = m_heldEvents.front();
+        m_heldEvents.pop_front();
+        if (event == HidEvent::Match)
+            usbhidDidMatch();
+        else
+            usbhidDidRemove();
+    }
+}
+
+// ---- Unlink -----------------------------------------------------------------
+
+void AppDelegate::usbhidDidRemove()
+{
+    if (m_linking) {
+        m_heldEvents.push_back(HidEvent::Remove);
+        return;
+    }
+    qCInfo(lcApp) << "device removed; unlinking";
+    m_linked = false;
+
+    for (Button* button : {resetButton, playButton, stopButton, pauseButton, recordButton}) {
+        button->setStatus(Disable);
+        button->setEnabled(false);
+    }
+
+    resetTransport();
+
+    Monitor->changeImage(Disable);
+    Monitor->setEnabled(false);
+    Denoise->changeImage(Disable);
+    Denoise->setEnabled(false);
+
+    Mixer->setEnable(false);
+    MixerButton->setEnabled(false);
+    Reverb->setEnable(false);
+
+    for (SpkMicSliderAction* slider : {Spk, Mic, Stage1, Stage2, Stage3, Stage4, Stage5})
+        slider->setEnabled(false);
+
+    linkImg->setImageName(QStringLiteral("linkDisable"));
+    linkText->setText(kNotLinkedText);
+    timerText->setText(kClockZero);
+
+    if (!removeVolumeListeners())
+        return;
+    if (SpectrumController)
+        SpectrumController->Stop();
+}
+
+// ---- Shut-down --------------------------------------------------------------
+
+void AppDelegate::applicationWillTerminate()
+{
+    if (m_terminated)
+        return;
+    m_terminated = true;
+
+    // A link still waiting is abandoned; nothing is sent at shut-down.
+    m_linkTimer->stop();
+    m_heldEvents.clear();
+    if (m_linking) {
+        m_linking = false;
+        LinkingPanel->done(QDialog::Rejected);
+    }
+
+    timer.reset();
+
+    if (!file) {
+        qCInfo(lcApp) << "shutting down without settings; nothing stored";
+        return;
+    }
+
+    const int spk = Spk->value();
+    const int mic = Mic->value();
+    file->setInteger(SettingsKey::spkVolume, spk);
+    file->setBool(SettingsKey::spkMute, spk == 0);
+    file->setInteger(SettingsKey::micGain, mic);
+    file->setBool(SettingsKey::micMute, mic == 0);
+    file->setBool(SettingsKey::monitor, Monitor->checked());
+    file->setBool(SettingsKey::dehiss, Denoise->checked());
+    file->setInteger(SettingsKey::reverb, static_cast<int>(Reverb->doubleValue()));
+    file->setBool(SettingsKey::mixer, mixerChecked);
+    const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
+    for (int n = 1; n <= 5; ++n)
+        file->setInteger(SettingsKey::stage(n), stages[n - 1]->value());
+
+    if (m_ports.settingsStore.save(*file))
+        qCInfo(lcApp) << "settings stored in" << m_ports.settingsStore.settingsFile();
+
+    if (hid && hid->find()) {
+        if (!removeVolumeListeners())
+            return;
+        if (SpectrumController)
+            SpectrumController->Stop();
+    }
+}
+
+void AppDelegate::closeApplication()
+{
+    applicationWillTerminate();
+    if (m_ports.quitApplication)
+        m_ports.quitApplication();
+    else
+        QCoreApplication::quit();
+}
+
+// ---- Record -----------------------------------------------------------------
+
+void AppDelegate::UpdateInfo(unsigned code)
+{
+    ControlPanelValues values;
+    values.speaker = Spk->value();
+    values.mic = Mic->value();
+    values.denoise = Denoise->checked();
+    values.mixer = Mixer->doubleValue();
+    values.monitor = Monitor->checked();
+    values.reverb = Reverb->doubleValue();
+    values.stages = {Stage1->value(), Stage2->value(), Stage3->value(), Stage4->value(),
+                     Stage5->value()};
+    panelInfo = rebuildControlPanelInfo(values, code);
+}
+
+void AppDelegate::sendPanelInfo()
+{
+    if (hid && hid->find())
+        hid->senddata(controlPanelReport(panelInfo));
+}
