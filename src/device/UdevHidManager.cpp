@@ -62,8 +62,8 @@ public:
         if (written == static_cast<ssize_t>(report.size()))
             return 0;
         const int error = written < 0 ? errno : EIO;
-        qCDebug(lcUdev) << "writing a report to" << name() << "failed:"
-                        << (written < 0 ? std::strerror(error) : "short write");
+        qCDebug(lcUdev).noquote().nospace() << "writing a report to " << name() << " failed: "
+                                            << (written < 0 ? std::strerror(error) : "short write");
         close();
         return error;
     }
@@ -80,15 +80,15 @@ public:
 private:
     void logOpenFailure(int error)
     {
-        qCDebug(lcUdev) << "cannot open" << name() << ":" << std::strerror(error);
+        qCDebug(lcUdev).noquote().nospace() << "cannot open " << name() << ": " << std::strerror(error);
         if ((error != EACCES && error != EPERM) || *m_permissionHintLogged)
             return;
         *m_permissionHintLogged = true;
-        qCWarning(lcUdev).noquote()
-            << "no permission to open" << name() << "- the udev rule" << kRuleName
-            << "is not installed. Copy udev/" + QString::fromLatin1(kRuleName)
-            << "to /etc/udev/rules.d/, run 'sudo udevadm control --reload-rules && sudo udevadm trigger'"
-            << "and plug the device in again.";
+        qCWarning(lcUdev).noquote().nospace()
+            << "no permission to open " << name() << ": access for the logged-in user comes from the udev rule "
+            << kRuleName << ". Copy udev/" << kRuleName
+            << " to /etc/udev/rules.d/, run 'sudo udevadm control --reload-rules && sudo udevadm trigger'"
+            << " and plug the device in again.";
     }
 
     std::string m_node;

@@ -1,0 +1,353 @@
+// The HID transport through its real Linux backend (libudev enumerate and
+// monitor, hidraw writes), driven by a umockdev testbed. Runs under
+// umockdev-wrapper.
+// glib's headers use `signals` as a name, so they come before Qt's.
+#include <umockdev.h>
+
+#include <cerrno>
+#include <linux/capability.h>
+#include <poll.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "LogCapture.h"
+#include "device/ControlPanelInfo.h"
+#include "device/UdevHidManager.h"
+#include "device/UsbHID.h"
+#include "device/UsbHIDDelegate.h"
+
+namespace {
+
+// Owns a umockdev testbed and builds hidraw nodes under hid parents.
+// Node numbers are high so that a broken testbed node can never fall
+// through to a real device of the machine running the tests.
+class Testbed {
+public:
+    Testbed() : m_testbed(umockdev_testbed_new()) {}
+    ~Testbed() { g_object_unref(m_testbed); }
+    Testbed(const Testbed&) = delete;
+    Testbed& operator=(const Testbed&) = delete;
+
+    // Adds /dev/hidraw<number> whose parent hid device carries `vendor` and
+    // `product`; returns the node's syspath. Without `withNode` the device
+    // is announced but its /dev node does not exist.
+    std::string addHidraw(int number, unsigned vendor, unsigned product, bool withNode = true)
+    {
+        const QString hidName = QStringLiteral("0003:%1:%2.%3")
+                                    .arg(vendor, 4, 16, QLatin1Char('0'))
+                                    .arg(product, 4, 16, QLatin1Char('0'))
+                                    .arg(number + 1, 4, 16, QLatin1Char('0'))
+                                    .toUpper();
+        const QString hidPath = QStringLiteral("/devices/pci0000:00/0000:00:14.0/usb1/1-%1/1-%1:1.3/%2")
+                                    .arg(number + 1)
+                                    .arg(hidName);
+        const QString hidraw = QStringLiteral("hidraw%1").arg(number);
+        const QString description = QStringLiteral(
+            "P: %1/hidraw/%2\n"
+            "%6"
+            "E: DEVNAME=/dev/%2\n"
+            "E: SUBSYSTEM=hidraw\n"
+            "%7"
+            "\n"
+            "P: %1\n"
+            "E: DRIVER=hid-generic\n"
+            "E: HID_ID=0003:%4:%5\n"
+            "E: HID_NAME=Test HID\n"
+            "E: SUBSYSTEM=hid\n")
+                                        .arg(hidPath, hidraw)
+                                        .arg(vendor, 8, 16, QLatin1Char('0'))
+                                        .arg(product, 8, 16, QLatin1Char('0'))
+                                        .arg(withNode ? QStringLiteral("N: %1\n").arg(hidraw) : QString())
+                                        .arg(withNode ? QStringLiteral("A: dev=244:%1\n").arg(number) : QString());
+        GError* error = nullptr;
+        const bool added = umockdev_testbed_add_from_string(m_testbed, description.toUtf8().constData(), &error);
+        EXPECT_TRUE(added) << (error ? error->message : "");
+        if (error)
+            g_error_free(error);
+        return QStringLiteral("/sys%1/hidraw/%2").arg(hidPath, hidraw).toStdString();
+    }
+
+    void uevent(const std::string& syspath, const char* action)
+    {
+        umockdev_testbed_uevent(m_testbed, syspath.c_str(), action);
+    }
+
+    void remove(const std::string& syspath) { umockdev_testbed_remove_device(m_testbed, syspath.c_str()); }
+
+    QString rootDir() const
+    {
+        gchar* dir = umockdev_testbed_get_root_dir(m_testbed);
+        const QString result = QString::fromUtf8(dir);
+        g_free(dir);
+        return result;
+    }
+
+    // The test's end of the emulated node.
+    int devFd(const char* node) { return umockdev_testbed_get_dev_fd(m_testbed, node); }
+
+private:
+    UMockdevTestbed* m_testbed;
+};
+
+// Everything written to the node so far (waiting up to `timeoutMs` for the
+// first byte).
+std::vector<std::uint8_t> readNode(int fd, int timeoutMs = 500)
+{
+    std::vector<std::uint8_t> bytes;
+    pollfd p{fd, POLLIN, 0};
+    while (poll(&p, 1, bytes.empty() ? timeoutMs : 50) > 0) {
+        std::uint8_t buffer[256];
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    }
+    return bytes;
+}
+
+// Drops the file-permission override capabilities from the effective set
+// while alive, so root is refused like any user.
+class WithoutFileAccessOverride {
+public:
+    WithoutFileAccessOverride()
+    {
+        syscall(SYS_capget, &m_header, m_saved);
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[0].effective &= ~((1U << CAP_DAC_OVERRIDE) | (1U << CAP_DAC_READ_SEARCH));
+        syscall(SYS_capset, &m_header, reduced);
+    }
+    ~WithoutFileAccessOverride() { syscall(SYS_capset, &m_header, m_saved); }
+    WithoutFileAccessOverride(const WithoutFileAccessOverride&) = delete;
+    WithoutFileAccessOverride& operator=(const WithoutFileAccessOverride&) = delete;
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+};
+
+struct Call {
+    std::string what;
+    bool findAtCall;
+};
+
+class RecordingDelegate : public UsbHIDDelegate {
+public:
+    void usbhidDidMatch() override { calls.push_back({"match", usb->find()}); }
+    void usbhidDidRemove() override { calls.push_back({"remove", usb->find()}); }
+
+    UsbHID* usb = nullptr;
+    std::vector<Call> calls;
+};
+
+// Lets queued calls and socket notifications run for a while.
+void spin(int ms = 100)
+{
+    QTest::qWait(ms);
+}
+
+}
+
+TEST(UsbHIDUdev, StartsWithoutDeviceThenReportsALaterArrival)
+{
+    Testbed testbed;
+    LogCapture log;
+    auto usb = UsbHID::create();
+    ASSERT_NE(usb, nullptr);
+    RecordingDelegate delegate;
+    delegate.usb = usb.get();
+    usb->setDelegate(&delegate);
+
+    EXPECT_EQ(log.count(QStringLiteral("there is no HID Device")), 1);
+    EXPECT_FALSE(usb->find());
+    spin();
+    EXPECT_TRUE(delegate.calls.empty());
+
+    const std::string syspath = testbed.addHidraw(210, 0x0A12, 0x1243);
+    testbed.uevent(syspath, "add");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !delegate.calls.empty(); }, 2000));
+    spin();
+    ASSERT_EQ(delegate.calls.size(), 1U);
+    EXPECT_EQ(delegate.calls[0].what, "match");
+    EXPECT_TRUE(delegate.calls[0].findAtCall);
+    EXPECT_EQ(log.count(QStringLiteral("there is no HID Device")), 1);
+}
+
+TEST(UsbHIDUdev, ReportsAnAttachedDeviceOnceAfterCreationReturns)
+{
+    Testbed testbed;
+    testbed.addHidraw(210, 0x0A12, 0x1243);
+    LogCapture log;
+
+    RecordingDelegate delegate;
+    auto usb = UsbHID::create();
+    ASSERT_NE(usb, nullptr);
+    delegate.usb = usb.get();
+    // As the controller does: the delegate is wired after creation, so an
+    // arrival reported from inside creation would be lost.
+    usb->setDelegate(&delegate);
+    EXPECT_TRUE(delegate.calls.empty());
+    EXPECT_FALSE(usb->find());
+    EXPECT_EQ(log.count(QStringLiteral("there is no HID Device")), 0);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !delegate.calls.empty(); }, 2000));
+    spin();
+    ASSERT_EQ(delegate.calls.size(), 1U);
+    EXPECT_EQ(delegate.calls[0].what, "match");
+    EXPECT_TRUE(delegate.calls[0].findAtCall);
+}
+
+TEST(UsbHIDUdev, RemovalClearsFindBeforeTellingTheDelegateOnce)
+{
+    Testbed testbed;
+    const std::string syspath = testbed.addHidraw(210, 0x0A12, 0x1243);
+    auto usb = UsbHID::create();
+    ASSERT_NE(usb, nullptr);
+    RecordingDelegate delegate;
+    delegate.usb = usb.get();
+    usb->setDelegate(&delegate);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.calls.size() == 1; }, 2000));
+
+    // The node's properties are gone by the time the removal is read.
+    testbed.uevent(syspath, "remove");
+    testbed.remove(syspath);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.calls.size() == 2; }, 2000));
+    EXPECT_EQ(delegate.calls[1].what, "remove");
+    EXPECT_FALSE(delegate.calls[1].findAtCall);
+
+    // Plugged in again (under another node): a fresh arrival.
+    const std::string again = testbed.addHidraw(211, 0x0A12, 0x1243);
+    testbed.uevent(again, "add");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.calls.size() == 3; }, 2000));
+    EXPECT_EQ(delegate.calls[2].what, "match");
+    EXPECT_TRUE(usb->find());
+    spin();
+    EXPECT_EQ(delegate.calls.size(), 3U);
+}
+
+TEST(UsbHIDUdev, IgnoresDevicesOfAnotherVendorOrProduct)
+{
+    Testbed testbed;
+    testbed.addHidraw(210, 0x0A12, 0x0001);
+    testbed.addHidraw(211, 0x046D, 0x1243);
+    LogCapture log;
+    auto usb = UsbHID::create();
+    ASSERT_NE(usb, nullptr);
+    RecordingDelegate delegate;
+    delegate.usb = usb.get();
+    usb->setDelegate(&delegate);
+    EXPECT_EQ(log.count(QStringLiteral("there is no HID Device")), 1);
+
+    const std::string other = testbed.addHidraw(212, 0x0A13, 0x1243);
+    testbed.uevent(other, "add");
+    testbed.uevent(other, "remove");
+    spin(200);
+    EXPECT_TRUE(delegate.calls.empty());
+    EXPECT_FALSE(usb->find());
+
+    // Nothing to choose, so nothing reaches any of the strangers.
+    usb->connectHID();
+    EXPECT_EQ(usb->deviceRef(), nullptr);
+    const ControlPanelReport report = controlPanelReport(rebuildControlPanelInfo({}, ChangeFullRefresh));
+    usb->senddata(report);
+    for (const char* node : {"/dev/hidraw210", "/dev/hidraw211", "/dev/hidraw212"})
+        EXPECT_TRUE(readNode(testbed.devFd(node), 50).empty()) << node;
+}
+
+TEST(UsbHIDUdev, SendWritesReportIdZeroAndTheSixteenBytesInOneWrite)
+{
+    Testbed testbed;
+    testbed.addHidraw(210, 0x0A12, 0x1243);
+    auto usb = UsbHID::create();
+    ASSERT_NE(usb, nullptr);
+    const int fd = testbed.devFd("/dev/hidraw210");
+    ASSERT_GE(fd, 0);
+
+    ControlPanelValues values;
+    values.speaker = 50;
+    values.mic = 70;
+    values.denoise = true;
+    values.reverb = 40;
+    values.stages = {0, 3, -2, 0, 15};
+    const ControlPanelReport report = controlPanelReport(rebuildControlPanelInfo(values, ChangeFullRefresh));
+
+    // Before a device is chosen nothing is written.
+    usb->senddata(report);
+    EXPECT_TRUE(readNode(fd, 50).empty());
+
+    usb->connectHID();
+    ASSERT_NE(usb->deviceRef(), nullptr);
+    EXPECT_EQ(usb->deviceRef()->name(), QStringLiteral("/dev/hidraw210"));
+    usb->senddata(report);
+    const std::vector<std::uint8_t> expected = {0x00, 0x08, 0x11, 0x32, 0x46, 0x01, 0x04, 0x01, 0x01,
+                                                0x00, 0x06, 0x00, 0x00, 0x03, 0xFE, 0x00, 0x0F};
+    EXPECT_EQ(readNode(fd), expected);
+
+    // The node stays open: the next report follows on the same descriptor.
+    usb->senddata(report);
+    EXPECT_EQ(readNode(fd), expected);
+}
+
+TEST(UsbHIDUdev, AFailedSendLogsOncePerAttemptAndNothingBreaks)
+{
+    Testbed testbed;
+    testbed.addHidraw(200, 0x0A12, 0x1243);
+    auto usb = UsbHID::create();
+    ASSERT_NE(usb, nullptr);
+    usb->connectHID();
+    ASSERT_NE(usb->deviceRef(), nullptr);
+    const ControlPanelReport report = controlPanelReport(rebuildControlPanelInfo({}, ChangeDenoise));
+    usb->senddata(report);
+    EXPECT_EQ(readNode(testbed.devFd("/dev/hidraw200")).size(), 17U);
+
+    // The device side hangs up: the open node fails the write, and the
+    // reopen on each later attempt finds no device.
+    close(testbed.devFd("/dev/hidraw200"));
+    LogCapture log;
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        usb->senddata(report);
+        EXPECT_EQ(log.count(QStringLiteral("send data failed")), attempt);
+    }
+}
+
+TEST(UsbHIDUdev, NoPermissionNamesTheRuleOnce)
+{
+    Testbed testbed;
+    testbed.addHidraw(201, 0x0A12, 0x1243, false);
+    // A plain file nobody may open stands in for the node.
+    ASSERT_TRUE(QDir().mkpath(testbed.rootDir() + QStringLiteral("/dev")));
+    QFile file(testbed.rootDir() + QStringLiteral("/dev/hidraw201"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    ASSERT_TRUE(file.setPermissions({}));
+
+    auto usb = UsbHID::create();
+    ASSERT_NE(usb, nullptr);
+    usb->connectHID();
+    ASSERT_NE(usb->deviceRef(), nullptr);
+    const ControlPanelReport report = controlPanelReport(rebuildControlPanelInfo({}, ChangeDenoise));
+
+    LogCapture log;
+    {
+        // Root would open it anyway.
+        WithoutFileAccessOverride asUser;
+        usb->senddata(report);
+        usb->senddata(report);
+    }
+    EXPECT_EQ(log.count(QStringLiteral("send data failed")), 2);
+    EXPECT_EQ(log.count(QStringLiteral("70-quorel-panel.rules")), 1);
+    EXPECT_EQ(log.count(QStringLiteral("udevadm control --reload-rules")), 1);
+
+    // Access granted: the same device now takes the report.
+    ASSERT_TRUE(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    usb->senddata(report);
+    EXPECT_EQ(log.count(QStringLiteral("send data failed")), 2);
+    EXPECT_EQ(file.size(), 17);
+}
