@@ -1,11 +1,10 @@
 #pragma once
 
+#include "controls/ButtonDelegate.h"
 #include "controls/DelegateRef.h"
 #include "controls/NamedImage.h"
 
 #include <QPushButton>
-
-class ButtonDelegate;
 
 // An image button whose whole look is one of four images chosen by state.
 // Its role comes from `tag` (set in the window's .ui):

@@ -1,11 +1,10 @@
 #pragma once
 
+#include "controls/CheckButtonDelegate.h"
 #include "controls/DelegateRef.h"
 #include "controls/NamedImage.h"
 
 #include <QPushButton>
-
-class CheckButtonDelegate;
 
 // An on/off switch drawn from six images ("enableChecked",
 // "enableUnchecked", "disableChecked", "disableUnchecked", "hoverChecked",

@@ -36,6 +36,10 @@ public:
     // target draws nothing.
     void draw(QPainter& painter, const QRectF& target) const;
 
+    // Where the image goes inside `bounds` at its own size, scaled down
+    // proportionally when it doesn't fit, placed by `alignment`.
+    QRectF placedIn(const QRectF& bounds, Qt::Alignment alignment = Qt::AlignCenter) const;
+
     // The image rendered at its own size for the given device-pixel ratio,
     // for widgets that take a pixmap (QLabel). Null for a null image.
     QPixmap pixmap(qreal devicePixelRatio = 1.0) const;
@@ -46,6 +50,7 @@ public:
 
 private:
     struct Data;
+    static std::shared_ptr<const Data> load(const QString& name);
     explicit NamedImage(std::shared_ptr<const Data> data) : d(std::move(data)) {}
     std::shared_ptr<const Data> d;
 };

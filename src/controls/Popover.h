@@ -31,4 +31,5 @@ protected:
 
 private:
     QPointer<ToolTipViewController> m_content;
+    Edge m_edge = MinYEdge;
 };

@@ -2,12 +2,12 @@
 
 #include "controls/DelegateRef.h"
 #include "controls/NamedImage.h"
+#include "controls/ProgressDelegate.h"
 
 #include <QRectF>
 #include <QWidget>
 
 class Popover;
-class ProgressDelegate;
 class ToolTipViewController;
 
 // A skinned horizontal level bar set by pressing and dragging along it, with

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "controls/DelegateRef.h"
+#include "controls/SpkMicSlider.h"
+#include "controls/SpkMicSliderDelegate.h"
 
 #include <QSlider>
 
 #include <memory>
-
-class SpkMicSlider;
-class SpkMicSliderDelegate;
 
 // A skinned vertical slider. Value handling (drag, track clicks, wheel,
 // keys, clamping) is QSlider's; drawing goes to the cell: the bar through

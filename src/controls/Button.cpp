@@ -1,0 +1,155 @@
+#include "controls/Button.h"
+
+#include "controls/ButtonDelegate.h"
+#include "controls/ControlImageState.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+struct ButtonRole {
+    const char* enable;
+    const char* disable;
+    const char* hover;
+    const char* push;
+    void (ButtonDelegate::*operation)();
+};
+
+// Indexed by tag.
+constexpr ButtonRole kRoles[] = {
+    {"resetEnable", "resetDisable", "resetHover", "resetPush", &ButtonDelegate::ResetStage},
+    {"playEnable", "playDisable", "playHover", "playPush", &ButtonDelegate::Play},
+    {"recordEnable", "recordDisable", "recordHover", "recordPush", &ButtonDelegate::Record},
+    {"pauseEnable", "pauseDisable", "pauseHover", "pausePush", &ButtonDelegate::Pause},
+    {"stopEnable", "stopDisable", "stopHover", "stopPush", &ButtonDelegate::Stop},
+};
+
+const ButtonRole* roleForTag(int tag)
+{
+    if (tag < 0 || tag >= static_cast<int>(std::size(kRoles)))
+        return nullptr;
+    return &kRoles[tag];
+}
+
+bool isLeftButton(QEvent* event)
+{
+    return static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+}
+
+} // namespace
+
+Button::Button(QWidget* parent)
+    : QPushButton(parent)
+{
+    setFocusPolicy(Qt::NoFocus);
+}
+
+Button::~Button() = default;
+
+void Button::awakeFromNib()
+{
+    if (const ButtonRole* role = roleForTag(m_tag)) {
+        m_enableImage = NamedImage::named(QString::fromLatin1(role->enable));
+        m_disableImage = NamedImage::named(QString::fromLatin1(role->disable));
+        m_hoverImage = NamedImage::named(QString::fromLatin1(role->hover));
+        m_pushImage = NamedImage::named(QString::fromLatin1(role->push));
+    } else {
+        m_enableImage = m_disableImage = m_hoverImage = m_pushImage = NamedImage();
+    }
+    setImage(isEnabled() ? m_enableImage : m_disableImage);
+    updateGeometry();
+}
+
+void Button::setImage(const NamedImage& image)
+{
+    m_image = image;
+    update();
+}
+
+// Qt drops mouse events of a disabled widget before its handlers run, so
+// the pointer events are taken here, where the disabled rows of the table
+// can be honoured too. Qt's own click handling is never reached.
+bool Button::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Enter:
+        mouseEntered();
+        return true;
+    case QEvent::Leave:
+        mouseExited();
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: // each click of a double click is a press
+        if (!isLeftButton(event))
+            break;
+        mouseDown();
+        event->accept();
+        return true;
+    case QEvent::MouseButtonRelease:
+        if (!isLeftButton(event))
+            break;
+        mouseUp();
+        event->accept();
+        return true;
+    default:
+        break;
+    }
+    return QPushButton::event(event);
+}
+
+void Button::mouseEntered()
+{
+    if (!isEnabled())
+        return;
+    m_status = static_cast<int>(ControlImageState::Hover);
+    setImage(m_hoverImage);
+}
+
+void Button::mouseExited()
+{
+    if (isEnabled()) {
+        m_status = static_cast<int>(ControlImageState::Enable);
+        setImage(m_enableImage);
+    } else {
+        m_status = static_cast<int>(ControlImageState::Disable);
+        setImage(m_disableImage);
+    }
+}
+
+void Button::mouseDown()
+{
+    if (!isEnabled())
+        return;
+    m_status = static_cast<int>(ControlImageState::Push);
+    setImage(m_pushImage);
+    const ButtonRole* role = roleForTag(m_tag);
+    ButtonDelegate* target = delegate();
+    if (role && target)
+        (target->*role->operation)();
+}
+
+void Button::mouseUp()
+{
+    if (!isEnabled())
+        return;
+    m_status = static_cast<int>(ControlImageState::Hover);
+    setImage(m_hoverImage);
+}
+
+void Button::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    m_image.draw(painter, m_image.placedIn(rect()));
+}
+
+QSize Button::sizeHint() const
+{
+    return m_enableImage.isNull() ? QPushButton::sizeHint() : m_enableImage.size().toSize();
+}
+
+QSize Button::minimumSizeHint() const
+{
+    return sizeHint();
+}
