@@ -373,10 +373,9 @@ int PulseAudioSystem::run(Request& request, const Start& start, const char* what
     PulseOperationPtr operation;
     {
         LoopLock lock(m_loop.get());
-        if (!m_connected) {
-            qCDebug(lcPulseAudio, "%s: no sound server", what);
+        // The outage itself has been logged once.
+        if (!m_connected)
             return AudioStatus::NotConnected;
-        }
         operation.reset(start(m_context.get(), request));
         if (!operation) {
             qCWarning(lcPulseAudio, "%s: %s", what, pa_strerror(pa_context_errno(m_context.get())));
@@ -422,10 +421,8 @@ int PulseAudioSystem::query(AudioObjectID device, AudioScope scope, DeviceInfo& 
     }, what);
     if (status != AudioStatus::Ok)
         return status;
-    if (request.failed || request.devices.empty()) {
-        qCDebug(lcPulseAudio, "%s: no %s device %u", what, scopeName(scope), device);
+    if (request.failed || request.devices.empty())
         return AudioStatus::NoSuchDevice;
-    }
     info = std::move(request.devices.front());
     return AudioStatus::Ok;
 }

@@ -1,0 +1,283 @@
+// The libpulse backend against a private PulseAudio server: devices and
+// names, defaults, volumes, listeners, and what happens when the server is
+// missing, hangs, or dies and comes back.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+#include <cmath>
+#include <csignal>
+#include <limits>
+#include <memory>
+
+#include "LogCapture.h"
+#include "PulseTestSupport.h"
+#include "audio/PulseAudioSystem.h"
+
+using namespace pulsetest;
+using namespace std::chrono_literals;
+
+namespace {
+
+class PulseAudioSystemTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(daemon.start());
+        system = std::make_unique<PulseAudioSystem>(2000ms, 100ms);
+        ASSERT_TRUE(system->isConnected());
+        quorelOut = findByName(*system, AudioScope::Output, "Quorel IIS Audio");
+        quorelIn = findByName(*system, AudioScope::Input, "Quorel IIS Audio");
+        builtinOut = findByName(*system, AudioScope::Output, "Built-in Speaker");
+        ASSERT_NE(quorelOut, kAudioObjectUnknown);
+        ASSERT_NE(quorelIn, kAudioObjectUnknown);
+        ASSERT_NE(builtinOut, kAudioObjectUnknown);
+    }
+
+    PulseDaemon daemon;
+    std::unique_ptr<PulseAudioSystem> system;
+    AudioObjectID quorelOut = kAudioObjectUnknown;
+    AudioObjectID quorelIn = kAudioObjectUnknown;
+    AudioObjectID builtinOut = kAudioObjectUnknown;
+};
+
+TEST_F(PulseAudioSystemTest, ListsSinksThenInputsWithoutMonitorsEachNamedInItsDirectionOnly)
+{
+    std::uint32_t count = 0;
+    ASSERT_EQ(system->deviceCount(count), AudioStatus::Ok);
+    ASSERT_EQ(count, 4u) << "two sinks and two sources; the sinks' monitors are no devices";
+
+    std::vector<AudioObjectID> list(count);
+    ASSERT_EQ(system->deviceList(list.data(), count), AudioStatus::Ok);
+    ASSERT_EQ(count, 4u);
+    const std::vector<std::pair<AudioScope, std::string>> expected{
+        {AudioScope::Output, "Quorel IIS Audio"},
+        {AudioScope::Output, "Built-in Speaker"},
+        {AudioScope::Input, "Quorel IIS Audio"},
+        {AudioScope::Input, "Built-in Microphone"},
+    };
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const auto& [scope, name] = expected[i];
+        const AudioScope other = scope == AudioScope::Output ? AudioScope::Input : AudioScope::Output;
+        std::string read;
+        EXPECT_EQ(system->deviceName(list[i], scope, read), AudioStatus::Ok) << i;
+        EXPECT_EQ(read, name) << i;
+        EXPECT_EQ(system->deviceName(list[i], other, read), AudioStatus::NoSuchDevice) << i;
+    }
+
+    std::uint32_t capacity = 2;
+    std::vector<AudioObjectID> shorter(capacity);
+    ASSERT_EQ(system->deviceList(shorter.data(), capacity), AudioStatus::Ok);
+    EXPECT_EQ(capacity, 2u);
+    EXPECT_EQ(shorter[0], list[0]);
+
+    std::string name;
+    EXPECT_EQ(system->deviceName(0, AudioScope::Output, name), AudioStatus::NoSuchDevice);
+    EXPECT_EQ(system->deviceName(list[1] + 1000, AudioScope::Output, name), AudioStatus::NoSuchDevice);
+}
+
+TEST_F(PulseAudioSystemTest, NameIsTheProductNameBeforeTheDescription)
+{
+    ASSERT_EQ(daemon.pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+                            QStringLiteral("sink_name=usb_out"),
+                            QStringLiteral("sink_properties='device.description=\"Quorel IIS Audio Analog Stereo\" "
+                                           "device.product.name=\"Quorel IIS Audio\"'")}),
+              0);
+    std::uint32_t count = 8;
+    std::vector<AudioObjectID> list(count);
+    ASSERT_EQ(system->deviceList(list.data(), count), AudioStatus::Ok);
+    ASSERT_EQ(count, 5u);
+    std::string name;
+    ASSERT_EQ(system->deviceName(list[2], AudioScope::Output, name), AudioStatus::Ok);
+    EXPECT_EQ(name, "Quorel IIS Audio");
+}
+
+TEST_F(PulseAudioSystemTest, DefaultsAreTheServersAndCanBeSet)
+{
+    AudioObjectID device = kAudioObjectUnknown;
+    ASSERT_EQ(system->defaultDevice(AudioScope::Output, device), AudioStatus::Ok);
+    EXPECT_EQ(device, builtinOut);
+
+    ASSERT_EQ(system->setDefaultDevice(AudioScope::Output, quorelOut), AudioStatus::Ok);
+    ASSERT_EQ(system->setDefaultDevice(AudioScope::Input, quorelIn), AudioStatus::Ok);
+    EXPECT_EQ(pactlText(daemon, {QStringLiteral("get-default-sink")}), QStringLiteral("quorel_out"));
+    EXPECT_EQ(pactlText(daemon, {QStringLiteral("get-default-source")}), QStringLiteral("quorel_in"));
+    ASSERT_EQ(system->defaultDevice(AudioScope::Input, device), AudioStatus::Ok);
+    EXPECT_EQ(device, quorelIn);
+
+    // A source is no output and a vanished device is nothing: both refused,
+    // the default stays.
+    LogCapture log;
+    EXPECT_EQ(system->setDefaultDevice(AudioScope::Output, quorelIn), AudioStatus::NoSuchDevice);
+    EXPECT_EQ(system->setDefaultDevice(AudioScope::Output, builtinOut + 1000), AudioStatus::NoSuchDevice);
+    EXPECT_EQ(pactlText(daemon, {QStringLiteral("get-default-sink")}), QStringLiteral("quorel_out"));
+    EXPECT_EQ(log.count(QStringLiteral("cannot make")), 2);
+}
+
+TEST_F(PulseAudioSystemTest, VolumeReadsBackExactlyWhatWasSetAndOutsideChangesAsPercent)
+{
+    for (int v = 0; v <= 100; ++v) {
+        const float scalar = static_cast<float>(v) / 100.0f;
+        ASSERT_EQ(system->setVolumeScalar(quorelOut, AudioScope::Output, scalar), AudioStatus::Ok) << v;
+        float read = -1.0f;
+        ASSERT_EQ(system->volumeScalar(quorelOut, AudioScope::Output, read), AudioStatus::Ok) << v;
+        EXPECT_EQ(read, scalar) << v;
+    }
+    // Every channel gets the value, in the server's units.
+    ASSERT_EQ(system->setVolumeScalar(quorelIn, AudioScope::Input, 0.53f), AudioStatus::Ok);
+    EXPECT_EQ(channelVolumes(daemon, QStringLiteral("source"), QStringLiteral("quorel_in")),
+              (std::vector<unsigned>{34734, 34734}));
+    float read = -1.0f;
+    ASSERT_EQ(system->volumeScalar(quorelIn, AudioScope::Input, read), AudioStatus::Ok);
+    EXPECT_EQ(static_cast<int>(read * 100.0f), 52);
+
+    ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"), QStringLiteral("99.9%")}), 0);
+    ASSERT_EQ(system->volumeScalar(quorelOut, AudioScope::Output, read), AudioStatus::Ok);
+    EXPECT_EQ(static_cast<int>(read * 100.0f), 99);
+    ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"), QStringLiteral("0.5%")}), 0);
+    ASSERT_EQ(system->volumeScalar(quorelOut, AudioScope::Output, read), AudioStatus::Ok);
+    EXPECT_EQ(static_cast<int>(read * 100.0f), 0);
+
+    EXPECT_TRUE(system->hasMainVolume(quorelOut, AudioScope::Output));
+    EXPECT_FALSE(system->hasMainVolume(quorelOut, AudioScope::Input));
+    EXPECT_EQ(system->setVolumeScalar(quorelOut, AudioScope::Input, 0.5f), AudioStatus::NoSuchDevice);
+
+    LogCapture log;
+    EXPECT_EQ(system->setVolumeScalar(quorelOut, AudioScope::Output, std::numeric_limits<float>::quiet_NaN()),
+              AudioStatus::BadValue);
+    EXPECT_EQ(system->setVolumeScalar(quorelOut, AudioScope::Output, -0.1f), AudioStatus::BadValue);
+    EXPECT_EQ(log.count(QStringLiteral("refusing to set the output volume")), 2);
+    EXPECT_EQ(channelVolumes(daemon, QStringLiteral("sink"), QStringLiteral("quorel_out")),
+              (std::vector<unsigned>{327, 327}));
+}
+
+TEST_F(PulseAudioSystemTest, ListenerRunsOnTheServersThreadForVolumeChangesOfItsDeviceOnly)
+{
+    ListenerLog first(*system);
+    ListenerLog second(*system);
+    ASSERT_EQ(system->addVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &first), AudioStatus::Ok);
+    ASSERT_EQ(system->addVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &first), AudioStatus::Ok);
+    ASSERT_EQ(system->addVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &second), AudioStatus::Ok);
+
+    ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"), QStringLiteral("50%")}), 0);
+    ASSERT_TRUE(first.waitForScalar(0.5f));
+    // Neither a mute, nor another device's volume, nor the same device's
+    // input are a change of this volume; the next call is the next change.
+    daemon.pactl({QStringLiteral("set-sink-mute"), QStringLiteral("quorel_out"), QStringLiteral("1")});
+    daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("builtin_out"), QStringLiteral("20%")});
+    daemon.pactl({QStringLiteral("set-source-volume"), QStringLiteral("quorel_in"), QStringLiteral("30%")});
+    ASSERT_EQ(system->setVolumeScalar(quorelOut, AudioScope::Output, 0.53f), AudioStatus::Ok);
+    ASSERT_TRUE(first.waitForScalar(0.53f));
+    ASSERT_TRUE(second.waitForScalar(0.53f));
+
+    const auto calls = first.calls();
+    ASSERT_EQ(calls.size(), 2u) << "added twice, called once a change";
+    EXPECT_EQ(calls.back().scalar, 0.53f) << "what was set reads back exactly";
+    for (const auto& call : calls) {
+        EXPECT_EQ(call.device, quorelOut);
+        EXPECT_EQ(call.scope, AudioScope::Output);
+        EXPECT_EQ(call.status, AudioStatus::Ok);
+        EXPECT_NE(call.thread, std::this_thread::get_id());
+    }
+
+    // Removal needs the id it was added under; afterwards only `second` hears.
+    EXPECT_EQ(system->removeVolumeListener(builtinOut, AudioScope::Output, ListenerLog::proc, &first),
+              AudioStatus::NotRegistered);
+    EXPECT_EQ(system->removeVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &first), AudioStatus::Ok);
+    EXPECT_EQ(system->removeVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &first),
+              AudioStatus::NotRegistered);
+    ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"), QStringLiteral("70%")}), 0);
+    ASSERT_TRUE(second.waitForScalar(0.7f));
+    EXPECT_EQ(first.calls().size(), 2u);
+    EXPECT_EQ(system->removeVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &second), AudioStatus::Ok);
+}
+
+TEST_F(PulseAudioSystemTest, HungServerTimesOutWithinTheBoundAndIsUsableAfterwards)
+{
+    PulseAudioSystem quick(300ms, 100ms);
+    ASSERT_TRUE(quick.isConnected());
+    const pid_t pid = daemonPid(daemon);
+    ASSERT_GT(pid, 0);
+
+    LogCapture log;
+    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    QElapsedTimer clock;
+    clock.start();
+    std::uint32_t count = 0;
+    const int status = quick.deviceCount(count);
+    const qint64 waited = clock.elapsed();
+    ::kill(pid, SIGCONT);
+
+    EXPECT_EQ(status, AudioStatus::Timeout);
+    EXPECT_GE(waited, 250);
+    EXPECT_LT(waited, 2000);
+    EXPECT_EQ(log.count(QStringLiteral("did not answer within 300 ms")), 1);
+    EXPECT_EQ(quick.deviceCount(count), AudioStatus::Ok);
+    EXPECT_EQ(count, 4u);
+}
+
+TEST_F(PulseAudioSystemTest, ServerCrashFailsCleanlyAndListenersFollowTheirDeviceAfterTheRestart)
+{
+    ListenerLog listener(*system);
+    ASSERT_EQ(system->addVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &listener),
+              AudioStatus::Ok);
+    ASSERT_EQ(system->setVolumeScalar(quorelOut, AudioScope::Output, 0.25f), AudioStatus::Ok);
+    ASSERT_TRUE(listener.waitForScalar(0.25f));
+
+    LogCapture log;
+    daemon.stop(true);
+    QDeadlineTimer gone(5000);
+    while (system->isConnected() && !gone.hasExpired())
+        QThread::msleep(10);
+    ASSERT_FALSE(system->isConnected());
+    std::uint32_t count = 0;
+    EXPECT_EQ(system->deviceCount(count), AudioStatus::NotConnected);
+    EXPECT_EQ(system->setVolumeScalar(quorelOut, AudioScope::Output, 0.5f), AudioStatus::NotConnected);
+    EXPECT_FALSE(system->hasMainVolume(quorelOut, AudioScope::Output));
+    EXPECT_EQ(log.count(QStringLiteral("lost the sound server")), 1);
+
+    ASSERT_TRUE(daemon.start());
+    ASSERT_TRUE(system->waitForConnection(5000ms));
+    // The fresh server starts at full volume: the listener hears about it.
+    ASSERT_TRUE(listener.waitForScalar(1.0f));
+    ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"), QStringLiteral("40%")}), 0);
+    ASSERT_TRUE(listener.waitForScalar(0.4f));
+    EXPECT_EQ(log.count(QStringLiteral("lost the sound server")), 1);
+    EXPECT_EQ(system->removeVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &listener),
+              AudioStatus::Ok);
+}
+
+TEST(PulseAudioSystemWithoutServer, EveryRequestFailsAndTheServerIsFoundWhenItStarts)
+{
+    PulseDaemon daemon(QString{});
+    qputenv("PULSE_SERVER", (daemon.server()).toUtf8());
+    LogCapture log;
+    QElapsedTimer clock;
+    clock.start();
+    PulseAudioSystem system(2000ms, 100ms);
+    EXPECT_FALSE(system.isConnected());
+
+    std::uint32_t count = 0;
+    AudioObjectID device = kAudioObjectUnknown;
+    float scalar = 0.0f;
+    std::string name;
+    EXPECT_EQ(system.deviceCount(count), AudioStatus::NotConnected);
+    EXPECT_EQ(system.deviceName(2, AudioScope::Output, name), AudioStatus::NotConnected);
+    EXPECT_EQ(system.defaultDevice(AudioScope::Output, device), AudioStatus::NotConnected);
+    EXPECT_EQ(system.setDefaultDevice(AudioScope::Input, 3), AudioStatus::NotConnected);
+    EXPECT_FALSE(system.hasMainVolume(2, AudioScope::Output));
+    EXPECT_EQ(system.volumeScalar(2, AudioScope::Output, scalar), AudioStatus::NotConnected);
+    EXPECT_EQ(system.setVolumeScalar(2, AudioScope::Output, 0.5f), AudioStatus::NotConnected);
+    EXPECT_EQ(system.addVolumeListener(2, AudioScope::Output, ListenerLog::proc, nullptr),
+              AudioStatus::NotConnected);
+    EXPECT_EQ(system.removeVolumeListener(2, AudioScope::Output, ListenerLog::proc, nullptr),
+              AudioStatus::NotRegistered);
+    EXPECT_LT(clock.elapsed(), 1500) << "a missing server is no timeout";
+    EXPECT_EQ(log.count(QStringLiteral("no sound server")), 1);
+
+    ASSERT_TRUE(daemon.start());
+    ASSERT_TRUE(system.waitForConnection(5000ms));
+    EXPECT_EQ(system.deviceCount(count), AudioStatus::Ok);
+}
+
+} // namespace

@@ -1,0 +1,142 @@
+#pragma once
+
+// Helpers for tests that drive a private sound server (PulseDaemon).
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QThread>
+
+#include <cmath>
+#include <condition_variable>
+#include <csignal>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "PulseDaemon.h"
+#include "audio/AudioSystem.h"
+
+namespace pulsetest {
+
+// Raw volume of every channel of a sink or source, as pactl shows it.
+inline std::vector<unsigned> channelVolumes(const PulseDaemon& daemon, const QString& kind, const QString& name)
+{
+    QString out;
+    daemon.pactl({QStringLiteral("get-%1-volume").arg(kind), name}, &out);
+    std::vector<unsigned> volumes;
+    static const QRegularExpression channel(QStringLiteral(":\\s*(\\d+)\\s*/"));
+    auto it = channel.globalMatch(out.section(QLatin1Char('\n'), 0, 0));
+    while (it.hasNext())
+        volumes.push_back(it.next().captured(1).toUInt());
+    return volumes;
+}
+
+inline QString pactlText(const PulseDaemon& daemon, const QStringList& args)
+{
+    QString out;
+    daemon.pactl(args, &out);
+    return out.trimmed();
+}
+
+// The id of the first device whose name in `scope` is `name`.
+inline AudioObjectID findByName(AudioSystem& system, AudioScope scope, const std::string& name)
+{
+    std::uint32_t count = 64;
+    std::vector<AudioObjectID> list(count);
+    if (system.deviceList(list.data(), count) != AudioStatus::Ok)
+        return kAudioObjectUnknown;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::string found;
+        if (system.deviceName(list[i], scope, found) == AudioStatus::Ok && found == name)
+            return list[i];
+    }
+    return kAudioObjectUnknown;
+}
+
+// The process id of the daemon serving `daemon`, found by its script path.
+inline pid_t daemonPid(const PulseDaemon& daemon)
+{
+    const QByteArray script = (daemon.directory() + QStringLiteral("/test.pa")).toUtf8();
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& entry : entries) {
+        bool numeric = false;
+        const int pid = entry.toInt(&numeric);
+        if (!numeric)
+            continue;
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(script))
+            return pid;
+    }
+    return -1;
+}
+
+// Records every call of a volume listener. The procedure runs on the audio
+// system's thread and reads the new value there, as the panel's does.
+class ListenerLog {
+public:
+    struct Call {
+        AudioObjectID device;
+        AudioScope scope;
+        float scalar;
+        int status;
+        std::thread::id thread;
+    };
+
+    explicit ListenerLog(AudioSystem& system) : m_system(system) {}
+
+    static int proc(AudioObjectID device, AudioScope scope, void* clientData)
+    {
+        auto* log = static_cast<ListenerLog*>(clientData);
+        float scalar = -1.0f;
+        const int status = log->m_system.volumeScalar(device, scope, scalar);
+        {
+            std::lock_guard<std::mutex> lock(log->m_mutex);
+            log->m_calls.push_back(Call{device, scope, scalar, status, std::this_thread::get_id()});
+        }
+        log->m_changed.notify_all();
+        return 0;
+    }
+
+    // Waits until a call satisfies `match`; true when one did in time.
+    bool waitFor(const std::function<bool(const Call&)>& match, int timeoutMs = 5000)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] {
+            for (const Call& call : m_calls)
+                if (match(call))
+                    return true;
+            return false;
+        });
+    }
+
+    // Outside changes arrive in the server's units, so near is enough.
+    bool waitForScalar(float scalar, int timeoutMs = 5000)
+    {
+        return waitFor([scalar](const Call& c) { return std::fabs(c.scalar - scalar) < 1e-4f; }, timeoutMs);
+    }
+
+    std::vector<Call> calls() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_calls;
+    }
+
+    void clear()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_calls.clear();
+    }
+
+private:
+    AudioSystem& m_system;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<Call> m_calls;
+};
+
+} // namespace pulsetest

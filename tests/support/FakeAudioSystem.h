@@ -1,0 +1,69 @@
+#pragma once
+
+#include "audio/AudioSystem.h"
+
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+// An in-memory audio system for what a real sound server cannot be made to
+// do on demand: a device whose name cannot be read, a default that cannot be
+// set, a device without a main volume. Volume listeners are called on a
+// thread of their own, as a real server's would be.
+class FakeAudioSystem final : public AudioSystem {
+public:
+    struct Device {
+        AudioObjectID id = kAudioObjectUnknown;
+        // The name in each direction; none means the device does not work in
+        // that direction. `nameReadable` false makes every name read fail.
+        std::optional<std::string> outputName;
+        std::optional<std::string> inputName;
+        bool nameReadable = true;
+        bool hasMainVolume = true;
+        float outputVolume = 1.0f;
+        float inputVolume = 1.0f;
+    };
+
+    void addDevice(const Device& device);
+    // Makes setting this direction's default fail from now on.
+    void failSetDefault(AudioScope scope, bool fail = true);
+    // Changes a volume as another program would, calling the listeners on a
+    // separate thread and waiting for them.
+    void changeVolumeElsewhere(AudioObjectID device, AudioScope scope, float scalar);
+
+    std::vector<AudioObjectID> defaultsSet(AudioScope scope) const;
+    float volume(AudioObjectID device, AudioScope scope) const;
+    int listenerCount() const;
+
+    int deviceCount(std::uint32_t& count) override;
+    int deviceList(AudioObjectID* list, std::uint32_t& count) override;
+    int deviceName(AudioObjectID device, AudioScope scope, std::string& name) override;
+    int defaultDevice(AudioScope scope, AudioObjectID& device) override;
+    int setDefaultDevice(AudioScope scope, AudioObjectID device) override;
+    bool hasMainVolume(AudioObjectID device, AudioScope scope) override;
+    int volumeScalar(AudioObjectID device, AudioScope scope, float& scalar) override;
+    int setVolumeScalar(AudioObjectID device, AudioScope scope, float scalar) override;
+    int addVolumeListener(AudioObjectID device, AudioScope scope,
+                          AudioVolumeListenerProc proc, void* clientData) override;
+    int removeVolumeListener(AudioObjectID device, AudioScope scope,
+                             AudioVolumeListenerProc proc, void* clientData) override;
+
+private:
+    struct Listener {
+        AudioObjectID device;
+        AudioScope scope;
+        AudioVolumeListenerProc proc;
+        void* clientData;
+    };
+    Device* find(AudioObjectID id);
+    const Device* find(AudioObjectID id) const;
+
+    mutable std::recursive_mutex m_mutex;
+    std::vector<Device> m_devices;
+    std::map<AudioScope, AudioObjectID> m_defaults;
+    std::map<AudioScope, std::vector<AudioObjectID>> m_defaultsSet;
+    std::map<AudioScope, bool> m_failSetDefault;
+    std::vector<Listener> m_listeners;
+};
