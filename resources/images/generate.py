@@ -191,26 +191,26 @@ fader_knob("knobStageHighlight", "#ffffff", "#d6dbe1", ACCENT, ring=ACCENT)
 fader_knob("knobStageDisable", "#5a616c", "#434952", "#343941")
 
 # Level control (horizontal) -----------------------------------------------------
-# 180 x 10 overall; a cap rounded on the left, a stretched body and an end cap
+# 180 x 8 overall; a cap rounded on the left, a stretched body and an end cap
 # rounded on the right (brighter, with a light tip, while hovered).
 
-LEVEL_H = 10
-write("vBg", svg(180, LEVEL_H, f'<rect width="180" height="{LEVEL_H}" rx="5" fill="{TRACK}"/>'))
+LEVEL_H = 8
+write("vBg", svg(180, LEVEL_H, f'<rect width="180" height="{LEVEL_H}" rx="{LEVEL_H // 2}" fill="{TRACK}"/>'))
 
 
 def level_pieces(suffix, colour):
-    r = LEVEL_H / 2
-    write(f"vHeader{suffix}", svg(6, LEVEL_H, f'<path d="M{r} 0 H6 V{LEVEL_H} H{r} A{r} {r} 0 0 1 {r} 0 Z" fill="{colour}"/>'))
+    r = LEVEL_H // 2
+    write(f"vHeader{suffix}", svg(r + 1, LEVEL_H, f'<path d="M{r} 0 H{r + 1} V{LEVEL_H} H{r} A{r} {r} 0 0 1 {r} 0 Z" fill="{colour}"/>'))
     write(f"vMiddle{suffix}", svg(8, LEVEL_H, f'<rect width="8" height="{LEVEL_H}" fill="{colour}"/>'))
-    write(f"vFooter{suffix}", svg(6, LEVEL_H, f'<path d="M0 0 H1 A{r} {r} 0 0 1 1 {LEVEL_H} H0 Z" fill="{colour}"/>'))
+    write(f"vFooter{suffix}", svg(r + 1, LEVEL_H, f'<path d="M0 0 H1 A{r} {r} 0 0 1 1 {LEVEL_H} H0 Z" fill="{colour}"/>'))
 
 
 level_pieces("Enable", ACCENT)
 level_pieces("Disable", "#4a515b")
-r = LEVEL_H / 2
-write("vFooterHighlight", svg(6, LEVEL_H,
+r = LEVEL_H // 2
+write("vFooterHighlight", svg(r + 1, LEVEL_H,
       f'<path d="M0 0 H1 A{r} {r} 0 0 1 1 {LEVEL_H} H0 Z" fill="{ACCENT_LIGHT}"/>'
-      f'<circle cx="1" cy="{r}" r="2" fill="#ffffff"/>'))
+      f'<circle cx="1.5" cy="{r}" r="1.8" fill="#ffffff"/>'))
 
 # Spectrum bars ----------------------------------------------------------------
 # Level n is n LED segments, 10 wide and 6 apart: "upN" rises from its bottom

@@ -83,7 +83,6 @@ void Popover::showRelativeToRect(const QRect& rect, QWidget* view, Edge preferre
     }
     move(topLeft);
     show();
-    raise();
 }
 
 void Popover::paintEvent(QPaintEvent*)

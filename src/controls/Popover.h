@@ -1,10 +1,10 @@
 #pragma once
 
+#include "controls/ToolTipViewController.h"
+
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
-
-class ToolTipViewController;
 
 // A small frameless popup that shows a content view beside a control. It
 // never takes focus or grabs the pointer, and stays open until close().
