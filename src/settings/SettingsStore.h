@@ -33,6 +33,9 @@ public:
     static inline const QString defaultDefaultsFile = QStringLiteral(":/Config.plist");
 
 private:
+    std::optional<SettingsDictionary> loadStored() const;
+    std::optional<SettingsDictionary> loadDefaults() const;
+
     QString m_settingsFile;
     QString m_defaultsFile;
 };
