@@ -1,0 +1,104 @@
+// UsbHID in the situations a udev testbed cannot stage: a HID manager that
+// will not open, two matching devices at once, and the close order.
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "FakeHidManager.h"
+#include "LogCapture.h"
+#include "device/ControlPanelInfo.h"
+#include "device/UsbHID.h"
+#include "device/UsbHIDDelegate.h"
+
+namespace {
+
+class CountingDelegate : public UsbHIDDelegate {
+public:
+    void usbhidDidMatch() override { ++matched; }
+    void usbhidDidRemove() override
+    {
+        ++removed;
+        findAtRemoval = usb->find();
+    }
+    UsbHID* usb = nullptr;
+    int matched = 0;
+    int removed = 0;
+    bool findAtRemoval = true;
+};
+
+}
+
+TEST(UsbHIDFake, AManagerThatCannotOpenGivesNoTransport)
+{
+    auto control = std::make_shared<FakeHidManager::Control>();
+    control->openResult = EACCES;
+    LogCapture log;
+    EXPECT_EQ(UsbHID::create(std::make_unique<FakeHidManager>(control)), nullptr);
+    EXPECT_EQ(log.count(QStringLiteral("open device failed")), 1);
+    EXPECT_EQ(log.count(QStringLiteral("there is no HID Device")), 0);
+    EXPECT_EQ(control->calls, std::vector<std::string>({"open", "close"}));
+}
+
+TEST(UsbHIDFake, MatchesVendorAndProductAndWatchesBeforeLooking)
+{
+    auto control = std::make_shared<FakeHidManager::Control>();
+    auto usb = UsbHID::create(std::make_unique<FakeHidManager>(control));
+    ASSERT_NE(usb, nullptr);
+    EXPECT_EQ(control->matching.vendorId, 0x0A12);
+    EXPECT_EQ(control->matching.productId, 0x1243);
+    // Callbacks are in place before the first look, so no arrival slips by.
+    EXPECT_EQ(control->calls, std::vector<std::string>({"open", "setDeviceMatching", "registerDeviceMatchingCallback",
+                                                        "registerDeviceRemovalCallback", "copyDevices"}));
+}
+
+TEST(UsbHIDFake, TwoDevicesAreNotTrackedOneByOne)
+{
+    auto control = std::make_shared<FakeHidManager::Control>();
+    auto first = std::make_shared<FakeHidDevice>(QStringLiteral("/dev/hidraw-a"));
+    auto second = std::make_shared<FakeHidDevice>(QStringLiteral("/dev/hidraw-b"));
+    control->devices = {first, second};
+    auto usb = UsbHID::create(std::make_unique<FakeHidManager>(control));
+    ASSERT_NE(usb, nullptr);
+    CountingDelegate delegate;
+    delegate.usb = usb.get();
+    usb->setDelegate(&delegate);
+    EXPECT_EQ(delegate.matched, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.matched == 2; }, 1000));
+
+    usb->connectHID();
+    ASSERT_EQ(usb->deviceRef(), first);
+
+    // Either leaving clears the flag, though one remains.
+    control->unplug(second);
+    EXPECT_EQ(delegate.removed, 1);
+    EXPECT_FALSE(delegate.findAtRemoval);
+    EXPECT_FALSE(usb->find());
+
+    // The chosen device is kept; sending does not look at the flag (its
+    // callers do).
+    const ControlPanelReport report = controlPanelReport(rebuildControlPanelInfo({}, ChangeReverb));
+    usb->senddata(report);
+    ASSERT_EQ(first->reports.size(), 1U);
+    EXPECT_EQ(first->reports[0].size(), 17U);
+    EXPECT_EQ(first->reports[0][0], 0);
+
+    control->plug(second);
+    EXPECT_EQ(delegate.matched, 3);
+    EXPECT_TRUE(usb->find());
+}
+
+TEST(UsbHIDFake, DestructionClosesTheChosenDeviceAndTheManager)
+{
+    auto control = std::make_shared<FakeHidManager::Control>();
+    auto device = std::make_shared<FakeHidDevice>();
+    control->devices = {device};
+    auto usb = UsbHID::create(std::make_unique<FakeHidManager>(control));
+    ASSERT_NE(usb, nullptr);
+    usb->connectHID();
+    control->calls.clear();
+
+    usb.reset();
+    EXPECT_EQ(device->closeCount, 1);
+    EXPECT_EQ(control->calls, std::vector<std::string>({"close"}));
+    // The arrival queued at creation never reaches the destroyed transport.
+    QTest::qWait(20);
+}
