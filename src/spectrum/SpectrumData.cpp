@@ -21,16 +21,20 @@ void requireAllocated(const void* pointer, const char* expression)
         qFatal("%s: IcmCreateFreqPlot: Assertion `%s' failed.", __FILE__, expression);
 }
 
-// Level of one transform bin in dB relative to full scale: magnitude, divided
-// by N, doubled, log10, times 20, all in double; stored as float.
-float binLevel(const fftw_complex& bin, std::int32_t fftSize)
+// Decibels relative to full scale of a bin's magnitude: divided by N,
+// doubled, log10, times 20, all in double.
+double decibels(double magnitude, std::int32_t fftSize)
+{
+    double value = magnitude / fftSize;
+    value = value * 2.0;
+    return 20.0 * std::log10(value);
+}
+
+double magnitude(const fftw_complex& bin)
 {
     const double re = bin[0];
     const double im = bin[1];
-    double value = std::sqrt(re * re + im * im);
-    value = value / fftSize;
-    value = value * 2.0;
-    return static_cast<float>(20.0 * std::log10(value));
+    return std::sqrt(re * re + im * im);
 }
 
 // 128 at 0 dB and above, down to 0 at -128 dB and below (and for -inf).
@@ -40,6 +44,13 @@ std::int32_t barValue(float p)
         return 128;
     return 128 + static_cast<std::int32_t>(std::max(static_cast<double>(p), -128.0));
 }
+
+// Per-bin error bound of the two transforms together, relative to
+// log2(N) * eps * sqrt(N * energy of the windowed frame): Cooley-Tukey's
+// L2 error bound, with room to spare.
+constexpr double kTransformErrorScale = 16.0 * 0x1p-53;
+// Covers the rounding of the square root, division and logarithm.
+constexpr double kDecibelSlack = 1e-6;
 
 // v / 16 rounded half up: 0 .. 8.
 std::int32_t levelOf(std::int32_t value)
@@ -84,10 +95,14 @@ FrequencyPlot* IcmCreateFreqPlot(std::int32_t n)
     requireAllocated(pPlot->fft_in, "0 != pPlot->fft_in");
     pPlot->fft_out = static_cast<fftw_complex*>(fftw_malloc(count * sizeof(fftw_complex)));
     requireAllocated(pPlot->fft_out, "0 != pPlot->fft_out");
+    pPlot->fft_real = static_cast<double*>(fftw_malloc(count * sizeof(double)));
+    requireAllocated(pPlot->fft_real, "0 != pPlot->fft_real");
     // An FFTW_ESTIMATE plan depends only on size and alignment, so making it
     // once gives the same transform as making it for every frame.
     pPlot->plan = fftw_plan_dft_1d(N, pPlot->fft_in, pPlot->fft_out, FFTW_FORWARD, FFTW_ESTIMATE);
     requireAllocated(pPlot->plan, "0 != pPlot->plan");
+    pPlot->plan_real = fftw_plan_dft_r2c_1d(N, pPlot->fft_real, pPlot->fft_out, FFTW_ESTIMATE);
+    requireAllocated(pPlot->plan_real, "0 != pPlot->plan_real");
     return pPlot;
 }
 
@@ -110,19 +125,44 @@ void IcmComputeFreqPlot(FrequencyPlot* plot, const std::int16_t* samples, std::i
     std::memcpy(x, x + h, static_cast<std::size_t>(h) * sizeof(float));
     for (std::int32_t i = 0; i < h; ++i)
         x[h + i] = static_cast<float>(samples[i] * 0.000030517578125);
+
+    double energy = 0.0;
+    for (std::int32_t i = 0; i < N; ++i) {
+        const auto windowed = static_cast<double>(x[i] * plot->window[i]);
+        plot->fft_real[i] = windowed;
+        energy += windowed * windowed;
+    }
+    fftw_execute(plot->plan_real);
+    if (count < 1)
+        return;
+
+    // Only the bins the bars read are converted to decibels. Each bar value
+    // is kept when the whole error interval of its bin gives that value.
+    const std::int32_t stride = h / count;
+    const double bound = kTransformErrorScale * std::log2(static_cast<double>(N)) * std::sqrt(N * energy);
+    bool certain = true;
+    for (std::int32_t j = 0; j < count; ++j) {
+        const std::int32_t k = j * stride;
+        const double m = magnitude(plot->fft_out[k]);
+        const double low = decibels(std::max(m - bound, 0.0), N) - kDecibelSlack;
+        const double high = decibels(m + bound, N) + kDecibelSlack;
+        certain = certain && barValue(static_cast<float>(low)) == barValue(static_cast<float>(high));
+        plot->power[k] = static_cast<float>(decibels(m, N));
+        out[j] = barValue(plot->power[k]);
+    }
+    if (certain)
+        return;
+
+    // A bin sits on a truncation step: the complex transform decides.
+    ++plot->exact_frames;
     for (std::int32_t i = 0; i < N; ++i) {
         plot->fft_in[i][0] = static_cast<double>(x[i] * plot->window[i]);
         plot->fft_in[i][1] = 0.0;
     }
     fftw_execute(plot->plan);
-
-    if (count < 1)
-        return;
-    // Only the bins the bars read are converted to decibels.
-    const std::int32_t stride = h / count;
     for (std::int32_t j = 0; j < count; ++j) {
         const std::int32_t k = j * stride;
-        plot->power[k] = binLevel(plot->fft_out[k], N);
+        plot->power[k] = static_cast<float>(decibels(magnitude(plot->fft_out[k]), N));
         out[j] = barValue(plot->power[k]);
     }
 }
@@ -133,11 +173,14 @@ void IcmDestroyFreqPlot(FrequencyPlot* plot)
         return;
     if (plot->plan)
         fftw_destroy_plan(plot->plan);
+    if (plot->plan_real)
+        fftw_destroy_plan(plot->plan_real);
     std::free(plot->x);
     std::free(plot->power);
     std::free(plot->window);
     fftw_free(plot->fft_in);
     fftw_free(plot->fft_out);
+    fftw_free(plot->fft_real);
     std::free(plot);
 }
 

@@ -148,6 +148,8 @@ bool LiteralSpectrum::inputData(const void* block, std::int32_t bytes, std::int3
     }
     compute(m_table, left, up, 26);
     compute(m_table, right, down, 26);
+    std::memcpy(m_upValues, up, sizeof m_upValues);
+    std::memcpy(m_downValues, down, sizeof m_downValues);
     for (int j = 0; j < 26; ++j) {
         const float upScaled = static_cast<float>(up[j]) * 0.0078125f * 8.0f;
         up[j] = static_cast<std::int32_t>(static_cast<double>(upScaled) + 0.5);

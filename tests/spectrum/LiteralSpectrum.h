@@ -19,6 +19,9 @@ public:
     // Every bin's dBFS from the last channel analysed (the second), and N.
     const float* power() const;
     std::int32_t fftSize() const;
+    // The bar values (0 .. 128) behind the last levels.
+    const std::int32_t* upValues() const { return m_upValues; }
+    const std::int32_t* downValues() const { return m_downValues; }
 
 private:
     struct Plot;
@@ -27,6 +30,8 @@ private:
     static void destroyPlot(Plot* plot);
     static void compute(Plot* plot, const std::int16_t* samples, std::int32_t* out, std::int32_t count);
 
+    std::int32_t m_upValues[26] = {};
+    std::int32_t m_downValues[26] = {};
     Plot* m_table = nullptr;
     std::int32_t m_tableFrameLength = 0;
 };
