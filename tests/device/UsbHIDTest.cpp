@@ -138,12 +138,18 @@ struct Call {
     bool findAtCall;
 };
 
+// Wired as the controller does, after the transport has been created.
 class RecordingDelegate : public UsbHIDDelegate {
 public:
+    explicit RecordingDelegate(UsbHID& transport) : usb(&transport) { usb->setDelegate(this); }
+    ~RecordingDelegate() override { usb->setDelegate(nullptr); }
+    RecordingDelegate(const RecordingDelegate&) = delete;
+    RecordingDelegate& operator=(const RecordingDelegate&) = delete;
+
     void usbhidDidMatch() override { calls.push_back({"match", usb->find()}); }
     void usbhidDidRemove() override { calls.push_back({"remove", usb->find()}); }
 
-    UsbHID* usb = nullptr;
+    UsbHID* usb;
     std::vector<Call> calls;
 };
 
@@ -161,9 +167,7 @@ TEST(UsbHIDUdev, StartsWithoutDeviceThenReportsALaterArrival)
     LogCapture log;
     auto usb = UsbHID::create();
     ASSERT_NE(usb, nullptr);
-    RecordingDelegate delegate;
-    delegate.usb = usb.get();
-    usb->setDelegate(&delegate);
+    RecordingDelegate delegate(*usb);
 
     EXPECT_EQ(log.count(QStringLiteral("there is no HID Device")), 1);
     EXPECT_FALSE(usb->find());
@@ -186,13 +190,11 @@ TEST(UsbHIDUdev, ReportsAnAttachedDeviceOnceAfterCreationReturns)
     testbed.addHidraw(210, 0x0A12, 0x1243);
     LogCapture log;
 
-    RecordingDelegate delegate;
     auto usb = UsbHID::create();
     ASSERT_NE(usb, nullptr);
-    delegate.usb = usb.get();
-    // As the controller does: the delegate is wired after creation, so an
-    // arrival reported from inside creation would be lost.
-    usb->setDelegate(&delegate);
+    // The delegate is wired after creation, so an arrival reported from
+    // inside creation would be lost.
+    RecordingDelegate delegate(*usb);
     EXPECT_TRUE(delegate.calls.empty());
     EXPECT_FALSE(usb->find());
     EXPECT_EQ(log.count(QStringLiteral("there is no HID Device")), 0);
@@ -210,9 +212,7 @@ TEST(UsbHIDUdev, RemovalClearsFindBeforeTellingTheDelegateOnce)
     const std::string syspath = testbed.addHidraw(210, 0x0A12, 0x1243);
     auto usb = UsbHID::create();
     ASSERT_NE(usb, nullptr);
-    RecordingDelegate delegate;
-    delegate.usb = usb.get();
-    usb->setDelegate(&delegate);
+    RecordingDelegate delegate(*usb);
     ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.calls.size() == 1; }, 2000));
 
     // The node's properties are gone by the time the removal is read.
@@ -240,9 +240,7 @@ TEST(UsbHIDUdev, IgnoresDevicesOfAnotherVendorOrProduct)
     LogCapture log;
     auto usb = UsbHID::create();
     ASSERT_NE(usb, nullptr);
-    RecordingDelegate delegate;
-    delegate.usb = usb.get();
-    usb->setDelegate(&delegate);
+    RecordingDelegate delegate(*usb);
     EXPECT_EQ(log.count(QStringLiteral("there is no HID Device")), 1);
 
     const std::string other = testbed.addHidraw(212, 0x0A13, 0x1243);
