@@ -224,4 +224,19 @@ private:
     bool m_linking = false;
     bool m_linked = false;
     bool m_terminated = false;
+
+    // ---- Speaker volume and microphone gain (state) ----
+    // The devices the two volume listeners were added on. A listener still
+    // registered when it should be gone (the defaults had moved on before
+    // the removal) is removed from its own device, at the latest when the
+    // controller goes; declared last so it goes before everything else.
+    struct VolumeListenerDevices {
+        AudioSystem* audio = nullptr;
+        void* clientData = nullptr;
+        AudioObjectID output = kAudioObjectUnknown;
+        AudioObjectID input = kAudioObjectUnknown;
+        ~VolumeListenerDevices();
+        void remove(AudioScope scope);
+    };
+    VolumeListenerDevices m_volumeListeners;
 };
