@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -17,10 +18,12 @@ namespace {
 class SettingsStoreTest : public ::testing::Test {
 protected:
     QString path(const QString& name) const { return m_dir.filePath(name); }
-    QString settingsFile() const { return path(QStringLiteral("quorel-panel.conf")); }
+    // Its folder does not exist yet, as on a first run.
+    QString settingsFile() const { return path(QStringLiteral("config/quorel-panel/quorel-panel.conf")); }
 
     void writeFile(const QString& file, const QByteArray& bytes) const
     {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
         QFile f(file);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(bytes);
