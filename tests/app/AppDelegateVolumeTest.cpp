@@ -1,0 +1,290 @@
+// Speaker volume and microphone gain through the controller: the real window
+// and sliders, the libpulse backend on a private sound server and the
+// simulated device (umockdev HID node plus its sink and source).
+#include "AppTestSupport.h"
+#include "FakeAudioSystem.h"
+#include "PulseDaemon.h"
+#include "SimulatedDevice.h"
+#include "../audio/PulseTestSupport.h"
+
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "audio/PulseAudioSystem.h"
+#include "controls/SpkMicSliderAction.h"
+#include "settings/SettingsStore.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+using pulsetest::channelVolumes;
+using pulsetest::pactlText;
+
+namespace {
+
+const QString kSink = QStringLiteral("quorel_sim_out");
+const QString kSource = QStringLiteral("quorel_sim_in");
+
+class AppDelegateVolumeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        ASSERT_TRUE(store().save(apptest::storedSettings()));
+        ASSERT_TRUE(m_daemon.start());
+        m_audio = std::make_unique<PulseAudioSystem>(2000ms, 100ms);
+        ASSERT_TRUE(m_audio->isConnected());
+        m_device = std::make_unique<SimulatedDevice>();
+        ASSERT_TRUE(m_device->startSound());
+    }
+
+    void TearDown() override
+    {
+        m_delegate.reset();
+        m_window.reset();
+        m_device.reset();
+    }
+
+    SettingsStore store() const
+    {
+        return SettingsStore(m_dir.filePath(QStringLiteral("quorel-panel.conf")),
+                             m_dir.filePath(QStringLiteral("missing-defaults.plist")));
+    }
+
+    void launch(AudioSystem* audio)
+    {
+        m_window = std::make_unique<MainWindow>();
+        AppDelegatePorts ports;
+        ports.audio = audio;
+        ports.settingsStore = store();
+        ports.linkWait = 50ms;
+        ports.quitApplication = [] {};
+        m_delegate = std::make_unique<AppDelegate>(std::move(ports));
+        m_outlets = m_window->outlets();
+        m_delegate->setOutlets(m_outlets);
+        m_delegate->applicationDidFinishLaunching();
+        QObject::connect(m_outlets.Spk, &QAbstractSlider::valueChanged, [this](int v) { m_spkValues.push_back(v); });
+    }
+
+    bool launchAndLink()
+    {
+        launch(m_audio.get());
+        QSignalSpy finished(m_delegate.get(), &AppDelegate::linkFinished);
+        if (!m_device->plug() || !finished.wait(10000))
+            return false;
+        return finished.first().first().toBool();
+    }
+
+    // As the user moves a slider: the value, then the slider's action.
+    static void move(SpkMicSliderAction* slider, int value)
+    {
+        slider->setValue(value);
+        emit slider->action(value);
+    }
+
+    int pactl(const QStringList& args) const { return m_daemon.pactl(args); }
+
+    std::vector<unsigned> volumes(const QString& kind, const QString& name) const
+    {
+        return channelVolumes(m_daemon, kind, name);
+    }
+
+    // Waits until the server has told every listener of `sink`'s change to
+    // `scalar` and the main thread has run what they handed over.
+    void settleOutputChange(const QString& sink, const char* level, float scalar)
+    {
+        pulsetest::ListenerLog witness(*m_audio);
+        const AudioObjectID device = pulsetest::findByName(*m_audio, AudioScope::Output,
+                                                           sink == kSink ? "Quorel IIS Audio" : "Built-in Speaker");
+        ASSERT_EQ(m_audio->addVolumeListener(device, AudioScope::Output, pulsetest::ListenerLog::proc, &witness),
+                  AudioStatus::Ok);
+        ASSERT_EQ(pactl({QStringLiteral("set-sink-volume"), sink, QString::fromLatin1(level)}), 0);
+        ASSERT_TRUE(witness.waitForScalar(scalar));
+        m_audio->removeVolumeListener(device, AudioScope::Output, pulsetest::ListenerLog::proc, &witness);
+        QTest::qWait(20);
+    }
+
+    SettingsDictionary& settings() const { return *m_delegate->settings(); }
+
+    QTemporaryDir m_dir;
+    PulseDaemon m_daemon{apptest::builtinOnlyScript()};
+    std::unique_ptr<PulseAudioSystem> m_audio;
+    std::unique_ptr<SimulatedDevice> m_device;
+    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<AppDelegate> m_delegate;
+    AppDelegateOutlets m_outlets;
+    std::vector<int> m_spkValues;
+};
+
+TEST_F(AppDelegateVolumeTest, LinkMakesTheDeviceTheDefaultAtTheStoredVolumes)
+{
+    ASSERT_TRUE(launchAndLink());
+    EXPECT_EQ(pactlText(m_daemon, {QStringLiteral("get-default-sink")}), kSink);
+    EXPECT_EQ(pactlText(m_daemon, {QStringLiteral("get-default-source")}), kSource);
+    EXPECT_EQ(volumes(QStringLiteral("sink"), kSink), (std::vector<unsigned>{24248, 24248})) << "37%";
+    EXPECT_EQ(volumes(QStringLiteral("source"), kSource), (std::vector<unsigned>{41943, 41943})) << "64%";
+    EXPECT_EQ(m_outlets.Spk->value(), 37);
+    EXPECT_EQ(m_outlets.Mic->value(), 64);
+    EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), 37);
+    EXPECT_EQ(settings().integerValue(SettingsKey::micGain), 64);
+    EXPECT_FALSE(settings().boolValue(SettingsKey::spkMute));
+}
+
+TEST_F(AppDelegateVolumeTest, SlidersSetTheDefaultDevicesAndStoreWhatTheyRead)
+{
+    ASSERT_TRUE(launchAndLink());
+
+    move(m_outlets.Spk, 0);
+    EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("0%"));
+    EXPECT_EQ(volumes(QStringLiteral("sink"), kSink), (std::vector<unsigned>{0, 0}));
+    EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), 0);
+    EXPECT_TRUE(settings().boolValue(SettingsKey::spkMute));
+
+    move(m_outlets.Spk, 100);
+    EXPECT_EQ(volumes(QStringLiteral("sink"), kSink), (std::vector<unsigned>{65536, 65536}));
+    EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), 100);
+    EXPECT_FALSE(settings().boolValue(SettingsKey::spkMute));
+
+    // 0.53 as a 32-bit float reads back as 52 percent, and so does its echo.
+    move(m_outlets.Spk, 53);
+    EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("53%"));
+    EXPECT_EQ(volumes(QStringLiteral("sink"), kSink), (std::vector<unsigned>{34734, 34734}));
+    EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), 52);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_outlets.Spk->value() == 52; }, 3000));
+    EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("52%"));
+
+    move(m_outlets.Mic, 0);
+    EXPECT_EQ(m_outlets.MicText->text(), QStringLiteral("0%"));
+    EXPECT_EQ(volumes(QStringLiteral("source"), kSource), (std::vector<unsigned>{0, 0}));
+    EXPECT_EQ(settings().integerValue(SettingsKey::micGain), 0);
+    EXPECT_TRUE(settings().boolValue(SettingsKey::micMute));
+}
+
+TEST_F(AppDelegateVolumeTest, OutsideChangesMoveTheSlidersButNotTheMuteSettings)
+{
+    ASSERT_TRUE(launchAndLink());
+
+    ASSERT_EQ(pactl({QStringLiteral("set-sink-volume"), kSink, QStringLiteral("99.9%")}), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_outlets.Spk->value() == 99; }, 3000));
+    EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("99%"));
+    EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), 99);
+
+    ASSERT_EQ(pactl({QStringLiteral("set-sink-volume"), kSink, QStringLiteral("0.5%")}), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_outlets.Spk->value() == 0; }, 3000));
+    EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("0%"));
+    EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), 0);
+    EXPECT_FALSE(settings().boolValue(SettingsKey::spkMute));
+
+    ASSERT_EQ(pactl({QStringLiteral("set-source-volume"), kSource, QStringLiteral("25%")}), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_outlets.Mic->value() == 25; }, 3000));
+    EXPECT_EQ(m_outlets.MicText->text(), QStringLiteral("25%"));
+    EXPECT_EQ(settings().integerValue(SettingsKey::micGain), 25);
+}
+
+TEST_F(AppDelegateVolumeTest, AnotherDefaultTakesTheSliderWhileTheDeviceStillReportsToIt)
+{
+    ASSERT_TRUE(launchAndLink());
+    ASSERT_EQ(pactl({QStringLiteral("set-default-sink"), QStringLiteral("builtin_out")}), 0);
+
+    move(m_outlets.Spk, 30);
+    EXPECT_EQ(volumes(QStringLiteral("sink"), QStringLiteral("builtin_out")), (std::vector<unsigned>{19661, 19661}));
+    EXPECT_EQ(volumes(QStringLiteral("sink"), kSink), (std::vector<unsigned>{24248, 24248}));
+
+    settleOutputChange(QStringLiteral("builtin_out"), "50%", 0.5f);
+    settleOutputChange(kSink, "75%", 0.75f);
+    EXPECT_EQ(m_outlets.Spk->value(), 75);
+    EXPECT_EQ(std::count(m_spkValues.begin(), m_spkValues.end(), 50), 0)
+        << "the built-in speaker has no listener";
+}
+
+TEST_F(AppDelegateVolumeTest, AfterUnlinkingOutsideChangesMoveNothingEvenWhenTheDefaultsHadMoved)
+{
+    ASSERT_TRUE(launchAndLink());
+    // The user picked other defaults, so the removal from the current
+    // defaults misses; the listeners still go.
+    ASSERT_EQ(pactl({QStringLiteral("set-default-sink"), QStringLiteral("builtin_out")}), 0);
+    ASSERT_EQ(pactl({QStringLiteral("set-default-source"), QStringLiteral("builtin_in")}), 0);
+    m_delegate->usbhidDidRemove();
+
+    settleOutputChange(kSink, "75%", 0.75f);
+    EXPECT_EQ(m_outlets.Spk->value(), 37);
+    EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), 37);
+    const AudioObjectID sink = pulsetest::findByName(*m_audio, AudioScope::Output, "Quorel IIS Audio");
+    const AudioObjectID source = pulsetest::findByName(*m_audio, AudioScope::Input, "Quorel IIS Audio");
+    EXPECT_EQ(m_audio->removeVolumeListener(sink, AudioScope::Output, AppDelegate::OutputVolumeListener,
+                                            m_delegate.get()),
+              AudioStatus::NotRegistered);
+    EXPECT_EQ(m_audio->removeVolumeListener(source, AudioScope::Input, AppDelegate::InputVolumeListener,
+                                            m_delegate.get()),
+              AudioStatus::NotRegistered);
+}
+
+TEST_F(AppDelegateVolumeTest, ControllerGoingAwayWhileLinkedLeavesNoListenerBehind)
+{
+    ASSERT_TRUE(launchAndLink());
+    const AudioObjectID sink = pulsetest::findByName(*m_audio, AudioScope::Output, "Quorel IIS Audio");
+    void* gone = m_delegate.get();
+    m_delegate.reset();
+    EXPECT_EQ(m_audio->removeVolumeListener(sink, AudioScope::Output, AppDelegate::OutputVolumeListener, gone),
+              AudioStatus::NotRegistered);
+}
+
+TEST_F(AppDelegateVolumeTest, ServerRestartWhileLinkedKeepsTheSlidersWorking)
+{
+    ASSERT_TRUE(launchAndLink());
+    m_daemon.stop(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_audio->isConnected(); }, 5000));
+
+    // Without a server the slider keeps the user's value.
+    move(m_outlets.Spk, 40);
+    EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("40%"));
+    EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), 40);
+
+    // The server comes back, and with it the device's sink and source.
+    ASSERT_TRUE(m_daemon.start());
+    ASSERT_TRUE(m_audio->waitForConnection(5s));
+    const QString properties =
+        QStringLiteral("'device.description=\"Quorel IIS Audio\" device.product.name=\"Quorel IIS Audio\"'");
+    ASSERT_EQ(pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"), QStringLiteral("sink_name=") + kSink,
+                     QStringLiteral("sink_properties=") + properties}),
+              0);
+    ASSERT_EQ(pactl({QStringLiteral("load-module"), QStringLiteral("module-remap-source"),
+                     QStringLiteral("master=%1.monitor").arg(kSink), QStringLiteral("source_name=") + kSource,
+                     QStringLiteral("source_properties=") + properties}),
+              0);
+
+    ASSERT_EQ(pactl({QStringLiteral("set-sink-volume"), kSink, QStringLiteral("75%")}), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_outlets.Spk->value() == 75; }, 5000));
+    ASSERT_EQ(pactl({QStringLiteral("set-source-volume"), kSource, QStringLiteral("25%")}), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_outlets.Mic->value() == 25; }, 5000));
+
+    // The restarted server's default output is the built-in speaker.
+    move(m_outlets.Spk, 30);
+    EXPECT_EQ(volumes(QStringLiteral("sink"), QStringLiteral("builtin_out")), (std::vector<unsigned>{19661, 19661}));
+}
+
+TEST_F(AppDelegateVolumeTest, DefaultWithoutAMainVolumeLeavesTheVolumeAndTheMuteSettingAlone)
+{
+    FakeAudioSystem fake;
+    fake.addDevice({.id = 1, .outputName = "Quorel IIS Audio", .inputName = {}, .hasMainVolume = false,
+                    .outputVolume = 0.8f});
+    ASSERT_EQ(fake.setDefaultDevice(AudioScope::Output, 1), AudioStatus::Ok);
+    launch(&fake);
+
+    move(m_outlets.Spk, 0);
+    EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("0%"));
+    EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), 0);
+    EXPECT_FALSE(settings().boolValue(SettingsKey::spkMute));
+    EXPECT_EQ(fake.volume(1, AudioScope::Output), 0.8f);
+
+    // No default input at all: the same.
+    move(m_outlets.Mic, 10);
+    EXPECT_EQ(settings().integerValue(SettingsKey::micGain), 10);
+    EXPECT_FALSE(settings().boolValue(SettingsKey::micMute));
+}
+
+} // namespace
