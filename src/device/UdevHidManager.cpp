@@ -12,7 +12,9 @@
 #include <QLoggingCategory>
 #include <QSocketNotifier>
 
-Q_LOGGING_CATEGORY(lcUdev, "quorel.device.udev")
+// Details of failed opens and writes are debug lines: the transport logs the
+// failure itself. QT_LOGGING_RULES="quorel.device.udev.debug=true" shows them.
+Q_LOGGING_CATEGORY(lcUdev, "quorel.device.udev", QtInfoMsg)
 
 namespace {
 
