@@ -4,9 +4,9 @@
 #include "spectrum/SpectrumData.h"
 #include "spectrum/data_trans.h"
 
+#include "controls/ImageView.h"
 #include "ui_SpectrumView.h"
 
-#include <QLabel>
 #include <QTimer>
 
 #include <array>
@@ -14,16 +14,11 @@
 
 namespace {
 
-QPixmap namedImage(const QString& name)
-{
-    return QPixmap(QStringLiteral(":/images/%1.png").arg(name));
-}
-
 // Shows image on a bar unless it already does, so steady levels cost no repaint.
-void showImage(QLabel* bar, const QPixmap& image)
+void showImage(ImageView* bar, const NamedImage& image)
 {
-    if (bar->pixmap().cacheKey() != image.cacheKey() || image.isNull())
-        bar->setPixmap(image);
+    if (!(bar->image() == image))
+        bar->setImage(image);
 }
 
 } // namespace
@@ -62,24 +57,24 @@ void SpectrumViewController::awakeFromNib()
         m_upView = {ui.up0,  ui.up1,  ui.up2,  ui.up3,  ui.up4,  ui.up5,  ui.up6,  ui.up7,  ui.up8,
                     ui.up9,  ui.up10, ui.up11, ui.up12, ui.up13, ui.up14, ui.up15, ui.up16, ui.up17,
                     ui.up18, ui.up19, ui.up20, ui.up21, ui.up22, ui.up23, ui.up24, ui.up25};
-        for (QLabel* bar : m_upView)
-            bar->setAlignment(Qt::AlignBottom | Qt::AlignHCenter);
+        for (ImageView* bar : m_upView)
+            bar->setImageAlignment(Qt::AlignBottom | Qt::AlignHCenter);
     }
     if (m_upImages.isEmpty()) {
         for (int level = 1; level <= 8; ++level)
-            m_upImages.append(namedImage(QStringLiteral("up%1").arg(level)));
+            m_upImages.append(NamedImage::named(QStringLiteral("up%1").arg(level)));
     }
     if (m_downView.isEmpty()) {
         m_downView = {ui.down0,  ui.down1,  ui.down2,  ui.down3,  ui.down4,  ui.down5,  ui.down6,
                       ui.down7,  ui.down8,  ui.down9,  ui.down10, ui.down11, ui.down12, ui.down13,
                       ui.down14, ui.down15, ui.down16, ui.down17, ui.down18, ui.down19, ui.down20,
                       ui.down21, ui.down22, ui.down23, ui.down24, ui.down25};
-        for (QLabel* bar : m_downView)
-            bar->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+        for (ImageView* bar : m_downView)
+            bar->setImageAlignment(Qt::AlignTop | Qt::AlignHCenter);
     }
     if (m_downImages.isEmpty()) {
         for (int level = 1; level <= 8; ++level)
-            m_downImages.append(namedImage(QStringLiteral("down%1").arg(level)));
+            m_downImages.append(NamedImage::named(QStringLiteral("down%1").arg(level)));
     }
 }
 
@@ -155,8 +150,8 @@ void SpectrumViewController::Stop()
     }
     if (m_view) {
         for (int j = 0; j < kBars; ++j) {
-            m_upView[j]->clear();
-            m_downView[j]->clear();
+            m_upView[j]->setImage(NamedImage());
+            m_downView[j]->setImage(NamedImage());
         }
     }
     if (const std::shared_ptr<data_trans> pool = m_pool.load())

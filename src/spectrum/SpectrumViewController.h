@@ -1,17 +1,17 @@
 #pragma once
 
+#include "controls/NamedImage.h"
 #include "spectrum/CaptureEngine.h"
 
 #include <QList>
 #include <QObject>
-#include <QPixmap>
 #include <QPointer>
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
 
-class QLabel;
+class ImageView;
 class QTimer;
 class QWidget;
 class SpectrumData;
@@ -57,12 +57,10 @@ public:
     // Display timer: drains a block, analyses it and updates the bars.
     void OnTimer();
 
-    const QList<QLabel*>& upView() const { return m_upView; }
-    const QList<QLabel*>& downView() const { return m_downView; }
-    const QList<QPixmap>& upImages() const { return m_upImages; }
-    const QList<QPixmap>& downImages() const { return m_downImages; }
-    void setUpImages(QList<QPixmap> images) { m_upImages = std::move(images); }
-    void setDownImages(QList<QPixmap> images) { m_downImages = std::move(images); }
+    const QList<ImageView*>& upView() const { return m_upView; }
+    const QList<ImageView*>& downView() const { return m_downView; }
+    const QList<NamedImage>& upImages() const { return m_upImages; }
+    const QList<NamedImage>& downImages() const { return m_downImages; }
     CaptureEngine* engine() const { return m_engine.get(); }
     SpectrumData* spectrumData() const { return m_spectrumData.get(); }
     std::shared_ptr<data_trans> pool() const { return m_pool.load(); }
@@ -72,10 +70,10 @@ private:
     CaptureEngineFactory m_engineFactory;
     std::unique_ptr<Ui::SpectrumView> m_ui;
     QPointer<QWidget> m_view;
-    QList<QLabel*> m_upView;
-    QList<QPixmap> m_upImages;
-    QList<QLabel*> m_downView;
-    QList<QPixmap> m_downImages;
+    QList<ImageView*> m_upView;
+    QList<NamedImage> m_upImages;
+    QList<ImageView*> m_downView;
+    QList<NamedImage> m_downImages;
     std::unique_ptr<CaptureEngine> m_engine;
     std::unique_ptr<SpectrumData> m_spectrumData;
     // Read by the capture thread while the main thread may swap it.
