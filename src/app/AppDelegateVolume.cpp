@@ -36,6 +36,16 @@ bool setDefaultDeviceVolume(AudioSystem* audio, AudioScope scope, float scalar)
     return audio->setVolumeScalar(device, scope, scalar) == AudioStatus::Ok;
 }
 
+// Main thread: a volume changed elsewhere moves the slider, its text and
+// its setting (the slider clamps what is above its range).
+void showOutsideVolume(QAbstractSlider* slider, QLabel* text, SettingsDictionary& file, const QString& key,
+                       float scalar)
+{
+    slider->setValue(percentOf(scalar));
+    text->setText(percentText(slider->value()));
+    file.setInteger(key, slider->value());
+}
+
 int sliderValue(QObject* sender, QAbstractSlider* fallback)
 {
     auto* slider = qobject_cast<QAbstractSlider*>(sender);
@@ -80,9 +90,7 @@ void AppDelegate::setMicGain(float scalar)
 void AppDelegate::VolumeChanged(float scalar)
 {
     QMetaObject::invokeMethod(this, [this, scalar] {
-        Spk->setValue(percentOf(scalar));
-        SpkText->setText(percentText(Spk->value()));
-        file->setInteger(SettingsKey::spkVolume, Spk->value());
+        showOutsideVolume(Spk, SpkText, *file, SettingsKey::spkVolume, scalar);
     }, Qt::QueuedConnection);
 }
 
@@ -90,9 +98,7 @@ void AppDelegate::VolumeChanged(float scalar)
 void AppDelegate::MicChanged(float scalar)
 {
     QMetaObject::invokeMethod(this, [this, scalar] {
-        Mic->setValue(percentOf(scalar));
-        MicText->setText(percentText(Mic->value()));
-        file->setInteger(SettingsKey::micGain, Mic->value());
+        showOutsideVolume(Mic, MicText, *file, SettingsKey::micGain, scalar);
     }, Qt::QueuedConnection);
 }
 
