@@ -24,13 +24,13 @@ QLabel { color: #e7eaee; }
 QLabel[class="caption"] { color: #9aa4ae; font-size: 10pt; font-weight: 600; letter-spacing: 1px; }
 QLabel[class="title"] { color: #7f8a95; font-size: 10pt; font-weight: 600; letter-spacing: 1px; }
 QLabel[class="link"] { font-size: 12pt; font-weight: 600; }
-QLabel[class="readout"] { color: #f2a33a; font-size: 11pt; font-weight: 600; }
+QLabel[class="readout"] { color: #7ae8dc; font-size: 11pt; font-weight: 600; }
 QLabel[class="clock"] { color: #e7eaee; font-family: "DejaVu Sans Mono", monospace; font-size: 18pt; }
 QFrame[class="panel"] { background: rgba(255, 255, 255, 10); border: 1px solid rgba(255, 255, 255, 22); border-radius: 12px; }
 QFrame[class="spectrum"] { background: rgba(0, 0, 0, 70); border: 1px solid rgba(255, 255, 255, 18); border-radius: 12px; }
 QPushButton#MixerButton { color: #e7eaee; background: #3a4048; border: 1px solid #4a525c; border-radius: 8px; padding: 4px 12px; font-weight: 600; }
 QPushButton#MixerButton:hover { background: #454c55; }
-QPushButton#MixerButton:pressed { background: #f2a33a; color: #1b1e22; }
+QPushButton#MixerButton:pressed { background: #34d1bf; color: #10201e; }
 QPushButton#MixerButton:disabled { color: #6c747d; background: #2c3137; border-color: #363c43; }
 )";
 

@@ -117,9 +117,19 @@ TEST(PanelEndToEndTest, LinksAfterTheWaitSendsOneFullRecordAndStoresOnSigterm)
     ASSERT_EQ(reports.size(), 1);
     EXPECT_EQ(reports.first().toHex(' '), apptest::storedFullRecord().toHex(' '));
 
+    // Noise played into the device comes back on its input, so the picture
+    // shows the spectrum moving.
+    QProcess noise;
+    noise.start(QStringLiteral("gst-launch-1.0"),
+                {QStringLiteral("-q"), QStringLiteral("audiotestsrc"), QStringLiteral("wave=pink-noise"),
+                 QStringLiteral("volume=0.6"), QStringLiteral("!"), QStringLiteral("audioconvert"),
+                 QStringLiteral("!"), QStringLiteral("pulsesink"), QStringLiteral("device=quorel_sim_out")});
+    QTest::qWait(1500);
     const QString artifacts = QStringLiteral(QUOREL_ARTIFACT_DIR);
     QDir().mkpath(artifacts);
     EXPECT_TRUE(saveScreenshot(env, artifacts + QStringLiteral("/panel-linked.png")));
+    noise.kill();
+    noise.waitForFinished(3000);
 
     // Change a setting behind the panel's back so the store must be rewritten.
     SettingsDictionary changed = apptest::storedSettings();
