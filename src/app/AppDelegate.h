@@ -210,6 +210,8 @@ private:
     enum class HidEvent { Match, Remove };
     void finishLink();
     void stopLink(const char* step);
+    // A stage handler's first steps: its read-out and its setting.
+    void showAndStoreStage(SpkMicSliderAction* stage, QLabel* text, const QString& key);
     void handleHeldEvents();
 
     // ---- Recorder and player (helpers) ----

@@ -27,42 +27,39 @@ void AppDelegate::DenoiseChanged()
 
 void AppDelegate::Stage1Changed(QObject*)
 {
-    const int v = Stage1->value();
-    Stage1Text->setText(QString::asprintf("%d", v));
-    file->setInteger(SettingsKey::stage1, v);
+    showAndStoreStage(Stage1, Stage1Text, SettingsKey::stage1);
     StageChanged();
 }
 
 void AppDelegate::Stage2Changed(QObject*)
 {
-    const int v = Stage2->value();
-    Stage2Text->setText(QString::asprintf("%d", v));
-    file->setInteger(SettingsKey::stage2, v);
+    showAndStoreStage(Stage2, Stage2Text, SettingsKey::stage2);
     StageChanged();
 }
 
 void AppDelegate::Stage3Changed(QObject*)
 {
-    const int v = Stage3->value();
-    Stage3Text->setText(QString::asprintf("%d", v));
-    file->setInteger(SettingsKey::stage3, v);
+    showAndStoreStage(Stage3, Stage3Text, SettingsKey::stage3);
     StageChanged();
 }
 
 void AppDelegate::Stage4Changed(QObject*)
 {
-    const int v = Stage4->value();
-    Stage4Text->setText(QString::asprintf("%d", v));
-    file->setInteger(SettingsKey::stage4, v);
+    showAndStoreStage(Stage4, Stage4Text, SettingsKey::stage4);
     StageChanged();
 }
 
 void AppDelegate::Stage5Changed(QObject*)
 {
-    const int v = Stage5->value();
-    Stage5Text->setText(QString::asprintf("%d", v));
-    file->setInteger(SettingsKey::stage5, v);
+    showAndStoreStage(Stage5, Stage5Text, SettingsKey::stage5);
     StageChanged();
+}
+
+void AppDelegate::showAndStoreStage(SpkMicSliderAction* stage, QLabel* text, const QString& key)
+{
+    const int v = stage->value();
+    text->setText(QString::asprintf("%d", v));
+    file->setInteger(key, v);
 }
 
 void AppDelegate::StageChanged()
