@@ -98,7 +98,7 @@ protected:
         AppDelegatePorts ports;
         ports.audio = s_audio;
         ports.settingsStore = store();
-        ports.linkWait = 50ms;
+        ports.linkWait = m_linkWait;
         ports.quitApplication = [this] { ++m_quits; };
         ports.filePanels = std::make_shared<ChosenFilePanels>(m_dir.filePath(QStringLiteral("take.aac")));
         m_delegate = std::make_unique<AppDelegate>(std::move(ports));
@@ -149,6 +149,7 @@ protected:
     AppDelegateOutlets m_outlets;
     QList<QByteArray> m_reports;
     int m_quits = 0;
+    std::chrono::milliseconds m_linkWait = 50ms;
 };
 
 PulseDaemon* AppDelegateTest::s_daemon = nullptr;
@@ -211,12 +212,16 @@ TEST_F(AppDelegateTest, LaunchWithTheDeviceAttachedShowsNotLinkedThenSendsOneFul
 // stops at the audio step, the sheet goes, and the held removal unlinks.
 TEST_F(AppDelegateTest, UnplugDuringTheWaitStopsTheLinkDismissesTheSheetAndUnlinksAfterwards)
 {
+    m_linkWait = 1000ms;
     launch();
     LogCapture log;
     QSignalSpy finished(m_delegate.get(), &AppDelegate::linkFinished);
     ASSERT_TRUE(plug());
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_delegate->linking(); }, 3000));
     m_device->unplug();
+    QTest::qWait(300);
+    EXPECT_EQ(log.count(QStringLiteral("device removed")), 0) << "held while linking";
+    EXPECT_TRUE(m_outlets.LinkingPanel->isVisible());
 
     ASSERT_TRUE(finished.wait(5000));
     EXPECT_FALSE(finished.first().first().toBool());
@@ -322,7 +327,7 @@ TEST_F(AppDelegateTest, TerminationSignalRunsTheNormalShutDown)
     QObject::connect(&signalNotifier, &UnixSignalNotifier::received, m_delegate.get(),
                      &AppDelegate::closeApplication);
     QSignalSpy received(&signalNotifier, &UnixSignalNotifier::received);
-    std::raise(SIGTERM);
+    std::raise(SIGHUP); // a logout; the end-to-end run sends SIGTERM
     ASSERT_TRUE(received.wait(3000));
 
     EXPECT_EQ(m_quits, 1);
