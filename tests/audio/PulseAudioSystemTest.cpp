@@ -76,22 +76,6 @@ TEST_F(PulseAudioSystemTest, ListsSinksThenInputsWithoutMonitorsEachNamedInItsDi
     EXPECT_EQ(system->deviceName(list[1] + 1000, AudioScope::Output, name), AudioStatus::NoSuchDevice);
 }
 
-TEST_F(PulseAudioSystemTest, NameIsTheProductNameBeforeTheDescription)
-{
-    ASSERT_EQ(daemon.pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
-                            QStringLiteral("sink_name=usb_out"),
-                            QStringLiteral("sink_properties='device.description=\"Quorel IIS Audio Analog Stereo\" "
-                                           "device.product.name=\"Quorel IIS Audio\"'")}),
-              0);
-    std::uint32_t count = 8;
-    std::vector<AudioObjectID> list(count);
-    ASSERT_EQ(system->deviceList(list.data(), count), AudioStatus::Ok);
-    ASSERT_EQ(count, 5u);
-    std::string name;
-    ASSERT_EQ(system->deviceName(list[2], AudioScope::Output, name), AudioStatus::Ok);
-    EXPECT_EQ(name, "Quorel IIS Audio");
-}
-
 TEST_F(PulseAudioSystemTest, DefaultsAreTheServersAndCanBeSet)
 {
     AudioObjectID device = kAudioObjectUnknown;

@@ -3,15 +3,14 @@
 #include "audio/AudioSystem.h"
 
 #include <map>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 // An in-memory audio system for what a real sound server cannot be made to
 // do on demand: a device whose name cannot be read, a default that cannot be
-// set, a device without a main volume. Volume listeners are called on a
-// thread of their own, as a real server's would be.
+// set, a device without a main volume. It keeps no volume listeners.
+// Main thread only.
 class FakeAudioSystem final : public AudioSystem {
 public:
     struct Device {
@@ -29,13 +28,9 @@ public:
     void addDevice(const Device& device);
     // Makes setting this direction's default fail from now on.
     void failSetDefault(AudioScope scope, bool fail = true);
-    // Changes a volume as another program would, calling the listeners on a
-    // separate thread and waiting for them.
-    void changeVolumeElsewhere(AudioObjectID device, AudioScope scope, float scalar);
 
     std::vector<AudioObjectID> defaultsSet(AudioScope scope) const;
     float volume(AudioObjectID device, AudioScope scope) const;
-    int listenerCount() const;
 
     int deviceCount(std::uint32_t& count) override;
     int deviceList(AudioObjectID* list, std::uint32_t& count) override;
@@ -51,19 +46,11 @@ public:
                              AudioVolumeListenerProc proc, void* clientData) override;
 
 private:
-    struct Listener {
-        AudioObjectID device;
-        AudioScope scope;
-        AudioVolumeListenerProc proc;
-        void* clientData;
-    };
     Device* find(AudioObjectID id);
     const Device* find(AudioObjectID id) const;
 
-    mutable std::recursive_mutex m_mutex;
     std::vector<Device> m_devices;
     std::map<AudioScope, AudioObjectID> m_defaults;
     std::map<AudioScope, std::vector<AudioObjectID>> m_defaultsSet;
     std::map<AudioScope, bool> m_failSetDefault;
-    std::vector<Listener> m_listeners;
 };
