@@ -17,8 +17,8 @@
 
 namespace {
 
-// Text and panels around the skinned controls: graphite panels, quiet
-// captions, read-outs in the accent colour.
+// Text and panels around the skinned controls and the linking sheet:
+// graphite panels, quiet captions, read-outs in the skin's accent colour.
 const char* const kStyleSheet = R"(
 QLabel { color: #e7eaee; }
 QLabel[class="caption"] { color: #9aa4ae; font-size: 10pt; font-weight: 600; letter-spacing: 1px; }
@@ -32,6 +32,10 @@ QPushButton#MixerButton { color: #e7eaee; background: #3a4048; border: 1px solid
 QPushButton#MixerButton:hover { background: #454c55; }
 QPushButton#MixerButton:pressed { background: #34d1bf; color: #10201e; }
 QPushButton#MixerButton:disabled { color: #6c747d; background: #2c3137; border-color: #363c43; }
+QDialog#LinkingPanel { background: #262b31; border: 1px solid #3a414c; border-top: none; }
+QDialog#LinkingPanel QLabel { font-size: 11pt; font-weight: 600; }
+QDialog#LinkingPanel QProgressBar { background: #1b1f24; border: 1px solid #3a414c; border-radius: 5px; max-height: 10px; }
+QDialog#LinkingPanel QProgressBar::chunk { background: #34d1bf; border-radius: 4px; }
 )";
 
 } // namespace

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <unistd.h>
 
 namespace {
@@ -60,15 +61,21 @@ private:
     QString m_name;
 };
 
-// Saves the panel's window (the whole screen when it cannot be found).
-bool saveScreenshot(const QProcessEnvironment& env, const QString& path)
+enum class Capture { MainWindow, Screen };
+
+// Saves the main window, or the whole screen (with the sheet, a window of
+// its own); the screen too when the window cannot be found.
+bool saveScreenshot(const QProcessEnvironment& env, const QString& path, Capture what = Capture::MainWindow)
 {
-    QProcess search;
-    search.setProcessEnvironment(env);
-    search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
-                                              QStringLiteral("Quorel Panel")});
-    search.waitForFinished(5000);
-    const QString window = QString::fromUtf8(search.readAllStandardOutput()).split('\n').first().trimmed();
+    QString window;
+    if (what == Capture::MainWindow) {
+        QProcess search;
+        search.setProcessEnvironment(env);
+        search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
+                                                  QStringLiteral("^Quorel Panel$")});
+        search.waitForFinished(5000);
+        window = QString::fromUtf8(search.readAllStandardOutput()).split('\n').first().trimmed();
+    }
     QProcess shot;
     shot.setProcessEnvironment(env);
     shot.start(QStringLiteral("import"), {QStringLiteral("-window"),
@@ -106,12 +113,15 @@ TEST(PanelEndToEndTest, LinksAfterTheWaitSendsOneFullRecordAndStoresOnSigterm)
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
     QProcess panel;
     panel.setProcessEnvironment(env);
-    panel.setProcessChannelMode(QProcess::ForwardedChannels);
+    panel.setProcessChannelMode(QProcess::ForwardedOutputChannel);
     panel.start(QStringLiteral(QUOREL_PANEL_BINARY), {});
     ASSERT_TRUE(panel.waitForStarted(5000));
 
+    const QString artifacts = QStringLiteral(QUOREL_ARTIFACT_DIR);
+    QDir().mkpath(artifacts);
     QTest::qWait(3000);
     EXPECT_TRUE(reports.isEmpty()) << "nothing is sent before the device has settled";
+    EXPECT_TRUE(saveScreenshot(env, artifacts + QStringLiteral("/panel-linking.png"), Capture::Screen));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isEmpty(); }, 20000)) << "the panel never linked";
     QTest::qWait(1000);
     ASSERT_EQ(reports.size(), 1);
@@ -125,8 +135,6 @@ TEST(PanelEndToEndTest, LinksAfterTheWaitSendsOneFullRecordAndStoresOnSigterm)
                  QStringLiteral("volume=0.6"), QStringLiteral("!"), QStringLiteral("audioconvert"),
                  QStringLiteral("!"), QStringLiteral("pulsesink"), QStringLiteral("device=quorel_sim_out")});
     QTest::qWait(1500);
-    const QString artifacts = QStringLiteral(QUOREL_ARTIFACT_DIR);
-    QDir().mkpath(artifacts);
     EXPECT_TRUE(saveScreenshot(env, artifacts + QStringLiteral("/panel-linked.png")));
     noise.kill();
     noise.waitForFinished(3000);
@@ -140,6 +148,12 @@ TEST(PanelEndToEndTest, LinksAfterTheWaitSendsOneFullRecordAndStoresOnSigterm)
     ASSERT_TRUE(panel.waitForFinished(15000));
     EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(panel.exitCode(), 0);
+
+    // Every log line reaches stderr (and syslog) with its category.
+    const QString log = QString::fromUtf8(panel.readAllStandardError());
+    std::fputs(qPrintable(log), stderr);
+    EXPECT_TRUE(log.contains(QStringLiteral("quorel-panel info quorel.app: device linked")));
+    EXPECT_TRUE(log.contains(QStringLiteral("quorel.app.signals: received signal Terminated")));
     const std::optional<SettingsDictionary> stored = SettingsStore(settingsFile, QString()).load();
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(stored->integerValue(SettingsKey::stage1), 5) << "the shut-down stored the panel's values";
