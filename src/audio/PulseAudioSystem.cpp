@@ -273,11 +273,11 @@ void PulseAudioSystem::onContextState(pa_context* context)
 void PulseAudioSystem::onUnavailableLocked(int error)
 {
     const bool wasConnected = m_connected.exchange(false);
+    const char* reason = error == PA_OK ? "it stopped answering" : pa_strerror(error);
     if (wasConnected)
-        qCWarning(lcPulseAudio, "lost the sound server (%s); reconnecting in the background", pa_strerror(error));
+        qCWarning(lcPulseAudio, "lost the sound server (%s); reconnecting in the background", reason);
     else if (!m_outageReported)
-        qCWarning(lcPulseAudio, "no sound server (%s); system audio is unavailable until one starts",
-                  pa_strerror(error));
+        qCWarning(lcPulseAudio, "no sound server (%s); system audio is unavailable until one starts", reason);
     m_outageReported = true;
     // A failed context cannot be reused; the timer makes a new one.
     scheduleReconnectLocked();
@@ -387,6 +387,7 @@ int PulseAudioSystem::run(Request& request, const Start& start, const char* what
         std::unique_lock<std::mutex> lock(request.mutex);
         request.finished.wait_for(lock, m_timeout, [&request] { return request.done; });
     }
+    bool answered = false;
     {
         LoopLock lock(m_loop.get());
         pa_operation_set_state_callback(operation.get(), nullptr, nullptr);
@@ -394,13 +395,23 @@ int PulseAudioSystem::run(Request& request, const Start& start, const char* what
         if (pa_operation_get_state(operation.get()) == PA_OPERATION_RUNNING)
             pa_operation_cancel(operation.get());
         operation.reset();
+        {
+            std::lock_guard<std::mutex> requestLock(request.mutex);
+            answered = request.done;
+        }
+        if (!answered) {
+            qCWarning(lcPulseAudio, "%s: the sound server did not answer within %lld ms", what,
+                      static_cast<long long>(m_timeout.count()));
+            // A server that stops answering is treated as gone, so the next
+            // requests fail at once instead of each waiting out the bound;
+            // the reconnection finds it again once it answers.
+            if (m_connected)
+                pa_context_disconnect(m_context.get());
+        }
     }
-    std::lock_guard<std::mutex> lock(request.mutex);
-    if (!request.done) {
-        qCWarning(lcPulseAudio, "%s: the sound server did not answer within %lld ms", what,
-                  static_cast<long long>(m_timeout.count()));
+    if (!answered)
         return AudioStatus::Timeout;
-    }
+    std::lock_guard<std::mutex> lock(request.mutex);
     if (request.cancelled) {
         qCWarning(lcPulseAudio, "%s: the sound server went away", what);
         return AudioStatus::NotConnected;

@@ -190,12 +190,20 @@ TEST_F(PulseAudioSystemTest, HungServerTimesOutWithinTheBoundAndIsUsableAfterwar
     std::uint32_t count = 0;
     const int status = quick.deviceCount(count);
     const qint64 waited = clock.elapsed();
+    // Until it answers again the server counts as gone: no more waiting.
+    clock.restart();
+    const int next = quick.deviceCount(count);
+    const qint64 waitedNext = clock.elapsed();
     ::kill(pid, SIGCONT);
 
     EXPECT_EQ(status, AudioStatus::Timeout);
     EXPECT_GE(waited, 250);
     EXPECT_LT(waited, 2000);
+    EXPECT_EQ(next, AudioStatus::NotConnected);
+    EXPECT_LT(waitedNext, 100);
     EXPECT_EQ(log.count(QStringLiteral("did not answer within 300 ms")), 1);
+    EXPECT_EQ(log.count(QStringLiteral("lost the sound server (it stopped answering)")), 1);
+    ASSERT_TRUE(quick.waitForConnection(5000ms));
     EXPECT_EQ(quick.deviceCount(count), AudioStatus::Ok);
     EXPECT_EQ(count, 4u);
 }
