@@ -35,6 +35,20 @@ void onSignal(int)
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &c, 1);
 }
 
+// The panel's top-level window on the X display, or the whole screen.
+QString panelWindow()
+{
+    QProcess search;
+    search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                            QStringLiteral("--classname"), QStringLiteral("quorel-panel")});
+    if (search.waitForFinished(5000) && search.exitCode() == 0) {
+        const QStringList ids = QString::fromLatin1(search.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (!ids.isEmpty())
+            return ids.last();
+    }
+    return QStringLiteral("root");
+}
+
 void print(const QString& line)
 {
     QTextStream(stdout) << line << Qt::endl;
@@ -150,7 +164,7 @@ int main(int argc, char** argv)
         // Let the window finish painting the linked state first.
         QTimer::singleShot(1500, &app, [&] {
             const int rc = QProcess::execute(QStringLiteral("import"),
-                                             {QStringLiteral("-window"), QStringLiteral("root"), screenshot});
+                                             {QStringLiteral("-window"), panelWindow(), screenshot});
             print(rc == 0 ? QStringLiteral("Screenshot of the linked panel: %1").arg(QFileInfo(screenshot).absoluteFilePath())
                           : QStringLiteral("quorel-simulate-device: the screenshot failed"));
             if (exitAfterScreenshot)
