@@ -244,13 +244,12 @@ for level in range(1, 9):
 
 
 def link_icon(name, colour, broken):
-    links = (f'<rect x="2.5" y="7" width="9" height="6" rx="3" fill="none" stroke="{colour}" stroke-width="1.8" '
-             f'transform="rotate(-45 7 10)"/>'
-             f'<rect x="8.5" y="7" width="9" height="6" rx="3" fill="none" stroke="{colour}" stroke-width="1.8" '
-             f'transform="rotate(-45 13 10)"/>')
-    slash = f'<path d="M3 3 L17 17" stroke="{RECORD}" stroke-width="1.8" stroke-linecap="round"/>' if broken else ""
-    glow = f'<circle cx="10" cy="10" r="9.5" fill="{colour}" fill-opacity="0.12"/>' if not broken else ""
-    write(name, svg(20, 20, glow + links + slash))
+    # Two chain links along the diagonal; the broken one is struck through.
+    links = (f'<g transform="rotate(-45 10 10)" fill="none" stroke="{colour}" stroke-width="2">'
+             f'<rect x="1.5" y="6.5" width="10" height="7" rx="3.5"/>'
+             f'<rect x="8.5" y="6.5" width="10" height="7" rx="3.5"/></g>')
+    slash = f'<path d="M4 4 L16 16" stroke="{RECORD}" stroke-width="2" stroke-linecap="round"/>' if broken else ""
+    write(name, svg(20, 20, links + slash))
 
 
 link_icon("linkEnable", ACCENT, broken=False)
