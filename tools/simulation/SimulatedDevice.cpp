@@ -13,11 +13,13 @@
 namespace {
 
 // A USB interface of the device, its HID function and the hidraw node the
-// panel writes to, as udev describes them.
+// panel writes to, as udev describes them. The node number is far from the
+// ones real devices get, so a write that ever missed the testbed could not
+// reach a real HID device.
 constexpr const char* kHidSysPath =
     "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.3/0003:0A12:1243.0007";
 constexpr const char* kHidrawSysPath =
-    "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.3/0003:0A12:1243.0007/hidraw/hidraw0";
+    "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.3/0003:0A12:1243.0007/hidraw/hidraw250";
 constexpr const char* kDescription =
     "P: /devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.3/0003:0A12:1243.0007\n"
     "E: SUBSYSTEM=hid\n"
@@ -26,12 +28,12 @@ constexpr const char* kDescription =
     "E: HID_NAME=Quorel IIS Audio\n"
     "E: HID_PHYS=usb-0000:00:14.0-4/input3\n"
     "\n"
-    "P: /devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.3/0003:0A12:1243.0007/hidraw/hidraw0\n"
-    "N: hidraw0\n"
+    "P: /devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.3/0003:0A12:1243.0007/hidraw/hidraw250\n"
+    "N: hidraw250\n"
     "E: SUBSYSTEM=hidraw\n"
-    "E: DEVNAME=/dev/hidraw0\n"
+    "E: DEVNAME=/dev/hidraw250\n"
     "E: MAJOR=242\n"
-    "E: MINOR=0\n";
+    "E: MINOR=250\n";
 
 constexpr int kReportSize = 17;  // report id 0 + the 16-byte record
 
@@ -127,7 +129,7 @@ bool SimulatedDevice::plug()
         return false;
     }
     m_nodeAdded = true;
-    m_fd = umockdev_testbed_get_dev_fd(m_testbed, "/dev/hidraw0");
+    m_fd = umockdev_testbed_get_dev_fd(m_testbed, "/dev/hidraw250");
     if (m_fd < 0) {
         unplug();
         return false;

@@ -31,7 +31,7 @@ public:
     void unplug();
     bool isPlugged() const { return m_fd >= 0; }
 
-    QString hidrawNode() const { return QStringLiteral("/dev/hidraw0"); }
+    QString hidrawNode() const { return QStringLiteral("/dev/hidraw250"); }
 
     // One line naming every field of a 16-byte record.
     static QString describe(const QByteArray& record);
