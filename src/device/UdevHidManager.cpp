@@ -25,6 +25,19 @@ struct EnumerateDeleter {
     void operator()(udev_enumerate* e) const { udev_enumerate_unref(e); }
 };
 
+// Logs, once per run, why a node the user may not open needs the udev rule.
+void logPermissionHint(const std::string& node, int error, bool& logged)
+{
+    if ((error != EACCES && error != EPERM) || logged)
+        return;
+    logged = true;
+    qCWarning(lcUdev).noquote().nospace()
+        << "no permission to open " << QString::fromStdString(node)
+        << ": access for the logged-in user comes from the udev rule " << kRuleName << ". Copy udev/"
+        << kRuleName << " to /etc/udev/rules.d/, run 'sudo udevadm control --reload-rules && sudo udevadm trigger'"
+        << " and plug the device in again.";
+}
+
 // A hidraw node, opened on the first report and reopened after a failure
 // (the node may have come back as another device).
 class HidrawDevice final : public HidDevice {
@@ -83,14 +96,7 @@ private:
     void logOpenFailure(int error)
     {
         qCDebug(lcUdev).noquote().nospace() << "cannot open " << name() << ": " << std::strerror(error);
-        if ((error != EACCES && error != EPERM) || *m_permissionHintLogged)
-            return;
-        *m_permissionHintLogged = true;
-        qCWarning(lcUdev).noquote().nospace()
-            << "no permission to open " << name() << ": access for the logged-in user comes from the udev rule "
-            << kRuleName << ". Copy udev/" << kRuleName
-            << " to /etc/udev/rules.d/, run 'sudo udevadm control --reload-rules && sudo udevadm trigger'"
-            << " and plug the device in again.";
+        logPermissionHint(m_node, error, *m_permissionHintLogged);
     }
 
     std::string m_node;
@@ -237,7 +243,10 @@ void UdevHidManager::reportPresentDevices()
 {
     for (const Node& node : enumerateMatching()) {
         // The monitor may have reported it in the meantime.
-        if (m_present.emplace(node.syspath, node.devnode).second && m_matched)
+        if (!m_present.emplace(node.syspath, node.devnode).second)
+            continue;
+        checkAccess(node.devnode);
+        if (m_matched)
             m_matched();
     }
 }
@@ -266,8 +275,21 @@ void UdevHidManager::deviceAdded(udev_device* device)
     if (!syspath || !devnode || m_present.contains(syspath) || !matches(device))
         return;
     m_present.emplace(syspath, devnode);
+    checkAccess(devnode);
     if (m_matched)
         m_matched();
+}
+
+// A missing udev rule shows as soon as the device is found, not only at the
+// first setting sent. Opening a hidraw node has no effect on the device.
+void UdevHidManager::checkAccess(const std::string& devnode)
+{
+    const int fd = ::open(devnode.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return;
+    }
+    logPermissionHint(devnode, errno, *m_permissionHintLogged);
 }
 
 void UdevHidManager::deviceRemoved(udev_device* device)

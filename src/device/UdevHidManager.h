@@ -48,6 +48,7 @@ private:
     void monitorReadable();
     void deviceAdded(udev_device* device);
     void deviceRemoved(udev_device* device);
+    void checkAccess(const std::string& devnode);
 
     std::unique_ptr<udev, UdevDeleter> m_udev;
     std::unique_ptr<udev_monitor, MonitorDeleter> m_monitor;

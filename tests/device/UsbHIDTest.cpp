@@ -315,6 +315,30 @@ TEST(UsbHIDUdev, AFailedSendLogsOncePerAttemptAndNothingBreaks)
     }
 }
 
+TEST(UsbHIDUdev, NoPermissionAtStartNamesTheRuleWhenTheDeviceIsFound)
+{
+    Testbed testbed;
+    testbed.addHidraw(202, 0x0A12, 0x1243, false);
+    ASSERT_TRUE(QDir().mkpath(testbed.rootDir() + QStringLiteral("/dev")));
+    QFile file(testbed.rootDir() + QStringLiteral("/dev/hidraw202"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    ASSERT_TRUE(file.setPermissions({}));
+
+    LogCapture log;
+    WithoutFileAccessOverride asUser;
+    auto usb = UsbHID::create();
+    ASSERT_NE(usb, nullptr);
+    RecordingDelegate delegate(*usb);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !delegate.calls.empty(); }, 2000));
+    EXPECT_EQ(log.count(QStringLiteral("70-quorel-panel.rules")), 1) << "said before anything is sent";
+
+    usb->connectHID();
+    usb->senddata(controlPanelReport(rebuildControlPanelInfo({}, ChangeDenoise)));
+    EXPECT_EQ(log.count(QStringLiteral("send data failed")), 1);
+    EXPECT_EQ(log.count(QStringLiteral("70-quorel-panel.rules")), 1) << "and only once";
+}
+
 TEST(UsbHIDUdev, NoPermissionNamesTheRuleOnce)
 {
     Testbed testbed;
