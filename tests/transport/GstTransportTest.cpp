@@ -1,0 +1,403 @@
+// The GStreamer player and recorder against a private PulseAudio server,
+// with real files made and checked by GStreamer.
+#include "MediaFiles.h"
+
+#include "LogCapture.h"
+#include "PulseDaemon.h"
+#include "transport/GstPlayer.h"
+#include "transport/GstRecorder.h"
+#include "transport/GstTransportFactory.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+struct DelegateLog final : AudioPlayerDelegate {
+    int finished = 0;
+    int failed = 0;
+    bool successfully = false;
+    QString error;
+    AudioPlayer* sender = nullptr;
+    void audioPlayerDidFinishPlaying(AudioPlayer* player, bool ok) override
+    {
+        ++finished;
+        successfully = ok;
+        sender = player;
+    }
+    void audioPlayerDecodeErrorDidOccur(AudioPlayer* player, const QString& text) override
+    {
+        ++failed;
+        error = text;
+        sender = player;
+    }
+};
+
+// Runs the event loop until `condition` holds or `timeoutMs` passed.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!condition()) {
+        if (waited.elapsed() > timeoutMs)
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+class GstTransportTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        daemon = new PulseDaemon();
+        ASSERT_TRUE(daemon->start());
+        files = new QTemporaryDir();
+    }
+    static void TearDownTestSuite()
+    {
+        delete files;
+        delete daemon;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(daemon->running());
+        ASSERT_EQ(daemon->pactl({"set-default-source", "quorel_in"}), 0);
+    }
+    void TearDown() override
+    {
+        if (tone.state() != QProcess::NotRunning) {
+            tone.kill();
+            tone.waitForFinished(3000);
+        }
+    }
+
+    static QString path(const QString& name) { return files->filePath(name); }
+
+    // A live tone into the device's output, which its input captures. The
+    // loopback only carries data while something plays, so wait for it.
+    void startTone(int frequency = 1000)
+    {
+        tone.start("gst-launch-1.0", {"-q", "audiotestsrc", "is-live=true", QStringLiteral("freq=%1").arg(frequency),
+                                      "volume=0.5", "!", "pulsesink", "device=quorel_out"});
+        ASSERT_TRUE(tone.waitForStarted(5000));
+        QElapsedTimer waited;
+        waited.start();
+        QString inputs;
+        while (inputs.trimmed().isEmpty() && waited.elapsed() < 10000) {
+            QTest::qWait(50);
+            daemon->pactl({"list", "short", "sink-inputs"}, &inputs);
+        }
+        ASSERT_FALSE(inputs.trimmed().isEmpty()) << "the tone never reached the server";
+        // The new stream pre-buffers before the sink renders it.
+        QTest::qWait(1000);
+    }
+
+    std::unique_ptr<GstRecorder> makeRecorder(const QString& file)
+    {
+        QString error;
+        auto recorder = GstRecorder::create(file, RecorderSettings{}, &error);
+        EXPECT_TRUE(recorder) << qPrintable(error);
+        return recorder;
+    }
+
+    // Recording starts when the first frame is written; timing from there
+    // keeps the server's start-up out of the figures.
+    static void waitForFirstFrame(const AudioRecorder& recorder)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (recorder.currentTime() == 0 && waited.elapsed() < 5000)
+            QTest::qWait(5);
+        ASSERT_GT(recorder.currentTime(), 0) << "nothing was recorded";
+    }
+
+    std::unique_ptr<GstPlayer> makePlayer(const QString& file)
+    {
+        QString error;
+        auto player = GstPlayer::create(QUrl::fromLocalFile(file), &error);
+        EXPECT_TRUE(player) << qPrintable(file) << ": " << qPrintable(error);
+        return player;
+    }
+
+    inline static PulseDaemon* daemon = nullptr;
+    inline static QTemporaryDir* files = nullptr;
+    QProcess tone;
+};
+
+TEST_F(GstTransportTest, RecordsTheInputAsAdtsAacAt48kStereo)
+{
+    startTone(1000);
+    const QString file = path("take.aac");
+    auto recorder = makeRecorder(file);
+    ASSERT_TRUE(recorder);
+    EXPECT_FALSE(recorder->isRecording());
+    ASSERT_TRUE(recorder->record());
+    EXPECT_TRUE(recorder->isRecording());
+    waitForFirstFrame(*recorder);
+    QTest::qWait(3000);
+    EXPECT_NEAR(recorder->currentTime(), 3.0, 0.3);
+    recorder->stop();
+    EXPECT_FALSE(recorder->isRecording());
+
+    const media::Discovered found = media::discover(file);
+    ASSERT_TRUE(found.ok);
+    EXPECT_TRUE(found.caps.startsWith("audio/mpeg")) << qPrintable(found.caps);
+    EXPECT_TRUE(found.caps.contains("mpegversion=(int)4")) << qPrintable(found.caps);
+    EXPECT_TRUE(found.caps.contains("stream-format=(string)adts")) << qPrintable(found.caps);
+    EXPECT_EQ(found.sampleRate, 48000);
+    EXPECT_EQ(found.channels, 2);
+    EXPECT_NEAR(found.seconds, 3.0, 0.3);
+
+    const media::Decoded decoded = media::decode(file);
+    ASSERT_TRUE(decoded.ok);
+    EXPECT_NEAR(decoded.seconds, 3.0, 0.3);
+    EXPECT_GT(decoded.rms, 0.1);
+    EXPECT_GT(decoded.share(1000), 0.8);
+}
+
+TEST_F(GstTransportTest, PausedTimeIsNeitherCountedNorWritten)
+{
+    startTone(500);
+    const QString file = path("paused.aac");
+    auto recorder = makeRecorder(file);
+    ASSERT_TRUE(recorder);
+    ASSERT_TRUE(recorder->record());
+    waitForFirstFrame(*recorder);
+    QTest::qWait(1000);
+
+    recorder->pause();
+    EXPECT_FALSE(recorder->isRecording());
+    QTest::qWait(150); // frames still inside the encoder land now
+    const double atPause = recorder->currentTime();
+    QTest::qWait(1000);
+    EXPECT_NEAR(recorder->currentTime(), atPause, 0.001);
+
+    ASSERT_TRUE(recorder->record());
+    EXPECT_TRUE(recorder->isRecording());
+    QTest::qWait(1000);
+    EXPECT_NEAR(recorder->currentTime(), 2.0, 0.3);
+    recorder->stop();
+
+    const media::Decoded decoded = media::decode(file);
+    ASSERT_TRUE(decoded.ok);
+    EXPECT_NEAR(decoded.seconds, 2.0, 0.3);
+    EXPECT_GT(decoded.share(500), 0.8);
+    // A gap at the resume would show as silence there; the tone runs
+    // through unbroken.
+    EXPECT_GT(decoded.minimumWindowRms(atPause - 0.3, atPause + 0.3), 0.1);
+
+    // Stopping again, or stopping while paused, is harmless.
+    recorder->stop();
+    auto second = makeRecorder(path("stopped-paused.aac"));
+    ASSERT_TRUE(second);
+    ASSERT_TRUE(second->record());
+    waitForFirstFrame(*second);
+    second->pause();
+    QElapsedTimer clock;
+    clock.start();
+    second->stop();
+    EXPECT_LT(clock.elapsed(), GstRecorder::kDrainTimeoutMs);
+    EXPECT_TRUE(media::decode(path("stopped-paused.aac")).ok);
+}
+
+TEST_F(GstTransportTest, RecorderRefusesWhatItCannotWrite)
+{
+    QString error;
+    EXPECT_FALSE(GstRecorder::create(path("no/such/dir/take.aac"), RecorderSettings{}, &error));
+    EXPECT_FALSE(error.isEmpty());
+
+    RecorderSettings pcm;
+    pcm.formatID = 0x6C70636D; // 'lpcm'
+    error.clear();
+    EXPECT_FALSE(GstRecorder::create(path("pcm.aac"), pcm, &error));
+    EXPECT_FALSE(error.isEmpty());
+
+    GstTransportFactory factory;
+    error.clear();
+    EXPECT_FALSE(factory.createRecorder(QUrl("http://example.org/take.aac"), RecorderSettings{}, &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+// The sound server goes away mid-recording: the source fails, the failure
+// is logged, and stopping still closes a playable file.
+TEST_F(GstTransportTest, InputLostMidRecordingStillLeavesAPlayableFile)
+{
+    startTone(1000);
+    LogCapture log;
+    const QString file = path("lost.aac");
+    auto recorder = makeRecorder(file);
+    ASSERT_TRUE(recorder);
+    ASSERT_TRUE(recorder->record());
+    waitForFirstFrame(*recorder);
+    QTest::qWait(1000);
+    const double recorded = recorder->currentTime();
+    daemon->stop(true);
+    EXPECT_TRUE(waitUntil([&] { return log.count("recording into \"" + file + "\" failed") == 1; }));
+    EXPECT_FALSE(recorder->isRecording());
+    QElapsedTimer clock;
+    clock.start();
+    recorder->stop();
+    EXPECT_LT(clock.elapsed(), 2 * GstRecorder::kDrainTimeoutMs);
+    ASSERT_TRUE(daemon->start());
+
+    const media::Decoded decoded = media::decode(file);
+    ASSERT_TRUE(decoded.ok);
+    EXPECT_NEAR(decoded.seconds, recorded, 0.3);
+    EXPECT_GT(decoded.share(1000), 0.8);
+}
+
+class GstPlayerFormats : public GstTransportTest, public ::testing::WithParamInterface<std::pair<const char*, const char*>> {
+};
+
+TEST_P(GstPlayerFormats, PlaysToTheEndAndReportsIt)
+{
+    const auto [name, encoder] = GetParam();
+    const QString file = path(name);
+    ASSERT_TRUE(media::writeTone(file, encoder, 1.0));
+    auto player = makePlayer(file);
+    ASSERT_TRUE(player);
+    DelegateLog delegate;
+    player->setDelegate(&delegate);
+    EXPECT_FALSE(player->isPlaying());
+    ASSERT_TRUE(player->play());
+    EXPECT_TRUE(player->isPlaying());
+    EXPECT_TRUE(waitUntil([&] { return delegate.finished == 1; }, 5000));
+    EXPECT_TRUE(delegate.successfully);
+    EXPECT_EQ(delegate.sender, player.get());
+    EXPECT_EQ(delegate.failed, 0);
+    EXPECT_FALSE(player->isPlaying());
+    // The position stays at the end, where the clock keeps showing it.
+    EXPECT_NEAR(player->currentTime(), 1.0, 0.15);
+}
+
+INSTANTIATE_TEST_SUITE_P(CommonFormats, GstPlayerFormats,
+                         ::testing::Values(std::pair{"tone.wav", "wavenc"}, std::pair{"tone.flac", "flacenc"},
+                                           std::pair{"tone.ogg", "vorbisenc ! oggmux"},
+                                           std::pair{"tone.mp3", "lamemp3enc"},
+                                           std::pair{"tone.aac", "avenc_aac ! aacparse ! audio/mpeg,stream-format=adts"}),
+                         [](const auto& test) { return QString(test.param.first).replace('.', '_').toStdString(); });
+
+TEST_F(GstTransportTest, PositionFollowsPlaybackAndHoldsWhilePaused)
+{
+    const QString file = path("long.wav");
+    ASSERT_TRUE(media::writeTone(file, "wavenc", 3.0));
+    auto player = makePlayer(file);
+    ASSERT_TRUE(player);
+    EXPECT_EQ(player->currentTime(), 0.0);
+    // The test server's null sink takes its samples in uneven steps (more so
+    // on a loaded machine), so the position is checked for moving and
+    // holding rather than for its pace.
+    ASSERT_TRUE(player->play());
+    EXPECT_TRUE(waitUntil([&] { return player->currentTime() > 0.5; }, 5000));
+    EXPECT_LT(player->currentTime(), 2.0);
+
+    player->pause();
+    EXPECT_FALSE(player->isPlaying());
+    QTest::qWait(100);
+    const double held = player->currentTime();
+    QTest::qWait(500);
+    EXPECT_NEAR(player->currentTime(), held, 0.02);
+
+    ASSERT_TRUE(player->play());
+    EXPECT_TRUE(player->isPlaying());
+    EXPECT_TRUE(waitUntil([&] { return player->currentTime() > held + 0.3; }, 5000));
+    player->stop();
+    const double stoppedAt = player->currentTime();
+    EXPECT_GT(stoppedAt, held);
+    QTest::qWait(300);
+    EXPECT_EQ(player->currentTime(), stoppedAt);
+    EXPECT_FALSE(player->isPlaying());
+}
+
+TEST_F(GstTransportTest, UnplayableLocationsGiveNoPlayerAndAReason)
+{
+    const QString garbage = path("garbage.mp3");
+    QFile g(garbage);
+    ASSERT_TRUE(g.open(QIODevice::WriteOnly));
+    QByteArray noise(16384, '\0');
+    for (int i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 7919 + 13) % 251);
+    g.write(noise);
+    g.close();
+
+    const QString whole = path("whole.ogg");
+    ASSERT_TRUE(media::writeTone(whole, "vorbisenc ! oggmux", 1.0));
+    const QString truncated = path("truncated.ogg");
+    QFile w(whole);
+    ASSERT_TRUE(w.open(QIODevice::ReadOnly));
+    QFile t(truncated);
+    ASSERT_TRUE(t.open(QIODevice::WriteOnly));
+    t.write(w.read(40));
+    t.close();
+
+    const QString text = path("notes.txt");
+    QFile n(text);
+    ASSERT_TRUE(n.open(QIODevice::WriteOnly));
+    n.write("not audio at all\n");
+    n.close();
+
+    for (const QString& location : {garbage, truncated, text, files->path(), path("missing.wav")}) {
+        QString error;
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_FALSE(GstPlayer::create(QUrl::fromLocalFile(location), &error)) << qPrintable(location);
+        EXPECT_FALSE(error.isEmpty()) << qPrintable(location);
+        EXPECT_LT(clock.elapsed(), 5000) << qPrintable(location);
+    }
+}
+
+// The output goes away mid-stream (the sound server dies): the failure
+// reaches the delegate once.
+TEST_F(GstTransportTest, FailureWhilePlayingReachesTheDelegate)
+{
+    const QString file = path("interrupted.wav");
+    ASSERT_TRUE(media::writeTone(file, "wavenc", 3.0));
+    auto player = makePlayer(file);
+    ASSERT_TRUE(player);
+    DelegateLog delegate;
+    player->setDelegate(&delegate);
+    LogCapture log;
+    ASSERT_TRUE(player->play());
+    QTest::qWait(300);
+    daemon->stop(true);
+
+    EXPECT_TRUE(waitUntil([&] { return delegate.failed == 1; }));
+    ASSERT_TRUE(daemon->start());
+    EXPECT_EQ(delegate.finished, 0);
+    EXPECT_EQ(delegate.sender, player.get());
+    EXPECT_FALSE(delegate.error.isEmpty());
+    EXPECT_FALSE(player->isPlaying());
+    EXPECT_EQ(log.count("playing \"" + file + "\" failed"), 1);
+    QTest::qWait(200);
+    EXPECT_EQ(delegate.failed, 1);
+}
+
+// A player dropped while its notifications are still queued reports nothing.
+TEST_F(GstTransportTest, DroppedPlayerReportsNothing)
+{
+    const QString file = path("short.wav");
+    ASSERT_TRUE(media::writeTone(file, "wavenc", 0.2));
+    DelegateLog delegate;
+    {
+        auto player = makePlayer(file);
+        ASSERT_TRUE(player);
+        player->setDelegate(&delegate);
+        ASSERT_TRUE(player->play());
+        QThread::msleep(600); // the end arrives, its hand-off waits in the queue
+    }
+    QTest::qWait(300);
+    EXPECT_EQ(delegate.finished, 0);
+    EXPECT_EQ(delegate.failed, 0);
+}
+
+} // namespace

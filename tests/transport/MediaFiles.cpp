@@ -1,0 +1,189 @@
+#include "MediaFiles.h"
+
+#include <gst/app/gstappsink.h>
+#include <gst/gst.h>
+#include <gst/pbutils/pbutils.h>
+
+#include <QUrl>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace media {
+
+namespace {
+
+struct Pipeline {
+    GstElement* element = nullptr;
+    explicit Pipeline(const QString& description)
+    {
+        GError* error = nullptr;
+        element = gst_parse_launch(description.toUtf8().constData(), &error);
+        g_clear_error(&error);
+    }
+    ~Pipeline()
+    {
+        if (element) {
+            gst_element_set_state(element, GST_STATE_NULL);
+            gst_object_unref(element);
+        }
+    }
+};
+
+bool runToEnd(GstElement* pipeline)
+{
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    GstBus* bus = gst_element_get_bus(pipeline);
+    GstMessage* message = gst_bus_timed_pop_filtered(bus, 30 * GST_SECOND,
+                                                     GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    const bool ok = message && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
+    if (message)
+        gst_message_unref(message);
+    gst_object_unref(bus);
+    return ok;
+}
+
+} // namespace
+
+bool writeTone(const QString& path, const QString& encoder, double seconds, int frequency)
+{
+    gst_init(nullptr, nullptr);
+    const int buffers = int(std::lround(seconds * 10));
+    Pipeline pipeline(QStringLiteral("audiotestsrc freq=%1 volume=0.5 samplesperbuffer=4800 num-buffers=%2 ! "
+                                     "audio/x-raw,rate=48000,channels=2 ! audioconvert ! %3 ! filesink location=\"%4\"")
+                          .arg(frequency).arg(buffers).arg(encoder, path));
+    return pipeline.element && runToEnd(pipeline.element);
+}
+
+Discovered discover(const QString& path)
+{
+    gst_init(nullptr, nullptr);
+    Discovered result;
+    GError* error = nullptr;
+    GstDiscoverer* discoverer = gst_discoverer_new(10 * GST_SECOND, &error);
+    g_clear_error(&error);
+    if (!discoverer)
+        return result;
+    const QByteArray uri = QUrl::fromLocalFile(path).toEncoded();
+    GstDiscovererInfo* info = gst_discoverer_discover_uri(discoverer, uri.constData(), &error);
+    g_clear_error(&error);
+    if (info && gst_discoverer_info_get_result(info) == GST_DISCOVERER_OK) {
+        GList* streams = gst_discoverer_info_get_audio_streams(info);
+        if (streams) {
+            auto* audio = GST_DISCOVERER_AUDIO_INFO(streams->data);
+            result.sampleRate = int(gst_discoverer_audio_info_get_sample_rate(audio));
+            result.channels = int(gst_discoverer_audio_info_get_channels(audio));
+            if (GstCaps* caps = gst_discoverer_stream_info_get_caps(GST_DISCOVERER_STREAM_INFO(audio))) {
+                gchar* text = gst_caps_to_string(caps);
+                result.caps = QString::fromUtf8(text);
+                g_free(text);
+                gst_caps_unref(caps);
+            }
+            result.seconds = double(gst_discoverer_info_get_duration(info)) / double(GST_SECOND);
+            result.ok = true;
+        }
+        gst_discoverer_stream_info_list_free(streams);
+    }
+    if (info)
+        gst_discoverer_info_unref(info);
+    g_object_unref(discoverer);
+    return result;
+}
+
+Decoded decode(const QString& path)
+{
+    gst_init(nullptr, nullptr);
+    Decoded result;
+    Pipeline pipeline(QStringLiteral("filesrc location=\"%1\" ! decodebin ! audioconvert ! audioresample ! "
+                                     "audio/x-raw,format=S16LE,rate=48000,channels=2 ! appsink name=out sync=false")
+                          .arg(path));
+    if (!pipeline.element)
+        return result;
+    GstElement* sink = gst_bin_get_by_name(GST_BIN(pipeline.element), "out");
+    gst_element_set_state(pipeline.element, GST_STATE_PLAYING);
+    std::vector<qint16> left;
+    while (GstSample* sample = gst_app_sink_try_pull_sample(GST_APP_SINK(sink), 5 * GST_SECOND)) {
+        GstMapInfo map;
+        GstBuffer* buffer = gst_sample_get_buffer(sample);
+        if (gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+            const auto* samples = reinterpret_cast<const qint16*>(map.data);
+            for (gsize i = 0; i + 1 < map.size / sizeof(qint16); i += 2)
+                left.push_back(samples[i]);
+            gst_buffer_unmap(buffer, &map);
+        }
+        gst_sample_unref(sample);
+    }
+    result.ok = gst_app_sink_is_eos(GST_APP_SINK(sink)) && !left.empty();
+    gst_object_unref(sink);
+    result.left.reserve(left.size());
+    double sum = 0;
+    for (const qint16 sample : left) {
+        const float v = float(sample) / 32768.0f;
+        result.left.push_back(v);
+        sum += double(v) * v;
+    }
+    if (!left.empty()) {
+        result.seconds = double(left.size()) / 48000.0;
+        result.rms = std::sqrt(sum / double(left.size()));
+    }
+    return result;
+}
+
+namespace {
+
+constexpr double kSilence = 0.01;
+
+double windowRms(const float* x, std::size_t n)
+{
+    double sum = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        sum += double(x[i]) * x[i];
+    return std::sqrt(sum / double(n));
+}
+
+double goertzelShare(const float* x, std::size_t n, double frequency)
+{
+    const double w = 2 * M_PI * frequency / 48000.0;
+    const double coefficient = 2 * std::cos(w);
+    double s1 = 0, s2 = 0, energy = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double s0 = x[i] + coefficient * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+        energy += double(x[i]) * x[i];
+    }
+    const double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
+    return energy > 0 ? 2 * power / (double(n) * energy) : 0;
+}
+
+} // namespace
+
+double Decoded::share(double frequency) const
+{
+    // Whole 50 ms windows, so any tone with a whole number of cycles in
+    // 50 ms falls exactly on the bin.
+    constexpr std::size_t window = 2400;
+    double total = 0;
+    std::size_t windows = 0;
+    for (std::size_t at = 0; at + window <= left.size(); at += window) {
+        if (windowRms(left.data() + at, window) < kSilence)
+            continue; // silence has no frequency
+        total += goertzelShare(left.data() + at, window, frequency);
+        ++windows;
+    }
+    return windows ? total / double(windows) : 0;
+}
+
+double Decoded::minimumWindowRms(double from, double to) const
+{
+    constexpr std::size_t window = 2400;
+    const auto first = std::size_t(from * 48000);
+    const auto last = std::min(left.size(), std::size_t(to * 48000));
+    double minimum = 1;
+    for (std::size_t at = first; at + window <= last; at += window)
+        minimum = std::min(minimum, windowRms(left.data() + at, window));
+    return first + window <= last ? minimum : 0;
+}
+
+} // namespace media

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+// Audio files made and inspected through GStreamer, for the transport tests.
+namespace media {
+
+// Writes `seconds` of a `frequency` Hz stereo tone at 48000 Hz with the
+// encoder chain `encoder` ("wavenc", "flacenc", "vorbisenc ! oggmux",
+// "lamemp3enc", "avenc_aac ! aacparse ! audio/mpeg,stream-format=adts").
+bool writeTone(const QString& path, const QString& encoder, double seconds, int frequency = 1000);
+
+struct Discovered {
+    bool ok = false;
+    QString caps;       // caps of the first audio stream
+    int sampleRate = 0;
+    int channels = 0;
+    double seconds = 0; // as the container or the parser estimates it
+};
+Discovered discover(const QString& path);
+
+struct Decoded {
+    bool ok = false;
+    double seconds = 0; // decoded frames / 48000
+    double rms = 0;     // of the first channel, full scale 1.0
+    std::vector<float> left;
+
+    // The part of the first channel's energy at `frequency` Hz over its
+    // sounding 50 ms windows (1 for a pure tone of that frequency, near 0
+    // for noise or another tone).
+    double share(double frequency) const;
+    // The RMS of the quietest 50 ms of the first channel between `from`
+    // and `to` seconds; a gap of silence shows as a low value.
+    double minimumWindowRms(double from, double to) const;
+};
+// Decodes the whole file to 48000 Hz stereo.
+Decoded decode(const QString& path);
+
+} // namespace media

@@ -1,0 +1,121 @@
+// The file panels as real dialogs on the offscreen platform; a timer plays
+// the user.
+#include "transport/QtFilePanels.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// What the user types into the panel's name field.
+void type(QFileDialog* dialog, const QString& name)
+{
+    auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_TRUE(edit);
+    edit->setText(name);
+}
+
+// Runs `answer` on the panel once it is shown.
+void answerPanel(std::function<void(QFileDialog*)> answer)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [poll, answer] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QFileDialog*>(widget);
+            if (dialog && dialog->isVisible()) {
+                poll->stop();
+                poll->deleteLater();
+                answer(dialog);
+                return;
+            }
+        }
+    });
+    poll->start();
+}
+
+class QtFilePanelsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        QFile song(dir.filePath("song.wav"));
+        ASSERT_TRUE(song.open(QIODevice::WriteOnly));
+        song.close();
+        ASSERT_TRUE(QDir(dir.path()).mkdir("album"));
+    }
+    QTemporaryDir dir;
+    QWidget window;
+    QtFilePanels panels{&window};
+};
+
+TEST_F(QtFilePanelsTest, OpenPanelTakesOneFileOrDirectoryWithoutFilter)
+{
+    const OpenPanelOptions options{true, true, false};
+    answerPanel([this](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFile);
+        EXPECT_TRUE(dialog->nameFilters().isEmpty() || dialog->nameFilters() == QStringList{"All Files (*)"});
+        dialog->setDirectory(dir.path());
+        type(dialog, "song.wav");
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    PanelResult result = panels.runOpenPanel(options);
+    EXPECT_TRUE(result.confirmed);
+    EXPECT_EQ(result.location, QUrl::fromLocalFile(dir.filePath("song.wav")));
+
+    answerPanel([this](QFileDialog* dialog) {
+        dialog->setDirectory(dir.path());
+        type(dialog, "album");
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    result = panels.runOpenPanel(options);
+    EXPECT_TRUE(result.confirmed);
+    EXPECT_EQ(result.location, QUrl::fromLocalFile(dir.filePath("album")));
+}
+
+TEST_F(QtFilePanelsTest, SavePanelIsTitledAndAllowsOnlyItsType)
+{
+    const SavePanelOptions options{"Save File", "Save File", {"aac"}};
+    answerPanel([this](QFileDialog* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), "Save File");
+        EXPECT_EQ(dialog->labelText(QFileDialog::FileName), "Save File");
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(dialog->nameFilters(), QStringList{"AAC (*.aac)"});
+        dialog->setDirectory(dir.path());
+        type(dialog, "take");
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    PanelResult result = panels.runSavePanel(options);
+    EXPECT_TRUE(result.confirmed);
+    EXPECT_EQ(result.location, QUrl::fromLocalFile(dir.filePath("take.aac")));
+
+    answerPanel([this](QFileDialog* dialog) {
+        dialog->setDirectory(dir.path());
+        type(dialog, "take.mp3");
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    result = panels.runSavePanel(options);
+    EXPECT_TRUE(result.confirmed);
+    EXPECT_EQ(result.location.toLocalFile().right(4), ".aac");
+}
+
+TEST_F(QtFilePanelsTest, CancellingEitherPanelConfirmsNothing)
+{
+    answerPanel([](QFileDialog* dialog) { dialog->reject(); });
+    EXPECT_FALSE(panels.runOpenPanel({true, true, false}).confirmed);
+    answerPanel([](QFileDialog* dialog) { dialog->reject(); });
+    const PanelResult result = panels.runSavePanel({"Save File", "Save File", {"aac"}});
+    EXPECT_FALSE(result.confirmed);
+    EXPECT_TRUE(result.location.isEmpty());
+}
+
+} // namespace
