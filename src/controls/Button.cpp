@@ -3,8 +3,7 @@
 #include "controls/ButtonDelegate.h"
 #include "controls/ControlImageState.h"
 
-#include <QMouseEvent>
-#include <QPainter>
+#include <iterator>
 
 namespace {
 
@@ -32,17 +31,11 @@ const ButtonRole* roleForTag(int tag)
     return &kRoles[tag];
 }
 
-bool isLeftButton(QEvent* event)
-{
-    return static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
-}
-
 } // namespace
 
 Button::Button(QWidget* parent)
-    : QPushButton(parent)
+    : SkinnedButton(parent)
 {
-    setFocusPolicy(Qt::NoFocus);
 }
 
 Button::~Button() = default;
@@ -59,43 +52,6 @@ void Button::awakeFromNib()
     }
     setImage(isEnabled() ? m_enableImage : m_disableImage);
     updateGeometry();
-}
-
-void Button::setImage(const NamedImage& image)
-{
-    m_image = image;
-    update();
-}
-
-// Qt drops mouse events of a disabled widget before its handlers run, so
-// the pointer events are taken here, where the disabled rows of the table
-// can be honoured too. Qt's own click handling is never reached.
-bool Button::event(QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::Enter:
-        mouseEntered();
-        return true;
-    case QEvent::Leave:
-        mouseExited();
-        return true;
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: // each click of a double click is a press
-        if (!isLeftButton(event))
-            break;
-        mouseDown();
-        event->accept();
-        return true;
-    case QEvent::MouseButtonRelease:
-        if (!isLeftButton(event))
-            break;
-        mouseUp();
-        event->accept();
-        return true;
-    default:
-        break;
-    }
-    return QPushButton::event(event);
 }
 
 void Button::mouseEntered()
@@ -135,21 +91,4 @@ void Button::mouseUp()
         return;
     m_status = static_cast<int>(ControlImageState::Hover);
     setImage(m_hoverImage);
-}
-
-void Button::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    m_image.draw(painter, m_image.placedIn(rect()));
-}
-
-QSize Button::sizeHint() const
-{
-    return m_enableImage.isNull() ? QPushButton::sizeHint() : m_enableImage.size().toSize();
-}
-
-QSize Button::minimumSizeHint() const
-{
-    return sizeHint();
 }

@@ -3,8 +3,7 @@
 #include "controls/ButtonDelegate.h"
 #include "controls/DelegateRef.h"
 #include "controls/NamedImage.h"
-
-#include <QPushButton>
+#include "controls/SkinnedButton.h"
 
 // An image button whose whole look is one of four images chosen by state.
 // Its role comes from `tag` (set in the window's .ui):
@@ -21,7 +20,7 @@
 //
 // Promote a QPushButton (or QAbstractButton) in Designer, set `tag`, and
 // call awakeFromNib() once after setupUi().
-class Button : public QPushButton {
+class Button : public SkinnedButton {
     Q_OBJECT
     Q_PROPERTY(int tag READ tag WRITE setTag)
     Q_PROPERTY(int status READ status WRITE setStatus)
@@ -53,23 +52,14 @@ public:
     ButtonDelegate* delegate() const { return m_delegate.get(); }
     void setDelegate(ButtonDelegate* delegate) { m_delegate.reset(delegate); }
 
-    // The image shown now, and showing another one.
-    const NamedImage& image() const { return m_image; }
-    void setImage(const NamedImage& image);
-
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
 protected:
-    bool event(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
+    void mouseEntered() override;
+    void mouseExited() override;
+    void mouseDown() override;
+    void mouseUp() override;
+    const NamedImage& sizingImage() const override { return m_enableImage; }
 
 private:
-    void mouseEntered();
-    void mouseExited();
-    void mouseDown();
-    void mouseUp();
-
     int m_tag = 0;
     int m_status = 0;
     NamedImage m_enableImage;
@@ -77,5 +67,4 @@ private:
     NamedImage m_hoverImage;
     NamedImage m_pushImage;
     DelegateRef<ButtonDelegate> m_delegate;
-    NamedImage m_image;
 };

@@ -3,22 +3,9 @@
 #include "controls/CheckButtonDelegate.h"
 #include "controls/ControlImageState.h"
 
-#include <QMouseEvent>
-#include <QPainter>
-
-namespace {
-
-bool isLeftButton(QEvent* event)
-{
-    return static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
-}
-
-} // namespace
-
 CheckButton::CheckButton(QWidget* parent)
-    : QPushButton(parent)
+    : SkinnedButton(parent)
 {
-    setFocusPolicy(Qt::NoFocus);
 }
 
 CheckButton::~CheckButton() = default;
@@ -51,41 +38,6 @@ void CheckButton::changeImage(int state)
     }
 }
 
-void CheckButton::setImage(const NamedImage& image)
-{
-    m_image = image;
-    update();
-}
-
-// As in Button: pointer events are taken here so that a disabled switch
-// still answers them, and Qt's own toggle handling never runs.
-bool CheckButton::event(QEvent* event)
-{
-    switch (event->type()) {
-    case QEvent::Enter:
-        mouseEntered();
-        return true;
-    case QEvent::Leave:
-        mouseExited();
-        return true;
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick: // each click of a double click toggles
-        if (!isLeftButton(event))
-            break;
-        mouseDown();
-        event->accept();
-        return true;
-    case QEvent::MouseButtonRelease:
-        if (!isLeftButton(event))
-            break;
-        event->accept();
-        return true;
-    default:
-        break;
-    }
-    return QPushButton::event(event);
-}
-
 void CheckButton::mouseEntered()
 {
     changeImage(static_cast<int>(isEnabled() ? ControlImageState::Hover : ControlImageState::Disable));
@@ -111,22 +63,4 @@ void CheckButton::mouseDown()
         target->DenoiseChanged();
     else
         target->MonitorChanged();
-}
-
-void CheckButton::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    m_image.draw(painter, m_image.placedIn(rect()));
-}
-
-QSize CheckButton::sizeHint() const
-{
-    return m_enableUncheckedImage.isNull() ? QPushButton::sizeHint()
-                                           : m_enableUncheckedImage.size().toSize();
-}
-
-QSize CheckButton::minimumSizeHint() const
-{
-    return sizeHint();
 }

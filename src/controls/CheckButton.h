@@ -3,8 +3,7 @@
 #include "controls/CheckButtonDelegate.h"
 #include "controls/DelegateRef.h"
 #include "controls/NamedImage.h"
-
-#include <QPushButton>
+#include "controls/SkinnedButton.h"
 
 // An on/off switch drawn from six images ("enableChecked",
 // "enableUnchecked", "disableChecked", "disableUnchecked", "hoverChecked",
@@ -19,7 +18,7 @@
 //
 // Promote a QPushButton (or QAbstractButton) in Designer, set `role`, and
 // call awakeFromNib() once after setupUi().
-class CheckButton : public QPushButton {
+class CheckButton : public SkinnedButton {
     Q_OBJECT
     Q_PROPERTY(bool checked READ checked WRITE setChecked)
     Q_PROPERTY(Role role READ role WRITE setRole)
@@ -63,22 +62,13 @@ public:
     const NamedImage& hoverUncheckedImage() const { return m_hoverUncheckedImage; }
     void setHoverUncheckedImage(const NamedImage& image) { m_hoverUncheckedImage = image; }
 
-    // The image shown now, and showing another one.
-    const NamedImage& image() const { return m_image; }
-    void setImage(const NamedImage& image);
-
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
 protected:
-    bool event(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
+    void mouseEntered() override;
+    void mouseExited() override;
+    void mouseDown() override;
+    const NamedImage& sizingImage() const override { return m_enableUncheckedImage; }
 
 private:
-    void mouseEntered();
-    void mouseExited();
-    void mouseDown();
-
     bool m_checked = false;
     Role m_role = Monitor;
     DelegateRef<CheckButtonDelegate> m_delegate;
@@ -88,5 +78,4 @@ private:
     NamedImage m_disableUncheckedImage;
     NamedImage m_hoverCheckedImage;
     NamedImage m_hoverUncheckedImage;
-    NamedImage m_image;
 };

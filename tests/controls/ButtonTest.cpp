@@ -86,6 +86,7 @@ TEST(Button, EachTagLoadsItsImagesAndSendsItsOperation)
                                         &button->pushImage()})
             EXPECT_FALSE(image->isNull()) << "the skin lacks an image of " << role.prefix;
         press(button.get());
+        release(button.get());
         EXPECT_EQ(delegate.calls, QStringList{QLatin1String(role.operation)});
     }
 }
@@ -216,6 +217,7 @@ TEST(Button, DelegateThatIsGoneIsNotCalled)
     delegate.reset();
     press(button.get());
     EXPECT_EQ(button->status(), kPush);
+    release(button.get());
     EXPECT_EQ(button->delegate(), nullptr);
 }
 
@@ -255,6 +257,7 @@ TEST(CheckButton, EnabledPressFlipsShowsHoverOfTheNewStateThenReportsByRole)
         imageSeen = denoise->image();
     };
     press(denoise.get());
+    release(denoise.get());
     EXPECT_TRUE(denoise->checked());
     EXPECT_TRUE(checkedSeen);
     EXPECT_EQ(imageSeen, denoise->hoverCheckedImage());
@@ -262,6 +265,7 @@ TEST(CheckButton, EnabledPressFlipsShowsHoverOfTheNewStateThenReportsByRole)
 
     // A quick second click arrives as a double click; it toggles again.
     QTest::mouseDClick(denoise.get(), Qt::LeftButton);
+    release(denoise.get());
     EXPECT_FALSE(denoise->checked());
     EXPECT_EQ(denoise->image(), denoise->hoverUncheckedImage());
 
@@ -282,6 +286,7 @@ TEST(CheckButton, DisabledPressShowsDisableImageAndReportsNothing)
     check->setChecked(true);
     check->setEnabled(false);
     press(check.get());
+    release(check.get());
     EXPECT_TRUE(check->checked());
     EXPECT_EQ(check->image(), check->disableCheckedImage());
     EXPECT_TRUE(delegate.calls.isEmpty());
@@ -326,4 +331,26 @@ TEST(CheckButton, ChangeImageShowsTheStateAndIgnoresOtherValues)
     EXPECT_EQ(check->image(), check->disableCheckedImage());
     check->changeImage(kDisable);
     EXPECT_EQ(check->image(), check->disableUncheckedImage());
+}
+
+TEST(Button, WindowSystemPointerReachesADisabledButton)
+{
+    // Real pointer motion through the window, not events sent straight to
+    // the button: Qt must still let the disabled button see the exit.
+    QWidget window;
+    window.resize(200, 100);
+    auto* button = new Button(&window);
+    button->setTag(1);
+    button->setGeometry(50, 20, 44, 44);
+    button->awakeFromNib();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    QTest::mouseMove(window.windowHandle(), QPoint(5, 5));
+    QTest::mouseMove(window.windowHandle(), QPoint(70, 40));
+    EXPECT_EQ(button->status(), kHover);
+    button->setEnabled(false);
+    QTest::mouseMove(window.windowHandle(), QPoint(150, 80));
+    EXPECT_EQ(button->status(), kDisable);
+    EXPECT_EQ(button->image(), button->disableImage());
 }
