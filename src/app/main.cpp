@@ -7,6 +7,7 @@
 #include "audio/PulseAudioSystem.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
@@ -17,6 +18,7 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("quorel-panel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quorel Panel"));
     QGuiApplication::setDesktopFileName(QStringLiteral("com.quorel.panel"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.quorel.panel")));
 
     PulseAudioSystem audio;
     MainWindow window;
