@@ -50,6 +50,52 @@ private:
     QString m_path;
 };
 
+// The real sound server, with reads or changes of the defaults made to fail
+// on demand (what a server that vanishes mid-link would do).
+class FlakyDefaults final : public AudioSystem {
+public:
+    explicit FlakyDefaults(AudioSystem& real) : m_real(real) {}
+    bool failSet = false;
+    bool failRead = false;
+
+    int deviceCount(std::uint32_t& count) override { return m_real.deviceCount(count); }
+    int deviceList(AudioObjectID* list, std::uint32_t& count) override { return m_real.deviceList(list, count); }
+    int deviceName(AudioObjectID device, AudioScope scope, std::string& name) override
+    {
+        return m_real.deviceName(device, scope, name);
+    }
+    int defaultDevice(AudioScope scope, AudioObjectID& device) override
+    {
+        return failRead ? AudioStatus::ServerError : m_real.defaultDevice(scope, device);
+    }
+    int setDefaultDevice(AudioScope scope, AudioObjectID device) override
+    {
+        return failSet ? AudioStatus::ServerError : m_real.setDefaultDevice(scope, device);
+    }
+    bool hasMainVolume(AudioObjectID device, AudioScope scope) override { return m_real.hasMainVolume(device, scope); }
+    int volumeScalar(AudioObjectID device, AudioScope scope, float& scalar) override
+    {
+        return m_real.volumeScalar(device, scope, scalar);
+    }
+    int setVolumeScalar(AudioObjectID device, AudioScope scope, float scalar) override
+    {
+        return m_real.setVolumeScalar(device, scope, scalar);
+    }
+    int addVolumeListener(AudioObjectID device, AudioScope scope, AudioVolumeListenerProc proc,
+                          void* clientData) override
+    {
+        return m_real.addVolumeListener(device, scope, proc, clientData);
+    }
+    int removeVolumeListener(AudioObjectID device, AudioScope scope, AudioVolumeListenerProc proc,
+                             void* clientData) override
+    {
+        return m_real.removeVolumeListener(device, scope, proc, clientData);
+    }
+
+private:
+    AudioSystem& m_real;
+};
+
 class AppDelegateTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -96,7 +142,7 @@ protected:
     {
         m_window = std::make_unique<MainWindow>();
         AppDelegatePorts ports;
-        ports.audio = s_audio;
+        ports.audio = m_audio ? m_audio : s_audio;
         ports.settingsStore = store();
         ports.linkWait = m_linkWait;
         ports.quitApplication = [this] { ++m_quits; };
@@ -149,6 +195,7 @@ protected:
     AppDelegateOutlets m_outlets;
     QList<QByteArray> m_reports;
     int m_quits = 0;
+    AudioSystem* m_audio = nullptr;
     std::chrono::milliseconds m_linkWait = 50ms;
 };
 
@@ -237,6 +284,36 @@ TEST_F(AppDelegateTest, UnplugDuringTheWaitStopsTheLinkDismissesTheSheetAndUnlin
     ASSERT_TRUE(plugAndLink());
     ASSERT_TRUE(waitForReports(1));
     EXPECT_EQ(m_reports.first().at(0), 8);
+}
+
+// Whichever step stops the link, the sheet goes and the step is logged; the
+// controls stay as far as the sequence got.
+TEST_F(AppDelegateTest, EveryEarlyStopDismissesTheSheetAndNamesTheStep)
+{
+    FlakyDefaults audio(*s_audio);
+    m_audio = &audio;
+    launch();
+    LogCapture log;
+
+    audio.failSet = true;
+    ASSERT_TRUE(plug());
+    EXPECT_FALSE(waitForLink());
+    EXPECT_FALSE(m_outlets.LinkingPanel->isVisible());
+    EXPECT_EQ(log.count(QStringLiteral("link stopped: the device could not be made the default")), 1);
+    EXPECT_FALSE(m_outlets.Spk->isEnabled());
+    EXPECT_EQ(m_outlets.linkText->text(), QStringLiteral("TAVO未连接"));
+
+    audio.failSet = false;
+    audio.failRead = true;
+    m_delegate->usbhidDidMatch(); // a second arrival tries again
+    EXPECT_FALSE(waitForLink());
+    EXPECT_FALSE(m_outlets.LinkingPanel->isVisible());
+    EXPECT_EQ(log.count(QStringLiteral("link stopped: the default output or input device could not be read")), 1);
+    EXPECT_TRUE(m_outlets.Spk->isEnabled());
+    EXPECT_EQ(m_outlets.linkText->text(), QStringLiteral("TAVO已连接"));
+    EXPECT_EQ(m_delegate->spectrum(), nullptr);
+    QTest::qWait(200);
+    EXPECT_TRUE(m_reports.isEmpty());
 }
 
 TEST_F(AppDelegateTest, UnplugWhileRecordingStopsTheRecorderAndDisablesEverything)
