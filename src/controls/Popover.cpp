@@ -2,6 +2,7 @@
 
 #include "controls/ToolTipViewController.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -39,7 +40,15 @@ void Popover::setContentViewController(ToolTipViewController* content)
 
 void Popover::showRelativeToRect(const QRect& rect, QWidget* view, Edge preferredEdge)
 {
+    m_view = view;
+    m_rect = rect;
     m_edge = preferredEdge;
+    if (m_window != view->window()) {
+        if (m_window)
+            m_window->removeEventFilter(this);
+        m_window = view->window();
+        m_window->installEventFilter(this);
+    }
     switch (preferredEdge) {
     case MinXEdge:
         layout()->setContentsMargins(0, 0, kArrow, 0);
@@ -58,10 +67,28 @@ void Popover::showRelativeToRect(const QRect& rect, QWidget* view, Edge preferre
         m_content->viewWillAppear();
     layout()->activate();
     adjustSize();
+    place();
+    show();
+}
 
-    const QRect target(view->mapToGlobal(rect.topLeft()), rect.size());
+bool Popover::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_window && isVisible()) {
+        if (event->type() == QEvent::Move || event->type() == QEvent::Resize)
+            place();
+        else if (event->type() == QEvent::Hide)
+            close();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Popover::place()
+{
+    if (!m_view)
+        return;
+    const QRect target(m_view->mapToGlobal(m_rect.topLeft()), m_rect.size());
     QPoint topLeft;
-    switch (preferredEdge) {
+    switch (m_edge) {
     case MinXEdge:
         topLeft = QPoint(target.left() - width(), target.center().y() - height() / 2);
         break;
@@ -76,13 +103,12 @@ void Popover::showRelativeToRect(const QRect& rect, QWidget* view, Edge preferre
         break;
     }
     // Keep the whole popup on the screen the control is on.
-    if (const QScreen* screen = view->screen()) {
+    if (const QScreen* screen = m_view->screen()) {
         const QRect area = screen->availableGeometry();
         topLeft.setX(std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.right() + 1 - width())));
         topLeft.setY(std::clamp(topLeft.y(), area.top(), std::max(area.top(), area.bottom() + 1 - height())));
     }
     move(topLeft);
-    show();
 }
 
 void Popover::paintEvent(QPaintEvent*)

@@ -7,7 +7,9 @@
 #include <QWidget>
 
 // A small frameless popup that shows a content view beside a control. It
-// never takes focus or grabs the pointer, and stays open until close().
+// never takes focus or grabs the pointer, and stays open until close(). It
+// follows its control's window when that moves and closes when it hides, so
+// it never floats alone over other applications.
 class Popover : public QWidget {
     Q_OBJECT
 
@@ -27,9 +29,15 @@ public:
     bool isShown() const { return isVisible(); }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void place();
+
     QPointer<ToolTipViewController> m_content;
+    QPointer<QWidget> m_view;
+    QPointer<QWidget> m_window;
+    QRect m_rect;
     Edge m_edge = MinYEdge;
 };

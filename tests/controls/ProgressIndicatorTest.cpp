@@ -255,3 +255,22 @@ TEST(LevelControl, UpdateToolTipOpensItWithTheCurrentText)
     EXPECT_FALSE(popup->isActiveWindow());
     EXPECT_EQ(mixer.control->tooltipViewController()->tooltipField()->alignment(), Qt::AlignCenter);
 }
+
+TEST(LevelControl, TooltipFollowsItsWindowAndClosesWithIt)
+{
+    QWidget window;
+    window.setGeometry(40, 40, 300, 100);
+    auto* mixer = new ProgressIndicator(&window);
+    mixer->awakeFromNib();
+    mixer->setGeometry(20, 20, 180, 8);
+    window.show();
+    mixer->updateToolTip();
+    Popover* popup = mixer->popoverTooltip();
+    ASSERT_TRUE(popup->isShown());
+    const QPoint before = popup->pos();
+
+    window.move(window.pos() + QPoint(30, 25));
+    EXPECT_EQ(popup->pos(), before + QPoint(30, 25));
+    window.hide();
+    EXPECT_FALSE(popup->isShown());
+}
