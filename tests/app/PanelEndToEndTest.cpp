@@ -132,7 +132,7 @@ TEST(PanelEndToEndTest, LinksAfterTheWaitSendsOneFullRecordAndStoresOnSigterm)
     QProcess noise;
     noise.start(QStringLiteral("gst-launch-1.0"),
                 {QStringLiteral("-q"), QStringLiteral("audiotestsrc"), QStringLiteral("wave=pink-noise"),
-                 QStringLiteral("volume=0.6"), QStringLiteral("!"), QStringLiteral("audioconvert"),
+                 QStringLiteral("volume=1.0"), QStringLiteral("!"), QStringLiteral("audioconvert"),
                  QStringLiteral("!"), QStringLiteral("pulsesink"), QStringLiteral("device=quorel_sim_out")});
     QTest::qWait(1500);
     EXPECT_TRUE(saveScreenshot(env, artifacts + QStringLiteral("/panel-linked.png")));
