@@ -68,11 +68,16 @@ void SpkMicSliderAction::awakeFromNib()
 
 void SpkMicSliderAction::setCellClass(CellClass cellClass)
 {
+    // The old cell is destroyed; if it was the hover delegate, the new one
+    // takes its place rather than leave a dangling delegate.
+    const bool cellWasDelegate = delegate() == m_cell.get();
     m_cellClass = cellClass;
     if (cellClass == VSliderCell)
         m_cell = std::make_unique<VSlider>(this);
     else
         m_cell = std::make_unique<SpkMicSlider>(this);
+    if (cellWasDelegate)
+        m_delegate.reset(m_cell.get());
 }
 
 QRectF SpkMicSliderAction::knobRect() const

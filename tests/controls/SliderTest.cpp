@@ -219,6 +219,12 @@ TEST(SliderControl, HoverHighlightsThroughTheDelegateEvenWhenDisabled)
     pointerExits(slider.get());
     EXPECT_FALSE(slider->cell()->IsHighlight());
 
+    // A cell replaced after it became the delegate hands the role on.
+    slider->setCellClass(SpkMicSliderAction::SpkMicSliderCell);
+    EXPECT_EQ(slider->delegate(), slider->cell());
+    pointerEnters(slider.get());
+    EXPECT_TRUE(slider->cell()->IsHighlight());
+
     // Without a delegate the knob keeps its last highlight.
     slider->cell()->highLightKnob();
     slider->setDelegate(nullptr);
