@@ -1,0 +1,652 @@
+// The controller's recorder and player: the state machine, the buttons, the
+// timer and the clock. Scripted panels play the user throughout; fakes stand
+// in for the recorder and player where a test needs positions no real file
+// gives quickly (hours), and the GStreamer transport on a private sound
+// server covers the rest.
+#include "AppTestSupport.h"
+#include "LogCapture.h"
+#include "MediaFiles.h"
+#include "PulseDaemon.h"
+
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "controls/Button.h"
+#include "settings/SettingsStore.h"
+#include "transport/AudioRecorder.h"
+#include "transport/FilePanels.h"
+#include "transport/TransportFactory.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// ---- Fakes ------------------------------------------------------------------
+
+struct FakePlayer final : AudioPlayer {
+    explicit FakePlayer(bool* destroyedFlag) : destroyed(destroyedFlag) {}
+    ~FakePlayer() override { *destroyed = true; }
+    void setDelegate(AudioPlayerDelegate* d) override { delegate = d; }
+    bool play() override { playing = true; ++plays; return acceptsPlay; }
+    void pause() override { playing = false; ++pauses; }
+    void stop() override { playing = false; ++stops; }
+    bool isPlaying() const override { return playing; }
+    double currentTime() const override { return time; }
+
+    bool* destroyed;
+    AudioPlayerDelegate* delegate = nullptr;
+    bool acceptsPlay = true;
+    bool playing = false;
+    int plays = 0, pauses = 0, stops = 0;
+    double time = 0;
+};
+
+struct FakeRecorder final : AudioRecorder {
+    explicit FakeRecorder(bool* destroyedFlag) : destroyed(destroyedFlag) {}
+    ~FakeRecorder() override { *destroyed = true; }
+    bool record() override { recording = true; ++records; return true; }
+    void pause() override { recording = false; ++pauses; }
+    void stop() override { recording = false; ++stops; }
+    bool isRecording() const override { return recording; }
+    double currentTime() const override { return time; }
+
+    bool* destroyed;
+    bool recording = false;
+    int records = 0, pauses = 0, stops = 0;
+    double time = 0;
+};
+
+// Makes fakes, or refuses with `refusal` when it is set.
+struct FakeFactory final : TransportFactory {
+    std::unique_ptr<AudioPlayer> createPlayer(const QUrl& location, QString* error) override
+    {
+        lastLocation = location;
+        if (!refusal.isEmpty()) {
+            *error = refusal;
+            return nullptr;
+        }
+        playerDestroyed = false;
+        auto made = std::make_unique<FakePlayer>(&playerDestroyed);
+        player = made.get();
+        return made;
+    }
+    std::unique_ptr<AudioRecorder> createRecorder(const QUrl& location, const RecorderSettings& settings,
+                                                  QString* error) override
+    {
+        lastLocation = location;
+        lastSettings = settings;
+        if (!refusal.isEmpty()) {
+            *error = refusal;
+            return nullptr;
+        }
+        recorderDestroyed = false;
+        auto made = std::make_unique<FakeRecorder>(&recorderDestroyed);
+        recorder = made.get();
+        return made;
+    }
+
+    QString refusal;
+    QUrl lastLocation;
+    RecorderSettings lastSettings{0, 0, 0};
+    FakePlayer* player = nullptr;
+    FakeRecorder* recorder = nullptr;
+    bool playerDestroyed = false;
+    bool recorderDestroyed = false;
+};
+
+// Answers each panel with `location`, or cancels when `confirm` is false.
+struct ScriptedPanels final : FilePanels {
+    PanelResult runOpenPanel(const OpenPanelOptions& options) override
+    {
+        ++opens;
+        lastOpen = options;
+        return confirm ? PanelResult{true, location} : PanelResult{};
+    }
+    PanelResult runSavePanel(const SavePanelOptions& options) override
+    {
+        ++saves;
+        lastSave = options;
+        return confirm ? PanelResult{true, location} : PanelResult{};
+    }
+
+    bool confirm = true;
+    QUrl location;
+    int opens = 0, saves = 0;
+    OpenPanelOptions lastOpen{false, false, true};
+    SavePanelOptions lastSave;
+};
+
+// The controller with its protected transport members in view.
+class TransportDelegate final : public AppDelegate {
+public:
+    using AppDelegate::AppDelegate;
+    QTimer* clock() const { return timer.get(); }
+    AudioPlayer* currentPlayer() const { return player.get(); }
+    AudioRecorder* currentRecorder() const { return recorder.get(); }
+};
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000)
+{
+    return QTest::qWaitFor(condition, timeoutMs);
+}
+
+// ---- Fixture ----------------------------------------------------------------
+
+class TransportTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(store().save(apptest::storedSettings()));
+        panels = std::make_shared<ScriptedPanels>();
+        panels->location = QUrl::fromLocalFile(dir.filePath("take.aac"));
+    }
+
+    SettingsStore store() const
+    {
+        return SettingsStore(dir.filePath("quorel-panel.conf"), dir.filePath("missing-defaults.plist"));
+    }
+
+    // Launches with `factory` (GStreamer when null) and the buttons as a
+    // link leaves them: play and record on, pause and stop off.
+    void launch(std::shared_ptr<TransportFactory> factory)
+    {
+        window = std::make_unique<MainWindow>();
+        AppDelegatePorts ports;
+        ports.settingsStore = store();
+        ports.transportFactory = std::move(factory);
+        ports.filePanels = panels;
+        ports.quitApplication = [] {};
+        delegate = std::make_unique<TransportDelegate>(std::move(ports));
+        o = window->outlets();
+        delegate->setOutlets(o);
+        window->show();
+        delegate->applicationDidFinishLaunching();
+        for (Button* button : {o.playButton, o.recordButton, o.pauseButton, o.stopButton})
+            button->setStatus(0);
+        o.playButton->setEnabled(true);
+        o.recordButton->setEnabled(true);
+        o.pauseButton->setEnabled(false);
+        o.stopButton->setEnabled(false);
+    }
+
+    // play, record, pause, stop
+    std::array<bool, 4> buttons() const
+    {
+        return {o.playButton->isEnabled(), o.recordButton->isEnabled(), o.pauseButton->isEnabled(),
+                o.stopButton->isEnabled()};
+    }
+    static constexpr std::array<bool, 4> kIdleLayout{true, true, false, false};
+    static constexpr std::array<bool, 4> kRunningLayout{false, false, true, true};
+
+    void press(Button* button) { QTest::mousePress(button, Qt::LeftButton); QTest::mouseRelease(button, Qt::LeftButton); }
+
+    QString clock() const { return o.timerText->text(); }
+
+    QTemporaryDir dir;
+    std::shared_ptr<ScriptedPanels> panels;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<TransportDelegate> delegate;
+    AppDelegateOutlets o;
+};
+
+class TransportWithFakes : public TransportTest {
+protected:
+    void SetUp() override
+    {
+        TransportTest::SetUp();
+        factory = std::make_shared<FakeFactory>();
+        launch(factory);
+    }
+    std::shared_ptr<FakeFactory> factory;
+};
+
+// ---- State machine ----------------------------------------------------------
+
+TEST_F(TransportWithFakes, ButtonsByTagDriveTheStateMachine)
+{
+    press(o.recordButton);
+    EXPECT_EQ(delegate->transportState(), 3);
+    EXPECT_EQ(buttons(), kRunningLayout);
+    press(o.pauseButton);
+    EXPECT_EQ(delegate->transportState(), 4);
+    press(o.pauseButton);
+    EXPECT_EQ(delegate->transportState(), 3);
+    press(o.stopButton);
+    EXPECT_EQ(delegate->transportState(), 0);
+    EXPECT_EQ(buttons(), kIdleLayout);
+    press(o.playButton);
+    EXPECT_EQ(delegate->transportState(), 1);
+    EXPECT_EQ(panels->opens, 1);
+    EXPECT_EQ(panels->saves, 1);
+}
+
+TEST_F(TransportWithFakes, PanelsAreAskedWithTheirOptions)
+{
+    delegate->Play();
+    EXPECT_TRUE(panels->lastOpen.canChooseDirectories);
+    EXPECT_TRUE(panels->lastOpen.canChooseFiles);
+    EXPECT_FALSE(panels->lastOpen.allowsMultipleSelection);
+    delegate->Stop();
+
+    delegate->Record();
+    EXPECT_EQ(panels->lastSave.title, "Save File");
+    EXPECT_EQ(panels->lastSave.message, "Save File");
+    EXPECT_EQ(panels->lastSave.allowedFileTypes, QStringList{"aac"});
+    EXPECT_EQ(factory->lastLocation, panels->location);
+    EXPECT_EQ(factory->lastSettings.formatID, kAudioFormatMPEG4AAC);
+    EXPECT_EQ(factory->lastSettings.sampleRate, 48000);
+    EXPECT_EQ(factory->lastSettings.numberOfChannels, 2);
+}
+
+TEST_F(TransportWithFakes, CancellingEitherPanelChangesNothing)
+{
+    o.timerText->setText("00:00:07");
+    panels->confirm = false;
+    for (const auto& operation : {std::function<void()>([&] { delegate->Play(); }),
+                                  std::function<void()>([&] { delegate->Record(); })}) {
+        operation();
+        EXPECT_EQ(delegate->transportState(), 0);
+        EXPECT_EQ(buttons(), kIdleLayout);
+        EXPECT_EQ(delegate->clock(), nullptr);
+        EXPECT_EQ(clock(), "00:00:07");
+        EXPECT_EQ(factory->player, nullptr);
+        EXPECT_EQ(factory->recorder, nullptr);
+    }
+
+    // While playing, too: the running playback, its timer and clock stay.
+    panels->confirm = true;
+    delegate->Play();
+    QTimer* running = delegate->clock();
+    FakePlayer* playing = factory->player;
+    panels->confirm = false;
+    delegate->Play();
+    EXPECT_EQ(delegate->transportState(), 1);
+    EXPECT_EQ(delegate->clock(), running);
+    EXPECT_EQ(delegate->currentPlayer(), playing);
+    EXPECT_EQ(buttons(), kRunningLayout);
+}
+
+TEST_F(TransportWithFakes, PauseTogglesByStateAndLeavesButtonsAndTimer)
+{
+    delegate->Pause();
+    EXPECT_EQ(delegate->transportState(), 0);
+
+    delegate->Play();
+    FakePlayer* p = factory->player;
+    QTimer* running = delegate->clock();
+    ASSERT_NE(running, nullptr);
+    EXPECT_EQ(p->delegate, delegate.get());
+    EXPECT_EQ(p->plays, 1);
+
+    delegate->Pause();
+    EXPECT_EQ(delegate->transportState(), 2);
+    EXPECT_EQ(p->pauses, 1);
+    delegate->Pause();
+    EXPECT_EQ(delegate->transportState(), 1);
+    EXPECT_EQ(p->plays, 2);
+    // A player that is not playing is not paused again.
+    p->playing = false;
+    delegate->Pause();
+    EXPECT_EQ(delegate->transportState(), 2);
+    EXPECT_EQ(p->pauses, 1);
+    EXPECT_EQ(delegate->clock(), running);
+    EXPECT_EQ(buttons(), kRunningLayout);
+    delegate->Stop();
+
+    delegate->Record();
+    FakeRecorder* r = factory->recorder;
+    EXPECT_EQ(r->records, 1);
+    delegate->Pause();
+    EXPECT_EQ(delegate->transportState(), 4);
+    EXPECT_EQ(r->pauses, 1);
+    delegate->Pause();
+    EXPECT_EQ(delegate->transportState(), 3);
+    EXPECT_EQ(r->records, 2);
+    EXPECT_EQ(buttons(), kRunningLayout);
+}
+
+TEST_F(TransportWithFakes, StopEndsWhateverRunsAndKeepsTheObjects)
+{
+    // Idle: nothing at all, not even the clock.
+    o.timerText->setText("00:00:03");
+    delegate->Stop();
+    EXPECT_EQ(buttons(), kIdleLayout);
+    EXPECT_EQ(clock(), "00:00:03");
+
+    delegate->Play();
+    delegate->Pause();
+    FakePlayer* p = factory->player;
+    delegate->Stop();
+    EXPECT_EQ(delegate->transportState(), 0);
+    EXPECT_EQ(p->stops, 1);
+    EXPECT_EQ(buttons(), kIdleLayout);
+    EXPECT_EQ(delegate->clock(), nullptr);
+    EXPECT_EQ(clock(), "00:00:00");
+    EXPECT_EQ(delegate->currentPlayer(), p);
+
+    delegate->Record();
+    FakeRecorder* r = factory->recorder;
+    delegate->Stop();
+    EXPECT_EQ(r->stops, 1);
+    EXPECT_EQ(delegate->currentRecorder(), r);
+    EXPECT_EQ(p->stops, 1) << "stopping a recording leaves the player alone";
+
+    // The next Play replaces the player, stopping and dropping the old one.
+    delegate->Play();
+    EXPECT_TRUE(factory->playerDestroyed);
+    EXPECT_NE(delegate->currentPlayer(), nullptr);
+}
+
+TEST_F(TransportWithFakes, ClockShowsTheRunningTimeEachTick)
+{
+    delegate->Play();
+    FakePlayer* p = factory->player;
+    const std::pair<double, const char*> cases[] = {
+        {3725.4, "01:02:05"}, {9.7, "00:00:09"}, {10, "00:00:10"}, {65, "00:01:05"}, {360000 + 59, "100:00:59"}};
+    for (const auto& [seconds, text] : cases) {
+        p->time = seconds;
+        delegate->TimerAction(delegate->clock());
+        EXPECT_EQ(clock(), text);
+    }
+
+    // Paused, the clock keeps its last text.
+    delegate->Pause();
+    p->time = 12;
+    delegate->TimerAction(delegate->clock());
+    EXPECT_EQ(clock(), "100:00:59");
+    delegate->Stop();
+
+    delegate->Record();
+    factory->recorder->time = 61.5;
+    delegate->TimerAction(delegate->clock());
+    EXPECT_EQ(clock(), "00:01:01");
+
+    // The timer itself ticks once a second.
+    ASSERT_NE(delegate->clock(), nullptr);
+    EXPECT_EQ(delegate->clock()->interval(), 1000);
+    EXPECT_FALSE(delegate->clock()->isSingleShot());
+    factory->recorder->time = 2;
+    ASSERT_TRUE(waitUntil([&] { return clock() == "00:00:02"; }, 2500));
+}
+
+TEST_F(TransportWithFakes, PlaybackEndOrFailureFreesTheButtonsButKeepsStateAndClock)
+{
+    for (int failure = 0; failure < 2; ++failure) {
+        delegate->Play();
+        FakePlayer* p = factory->player;
+        QTimer* running = delegate->clock();
+        if (failure)
+            delegate->audioPlayerDecodeErrorDidOccur(p, "broken frame");
+        else
+            delegate->audioPlayerDidFinishPlaying(p, true);
+        EXPECT_EQ(p->stops, 1);
+        EXPECT_EQ(buttons(), kIdleLayout);
+        EXPECT_EQ(delegate->transportState(), 1);
+        EXPECT_EQ(delegate->clock(), running);
+        p->time = 42;
+        delegate->TimerAction(running);
+        EXPECT_EQ(clock(), "00:00:42");
+    }
+    // Without a player given, only the buttons change.
+    delegate->audioPlayerDidFinishPlaying(nullptr, false);
+    EXPECT_EQ(buttons(), kIdleLayout);
+}
+
+TEST_F(TransportWithFakes, ResetStopsWhatRunsButLeavesButtonsTimerAndClock)
+{
+    delegate->Record();
+    delegate->Pause();
+    FakeRecorder* r = factory->recorder;
+    o.timerText->setText("00:00:05");
+    delegate->resetTransport();
+    EXPECT_EQ(delegate->transportState(), 0);
+    EXPECT_EQ(r->stops, 1);
+    EXPECT_EQ(buttons(), kRunningLayout);
+    EXPECT_NE(delegate->clock(), nullptr);
+    EXPECT_EQ(clock(), "00:00:05");
+    // The timer finds nothing active now.
+    delegate->TimerAction(delegate->clock());
+    EXPECT_EQ(clock(), "00:00:05");
+
+    delegate->Play();
+    FakePlayer* p = factory->player;
+    delegate->resetTransport();
+    EXPECT_EQ(p->stops, 1);
+    EXPECT_EQ(r->stops, 1);
+    delegate->resetTransport();
+    EXPECT_EQ(p->stops, 1) << "idle: nothing more to stop";
+}
+
+// A location that cannot be played or recorded is no reason to pretend.
+TEST_F(TransportWithFakes, RefusedLocationLeavesEverythingAsItWasAndSaysWhy)
+{
+    LogCapture log;
+    factory->refusal = "it is a directory";
+    panels->location = QUrl::fromLocalFile(dir.filePath("album"));
+    o.timerText->setText("00:00:04");
+    delegate->Play();
+    EXPECT_EQ(delegate->transportState(), 0);
+    EXPECT_EQ(buttons(), kIdleLayout);
+    EXPECT_EQ(delegate->clock(), nullptr);
+    EXPECT_EQ(clock(), "00:00:04");
+    EXPECT_EQ(log.count("cannot play \"" + dir.filePath("album") + "\": it is a directory"), 1);
+
+    factory->refusal = "no space left";
+    delegate->Record();
+    EXPECT_EQ(delegate->transportState(), 0);
+    EXPECT_EQ(buttons(), kIdleLayout);
+    EXPECT_EQ(log.count("cannot record \"" + dir.filePath("album") + "\": no space left"), 1);
+
+    // After a finished playback the old player and its clock stay.
+    factory->refusal.clear();
+    delegate->Play();
+    FakePlayer* p = factory->player;
+    delegate->audioPlayerDidFinishPlaying(p, true);
+    QTimer* running = delegate->clock();
+    factory->refusal = "could not determine type of stream";
+    delegate->Play();
+    EXPECT_EQ(delegate->currentPlayer(), p);
+    EXPECT_FALSE(factory->playerDestroyed);
+    EXPECT_EQ(delegate->clock(), running);
+    EXPECT_EQ(buttons(), kIdleLayout);
+}
+
+TEST_F(TransportWithFakes, OutputRefusingToStartIsARefusalToo)
+{
+    LogCapture log;
+    // A player that opened its file but whose output will not start.
+    struct Refusing final : TransportFactory {
+        std::unique_ptr<AudioPlayer> createPlayer(const QUrl&, QString*) override
+        {
+            auto made = std::make_unique<FakePlayer>(&destroyed);
+            made->acceptsPlay = false;
+            return made;
+        }
+        std::unique_ptr<AudioRecorder> createRecorder(const QUrl&, const RecorderSettings&, QString*) override
+        {
+            return nullptr;
+        }
+        bool destroyed = false;
+    };
+    auto refusing = std::make_shared<Refusing>();
+    launch(refusing);
+    delegate->Play();
+    EXPECT_EQ(delegate->transportState(), 0);
+    EXPECT_EQ(buttons(), kIdleLayout);
+    EXPECT_EQ(delegate->clock(), nullptr);
+    EXPECT_TRUE(refusing->destroyed);
+    EXPECT_EQ(log.count("cannot play"), 1);
+}
+
+// ---- With GStreamer and a sound server -------------------------------------
+
+class TransportWithGStreamer : public TransportTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        daemon = new PulseDaemon();
+        ASSERT_TRUE(daemon->start());
+    }
+    static void TearDownTestSuite()
+    {
+        delete daemon;
+        daemon = nullptr;
+    }
+    void SetUp() override
+    {
+        TransportTest::SetUp();
+        ASSERT_EQ(daemon->pactl({"set-default-source", "quorel_in"}), 0);
+        launch(nullptr);
+    }
+    void TearDown() override
+    {
+        delegate.reset();
+        if (tone.state() != QProcess::NotRunning) {
+            tone.kill();
+            tone.waitForFinished(3000);
+        }
+    }
+
+    // A tone into the device's loopback; it carries data only while
+    // something plays, so wait until it does.
+    void startTone()
+    {
+        tone.start("gst-launch-1.0",
+                   {"-q", "audiotestsrc", "is-live=true", "freq=1000", "volume=0.5", "!", "pulsesink", "device=quorel_out"});
+        ASSERT_TRUE(tone.waitForStarted(5000));
+        ASSERT_TRUE(waitUntil([&] {
+            QString inputs;
+            daemon->pactl({"list", "short", "sink-inputs"}, &inputs);
+            return !inputs.trimmed().isEmpty();
+        }, 10000));
+        QTest::qWait(1000);
+    }
+
+    inline static PulseDaemon* daemon = nullptr;
+    QProcess tone;
+};
+
+TEST_F(TransportWithGStreamer, RecordPauseResumeStopWritesTheTakeWithoutThePause)
+{
+    startTone();
+    const QString take = dir.filePath("take.aac");
+    delegate->Record();
+    ASSERT_EQ(delegate->transportState(), 3);
+    ASSERT_NE(delegate->currentRecorder(), nullptr);
+    ASSERT_TRUE(waitUntil([&] { return delegate->currentRecorder()->currentTime() >= 1.0; }));
+    ASSERT_TRUE(waitUntil([&] { return clock() == "00:00:01"; }, 2500));
+
+    delegate->Pause();
+    EXPECT_EQ(delegate->transportState(), 4);
+    const QString shown = clock();
+    QTest::qWait(1000);
+    const double atPause = delegate->currentRecorder()->currentTime();
+    QTest::qWait(1100);
+    EXPECT_EQ(clock(), shown) << "the clock stands still while paused";
+    EXPECT_NEAR(delegate->currentRecorder()->currentTime(), atPause, 0.001);
+
+    delegate->Pause();
+    EXPECT_EQ(delegate->transportState(), 3);
+    ASSERT_TRUE(waitUntil([&] { return delegate->currentRecorder()->currentTime() >= atPause + 1.0; }));
+    const double recorded = delegate->currentRecorder()->currentTime();
+    delegate->Stop();
+    EXPECT_EQ(delegate->transportState(), 0);
+    EXPECT_EQ(clock(), "00:00:00");
+    EXPECT_EQ(buttons(), kIdleLayout);
+
+    const media::Decoded decoded = media::decode(take);
+    ASSERT_TRUE(decoded.ok);
+    EXPECT_NEAR(decoded.seconds, recorded, 0.3) << "the file holds the recorded time, not the pause";
+    EXPECT_GT(decoded.share(1000), 0.8);
+}
+
+TEST_F(TransportWithGStreamer, PlaybackClockFollowsAndTheEndFreesTheButtons)
+{
+    const QString song = dir.filePath("song.ogg");
+    ASSERT_TRUE(media::writeTone(song, "vorbisenc ! oggmux", 2.5));
+    panels->location = QUrl::fromLocalFile(song);
+    delegate->Play();
+    ASSERT_EQ(delegate->transportState(), 1);
+    EXPECT_EQ(buttons(), kRunningLayout);
+    ASSERT_TRUE(waitUntil([&] { return clock() == "00:00:01"; }, 5000));
+
+    ASSERT_TRUE(waitUntil([&] { return buttons() == kIdleLayout; }, 6000));
+    EXPECT_EQ(delegate->transportState(), 1);
+    ASSERT_NE(delegate->clock(), nullptr);
+    ASSERT_TRUE(waitUntil([&] { return clock() == "00:00:02"; }, 2500)) << "the clock shows where it ended";
+    QTest::qWait(1100);
+    EXPECT_EQ(clock(), "00:00:02");
+}
+
+TEST_F(TransportWithGStreamer, UnplayableChoicesChangeNothingAndAreLogged)
+{
+    const QString garbage = dir.filePath("noise.mp3");
+    QFile g(garbage);
+    ASSERT_TRUE(g.open(QIODevice::WriteOnly));
+    QByteArray noise(8192, '\0');
+    for (int i = 0; i < noise.size(); ++i)
+        noise[i] = char((i * 7919 + 13) % 251);
+    g.write(noise);
+    g.close();
+    const QString whole = dir.filePath("whole.flac");
+    ASSERT_TRUE(media::writeTone(whole, "flacenc", 1.0));
+    QFile w(whole);
+    ASSERT_TRUE(w.open(QIODevice::ReadOnly));
+    const QString truncated = dir.filePath("truncated.flac");
+    QFile t(truncated);
+    ASSERT_TRUE(t.open(QIODevice::WriteOnly));
+    t.write(w.read(30));
+    t.close();
+    ASSERT_TRUE(QDir(dir.path()).mkdir("album"));
+
+    for (const QString& choice : {garbage, truncated, dir.filePath("album")}) {
+        LogCapture log;
+        o.timerText->setText("00:00:00");
+        panels->location = QUrl::fromLocalFile(choice);
+        delegate->Play();
+        EXPECT_EQ(delegate->transportState(), 0) << qPrintable(choice);
+        EXPECT_EQ(buttons(), kIdleLayout) << qPrintable(choice);
+        EXPECT_EQ(delegate->clock(), nullptr) << qPrintable(choice);
+        EXPECT_EQ(log.count("cannot play \"" + choice + "\""), 1) << qPrintable(log.messages().join('\n'));
+    }
+
+    LogCapture log;
+    panels->location = QUrl::fromLocalFile(dir.filePath("missing/take.aac"));
+    delegate->Record();
+    EXPECT_EQ(delegate->transportState(), 0);
+    EXPECT_EQ(buttons(), kIdleLayout);
+    EXPECT_EQ(log.count("cannot record \"" + dir.filePath("missing/take.aac") + "\""), 1);
+}
+
+TEST_F(TransportWithGStreamer, DeviceDepartureDuringARecordingLeavesAPlayableFile)
+{
+    startTone();
+    delegate->Record();
+    ASSERT_EQ(delegate->transportState(), 3);
+    ASSERT_TRUE(waitUntil([&] { return delegate->currentRecorder()->currentTime() >= 1.0; }));
+    o.timerText->setText("00:00:01");
+    delegate->usbhidDidRemove();
+    EXPECT_EQ(delegate->transportState(), 0);
+    EXPECT_EQ(clock(), "00:00:00");
+    EXPECT_FALSE(delegate->currentRecorder()->isRecording());
+
+    const media::Discovered found = media::discover(dir.filePath("take.aac"));
+    ASSERT_TRUE(found.ok);
+    EXPECT_TRUE(found.caps.contains("stream-format=(string)adts")) << qPrintable(found.caps);
+    const media::Decoded decoded = media::decode(dir.filePath("take.aac"));
+    ASSERT_TRUE(decoded.ok);
+    EXPECT_GT(decoded.seconds, 0.9);
+}
+
+} // namespace
