@@ -48,11 +48,23 @@ private:
 
 constexpr std::int32_t kBytesPerSample = 2;
 
+// Waits on the loop (its lock held) until ready(); false once failed().
+template <typename Ready, typename Failed>
+bool waitFor(pa_threaded_mainloop* loop, Ready ready, Failed failed)
+{
+    while (!ready()) {
+        if (failed())
+            return false;
+        pa_threaded_mainloop_wait(loop);
+    }
+    return true;
+}
+
 } // namespace
 
-// One connection to the sound server with its record stream. Declared in
-// the order of teardown's reverse: the stream goes before the context, the
-// context before the loop.
+// One connection to the sound server with its record stream. Teardown takes
+// the stream down before the context, both under the loop's lock, and stops
+// the loop's thread last.
 struct PulseCaptureEngine::Session {
     explicit Session(PulseCaptureEngine& owner) : engine(owner) {}
     ~Session()
@@ -153,13 +165,12 @@ bool PulseCaptureEngine::start()
                               << pa_strerror(pa_context_errno(context));
         return false;
     }
-    for (pa_context_state_t state; (state = pa_context_get_state(context)) != PA_CONTEXT_READY;) {
-        if (!PA_CONTEXT_IS_GOOD(state)) {
-            qCWarning(lcSpectrum) << "spectrum: cannot connect to the sound server:"
-                                  << pa_strerror(pa_context_errno(context));
-            return false;
-        }
-        pa_threaded_mainloop_wait(loop);
+    if (!waitFor(
+            loop, [context] { return pa_context_get_state(context) == PA_CONTEXT_READY; },
+            [context] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(context)); })) {
+        qCWarning(lcSpectrum) << "spectrum: cannot connect to the sound server:"
+                              << pa_strerror(pa_context_errno(context));
+        return false;
     }
 
     const pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(m_format.sampleRate),
@@ -185,13 +196,12 @@ bool PulseCaptureEngine::start()
                               << pa_strerror(pa_context_errno(context));
         return false;
     }
-    for (pa_stream_state_t state; (state = pa_stream_get_state(stream)) != PA_STREAM_READY;) {
-        if (!PA_STREAM_IS_GOOD(state)) {
-            qCWarning(lcSpectrum) << "spectrum: cannot start capturing the default input:"
-                                  << pa_strerror(pa_context_errno(context));
-            return false;
-        }
-        pa_threaded_mainloop_wait(loop);
+    if (!waitFor(
+            loop, [stream] { return pa_stream_get_state(stream) == PA_STREAM_READY; },
+            [stream] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(stream)); })) {
+        qCWarning(lcSpectrum) << "spectrum: cannot start capturing the default input:"
+                              << pa_strerror(pa_context_errno(context));
+        return false;
     }
     session->ready = true;
     m_session = std::move(session);
