@@ -233,7 +233,6 @@ TEST_F(SpectrumViewControllerTest, TimerDrainsThePoolOnTheMainThreadEvenIfCaptur
 
     engine().capture(testsignal::constant(kFrames, 32767, 32767));
     EXPECT_TRUE(QTest::qWaitFor([&] { return controller.pool()->data_len() == 0; }, 1000));
-    QTest::qWait(1); // let the tick's drawing finish
     EXPECT_EQ(controller.upView()[0]->image().name(), QStringLiteral("up8"));
 }
 
