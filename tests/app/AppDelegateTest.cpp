@@ -4,7 +4,7 @@
 #include "AppTestSupport.h"
 #include "LogCapture.h"
 #include "PulseDaemon.h"
-#include "ReplugDevice.h"
+#include "SimulatedDevice.h"
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
@@ -117,8 +117,8 @@ protected:
     {
         ASSERT_TRUE(m_dir.isValid());
         ASSERT_TRUE(store().save(apptest::storedSettings()));
-        m_device = std::make_unique<ReplugDevice>(*s_daemon);
-        QObject::connect(m_device.get(), &ReplugDevice::reportReceived,
+        m_device = std::make_unique<SimulatedDevice>();
+        QObject::connect(m_device.get(), &SimulatedDevice::reportReceived,
                          [this](const QByteArray& record) { m_reports.append(record); });
         s_daemon->pactl({QStringLiteral("set-default-sink"), QStringLiteral("builtin_out")});
         s_daemon->pactl({QStringLiteral("set-default-source"), QStringLiteral("builtin_in")});
@@ -188,7 +188,7 @@ protected:
     static PulseAudioSystem* s_audio;
 
     QTemporaryDir m_dir;
-    std::unique_ptr<ReplugDevice> m_device;
+    std::unique_ptr<SimulatedDevice> m_device;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<AppDelegate> m_delegate;
     AppDelegateOutlets m_outlets;

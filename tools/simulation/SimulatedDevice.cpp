@@ -12,28 +12,35 @@
 
 namespace {
 
-// A USB interface of the device, its HID function and the hidraw node the
-// panel writes to, as udev describes them. The node number is far from the
-// ones real devices get, so a write that ever missed the testbed could not
-// reach a real HID device.
-constexpr const char* kHidSysPath =
-    "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.3/0003:0A12:1243.0007";
-constexpr const char* kHidrawSysPath =
-    "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.3/0003:0A12:1243.0007/hidraw/hidraw250";
-constexpr const char* kDescription =
-    "P: /devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.3/0003:0A12:1243.0007\n"
-    "E: SUBSYSTEM=hid\n"
-    "E: DRIVER=hid-generic\n"
-    "E: HID_ID=0003:00000A12:00001243\n"
-    "E: HID_NAME=Quorel IIS Audio\n"
-    "E: HID_PHYS=usb-0000:00:14.0-4/input3\n"
-    "\n"
-    "P: /devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.3/0003:0A12:1243.0007/hidraw/hidraw250\n"
-    "N: hidraw250\n"
-    "E: SUBSYSTEM=hidraw\n"
-    "E: DEVNAME=/dev/hidraw250\n"
-    "E: MAJOR=242\n"
-    "E: MINOR=250\n";
+// Each plug-in is a fresh USB interface with its own hidraw node, as the
+// kernel numbers them anew too (and umockdev cannot bring back a node it has
+// handed out). The numbers start far from the ones real devices get, so a
+// write that ever missed the testbed could not reach a real HID device.
+constexpr int kFirstNode = 250;
+
+QByteArray interfacePath(int plug)
+{
+    return QByteArrayLiteral("/sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.3/0003:0A12:1243.")
+        + QByteArray::number(0x10 + plug, 16).toUpper().rightJustified(4, '0');
+}
+
+// The HID function of the interface and its hidraw node, as udev describes them.
+QByteArray udevDescription(const QByteArray& hidPath, const QByteArray& hidrawPath, int node)
+{
+    const QByteArray n = QByteArray::number(node);
+    return "P: " + hidPath.mid(4) + "\n"
+           "E: SUBSYSTEM=hid\n"
+           "E: DRIVER=hid-generic\n"
+           "E: HID_ID=0003:00000A12:00001243\n"
+           "E: HID_NAME=Quorel IIS Audio\n"
+           "\n"
+           "P: " + hidrawPath.mid(4) + "\n"
+           "N: hidraw" + n + "\n"
+           "E: SUBSYSTEM=hidraw\n"
+           "E: DEVNAME=/dev/hidraw" + n + "\n"
+           "E: MAJOR=242\n"
+           "E: MINOR=" + n + "\n";
+}
 
 constexpr int kReportSize = 17;  // report id 0 + the 16-byte record
 
@@ -121,23 +128,28 @@ bool SimulatedDevice::plug()
         unloadAudioDevices();
         return false;
     }
+    const int node = kFirstNode + m_plugs;
+    m_hidPath = interfacePath(m_plugs);
+    m_hidrawPath = m_hidPath + "/hidraw/hidraw" + QByteArray::number(node);
+    ++m_plugs;
     GError* error = nullptr;
-    if (!umockdev_testbed_add_from_string(m_testbed, kDescription, &error)) {
+    if (!umockdev_testbed_add_from_string(m_testbed, udevDescription(m_hidPath, m_hidrawPath, node).constData(), &error)) {
         qWarning("simulated device: %s", error ? error->message : "cannot add the HID node");
         g_clear_error(&error);
         unloadAudioDevices();
         return false;
     }
     m_nodeAdded = true;
-    m_fd = umockdev_testbed_get_dev_fd(m_testbed, "/dev/hidraw250");
+    m_node = QStringLiteral("/dev/hidraw%1").arg(node);
+    m_fd = umockdev_testbed_get_dev_fd(m_testbed, m_node.toLatin1().constData());
     if (m_fd < 0) {
         unplug();
         return false;
     }
     m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &SimulatedDevice::onReadable);
-    umockdev_testbed_uevent(m_testbed, kHidSysPath, "add");
-    umockdev_testbed_uevent(m_testbed, kHidrawSysPath, "add");
+    umockdev_testbed_uevent(m_testbed, m_hidPath.constData(), "add");
+    umockdev_testbed_uevent(m_testbed, m_hidrawPath.constData(), "add");
     return true;
 }
 
@@ -145,13 +157,13 @@ void SimulatedDevice::unplug()
 {
     if (m_fd >= 0) {
         m_notifier.reset();
-        umockdev_testbed_uevent(m_testbed, kHidrawSysPath, "remove");
-        umockdev_testbed_uevent(m_testbed, kHidSysPath, "remove");
+        umockdev_testbed_uevent(m_testbed, m_hidrawPath.constData(), "remove");
+        umockdev_testbed_uevent(m_testbed, m_hidPath.constData(), "remove");
         m_fd = -1;
     }
     if (m_nodeAdded) {
-        umockdev_testbed_remove_device(m_testbed, kHidrawSysPath);
-        umockdev_testbed_remove_device(m_testbed, kHidSysPath);
+        umockdev_testbed_remove_device(m_testbed, m_hidrawPath.constData());
+        umockdev_testbed_remove_device(m_testbed, m_hidPath.constData());
         m_nodeAdded = false;
     }
     m_pending.clear();

@@ -31,7 +31,8 @@ public:
     void unplug();
     bool isPlugged() const { return m_fd >= 0; }
 
-    QString hidrawNode() const { return QStringLiteral("/dev/hidraw250"); }
+    // The node of the current (or last) plug-in, e.g. "/dev/hidraw250".
+    QString hidrawNode() const { return m_node; }
 
     // One line naming every field of a 16-byte record.
     static QString describe(const QByteArray& record);
@@ -48,6 +49,10 @@ private:
     int pactl(const QStringList& args, QString* output = nullptr) const;
 
     UMockdevTestbed* m_testbed = nullptr;
+    int m_plugs = 0;
+    QByteArray m_hidPath;
+    QByteArray m_hidrawPath;
+    QString m_node;
     bool m_nodeAdded = false;
     int m_fd = -1;
     std::unique_ptr<QSocketNotifier> m_notifier;
