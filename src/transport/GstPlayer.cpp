@@ -108,7 +108,7 @@ void GstPlayer::stop()
 {
     if (m_stopped)
         return;
-    m_stoppedAt = currentTime();
+    m_lastPosition = currentTime();
     m_stopped = true;
     m_playing = false;
     setState(GST_STATE_NULL);
@@ -122,11 +122,13 @@ bool GstPlayer::isPlaying() const
 double GstPlayer::currentTime() const
 {
     if (m_stopped)
-        return m_stoppedAt;
+        return m_lastPosition;
+    // A query can fail for a moment (while the sink changes state); the
+    // clock then keeps the last position rather than falling back to zero.
     gint64 position = 0;
-    if (!gst_element_query_position(m_pipeline.get(), GST_FORMAT_TIME, &position) || position < 0)
-        return 0;
-    return double(position) / double(GST_SECOND);
+    if (gst_element_query_position(m_pipeline.get(), GST_FORMAT_TIME, &position) && position >= 0)
+        m_lastPosition = double(position) / double(GST_SECOND);
+    return m_lastPosition;
 }
 
 GstBusSyncReply GstPlayer::onBusMessage(GstBus*, GstMessage* message, gpointer self)

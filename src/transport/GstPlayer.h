@@ -42,5 +42,5 @@ private:
     AudioPlayerDelegate* m_delegate = nullptr;
     bool m_playing = false;
     bool m_stopped = false;
-    double m_stoppedAt = 0;
+    mutable double m_lastPosition = 0;
 };

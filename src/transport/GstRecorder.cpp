@@ -226,8 +226,13 @@ GstBusSyncReply GstRecorder::onBusMessage(GstBus*, GstMessage* message, gpointer
     return GST_BUS_DROP;
 }
 
+// The first error says what happened; the ones that follow it (the
+// streaming thread giving up, for one) add nothing.
 void GstRecorder::failed(const QString& error)
 {
+    if (m_failureReported)
+        return;
+    m_failureReported = true;
     qCWarning(lcTransport, "recording into \"%s\" failed: %s", qUtf8Printable(m_path), qUtf8Printable(error));
     m_recording = false;
 }

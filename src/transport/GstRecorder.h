@@ -59,6 +59,7 @@ private:
     bool m_started = false;
     bool m_recording = false;
     bool m_stopped = false;
+    bool m_failureReported = false;
 
     // Shared with the streaming threads.
     std::atomic<bool> m_gateOpen{true};

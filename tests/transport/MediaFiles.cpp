@@ -4,6 +4,7 @@
 #include <gst/gst.h>
 #include <gst/pbutils/pbutils.h>
 
+#include <QFile>
 #include <QUrl>
 
 #include <algorithm>
@@ -54,6 +55,22 @@ bool writeTone(const QString& path, const QString& encoder, double seconds, int 
                                      "audio/x-raw,rate=48000,channels=2 ! audioconvert ! %3 ! filesink location=\"%4\"")
                           .arg(frequency).arg(buffers).arg(encoder, path));
     return pipeline.element && runToEnd(pipeline.element);
+}
+
+bool writeGarbage(const QString& path, int bytes)
+{
+    QByteArray noise(bytes, '\0');
+    for (int i = 0; i < bytes; ++i)
+        noise[i] = char((i * 7919 + 13) % 251);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(noise) == bytes;
+}
+
+bool writeTruncated(const QString& source, const QString& path, int bytes)
+{
+    QFile whole(source);
+    QFile part(path);
+    return whole.open(QIODevice::ReadOnly) && part.open(QIODevice::WriteOnly) && part.write(whole.read(bytes)) == bytes;
 }
 
 Discovered discover(const QString& path)
@@ -164,15 +181,18 @@ double Decoded::share(double frequency) const
     // Whole 50 ms windows, so any tone with a whole number of cycles in
     // 50 ms falls exactly on the bin.
     constexpr std::size_t window = 2400;
-    double total = 0;
-    std::size_t windows = 0;
+    std::vector<double> shares;
     for (std::size_t at = 0; at + window <= left.size(); at += window) {
         if (windowRms(left.data() + at, window) < kSilence)
             continue; // silence has no frequency
-        total += goertzelShare(left.data() + at, window, frequency);
-        ++windows;
+        shares.push_back(goertzelShare(left.data() + at, window, frequency));
     }
-    return windows ? total / double(windows) : 0;
+    if (shares.empty())
+        return 0;
+    // The median, so the few windows where the sound starts, stops or
+    // resumes do not decide.
+    std::nth_element(shares.begin(), shares.begin() + std::ptrdiff_t(shares.size() / 2), shares.end());
+    return shares[shares.size() / 2];
 }
 
 double Decoded::minimumWindowRms(double from, double to) const

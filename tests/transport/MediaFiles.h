@@ -12,6 +12,11 @@ namespace media {
 // "lamemp3enc", "avenc_aac ! aacparse ! audio/mpeg,stream-format=adts").
 bool writeTone(const QString& path, const QString& encoder, double seconds, int frequency = 1000);
 
+// Writes `bytes` of noise that no demuxer recognises.
+bool writeGarbage(const QString& path, int bytes = 16384);
+// Writes the first `bytes` of `source` to `path`.
+bool writeTruncated(const QString& source, const QString& path, int bytes);
+
 struct Discovered {
     bool ok = false;
     QString caps;       // caps of the first audio stream
@@ -27,9 +32,9 @@ struct Decoded {
     double rms = 0;     // of the first channel, full scale 1.0
     std::vector<float> left;
 
-    // The part of the first channel's energy at `frequency` Hz over its
-    // sounding 50 ms windows (1 for a pure tone of that frequency, near 0
-    // for noise or another tone).
+    // The part of the first channel's energy at `frequency` Hz in its
+    // typical sounding 50 ms window (1 for a pure tone of that frequency,
+    // near 0 for noise or another tone).
     double share(double frequency) const;
     // The RMS of the quietest 50 ms of the first channel between `from`
     // and `to` seconds; a gap of silence shows as a low value.
