@@ -6,6 +6,8 @@
 #include "PulseDaemon.h"
 #include "SimulatedDevice.h"
 
+#include "app/MainWindow.h"
+#include "controls/CheckButton.h"
 #include "settings/SettingsStore.h"
 
 #include <QDir>
@@ -14,6 +16,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -63,19 +66,22 @@ private:
 
 enum class Capture { MainWindow, Screen };
 
+// The X id of the panel's main window, or empty.
+QString findMainWindow(const QProcessEnvironment& env)
+{
+    QProcess search;
+    search.setProcessEnvironment(env);
+    search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
+                                              QStringLiteral("^Quorel Panel$")});
+    search.waitForFinished(5000);
+    return QString::fromUtf8(search.readAllStandardOutput()).split('\n').first().trimmed();
+}
+
 // Saves the main window, or the whole screen (with the sheet, a window of
 // its own); the screen too when the window cannot be found.
 bool saveScreenshot(const QProcessEnvironment& env, const QString& path, Capture what = Capture::MainWindow)
 {
-    QString window;
-    if (what == Capture::MainWindow) {
-        QProcess search;
-        search.setProcessEnvironment(env);
-        search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
-                                                  QStringLiteral("^Quorel Panel$")});
-        search.waitForFinished(5000);
-        window = QString::fromUtf8(search.readAllStandardOutput()).split('\n').first().trimmed();
-    }
+    const QString window = what == Capture::MainWindow ? findMainWindow(env) : QString();
     QProcess shot;
     shot.setProcessEnvironment(env);
     shot.start(QStringLiteral("import"), {QStringLiteral("-window"),
@@ -158,6 +164,79 @@ TEST(PanelEndToEndTest, LinksAfterTheWaitSendsOneFullRecordAndStoresOnSigterm)
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(stored->integerValue(SettingsKey::stage1), 5) << "the shut-down stored the panel's values";
     EXPECT_EQ(reports.size(), 1) << "nothing is sent at shut-down";
+}
+
+// What a newcomer does with the simulated device: the panel links, a click
+// on a switch reaches the device as the matching record, the device leaves,
+// the panel quits and keeps the change.
+TEST(PanelEndToEndTest, ASwitchClickedOnScreenReachesTheSimulatedDevice)
+{
+    PulseDaemon daemon(apptest::builtinOnlyScript());
+    ASSERT_TRUE(daemon.start());
+    VirtualDisplay display;
+    ASSERT_TRUE(display.start());
+
+    SimulatedDevice device;
+    QList<QByteArray> reports;
+    QObject::connect(&device, &SimulatedDevice::reportReceived,
+                     [&](const QByteArray& record) { reports.append(record); });
+    ASSERT_TRUE(device.plug());
+
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString settingsFile = home.filePath(QStringLiteral("config/quorel-panel/quorel-panel.conf"));
+    QDir().mkpath(QFileInfo(settingsFile).path());
+    ASSERT_TRUE(SettingsStore(settingsFile, QString()).save(apptest::storedSettings()));
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display.name());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    QProcess panel;
+    panel.setProcessEnvironment(env);
+    panel.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+    panel.start(QStringLiteral(QUOREL_PANEL_BINARY), {});
+    ASSERT_TRUE(panel.waitForStarted(5000));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isEmpty(); }, 20000)) << "the panel never linked";
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(SimulatedDevice::describe(reports.first()).startsWith(QStringLiteral("changed_type=8 (full refresh)")))
+        << qPrintable(SimulatedDevice::describe(reports.first()));
+
+    // Where the Denoise switch sits in the window: the same window laid out here.
+    MainWindow layout;
+    layout.show();
+    QWidget* denoise = layout.outlets().Denoise;
+    ASSERT_NE(denoise, nullptr);
+    const QPoint centre = denoise->mapTo(&layout, denoise->rect().center());
+    const QString window = findMainWindow(env);
+    ASSERT_FALSE(window.isEmpty());
+    QProcess click;
+    click.setProcessEnvironment(env);
+    click.start(QStringLiteral("xdotool"),
+                {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(centre.x()),
+                 QString::number(centre.y()), QStringLiteral("click"), QStringLiteral("1")});
+    ASSERT_TRUE(click.waitForFinished(5000));
+    ASSERT_EQ(click.exitCode(), 0);
+
+    // Denoise was on in the stored settings: the click turns it off.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reports.size() >= 2; }, 5000)) << "the click sent nothing";
+    QByteArray expected = apptest::storedFullRecord();
+    expected[0] = 2;
+    expected[4] = 0;
+    EXPECT_EQ(reports.at(1).toHex(' '), expected.toHex(' ')) << qPrintable(SimulatedDevice::describe(reports.at(1)));
+
+    device.unplug();
+    QTest::qWait(500);
+    ::kill(static_cast<pid_t>(panel.processId()), SIGTERM);
+    ASSERT_TRUE(panel.waitForFinished(15000));
+    EXPECT_EQ(panel.exitCode(), 0);
+    EXPECT_EQ(reports.size(), 2) << "nothing is sent on unplug or at shut-down";
+
+    const std::optional<SettingsDictionary> stored = SettingsStore(settingsFile, QString()).load();
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_FALSE(stored->boolValue(SettingsKey::dehiss));
 }
 
 } // namespace
