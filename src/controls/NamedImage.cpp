@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+#include <cmath>
+
 Q_LOGGING_CATEGORY(lcControls, "quorel.controls")
 
 struct NamedImage::Data {
@@ -15,6 +17,11 @@ struct NamedImage::Data {
     QSizeF size;
     std::unique_ptr<QSvgRenderer> svg; // set for SVG images
     QImage raster;                     // set for PNG images
+    // SVG images rendered at the device-pixel sizes they were last drawn at.
+    // Walking the vector drawing costs from a few microseconds (a bar) to
+    // milliseconds (the window background) a paint, and the spectrum and
+    // the background repaint many times a second at the same sizes.
+    mutable QHash<QSize, QPixmap> rendered;
 };
 
 std::shared_ptr<const NamedImage::Data> NamedImage::load(const QString& name)
@@ -65,14 +72,56 @@ QSizeF NamedImage::size() const
     return d ? d->size : QSizeF(0, 0);
 }
 
+namespace {
+
+// Enough for every size one image is shown at in the window; a stretched
+// piece being dragged through many lengths just starts the cache afresh.
+constexpr qsizetype kRenderedSizes = 16;
+
+bool isWhole(qreal value)
+{
+    return std::abs(value - std::round(value)) < 1e-6;
+}
+
+} // namespace
+
 void NamedImage::draw(QPainter& painter, const QRectF& target) const
 {
     if (!d || target.width() <= 0 || target.height() <= 0)
         return;
-    if (d->svg)
-        d->svg->render(&painter, target);
-    else
+    if (!d->svg) {
         painter.drawImage(target, d->raster);
+        return;
+    }
+    // A rendered copy is only exact when it lands on whole device pixels
+    // with no more than a uniform scale (the device-pixel ratio, including
+    // that of a redirected paint device); anything else is drawn from the
+    // vectors.
+    const QTransform toDevice = painter.deviceTransform();
+    const QRectF device = toDevice.mapRect(target);
+    const bool exact = toDevice.type() <= QTransform::TxScale && qFuzzyCompare(toDevice.m11(), toDevice.m22())
+        && toDevice.m11() > 0 && isWhole(device.x()) && isWhole(device.y()) && isWhole(device.width())
+        && isWhole(device.height());
+    if (!exact) {
+        d->svg->render(&painter, target);
+        return;
+    }
+    const qreal ratio = toDevice.m11();
+    const QSize pixels = device.size().toSize();
+    auto it = d->rendered.find(pixels);
+    if (it == d->rendered.end()) {
+        if (d->rendered.size() >= kRenderedSizes)
+            d->rendered.clear();
+        QPixmap copy(pixels);
+        copy.fill(Qt::transparent);
+        QPainter copyPainter(&copy);
+        copyPainter.setRenderHint(QPainter::Antialiasing);
+        d->svg->render(&copyPainter, QRectF(QPointF(0, 0), QSizeF(pixels)));
+        copyPainter.end();
+        copy.setDevicePixelRatio(ratio);
+        it = d->rendered.insert(pixels, copy);
+    }
+    painter.drawPixmap(target.topLeft(), it.value());
 }
 
 QPixmap NamedImage::pixmap(qreal devicePixelRatio) const

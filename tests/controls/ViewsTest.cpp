@@ -81,6 +81,27 @@ TEST(NamedImage, DrawStretchesToTheWholeTarget)
     EXPECT_GT(qAlpha(image.pixel(58, 2)), 200);
 }
 
+TEST(NamedImage, RendersAtTheDevicePixelRatioOfWhatItPaintsOn)
+{
+    // A widget rendered into a 2x image must come out at 2x detail, not as
+    // a 1x picture blown up into 2 x 2 blocks.
+    Button button;
+    button.setTag(1);
+    button.awakeFromNib();
+    button.resize(44, 44);
+    for (int pass = 0; pass < 2; ++pass) { // the second pass draws from the rendered copy
+        QImage image(88, 88, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(2);
+        image.fill(Qt::transparent);
+        button.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        int finer = 0;
+        for (int y = 0; y < 88; ++y)
+            for (int x = 0; x < 88; x += 2)
+                finer += image.pixel(x, y) != image.pixel(x + 1, y);
+        EXPECT_GT(finer, 50) << "pass " << pass;
+    }
+}
+
 TEST(Rendering, EnabledButtonPaintsItsImage)
 {
     Button button;
