@@ -130,19 +130,14 @@ void GstRecorder::stop()
         return;
     m_stopped = true;
     m_recording = false;
+    // Nothing more passes the gate; the end of stream then goes straight
+    // into the encoder, so a source that stalled or failed cannot hold the
+    // file back. It is a serialized event: the pad's stream lock orders it
+    // after any buffer in flight.
+    m_gateOpen = false;
     if (m_started) {
-        // Drain the encoder so the last frames reach the file. After an
-        // error the source pushes nothing more, so the end of stream goes
-        // straight into the encoder (a serialized event: the pad's stream
-        // lock orders it after any buffer in flight).
-        if (!m_failed)
-            gst_element_send_event(m_pipeline.get(), gst_event_new_eos());
-        if (!waitForEndOfStream(kDrainTimeoutMs, true) && m_failed) {
-            gst_pad_send_event(m_encoderInput.get(), gst_event_new_eos());
-            waitForEndOfStream(kDrainTimeoutMs, false);
-        }
-        std::lock_guard lock(m_eosMutex);
-        if (!m_endOfStream)
+        gst_pad_send_event(m_encoderInput.get(), gst_event_new_eos());
+        if (!waitForEndOfStream(kDrainTimeoutMs))
             qCWarning(lcTransport, "recording \"%s\" did not finish within %d ms; the end may be missing",
                       qUtf8Printable(m_path), kDrainTimeoutMs);
     }
@@ -150,12 +145,10 @@ void GstRecorder::stop()
     m_pipeline.reset();
 }
 
-bool GstRecorder::waitForEndOfStream(int timeoutMs, bool wakeOnFailure)
+bool GstRecorder::waitForEndOfStream(int timeoutMs)
 {
     std::unique_lock lock(m_eosMutex);
-    m_eosArrived.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                          [&] { return m_endOfStream || (wakeOnFailure && m_failed); });
-    return m_endOfStream;
+    return m_eosArrived.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return m_endOfStream; });
 }
 
 bool GstRecorder::isRecording() const
@@ -210,11 +203,6 @@ GstBusSyncReply GstRecorder::onBusMessage(GstBus*, GstMessage* message, gpointer
     }
     case GST_MESSAGE_ERROR: {
         const QString error = gstErrorText(message);
-        {
-            std::lock_guard lock(recorder->m_eosMutex);
-            recorder->m_failed = true;
-            recorder->m_eosArrived.notify_all();
-        }
         QMetaObject::invokeMethod(recorder, [recorder, error] { recorder->failed(error); },
                                   Qt::QueuedConnection);
         break;

@@ -48,9 +48,8 @@ private:
     static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     // Main thread.
     void failed(const QString& error);
-    // True once the end of stream reached the file; with `wakeOnFailure`
-    // it also returns as soon as an error was posted.
-    bool waitForEndOfStream(int timeoutMs, bool wakeOnFailure);
+    // True once the end of stream reached the file.
+    bool waitForEndOfStream(int timeoutMs);
 
     GstPipelineOwner m_pipeline;
     GstPadPtr m_encoderInput;
@@ -64,7 +63,6 @@ private:
     // Shared with the streaming threads.
     std::atomic<bool> m_gateOpen{true};
     std::atomic<quint64> m_framesWritten{0};
-    std::atomic<bool> m_failed{false};
     std::mutex m_eosMutex;
     std::condition_variable m_eosArrived;
     bool m_endOfStream = false; // guarded by m_eosMutex
