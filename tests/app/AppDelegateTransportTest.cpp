@@ -586,6 +586,26 @@ TEST_F(TransportWithGStreamer, PlaybackClockFollowsAndTheEndFreesTheButtons)
     EXPECT_EQ(clock(), "00:00:02");
 }
 
+// The output vanishing mid-stream (the sound server dies) takes the
+// decode-error path: the buttons as after Stop, the state still 1.
+TEST_F(TransportWithGStreamer, FailureMidStreamFreesTheButtons)
+{
+    const QString song = dir.filePath("long.wav");
+    ASSERT_TRUE(media::writeTone(song, "wavenc", 5.0));
+    panels->location = QUrl::fromLocalFile(song);
+    LogCapture log;
+    delegate->Play();
+    ASSERT_EQ(delegate->transportState(), 1);
+    QTest::qWait(300);
+    daemon->stop(true);
+    const bool freed = waitUntil([&] { return buttons() == kIdleLayout; });
+    ASSERT_TRUE(daemon->start());
+    EXPECT_TRUE(freed);
+    EXPECT_EQ(delegate->transportState(), 1);
+    EXPECT_FALSE(delegate->currentPlayer()->isPlaying());
+    EXPECT_EQ(log.count("playing \"" + song + "\" failed"), 1);
+}
+
 TEST_F(TransportWithGStreamer, UnplayableChoicesChangeNothingAndAreLogged)
 {
     const QString garbage = dir.filePath("noise.mp3");
