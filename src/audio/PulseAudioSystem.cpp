@@ -45,21 +45,6 @@ const char* scopeName(AudioScope scope)
     return scope == AudioScope::Output ? "output" : "input";
 }
 
-class LoopLock {
-public:
-    explicit LoopLock(pa_threaded_mainloop* loop)
-        : m_loop(loop)
-    {
-        pa_threaded_mainloop_lock(m_loop);
-    }
-    ~LoopLock() { pa_threaded_mainloop_unlock(m_loop); }
-    LoopLock(const LoopLock&) = delete;
-    LoopLock& operator=(const LoopLock&) = delete;
-
-private:
-    pa_threaded_mainloop* m_loop;
-};
-
 } // namespace
 
 struct PulseAudioSystem::DeviceInfo {
@@ -172,7 +157,7 @@ PulseAudioSystem::PulseAudioSystem(std::chrono::milliseconds timeout,
     }
     pa_threaded_mainloop_set_name(m_loop.get(), "quorel-audio");
     {
-        LoopLock lock(m_loop.get());
+        PulseLoopLock lock(m_loop.get());
         connectLocked();
     }
     if (pa_threaded_mainloop_start(m_loop.get()) < 0) {
@@ -372,7 +357,7 @@ int PulseAudioSystem::run(Request& request, const Start& start, const char* what
     }
     PulseOperationPtr operation;
     {
-        LoopLock lock(m_loop.get());
+        PulseLoopLock lock(m_loop.get());
         // The outage itself has been logged once.
         if (!m_connected)
             return AudioStatus::NotConnected;
@@ -389,7 +374,7 @@ int PulseAudioSystem::run(Request& request, const Start& start, const char* what
     }
     bool answered = false;
     {
-        LoopLock lock(m_loop.get());
+        PulseLoopLock lock(m_loop.get());
         pa_operation_set_state_callback(operation.get(), nullptr, nullptr);
         // Past this point no callback can reach `request` any more.
         if (pa_operation_get_state(operation.get()) == PA_OPERATION_RUNNING)
@@ -584,7 +569,7 @@ int PulseAudioSystem::volumeScalar(AudioObjectID device, AudioScope scope, float
     const int status = query(device, scope, info, "read a volume");
     if (status != AudioStatus::Ok)
         return status;
-    LoopLock lock(m_loop.get());
+    PulseLoopLock lock(m_loop.get());
     scalar = scalarOfLocked({scope, info.serverName}, pa_cvolume_avg(&info.volume));
     return AudioStatus::Ok;
 }
@@ -635,7 +620,7 @@ int PulseAudioSystem::addVolumeListener(AudioObjectID device, AudioScope scope,
     const int status = query(device, scope, info, "listen to a volume");
     if (status != AudioStatus::Ok)
         return status;
-    LoopLock lock(m_loop.get());
+    PulseLoopLock lock(m_loop.get());
     const DeviceKey key{scope, info.serverName};
     auto [entry, added] = m_watched.try_emplace(key);
     entry->second.id = device;
@@ -658,7 +643,7 @@ int PulseAudioSystem::removeVolumeListener(AudioObjectID device, AudioScope scop
         return AudioStatus::NotRegistered;
     // Needs no server: the registration is ours, found by the id its device
     // was last seen under.
-    LoopLock lock(m_loop.get());
+    PulseLoopLock lock(m_loop.get());
     const auto removed = std::remove_if(m_listeners.begin(), m_listeners.end(), [&](const Listener& l) {
         if (l.device.first != scope || l.proc != proc || l.clientData != clientData)
             return false;

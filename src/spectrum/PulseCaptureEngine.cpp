@@ -2,49 +2,14 @@
 
 #include "spectrum/SpectrumLog.h"
 
+#include "audio/PulseHandles.h"
+
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
 #include <optional>
 
 namespace {
-
-struct MainloopDeleter {
-    void operator()(pa_threaded_mainloop* loop) const
-    {
-        pa_threaded_mainloop_stop(loop);
-        pa_threaded_mainloop_free(loop);
-    }
-};
-struct ContextDeleter {
-    void operator()(pa_context* context) const
-    {
-        pa_context_set_state_callback(context, nullptr, nullptr);
-        pa_context_disconnect(context);
-        pa_context_unref(context);
-    }
-};
-struct StreamDeleter {
-    void operator()(pa_stream* stream) const
-    {
-        pa_stream_set_state_callback(stream, nullptr, nullptr);
-        pa_stream_set_read_callback(stream, nullptr, nullptr);
-        pa_stream_disconnect(stream);
-        pa_stream_unref(stream);
-    }
-};
-
-// Holds the threaded main loop's lock for a scope (main thread only).
-class LoopLock {
-public:
-    explicit LoopLock(pa_threaded_mainloop* loop) : m_loop(loop) { pa_threaded_mainloop_lock(m_loop); }
-    ~LoopLock() { pa_threaded_mainloop_unlock(m_loop); }
-    LoopLock(const LoopLock&) = delete;
-    LoopLock& operator=(const LoopLock&) = delete;
-
-private:
-    pa_threaded_mainloop* m_loop;
-};
 
 constexpr std::int32_t kBytesPerSample = 2;
 
@@ -71,7 +36,7 @@ struct PulseCaptureEngine::Session {
     {
         if (loop) {
             {
-                const LoopLock guard(loop.get());
+                const PulseLoopLock guard(loop.get());
                 stream.reset();
                 context.reset();
             }
@@ -101,9 +66,9 @@ struct PulseCaptureEngine::Session {
     }
 
     PulseCaptureEngine& engine;
-    std::unique_ptr<pa_threaded_mainloop, MainloopDeleter> loop;
-    std::unique_ptr<pa_context, ContextDeleter> context;
-    std::unique_ptr<pa_stream, StreamDeleter> stream;
+    PulseMainloopPtr loop;
+    PulseContextPtr context;
+    PulseStreamPtr stream;
     bool ready = false;
 };
 
@@ -123,7 +88,7 @@ std::unique_ptr<CaptureEngine> PulseCaptureEngine::create()
 // while we hold it no handler call is in progress.
 void PulseCaptureEngine::installTap(std::int32_t bufferSize, const CaptureFormat& format, TapHandler handler)
 {
-    std::optional<LoopLock> guard;
+    std::optional<PulseLoopLock> guard;
     if (m_session)
         guard.emplace(m_session->loop.get());
     m_bufferSize = bufferSize;
@@ -133,7 +98,7 @@ void PulseCaptureEngine::installTap(std::int32_t bufferSize, const CaptureFormat
 
 void PulseCaptureEngine::removeTap()
 {
-    std::optional<LoopLock> guard;
+    std::optional<PulseLoopLock> guard;
     if (m_session)
         guard.emplace(m_session->loop.get());
     m_handler = nullptr;
@@ -150,7 +115,7 @@ bool PulseCaptureEngine::start()
         return false;
     }
     pa_threaded_mainloop* loop = session->loop.get();
-    const LoopLock guard(loop);
+    const PulseLoopLock guard(loop);
 
     session->context.reset(pa_context_new(pa_threaded_mainloop_get_api(loop), "quorel-panel"));
     if (!session->context) {
@@ -217,7 +182,7 @@ bool PulseCaptureEngine::running() const
 {
     if (!m_session)
         return false;
-    const LoopLock guard(m_session->loop.get());
+    const PulseLoopLock guard(m_session->loop.get());
     return pa_stream_get_state(m_session->stream.get()) == PA_STREAM_READY;
 }
 
