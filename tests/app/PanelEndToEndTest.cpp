@@ -89,40 +89,61 @@ bool saveScreenshot(const QProcessEnvironment& env, const QString& path, Capture
     return shot.waitForFinished(20000) && shot.exitCode() == 0 && QFileInfo(path).size() > 0;
 }
 
-TEST(PanelEndToEndTest, LinksAfterTheWaitSendsOneFullRecordAndStoresOnSigterm)
-{
-    PulseDaemon daemon(apptest::builtinOnlyScript());
-    ASSERT_TRUE(daemon.start());
+// The real panel on its own virtual display, with a private sound server and
+// the simulated device plugged in before it starts, and the test's settings
+// in a home of its own. The testbed's environment (preload, UMOCKDEV_DIR,
+// PULSE_SERVER) is this process's; the panel inherits it.
+class PanelEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(daemon.start());
+        ASSERT_TRUE(display.start());
+        QObject::connect(&device, &SimulatedDevice::reportReceived,
+                         [this](const QByteArray& record) { reports.append(record); });
+        ASSERT_TRUE(device.plug());
+
+        ASSERT_TRUE(home.isValid());
+        settingsFile = home.filePath(QStringLiteral("config/quorel-panel/quorel-panel.conf"));
+        QDir().mkpath(QFileInfo(settingsFile).path());
+        ASSERT_TRUE(SettingsStore(settingsFile, QString()).save(apptest::storedSettings()));
+
+        env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), display.name());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        panel.setProcessEnvironment(env);
+        panel.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+        panel.start(QStringLiteral(QUOREL_PANEL_BINARY), {});
+        ASSERT_TRUE(panel.waitForStarted(5000));
+    }
+
+    void terminatePanel()
+    {
+        ::kill(static_cast<pid_t>(panel.processId()), SIGTERM);
+        ASSERT_TRUE(panel.waitForFinished(15000));
+        EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(panel.exitCode(), 0);
+    }
+
+    std::optional<SettingsDictionary> storedSettings() const
+    {
+        return SettingsStore(settingsFile, QString()).load();
+    }
+
+    PulseDaemon daemon{apptest::builtinOnlyScript()};
     VirtualDisplay display;
-    ASSERT_TRUE(display.start());
-
     SimulatedDevice device;
-    ASSERT_TRUE(device.startSound());
     QList<QByteArray> reports;
-    QObject::connect(&device, &SimulatedDevice::reportReceived,
-                     [&](const QByteArray& record) { reports.append(record); });
-    ASSERT_TRUE(device.plug());
-
     QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    const QString config = home.filePath(QStringLiteral("config"));
-    const QString settingsFile = config + QStringLiteral("/quorel-panel/quorel-panel.conf");
-    QDir().mkpath(QFileInfo(settingsFile).path());
-    ASSERT_TRUE(SettingsStore(settingsFile, QString()).save(apptest::storedSettings()));
-
-    // The testbed's environment (preload, UMOCKDEV_DIR, PULSE_SERVER) is
-    // this process's; the panel gets it with its own display and home.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), display.name());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    QString settingsFile;
+    QProcessEnvironment env;
     QProcess panel;
-    panel.setProcessEnvironment(env);
-    panel.setProcessChannelMode(QProcess::ForwardedOutputChannel);
-    panel.start(QStringLiteral(QUOREL_PANEL_BINARY), {});
-    ASSERT_TRUE(panel.waitForStarted(5000));
+};
 
+TEST_F(PanelEndToEndTest, LinksAfterTheWaitSendsOneFullRecordAndStoresOnSigterm)
+{
     const QString artifacts = QStringLiteral(QUOREL_ARTIFACT_DIR);
     QDir().mkpath(artifacts);
     QTest::qWait(3000);
@@ -150,17 +171,14 @@ TEST(PanelEndToEndTest, LinksAfterTheWaitSendsOneFullRecordAndStoresOnSigterm)
     changed.setInteger(SettingsKey::stage1, 0);
     ASSERT_TRUE(SettingsStore(settingsFile, QString()).save(changed));
 
-    ::kill(static_cast<pid_t>(panel.processId()), SIGTERM);
-    ASSERT_TRUE(panel.waitForFinished(15000));
-    EXPECT_EQ(panel.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(panel.exitCode(), 0);
+    terminatePanel();
 
     // Every log line reaches stderr (and syslog) with its category.
     const QString log = QString::fromUtf8(panel.readAllStandardError());
     std::fputs(qPrintable(log), stderr);
     EXPECT_TRUE(log.contains(QStringLiteral("quorel-panel info quorel.app: device linked")));
     EXPECT_TRUE(log.contains(QStringLiteral("quorel.app.signals: received signal Terminated")));
-    const std::optional<SettingsDictionary> stored = SettingsStore(settingsFile, QString()).load();
+    const std::optional<SettingsDictionary> stored = storedSettings();
     ASSERT_TRUE(stored.has_value());
     EXPECT_EQ(stored->integerValue(SettingsKey::stage1), 5) << "the shut-down stored the panel's values";
     EXPECT_EQ(reports.size(), 1) << "nothing is sent at shut-down";
@@ -169,36 +187,8 @@ TEST(PanelEndToEndTest, LinksAfterTheWaitSendsOneFullRecordAndStoresOnSigterm)
 // What a newcomer does with the simulated device: the panel links, a click
 // on a switch reaches the device as the matching record, the device leaves,
 // the panel quits and keeps the change.
-TEST(PanelEndToEndTest, ASwitchClickedOnScreenReachesTheSimulatedDevice)
+TEST_F(PanelEndToEndTest, ASwitchClickedOnScreenReachesTheSimulatedDevice)
 {
-    PulseDaemon daemon(apptest::builtinOnlyScript());
-    ASSERT_TRUE(daemon.start());
-    VirtualDisplay display;
-    ASSERT_TRUE(display.start());
-
-    SimulatedDevice device;
-    QList<QByteArray> reports;
-    QObject::connect(&device, &SimulatedDevice::reportReceived,
-                     [&](const QByteArray& record) { reports.append(record); });
-    ASSERT_TRUE(device.plug());
-
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    const QString settingsFile = home.filePath(QStringLiteral("config/quorel-panel/quorel-panel.conf"));
-    QDir().mkpath(QFileInfo(settingsFile).path());
-    ASSERT_TRUE(SettingsStore(settingsFile, QString()).save(apptest::storedSettings()));
-
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), display.name());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    QProcess panel;
-    panel.setProcessEnvironment(env);
-    panel.setProcessChannelMode(QProcess::ForwardedOutputChannel);
-    panel.start(QStringLiteral(QUOREL_PANEL_BINARY), {});
-    ASSERT_TRUE(panel.waitForStarted(5000));
-
     ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isEmpty(); }, 20000)) << "the panel never linked";
     ASSERT_EQ(reports.size(), 1);
     EXPECT_TRUE(SimulatedDevice::describe(reports.first()).startsWith(QStringLiteral("changed_type=8 (full refresh)")))
@@ -229,12 +219,10 @@ TEST(PanelEndToEndTest, ASwitchClickedOnScreenReachesTheSimulatedDevice)
 
     device.unplug();
     QTest::qWait(500);
-    ::kill(static_cast<pid_t>(panel.processId()), SIGTERM);
-    ASSERT_TRUE(panel.waitForFinished(15000));
-    EXPECT_EQ(panel.exitCode(), 0);
+    terminatePanel();
     EXPECT_EQ(reports.size(), 2) << "nothing is sent on unplug or at shut-down";
 
-    const std::optional<SettingsDictionary> stored = SettingsStore(settingsFile, QString()).load();
+    const std::optional<SettingsDictionary> stored = storedSettings();
     ASSERT_TRUE(stored.has_value());
     EXPECT_FALSE(stored->boolValue(SettingsKey::dehiss));
 }
