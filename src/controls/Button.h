@@ -58,6 +58,7 @@ protected:
     void mouseDown() override;
     void mouseUp() override;
     const NamedImage& sizingImage() const override { return m_enableImage; }
+    bool isDisabledImage(const NamedImage& image) const override { return image == m_disableImage; }
 
 private:
     int m_tag = 0;

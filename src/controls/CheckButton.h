@@ -67,6 +67,10 @@ protected:
     void mouseExited() override;
     void mouseDown() override;
     const NamedImage& sizingImage() const override { return m_enableUncheckedImage; }
+    bool isDisabledImage(const NamedImage& image) const override
+    {
+        return image == m_disableCheckedImage || image == m_disableUncheckedImage;
+    }
 
 private:
     bool m_checked = false;

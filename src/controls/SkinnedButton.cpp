@@ -48,6 +48,11 @@ void SkinnedButton::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    // Disabling a button from code keeps its image until the next pointer
+    // event; like any desktop button, it is drawn dimmed meanwhile so it
+    // does not look usable.
+    if (!isEnabled() && !isDisabledImage(m_image))
+        painter.setOpacity(0.4);
     m_image.draw(painter, m_image.placedIn(rect()));
 }
 

@@ -31,6 +31,8 @@ protected:
     virtual void mouseUp() {}
     // The image whose size the button prefers.
     virtual const NamedImage& sizingImage() const = 0;
+    // Whether `image` is one of the button's own disabled looks.
+    virtual bool isDisabledImage(const NamedImage& image) const = 0;
 
 private:
     NamedImage m_image;

@@ -125,6 +125,29 @@ TEST(Rendering, EnabledButtonPaintsItsImage)
     EXPECT_EQ(blank.pixel(22, 22), qRgba(0, 0, 0, 0));
 }
 
+TEST(Rendering, ButtonDisabledFromCodeLooksDimmedUntilItShowsItsDisabledImage)
+{
+    Button button;
+    button.setTag(2);
+    button.awakeFromNib();
+    button.resize(button.sizeHint());
+    const QPoint centre(button.width() / 2, button.height() / 2);
+    const QRgb enabled = button.grab().toImage().pixel(centre);
+
+    // The image stays the enable image, as the controller only disables it.
+    button.setEnabled(false);
+    ASSERT_TRUE(button.image() == button.enableImage());
+    const QRgb dimmed = button.grab().toImage().pixel(centre);
+    EXPECT_NE(dimmed, enabled);
+
+    // Its own disabled image is drawn as it is.
+    pointerExits(&button);
+    ASSERT_TRUE(button.image() == button.disableImage());
+    const QImage shown = button.grab().toImage();
+    const QImage expected = button.disableImage().pixmap(shown.devicePixelRatio()).toImage();
+    EXPECT_EQ(shown.pixel(centre), expected.convertToFormat(shown.format()).pixel(centre));
+}
+
 TEST(WindowViews, RootViewPutsAStretchedBackgroundUnderTheWindow)
 {
     QWidget window;
