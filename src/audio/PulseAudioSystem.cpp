@@ -628,11 +628,13 @@ int PulseAudioSystem::addVolumeListener(AudioObjectID device, AudioScope scope,
         entry->second.raw = pa_cvolume_avg(&info.volume);
         entry->second.scalar = scalarOfLocked(key, entry->second.raw);
     }
-    const bool known = std::any_of(m_listeners.begin(), m_listeners.end(), [&](const Listener& l) {
+    const auto known = std::find_if(m_listeners.begin(), m_listeners.end(), [&](const Listener& l) {
         return l.device == key && l.proc == proc && l.clientData == clientData;
     });
-    if (!known)
-        m_listeners.push_back(Listener{key, proc, clientData});
+    if (known != m_listeners.end())
+        known->registeredId = device;
+    else
+        m_listeners.push_back(Listener{key, proc, clientData, device});
     return AudioStatus::Ok;
 }
 
@@ -641,12 +643,14 @@ int PulseAudioSystem::removeVolumeListener(AudioObjectID device, AudioScope scop
 {
     if (!m_loop)
         return AudioStatus::NotRegistered;
-    // Needs no server: the registration is ours, found by the id its device
-    // was last seen under.
+    // Needs no server: the registration is ours, found by the id it was
+    // added on or the id its device was last seen under.
     PulseLoopLock lock(m_loop.get());
     const auto removed = std::remove_if(m_listeners.begin(), m_listeners.end(), [&](const Listener& l) {
         if (l.device.first != scope || l.proc != proc || l.clientData != clientData)
             return false;
+        if (l.registeredId == device)
+            return true;
         const auto watched = m_watched.find(l.device);
         return watched != m_watched.end() && watched->second.id == device;
     });

@@ -67,6 +67,9 @@ private:
         DeviceKey device;
         AudioVolumeListenerProc proc;
         void* clientData;
+        // The id the caller registered it on; the device may have been
+        // given another since (re-added, or the server restarted).
+        AudioObjectID registeredId;
     };
     // What is known of a listened device's volume.
     struct Watched {

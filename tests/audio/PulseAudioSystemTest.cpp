@@ -176,6 +176,33 @@ TEST_F(PulseAudioSystemTest, ListenerRunsOnTheServersThreadForVolumeChangesOfIts
     EXPECT_EQ(system->removeVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &second), AudioStatus::Ok);
 }
 
+TEST_F(PulseAudioSystemTest, ListenerFollowsAReAddedDeviceAndIsRemovedByTheIdItWasAddedOn)
+{
+    const QString load = QStringLiteral("sink_name=extra_out sink_properties=device.description=Extra");
+    QString module;
+    ASSERT_EQ(daemon.pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"), load}, &module), 0);
+    const AudioObjectID first = findByName(*system, AudioScope::Output, "Extra");
+    ASSERT_NE(first, kAudioObjectUnknown);
+    ListenerLog listener(*system);
+    ASSERT_EQ(system->addVolumeListener(first, AudioScope::Output, ListenerLog::proc, &listener), AudioStatus::Ok);
+    ASSERT_EQ(system->setVolumeScalar(first, AudioScope::Output, 0.25f), AudioStatus::Ok);
+    ASSERT_TRUE(listener.waitForScalar(0.25f));
+
+    // The same device comes back under a new id (a replugged card, a
+    // restarted server) and the listener follows it there.
+    ASSERT_EQ(daemon.pactl({QStringLiteral("unload-module"), module.trimmed()}), 0);
+    ASSERT_EQ(daemon.pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"), load}), 0);
+    const AudioObjectID second = findByName(*system, AudioScope::Output, "Extra");
+    ASSERT_NE(second, first);
+    ASSERT_TRUE(listener.waitFor([second](const ListenerLog::Call& c) { return c.device == second; }));
+
+    // The caller knows only the id it added the listener on; that removes it.
+    EXPECT_EQ(system->removeVolumeListener(first, AudioScope::Output, ListenerLog::proc, &listener), AudioStatus::Ok);
+    listener.clear();
+    ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("extra_out"), QStringLiteral("40%")}), 0);
+    EXPECT_FALSE(listener.waitForScalar(0.4f, 500)) << "a removed listener is never called again";
+}
+
 TEST_F(PulseAudioSystemTest, HungServerTimesOutWithinTheBoundAndIsUsableAfterwards)
 {
     PulseAudioSystem quick(300ms, 100ms);
