@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 
 namespace {
 
@@ -74,9 +75,19 @@ PanelResult QtFilePanels::runSavePanel(const SavePanelOptions& options)
     QString chosen = dialog.selectedFiles().value(0);
     if (chosen.isEmpty())
         return {};
-    // A typed name with another extension still gets an allowed one.
+    // A typed name with another extension still gets an allowed one. The
+    // dialog asked about replacing the name as typed, so a file under the
+    // completed name is asked about here.
     if (!options.allowedFileTypes.isEmpty()
-        && !options.allowedFileTypes.contains(QFileInfo(chosen).suffix(), Qt::CaseInsensitive))
+        && !options.allowedFileTypes.contains(QFileInfo(chosen).suffix(), Qt::CaseInsensitive)) {
         chosen += QLatin1Char('.') + options.allowedFileTypes.first();
+        if (QFileInfo::exists(chosen)
+            && QMessageBox::warning(m_parent, options.title,
+                                    QFileDialog::tr("%1 already exists.\nDo you want to replace it?")
+                                        .arg(QFileInfo(chosen).fileName()),
+                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+                   != QMessageBox::Yes)
+            return {};
+    }
     return {true, QUrl::fromLocalFile(chosen)};
 }

@@ -8,6 +8,8 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -43,6 +45,25 @@ void answerPanel(std::function<void(QFileDialog*)> answer)
     poll->start();
 }
 
+// Answers the next message box with `button` once it is shown.
+void answerMessage(QMessageBox::StandardButton button)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, [poll, button] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(widget);
+            if (box && box->isVisible()) {
+                poll->stop();
+                poll->deleteLater();
+                box->button(button)->click();
+                return;
+            }
+        }
+    });
+    poll->start();
+}
+
 class QtFilePanelsTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -56,6 +77,7 @@ protected:
     QTemporaryDir dir;
     QWidget window;
     QtFilePanels panels{&window};
+    QMessageBox::StandardButton replace = QMessageBox::No;
 };
 
 TEST_F(QtFilePanelsTest, OpenPanelTakesOneFileOrDirectoryWithoutFilter)
@@ -106,6 +128,32 @@ TEST_F(QtFilePanelsTest, SavePanelIsTitledAndAllowsOnlyItsType)
     result = panels.runSavePanel(options);
     EXPECT_TRUE(result.confirmed);
     EXPECT_EQ(result.location.toLocalFile().right(4), ".aac");
+}
+
+TEST_F(QtFilePanelsTest, SavePanelAsksBeforeReplacingAFileUnderTheCompletedName)
+{
+    QFile existing(dir.filePath("take.mp3.aac"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    const SavePanelOptions options{"Save File", "Save File", {"aac"}};
+    auto typeTake = [this](QFileDialog* dialog) {
+        dialog->setDirectory(dir.path());
+        type(dialog, "take.mp3");
+        answerMessage(replace);
+        static_cast<QDialog*>(dialog)->accept();
+    };
+
+    replace = QMessageBox::No;
+    answerPanel(typeTake);
+    PanelResult result = panels.runSavePanel(options);
+    EXPECT_FALSE(result.confirmed);
+    EXPECT_TRUE(result.location.isEmpty());
+
+    replace = QMessageBox::Yes;
+    answerPanel(typeTake);
+    result = panels.runSavePanel(options);
+    EXPECT_TRUE(result.confirmed);
+    EXPECT_EQ(result.location, QUrl::fromLocalFile(dir.filePath("take.mp3.aac")));
 }
 
 TEST_F(QtFilePanelsTest, CancellingEitherPanelConfirmsNothing)
