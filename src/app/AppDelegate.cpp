@@ -63,9 +63,13 @@ AppDelegate::~AppDelegate()
 void AppDelegate::setOutlets(const AppDelegateOutlets& outlets)
 {
     static_cast<AppDelegateOutlets&>(*this) = outlets;
+}
 
-    // The sliders' and the mixer button's actions; the delegates are set by
-    // the start-up sequence.
+// The sliders' and the mixer button's actions. Like the controls'
+// delegates they are wired only once there are settings for the handlers
+// to write: without any, the window stays as loaded and inert.
+void AppDelegate::connectActions()
+{
     connect(Spk, &SpkMicSliderAction::action, this, [this] { SpkVolumeChanged(Spk); });
     connect(Mic, &SpkMicSliderAction::action, this, [this] { MicGainChanged(Mic); });
     connect(Stage1, &SpkMicSliderAction::action, this, [this] { Stage1Changed(Stage1); });
@@ -123,6 +127,7 @@ void AppDelegate::applicationDidFinishLaunching()
     pauseButton->setDelegate(this);
     stopButton->setDelegate(this);
     recordButton->setDelegate(this);
+    connectActions();
 
     Spk->setDelegate(SpkCell);
     Mic->setDelegate(MicCell);
@@ -248,13 +253,16 @@ void AppDelegate::finishLink()
     Reverb->setEnable(true);
     Reverb->setDoubleValue(file->integerValue(SettingsKey::reverb));
 
+    // The volumes follow the sliders, which hold the stored values within
+    // 0..100: a hand-edited "spkVolume" of 400 must not set the system
+    // volume to 400 %.
     Spk->setEnabled(true);
     Spk->setValue(file->integerValue(SettingsKey::spkVolume));
-    setVolume(static_cast<float>(file->integerValue(SettingsKey::spkVolume)) / 100.0f);
+    setVolume(static_cast<float>(Spk->value()) / 100.0f);
 
     Mic->setEnabled(true);
     Mic->setValue(file->integerValue(SettingsKey::micGain));
-    setMicGain(static_cast<float>(file->integerValue(SettingsKey::micGain)) / 100.0f);
+    setMicGain(static_cast<float>(Mic->value()) / 100.0f);
 
     const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
     for (int n = 1; n <= 5; ++n) {

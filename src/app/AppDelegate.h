@@ -123,7 +123,8 @@ public:
     explicit AppDelegate(AppDelegatePorts ports, QObject* parent = nullptr);
     ~AppDelegate() override;
 
-    // Takes the window's controls and wires their actions to the handlers.
+    // Takes the window's controls; start-up wires their actions to the
+    // handlers.
     void setOutlets(const AppDelegateOutlets& outlets);
 
     // ---- Application controller sequences ----
@@ -208,6 +209,7 @@ protected:
 
 private:
     enum class HidEvent { Match, Remove };
+    void connectActions();
     void finishLink();
     void stopLink(const char* step);
     // A stage handler's first steps: its read-out and its setting.

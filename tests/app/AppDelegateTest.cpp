@@ -420,8 +420,39 @@ TEST_F(AppDelegateTest, StartUpWithoutSettingsLeavesTheWindowAsLoaded)
     EXPECT_EQ(m_delegate->transport(), nullptr);
     EXPECT_FALSE(m_delegate->linking());
     EXPECT_TRUE(m_reports.isEmpty());
+
+    // The controls are as loaded, so the user can still move them; with no
+    // settings to write, nothing happens.
+    const QString stageText = m_outlets.Stage1Text->text();
+    QTest::keyClick(m_outlets.Stage1, Qt::Key_Up);
+    QTest::keyClick(m_outlets.Spk, Qt::Key_Up);
+    QTest::mouseClick(m_outlets.MixerButton, Qt::LeftButton);
+    EXPECT_EQ(m_outlets.Stage1Text->text(), stageText);
+
     m_window->close();
     EXPECT_FALSE(store().load().has_value()) << "nothing is stored without settings";
+}
+
+// A settings file edited by hand may hold volumes outside 0..100: the link
+// sets the system volumes only as far as the sliders go.
+TEST_F(AppDelegateTest, StoredVolumesOutOfRangeSetTheSystemVolumesWithinTheSliders)
+{
+    SettingsDictionary edited = apptest::storedSettings();
+    edited.setInteger(SettingsKey::spkVolume, 400);
+    edited.setInteger(SettingsKey::micGain, -40);
+    ASSERT_TRUE(store().save(edited));
+    launch();
+    ASSERT_TRUE(plugAndLink());
+
+    QString volume;
+    s_daemon->pactl({QStringLiteral("get-sink-volume"), QStringLiteral("quorel_sim_out")}, &volume);
+    EXPECT_TRUE(volume.contains(QStringLiteral("100%"))) << volume.toStdString();
+    EXPECT_FALSE(volume.contains(QStringLiteral("400%"))) << volume.toStdString();
+    s_daemon->pactl({QStringLiteral("get-source-volume"), QStringLiteral("quorel_sim_in")}, &volume);
+    EXPECT_TRUE(volume.contains(QStringLiteral(" 0%"))) << volume.toStdString();
+    EXPECT_EQ(m_outlets.Spk->value(), 100);
+    EXPECT_EQ(m_delegate->settings()->integerValue(SettingsKey::spkVolume), 100);
+    EXPECT_EQ(m_delegate->settings()->integerValue(SettingsKey::micGain), 0);
 }
 
 // ---- Effect and equaliser handlers, linked ----------------------------------
