@@ -104,7 +104,8 @@ GstRecorder::~GstRecorder()
 
 bool GstRecorder::record()
 {
-    if (m_stopped)
+    // A failed pipeline records nothing more; its error was logged when it came.
+    if (m_stopped || m_failureReported)
         return false;
     if (!m_started) {
         if (gst_element_set_state(m_pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {

@@ -242,6 +242,10 @@ TEST_F(GstTransportTest, InputLostMidRecordingStillLeavesAPlayableFile)
     daemon->stop(true);
     EXPECT_TRUE(waitUntil([&] { return log.count("recording into \"" + file + "\" failed") == 1; }));
     EXPECT_FALSE(recorder->isRecording());
+    // Resuming after the failure is refused, not reported as recording.
+    recorder->pause();
+    EXPECT_FALSE(recorder->record());
+    EXPECT_FALSE(recorder->isRecording());
     QElapsedTimer clock;
     clock.start();
     recorder->stop();
