@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <array>
 
 Q_LOGGING_CATEGORY(lcApp, "quorel.app")
@@ -92,20 +93,24 @@ void AppDelegate::applicationDidFinishLaunching()
     }
     file = std::make_unique<SettingsDictionary>(std::move(*loaded));
 
+    // Each read-out shows its value as the slider will hold it: a value
+    // outside the slider's range (a hand-edited file) is shown at the end
+    // the slider stops at, as it will also be sent.
     SpkText->setAlignment(Qt::AlignCenter);
-    SpkText->setText(QString::asprintf("%d%%", file->integerValue(SettingsKey::spkVolume)));
+    SpkText->setText(QString::asprintf("%d%%", std::clamp(file->integerValue(SettingsKey::spkVolume), 0, 100)));
     Spk->setMaximum(100);
     Spk->setMinimum(0);
 
     MicText->setAlignment(Qt::AlignCenter);
-    MicText->setText(QString::asprintf("%d%%", file->integerValue(SettingsKey::micGain)));
+    MicText->setText(QString::asprintf("%d%%", std::clamp(file->integerValue(SettingsKey::micGain), 0, 100)));
     Mic->setMaximum(100);
     Mic->setMinimum(0);
 
     const std::array stageTexts{Stage1Text, Stage2Text, Stage3Text, Stage4Text, Stage5Text};
     for (int n = 1; n <= 5; ++n) {
         stageTexts[n - 1]->setAlignment(Qt::AlignCenter);
-        stageTexts[n - 1]->setText(QString::asprintf("%d", file->integerValue(SettingsKey::stage(n))));
+        stageTexts[n - 1]->setText(
+            QString::asprintf("%d", std::clamp(file->integerValue(SettingsKey::stage(n)), -15, 15)));
     }
     for (SpkMicSliderAction* stage : {Stage1, Stage2, Stage3, Stage4, Stage5}) {
         stage->setMaximum(15);

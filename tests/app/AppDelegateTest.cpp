@@ -433,15 +433,20 @@ TEST_F(AppDelegateTest, StartUpWithoutSettingsLeavesTheWindowAsLoaded)
     EXPECT_FALSE(store().load().has_value()) << "nothing is stored without settings";
 }
 
-// A settings file edited by hand may hold volumes outside 0..100: the link
-// sets the system volumes only as far as the sliders go.
-TEST_F(AppDelegateTest, StoredVolumesOutOfRangeSetTheSystemVolumesWithinTheSliders)
+// A settings file edited by hand may hold values outside the sliders'
+// ranges: the read-outs show them, and the link sets the system volumes,
+// only as far as the sliders go.
+TEST_F(AppDelegateTest, StoredValuesOutOfRangeGoOnlyAsFarAsTheSliders)
 {
     SettingsDictionary edited = apptest::storedSettings();
     edited.setInteger(SettingsKey::spkVolume, 400);
     edited.setInteger(SettingsKey::micGain, -40);
+    edited.setInteger(SettingsKey::stage3, 40);
     ASSERT_TRUE(store().save(edited));
     launch();
+    EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("100%"));
+    EXPECT_EQ(m_outlets.MicText->text(), QStringLiteral("0%"));
+    EXPECT_EQ(m_outlets.Stage3Text->text(), QStringLiteral("15"));
     ASSERT_TRUE(plugAndLink());
 
     QString volume;
