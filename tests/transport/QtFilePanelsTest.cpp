@@ -26,18 +26,19 @@ void type(QFileDialog* dialog, const QString& name)
     edit->setText(name);
 }
 
-// Runs `answer` on the panel once it is shown.
-void answerPanel(std::function<void(QFileDialog*)> answer)
+// Runs `answer` on the first visible top-level `Window` once one is shown.
+template <typename Window>
+void answerWhenShown(std::function<void(Window*)> answer)
 {
     auto* poll = new QTimer;
     poll->setInterval(20);
     QObject::connect(poll, &QTimer::timeout, [poll, answer] {
         for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* dialog = qobject_cast<QFileDialog*>(widget);
-            if (dialog && dialog->isVisible()) {
+            auto* window = qobject_cast<Window*>(widget);
+            if (window && window->isVisible()) {
                 poll->stop();
                 poll->deleteLater();
-                answer(dialog);
+                answer(window);
                 return;
             }
         }
@@ -45,23 +46,16 @@ void answerPanel(std::function<void(QFileDialog*)> answer)
     poll->start();
 }
 
+// Runs `answer` on the panel once it is shown.
+void answerPanel(std::function<void(QFileDialog*)> answer)
+{
+    answerWhenShown<QFileDialog>(std::move(answer));
+}
+
 // Answers the next message box with `button` once it is shown.
 void answerMessage(QMessageBox::StandardButton button)
 {
-    auto* poll = new QTimer;
-    poll->setInterval(20);
-    QObject::connect(poll, &QTimer::timeout, [poll, button] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<QMessageBox*>(widget);
-            if (box && box->isVisible()) {
-                poll->stop();
-                poll->deleteLater();
-                box->button(button)->click();
-                return;
-            }
-        }
-    });
-    poll->start();
+    answerWhenShown<QMessageBox>([button](QMessageBox* box) { box->button(button)->click(); });
 }
 
 class QtFilePanelsTest : public ::testing::Test {
