@@ -68,8 +68,15 @@ std::unique_ptr<GstRecorder> GstRecorder::create(const QString& path, const Reco
     if (!gst_element_link_many(source, convert, resample, rawCaps, encoder, parser, adtsCaps, sink, nullptr))
         return refuse(QStringLiteral("the recording pipeline cannot be linked"));
 
-    // PAUSED opens the input and creates the file; a live source does not
-    // pre-roll, so this answers at once.
+    // The input is opened on its own first: the file sink truncates its file
+    // as soon as the pipeline leaves NULL, so an input that cannot be opened
+    // must be known before a file the user chose to replace is emptied.
+    if (gst_element_set_state(source, GST_STATE_READY) == GST_STATE_CHANGE_FAILURE) {
+        const GstMessagePtr message(gst_bus_pop_filtered(pipeline.bus().get(), GST_MESSAGE_ERROR));
+        return refuse(message ? gstErrorText(message.get()) : QStringLiteral("the input cannot be opened"));
+    }
+    // PAUSED creates the file; a live source does not pre-roll, so this
+    // answers at once.
     if (gst_element_set_state(pipeline.get(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
         const GstMessagePtr message(gst_bus_pop_filtered(pipeline.bus().get(), GST_MESSAGE_ERROR));
         return refuse(message ? gstErrorText(message.get()) : QStringLiteral("the pipeline cannot start"));

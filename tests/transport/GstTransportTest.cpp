@@ -224,6 +224,19 @@ TEST_F(GstTransportTest, RecorderRefusesWhatItCannotWrite)
     error.clear();
     EXPECT_FALSE(factory.createRecorder(QUrl("http://example.org/take.aac"), RecorderSettings{}, &error));
     EXPECT_FALSE(error.isEmpty());
+
+    // Without an input, a file chosen to be replaced keeps what it held.
+    QFile earlier(path("earlier.aac"));
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("an earlier take");
+    earlier.close();
+    daemon->stop();
+    error.clear();
+    EXPECT_FALSE(GstRecorder::create(path("earlier.aac"), RecorderSettings{}, &error));
+    EXPECT_FALSE(error.isEmpty());
+    ASSERT_TRUE(daemon->start());
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(earlier.readAll(), QByteArray("an earlier take"));
 }
 
 // The sound server goes away mid-recording: the source fails, the failure
