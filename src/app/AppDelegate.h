@@ -180,7 +180,7 @@ public:
     // Stops whatever runs and returns to idle; buttons and clock untouched.
     void resetTransport();
 
-    // ---- State, read by tests and the window ----
+    // ---- State, read by tests ----
     const _IIS_CONTROL_PANEL_INFO& info() const { return panelInfo; }
     UsbHID* transport() const { return hid.get(); }
     SettingsDictionary* settings() const { return file.get(); }
