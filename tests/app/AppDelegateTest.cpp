@@ -99,7 +99,7 @@ class AppDelegateTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        s_daemon = new PulseDaemon(apptest::builtinOnlyScript());
+        s_daemon = new PulseDaemon(PulseDaemon::builtinScript());
         ASSERT_TRUE(s_daemon->start());
         s_audio = new PulseAudioSystem();
         ASSERT_TRUE(s_audio->waitForConnection(5s));

@@ -111,7 +111,7 @@ protected:
     SettingsDictionary& settings() const { return *m_delegate->settings(); }
 
     QTemporaryDir m_dir;
-    PulseDaemon m_daemon{apptest::builtinOnlyScript()};
+    PulseDaemon m_daemon{PulseDaemon::builtinScript()};
     std::unique_ptr<PulseAudioSystem> m_audio;
     std::unique_ptr<SimulatedDevice> m_device;
     std::unique_ptr<MainWindow> m_window;

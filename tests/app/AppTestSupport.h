@@ -3,25 +3,11 @@
 #include "settings/SettingsDictionary.h"
 
 #include <QByteArray>
-#include <QString>
 
 #include <array>
 #include <cstdint>
 
 namespace apptest {
-
-// A sound server with only the computer's own devices; the simulated
-// device brings its "Quorel IIS Audio" sink and source when plugged in.
-inline QString builtinOnlyScript()
-{
-    return QStringLiteral(
-        "load-module module-null-sink sink_name=builtin_out rate=48000 "
-        "sink_properties='device.description=\"Built-in Speaker\"'\n"
-        "load-module module-remap-source master=builtin_out.monitor source_name=builtin_in rate=48000 "
-        "source_properties='device.description=\"Built-in Microphone\"'\n"
-        "set-default-sink builtin_out\n"
-        "set-default-source builtin_in\n");
-}
 
 // The settings every test starts from, chosen so each field of the record
 // differs from its neighbours and from the defaults.

@@ -132,7 +132,7 @@ protected:
         return SettingsStore(settingsFile, QString()).load();
     }
 
-    PulseDaemon daemon{apptest::builtinOnlyScript()};
+    PulseDaemon daemon{PulseDaemon::builtinScript()};
     VirtualDisplay display;
     SimulatedDevice device;
     QList<QByteArray> reports;

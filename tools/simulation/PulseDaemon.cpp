@@ -7,10 +7,16 @@
 QString PulseDaemon::defaultScript()
 {
     return QStringLiteral(
-        "load-module module-null-sink sink_name=quorel_out rate=48000 sink_properties="
-        "'device.description=\"Quorel IIS Audio\" device.product.name=\"Quorel IIS Audio\"'\n"
-        "load-module module-remap-source master=quorel_out.monitor source_name=quorel_in rate=48000 "
-        "source_properties='device.description=\"Quorel IIS Audio\" device.product.name=\"Quorel IIS Audio\"'\n"
+               "load-module module-null-sink sink_name=quorel_out rate=48000 sink_properties="
+               "'device.description=\"Quorel IIS Audio\" device.product.name=\"Quorel IIS Audio\"'\n"
+               "load-module module-remap-source master=quorel_out.monitor source_name=quorel_in rate=48000 "
+               "source_properties='device.description=\"Quorel IIS Audio\" device.product.name=\"Quorel IIS Audio\"'\n")
+        + builtinScript();
+}
+
+QString PulseDaemon::builtinScript()
+{
+    return QStringLiteral(
         "load-module module-null-sink sink_name=builtin_out rate=48000 "
         "sink_properties='device.description=\"Built-in Speaker\"'\n"
         "load-module module-remap-source master=builtin_out.monitor source_name=builtin_in rate=48000 "

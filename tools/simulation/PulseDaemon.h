@@ -18,6 +18,9 @@ public:
     //   and source "builtin_in" ("Built-in Microphone"). The built-in pair
     //   are the defaults at start.
     static QString defaultScript();
+    // Only the built-in pair, as the defaults: the computer without the
+    // device, which a SimulatedDevice then plugs in.
+    static QString builtinScript();
 
     explicit PulseDaemon(QString script = defaultScript());
     ~PulseDaemon();
