@@ -7,7 +7,8 @@ Run it after changing the palette or a shape, and commit the SVGs with it:
 The look: a dark graphite panel, one teal accent, 1.5-unit strokes, round
 transport buttons, pill-shaped switches and bars. Disabled images are the
 same shapes in muted greys; hover adds an accent ring; push fills with the
-accent.
+accent. A control focused from the keyboard wears a dashed light ring, in
+the shape of its face, over its image.
 """
 from pathlib import Path
 
@@ -29,6 +30,8 @@ DISABLED_GLYPH = "#5d6470"
 TRACK = "#14171b"
 RECORD = "#ff5f5f"
 STROKE_WIDTH = 1.5
+FOCUS = "#e9fffb"
+FOCUS_DASH = "3.2 2"
 
 
 def svg(width, height, body, defs=""):
@@ -254,6 +257,34 @@ def link_icon(name, colour, broken):
 
 link_icon("linkEnable", ACCENT, broken=False)
 link_icon("linkDisable", DISABLED_GLYPH, broken=True)
+
+# Focus rings ------------------------------------------------------------------
+# Each ring has the size of the image it is drawn over, so it lands on the
+# control's edge at any scale.
+
+def focus_attrs():
+    return (f'fill="none" stroke="{FOCUS}" stroke-width="{STROKE_WIDTH}" '
+            f'stroke-dasharray="{FOCUS_DASH}" stroke-linecap="round"')
+
+
+def focus_round(name, size):
+    c = size / 2
+    write(name, svg(size, size, f'<circle cx="{c}" cy="{c}" r="{c - 1}" {focus_attrs()}/>'))
+
+
+def focus_pill(name, w, h, radius=None):
+    inset = STROKE_WIDTH / 2
+    rx = h / 2 - inset if radius is None else radius
+    write(name, svg(w, h, f'<rect x="{inset}" y="{inset}" width="{w - 2 * inset}" height="{h - 2 * inset}" '
+                          f'rx="{rx}" {focus_attrs()}/>'))
+
+
+focus_round("focusRingRound", 44)
+focus_round("focusRingSmall", 32)
+focus_pill("focusRingSwitch", 46, 26)
+focus_round("spkMicKnobFocus", 22)
+focus_pill("knobStageFocus", 28, 14, radius=4)
+focus_pill("focusRingLevel", 180, LEVEL_H)
 
 # Window background and tooltip ------------------------------------------------------
 

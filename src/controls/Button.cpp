@@ -8,6 +8,8 @@
 namespace {
 
 struct ButtonRole {
+    const char* name;
+    const char* focusRing;
     const char* enable;
     const char* disable;
     const char* hover;
@@ -17,11 +19,11 @@ struct ButtonRole {
 
 // Indexed by tag.
 constexpr ButtonRole kRoles[] = {
-    {"resetEnable", "resetDisable", "resetHover", "resetPush", &ButtonDelegate::ResetStage},
-    {"playEnable", "playDisable", "playHover", "playPush", &ButtonDelegate::Play},
-    {"recordEnable", "recordDisable", "recordHover", "recordPush", &ButtonDelegate::Record},
-    {"pauseEnable", "pauseDisable", "pauseHover", "pausePush", &ButtonDelegate::Pause},
-    {"stopEnable", "stopDisable", "stopHover", "stopPush", &ButtonDelegate::Stop},
+    {"Reset equaliser", "focusRingSmall", "resetEnable", "resetDisable", "resetHover", "resetPush", &ButtonDelegate::ResetStage},
+    {"Play", "focusRingRound", "playEnable", "playDisable", "playHover", "playPush", &ButtonDelegate::Play},
+    {"Record", "focusRingRound", "recordEnable", "recordDisable", "recordHover", "recordPush", &ButtonDelegate::Record},
+    {"Pause", "focusRingRound", "pauseEnable", "pauseDisable", "pauseHover", "pausePush", &ButtonDelegate::Pause},
+    {"Stop", "focusRingRound", "stopEnable", "stopDisable", "stopHover", "stopPush", &ButtonDelegate::Stop},
 };
 
 const ButtonRole* roleForTag(int tag)
@@ -47,11 +49,18 @@ void Button::awakeFromNib()
         m_disableImage = NamedImage::named(QString::fromLatin1(role->disable));
         m_hoverImage = NamedImage::named(QString::fromLatin1(role->hover));
         m_pushImage = NamedImage::named(QString::fromLatin1(role->push));
+        m_focusRingImage = NamedImage::named(QString::fromLatin1(role->focusRing));
     } else {
-        m_enableImage = m_disableImage = m_hoverImage = m_pushImage = NamedImage();
+        m_enableImage = m_disableImage = m_hoverImage = m_pushImage = m_focusRingImage = NamedImage();
     }
     setImage(isEnabled() ? m_enableImage : m_disableImage);
     updateGeometry();
+}
+
+QString Button::defaultName() const
+{
+    const ButtonRole* role = roleForTag(m_tag);
+    return role ? QString::fromLatin1(role->name) : QString();
 }
 
 void Button::mouseEntered()

@@ -10,6 +10,8 @@
 //   0 reset ("reset*", ResetStage)   1 play ("play*", Play)
 //   2 record ("record*", Record)     3 pause ("pause*", Pause)
 //   4 stop ("stop*", Stop)           other: no images, no report
+// The focus ring is "focusRingSmall" for reset, "focusRingRound" for the
+// transport buttons.
 // It acts on mouse-down: status -> image -> delegate, in that order. Qt's own
 // click handling never runs, so clicked()/pressed() are never emitted.
 //
@@ -47,6 +49,8 @@ public:
     void setHoverImage(const NamedImage& image) { m_hoverImage = image; }
     const NamedImage& pushImage() const { return m_pushImage; }
     void setPushImage(const NamedImage& image) { m_pushImage = image; }
+    const NamedImage& focusRingImage() const override { return m_focusRingImage; }
+    QString defaultName() const override;
 
     // Not owned; cleared automatically when it is a QObject that is destroyed.
     ButtonDelegate* delegate() const { return m_delegate.get(); }
@@ -67,5 +71,6 @@ private:
     NamedImage m_disableImage;
     NamedImage m_hoverImage;
     NamedImage m_pushImage;
+    NamedImage m_focusRingImage;
     DelegateRef<ButtonDelegate> m_delegate;
 };

@@ -3,6 +3,8 @@
 #include "controls/CheckButtonDelegate.h"
 #include "controls/ControlImageState.h"
 
+#include <QAccessible>
+
 CheckButton::CheckButton(QWidget* parent)
     : SkinnedButton(parent)
 {
@@ -18,7 +20,24 @@ void CheckButton::awakeFromNib()
     m_disableUncheckedImage = NamedImage::named(QStringLiteral("disableUnchecked"));
     m_hoverCheckedImage = NamedImage::named(QStringLiteral("hoverChecked"));
     m_hoverUncheckedImage = NamedImage::named(QStringLiteral("hoverUnchecked"));
+    m_focusRingImage = NamedImage::named(QStringLiteral("focusRingSwitch"));
     updateGeometry();
+}
+
+void CheckButton::setChecked(bool checked)
+{
+    if (checked == m_checked)
+        return;
+    m_checked = checked;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+QString CheckButton::defaultName() const
+{
+    return m_role == Denoise ? QStringLiteral("Denoise") : QStringLiteral("Monitor");
 }
 
 void CheckButton::changeImage(int state)
@@ -54,7 +73,7 @@ void CheckButton::mouseDown()
         changeImage(static_cast<int>(ControlImageState::Disable));
         return;
     }
-    m_checked = !m_checked;
+    setChecked(!m_checked);
     changeImage(static_cast<int>(ControlImageState::Hover));
     CheckButtonDelegate* target = delegate();
     if (!target)

@@ -7,7 +7,7 @@
 
 // An on/off switch drawn from six images ("enableChecked",
 // "enableUnchecked", "disableChecked", "disableUnchecked", "hoverChecked",
-// "hoverUnchecked"). An enabled mouse-down flips `checked`, shows the hover
+// "hoverUnchecked"), with the focus ring "focusRingSwitch". An enabled mouse-down flips `checked`, shows the hover
 // image of the new state and reports to the delegate: DenoiseChanged for
 // role Denoise, MonitorChanged for role Monitor (set `role` in the .ui).
 // A disabled mouse-down shows the disable image and reports nothing.
@@ -37,10 +37,11 @@ public:
     // current `checked` value; any other value does nothing.
     void changeImage(int state);
 
-    // A plain store: no image change, no report. (Hides QAbstractButton's
-    // checked state, which this control doesn't use.)
+    // No image change and no report; assistive technologies are told of
+    // the new state. (Hides QAbstractButton's checked state, which this
+    // control doesn't use.)
     bool checked() const { return m_checked; }
-    void setChecked(bool checked) { m_checked = checked; }
+    void setChecked(bool checked);
 
     Role role() const { return m_role; }
     void setRole(Role role) { m_role = role; }
@@ -61,6 +62,8 @@ public:
     void setHoverCheckedImage(const NamedImage& image) { m_hoverCheckedImage = image; }
     const NamedImage& hoverUncheckedImage() const { return m_hoverUncheckedImage; }
     void setHoverUncheckedImage(const NamedImage& image) { m_hoverUncheckedImage = image; }
+    const NamedImage& focusRingImage() const override { return m_focusRingImage; }
+    QString defaultName() const override;
 
 protected:
     void mouseEntered() override;
@@ -82,4 +85,5 @@ private:
     NamedImage m_disableUncheckedImage;
     NamedImage m_hoverCheckedImage;
     NamedImage m_hoverUncheckedImage;
+    NamedImage m_focusRingImage;
 };

@@ -1,17 +1,24 @@
 #include "controls/ProgressIndicator.h"
 
+#include "controls/ControlsAccessibility.h"
+#include "controls/FocusRing.h"
 #include "controls/Popover.h"
 #include "controls/ProgressDelegate.h"
 #include "controls/ToolTipViewController.h"
 
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include <cmath>
+#include <optional>
 
 ProgressIndicator::ProgressIndicator(QWidget* parent)
     : QWidget(parent)
 {
+    installControlsAccessibility();
+    setTagId(m_tagId);
 }
 
 ProgressIndicator::~ProgressIndicator() = default;
@@ -26,6 +33,7 @@ void ProgressIndicator::awakeFromNib()
     m_footerEnableImage = NamedImage::named(QStringLiteral("vFooterEnable"));
     m_footerDisableImage = NamedImage::named(QStringLiteral("vFooterDisable"));
     m_footerHighLightImage = NamedImage::named(QStringLiteral("vFooterHighlight"));
+    m_focusRingImage = NamedImage::named(QStringLiteral("focusRingLevel"));
     if (!m_tooltipViewController)
         m_tooltipViewController = new ToolTipViewController;
     if (!m_popoverTooltip) {
@@ -51,8 +59,19 @@ double bounded(double value, double minValue, double maxValue)
 
 void ProgressIndicator::setDoubleValue(double value)
 {
+    const double previous = m_value;
     m_value = bounded(value, m_minValue, m_maxValue);
     update();
+    if (m_value != previous) {
+        QAccessibleValueChangeEvent event(this, m_value);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void ProgressIndicator::setTagId(int tagId)
+{
+    m_tagId = tagId;
+    setFocusPolicy(tagId == 0 ? Qt::StrongFocus : Qt::NoFocus);
 }
 
 void ProgressIndicator::setMinValue(double minValue)
@@ -99,22 +118,23 @@ ProgressIndicator::BarRects ProgressIndicator::barRects() const
 
 void ProgressIndicator::paintEvent(QPaintEvent*)
 {
-    const BarRects rects = barRects();
-    if (!rects.drawn)
-        return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    if (m_enable) {
+    const BarRects rects = barRects();
+    if (rects.drawn && m_enable) {
         m_headerEnableImage.draw(painter, rects.header);
         if (rects.hasMiddle)
             m_middleEnableImage.draw(painter, rects.middle);
         (m_IsHighlight ? m_footerHighLightImage : m_footerEnableImage).draw(painter, rects.footer);
-    } else {
+    } else if (rects.drawn) {
         m_headerDisableImage.draw(painter, rects.header);
         if (rects.hasMiddle)
             m_middleDisableImage.draw(painter, rects.middle);
         m_footerDisableImage.draw(painter, rects.footer);
     }
+    // Around the bar's full extent, over the fill.
+    if (showsFocusRing(*this))
+        m_focusRingImage.draw(painter, QRectF(rect().topLeft(), m_bgImage.size()));
 }
 
 // Left of the control is the minimum, past its right edge the maximum, and
@@ -210,6 +230,80 @@ void ProgressIndicator::mouseExited()
     update();
 }
 
+namespace {
+
+// Where a key takes the value; a whole step from the whole unit the value
+// is in, so each step changes the stored (truncated) setting by exactly
+// that much.
+std::optional<double> keyTarget(int key, double value, double minValue, double maxValue)
+{
+    const double unit = std::floor(value);
+    switch (key) {
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+        return unit + 1;
+    case Qt::Key_Left:
+    case Qt::Key_Down:
+        return unit - 1;
+    case Qt::Key_PageUp:
+        return unit + 10;
+    case Qt::Key_PageDown:
+        return unit - 10;
+    case Qt::Key_Home:
+        return minValue;
+    case Qt::Key_End:
+        return maxValue;
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+void ProgressIndicator::keyPressEvent(QKeyEvent* event)
+{
+    const std::optional<double> target =
+        event->modifiers() & ~Qt::KeypadModifier ? std::nullopt
+                                                 : keyTarget(event->key(), m_value, m_minValue, m_maxValue);
+    if (!target || m_tagId != 0 || !m_enable) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    stepTo(*target);
+    event->accept();
+}
+
+// A press-drag-release landing on `value`: the drag step, then the one
+// report a press and its release would each make.
+void ProgressIndicator::stepTo(double value)
+{
+    if (m_tagId != 0 || !m_enable)
+        return;
+    setDoubleValue(value);
+    if (m_popoverTooltip)
+        m_popoverTooltip->close();
+    showToolTip();
+    if (ProgressDelegate* target = delegate())
+        target->ReverberanceChanged();
+}
+
+QString ProgressIndicator::valueText() const
+{
+    ProgressDelegate* target = delegate();
+    if (!target)
+        return QString::number(m_value);
+    return m_tagId != 0 ? target->MixerText() : target->ReverbText();
+}
+
+// The tooltip a key step opened goes with the focus, unless the pointer
+// still holds it open.
+void ProgressIndicator::focusOutEvent(QFocusEvent* event)
+{
+    if (!m_IsHighlight && m_popoverTooltip)
+        m_popoverTooltip->close();
+    QWidget::focusOutEvent(event);
+}
+
 void ProgressIndicator::updateToolTip()
 {
     if (m_popoverTooltip)
@@ -234,9 +328,7 @@ void ProgressIndicator::showToolTip()
 {
     if (!m_popoverTooltip)
         return;
-    QString text;
-    if (ProgressDelegate* target = delegate())
-        text = m_tagId != 0 ? target->MixerText() : target->ReverbText();
+    const QString text = delegate() ? valueText() : QString();
     if (ToolTipViewController* content = m_popoverTooltip->contentViewController())
         content->setTooltipText(text);
     m_popoverTooltip->showRelativeToRect(rect(), this, Popover::MinYEdge);

@@ -20,9 +20,17 @@ class ToolTipViewController;
 // press and release reports. (The widget itself stays enabled so that it
 // gets those events.) Setting the value from code redraws but reports nothing.
 //
+// Keyboard (Reverb only; Mixer takes no focus): Right/Up and Left/Down
+// move one whole unit, Page Up/Down ten, Home/End go to the ends. Each key
+// is one press-drag-release landing on the new value: the drag step (value,
+// tooltip) and one ReverberanceChanged. Like a drag, keys do nothing while
+// `enable` is off. The bar wears its focus ring while focused from the
+// keyboard.
+//
 // Images: "vBg" (not drawn; its size is the bar's full extent),
 // "vHeaderEnable"/"vHeaderDisable", "vMiddleEnable"/"vMiddleDisable",
-// "vFooterEnable"/"vFooterDisable"/"vFooterHighlight".
+// "vFooterEnable"/"vFooterDisable"/"vFooterHighlight", focus ring
+// "focusRingLevel".
 //
 // Create it in Designer as a promoted QWidget, and call awakeFromNib() once
 // after setupUi().
@@ -68,7 +76,14 @@ public:
     void setEnable(bool enable) { m_enable = enable; }
 
     int tagId() const { return m_tagId; }
-    void setTagId(int tagId) { m_tagId = tagId; }
+    // Reverb (0) takes the focus; Mixer doesn't.
+    void setTagId(int tagId);
+
+    // One keyboard or assistive step to `value` (kept within the range), as
+    // described above; nothing for Mixer or while `enable` is off.
+    void stepTo(double value);
+    // The delegate's text for the value, as the tooltip shows it.
+    QString valueText() const;
 
     bool IsHighlight() const { return m_IsHighlight; }
     void setIsHighlight(bool highlight) { m_IsHighlight = highlight; }
@@ -112,6 +127,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void mouseDown(const QPointF& point);
@@ -137,6 +154,7 @@ private:
     NamedImage m_footerEnableImage;
     NamedImage m_footerDisableImage;
     NamedImage m_footerHighLightImage;
+    NamedImage m_focusRingImage;
     DelegateRef<ProgressDelegate> m_delegate;
     Popover* m_popoverTooltip = nullptr;
     ToolTipViewController* m_tooltipViewController = nullptr;

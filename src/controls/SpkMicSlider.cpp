@@ -12,7 +12,7 @@ SpkMicSlider::~SpkMicSlider() = default;
 
 SpkMicSlider::KnobNames SpkMicSlider::knobNames() const
 {
-    return {"spkMicKnobEnable", "spkMicKnobDisable", "spkMicKnobHighlight"};
+    return {"spkMicKnobEnable", "spkMicKnobDisable", "spkMicKnobHighlight", "spkMicKnobFocus"};
 }
 
 void SpkMicSlider::awakeFromNib()
@@ -25,6 +25,7 @@ void SpkMicSlider::awakeFromNib()
     m_knobEnableImage = NamedImage::named(QString::fromLatin1(knob.enable));
     m_knobDisableImage = NamedImage::named(QString::fromLatin1(knob.disable));
     m_knobHighLightImage = NamedImage::named(QString::fromLatin1(knob.highlight));
+    m_knobFocusRingImage = NamedImage::named(QString::fromLatin1(knob.focusRing));
 }
 
 // The bar is one column as wide as the header image, centred on r. It is
@@ -86,6 +87,11 @@ const NamedImage& SpkMicSlider::knobImage() const
 void SpkMicSlider::drawKnob(QPainter& painter, const QRectF& k)
 {
     knobImage().draw(painter, knobRect(k));
+}
+
+void SpkMicSlider::drawFocusRing(QPainter& painter, const QRectF& k)
+{
+    m_knobFocusRingImage.draw(painter, knobRect(k));
 }
 
 void SpkMicSlider::highLightKnob()

@@ -15,7 +15,8 @@ class QSlider;
 //
 // Images: bar "hHeaderEnable"/"hHeaderDisable" (cap at the minimum end),
 // "hMiddleEnable"/"hMiddleDisable" (stretched body), knob
-// "spkMicKnobEnable"/"spkMicKnobDisable"/"spkMicKnobHighlight".
+// "spkMicKnobEnable"/"spkMicKnobDisable"/"spkMicKnobHighlight", and the
+// knob's focus ring "spkMicKnobFocus".
 class SpkMicSlider : public SpkMicSliderDelegate {
 public:
     // Where the bar's pieces go for a bar area r (y grows downward, the
@@ -44,6 +45,8 @@ public:
     QRectF knobRect(const QRectF& k) const;
     const NamedImage& knobImage() const;
     void drawKnob(QPainter& painter, const QRectF& k);
+    // The focus ring, around the knob drawn in k.
+    void drawFocusRing(QPainter& painter, const QRectF& k);
 
     void highLightKnob() override;
     void commonKnob() override;
@@ -65,6 +68,7 @@ public:
     void setKnobDisableImage(const NamedImage& image) { m_knobDisableImage = image; }
     const NamedImage& knobHighLightImage() const { return m_knobHighLightImage; }
     void setKnobHighLightImage(const NamedImage& image) { m_knobHighLightImage = image; }
+    const NamedImage& knobFocusRingImage() const { return m_knobFocusRingImage; }
 
     // The slider this cell draws, and the state the cell reads from it.
     QSlider* controlView() const { return m_controlView; }
@@ -78,6 +82,7 @@ protected:
         const char* enable;
         const char* disable;
         const char* highlight;
+        const char* focusRing;
     };
     virtual KnobNames knobNames() const;
 
@@ -91,4 +96,5 @@ private:
     NamedImage m_knobEnableImage;
     NamedImage m_knobDisableImage;
     NamedImage m_knobHighLightImage;
+    NamedImage m_knobFocusRingImage;
 };

@@ -1,5 +1,7 @@
 #include "controls/SpkMicSliderAction.h"
 
+#include "controls/ControlsAccessibility.h"
+#include "controls/FocusRing.h"
 #include "controls/SpkMicSliderDelegate.h"
 #include "controls/VSlider.h"
 
@@ -52,6 +54,7 @@ SpkMicSliderAction::SpkMicSliderAction(QWidget* parent)
     : QSlider(Qt::Vertical, parent)
     , m_cell(std::make_unique<SpkMicSlider>(this))
 {
+    installControlsAccessibility();
     setStyle(new KnobStyle(this));
     connect(this, &QAbstractSlider::actionTriggered, this, &SpkMicSliderAction::onActionTriggered);
     connect(this, &QAbstractSlider::valueChanged, this, &SpkMicSliderAction::onValueChanged);
@@ -130,6 +133,16 @@ void SpkMicSliderAction::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::Antialiasing);
     m_cell->drawBarInside(painter, barRect(), true);
     m_cell->drawKnob(painter, knobRect());
+    if (showsFocusRing(*this))
+        m_cell->drawFocusRing(painter, knobRect());
+}
+
+// setSliderPosition() runs triggerAction(SliderMove), the path of a drag.
+void SpkMicSliderAction::moveByUser(int value)
+{
+    if (!isEnabled())
+        return;
+    setSliderPosition(std::clamp(value, minimum(), maximum()));
 }
 
 // Every user change (drag, track click, wheel, key) passes through

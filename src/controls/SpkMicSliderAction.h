@@ -15,8 +15,12 @@
 // slider's own cell, set by the controller - and redraws.
 //
 // Signals: `action(int)` fires only when the user changes the value (drag,
-// click, wheel, keys); setValue() from code never fires it. QSlider's
-// valueChanged() fires for both.
+// click, wheel, keys, assistive technologies); setValue() from code never
+// fires it. QSlider's valueChanged() fires for both.
+//
+// Keyboard: QSlider's keys (arrows by one, Page Up/Down by ten, Home/End to
+// the ends), each one user change like one drag step. The knob wears its
+// focus ring while the slider is focused from the keyboard.
 //
 // The cell class is chosen with `cellClass` in the .ui: SpkMicSliderCell
 // (speaker/microphone, the default) or VSliderCell (equaliser stages).
@@ -51,6 +55,11 @@ public:
     // is Qt's handle rectangle.
     QRectF barRect() const;
     QRectF knobRect() const;
+
+    // A change made on the user's behalf (assistive technologies): moves to
+    // `value`, kept within the range, and fires `action` as a drag step
+    // would; nothing when the slider is disabled or already there.
+    void moveByUser(int value);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -7,7 +7,7 @@ VSlider::VSlider(QSlider* controlView)
 
 SpkMicSlider::KnobNames VSlider::knobNames() const
 {
-    return {"knobStageEnable", "knobStageDisable", "knobStageHighlight"};
+    return {"knobStageEnable", "knobStageDisable", "knobStageHighlight", "knobStageFocus"};
 }
 
 void VSlider::awakeFromNib()

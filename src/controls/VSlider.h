@@ -4,7 +4,8 @@
 
 // The cell of the five equaliser stage sliders: the same bar as SpkMicSlider
 // drawn over a full-height stage background ("hStageBg"), with the stage
-// knob ("knobStageEnable"/"knobStageDisable"/"knobStageHighlight").
+// knob ("knobStageEnable"/"knobStageDisable"/"knobStageHighlight", focus
+// ring "knobStageFocus").
 class VSlider : public SpkMicSlider {
 public:
     explicit VSlider(QSlider* controlView = nullptr);
