@@ -20,6 +20,8 @@
 #include "settings/SettingsStore.h"
 #include "spectrum/SpectrumViewController.h"
 
+#include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
@@ -580,4 +582,175 @@ TEST_F(EffectHandlersTest, WithTheDeviceAbsentHandlersStoreButSendNothing)
     EXPECT_EQ(m_delegate->info().changed_type, 2) << "the record is still rebuilt";
 }
 
+// ---- Keyboard and assistive technologies ----
+
+// Tab walks the window in reading order; each key acts as the pointer does,
+// through the same handler, with the same record and stored value.
+TEST_F(EffectHandlersTest, TabWalksEveryControlInReadingOrder)
+{
+    QApplication::setActiveWindow(m_window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+    m_outlets.Spk->setFocus(Qt::OtherFocusReason);
+    const AppDelegateOutlets& o = m_outlets;
+    // Stop and pause are disabled while idle, so Tab passes over them.
+    const std::vector<QWidget*> expected{o.Spk,    o.Mic,     o.Stage1,  o.Stage2, o.Stage3,      o.Stage4,
+                                         o.Stage5, o.resetButton, o.Monitor, o.Denoise, o.Reverb,
+                                         o.MixerButton, o.playButton, o.recordButton, o.Spk};
+    std::vector<QWidget*> visited{QApplication::focusWidget()};
+    for (std::size_t i = 1; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.push_back(QApplication::focusWidget());
+    }
+    EXPECT_EQ(visited, expected);
+}
+
+TEST_F(EffectHandlersTest, KeysSendTheRecordsAndStoreTheValuesOfThePointer)
+{
+    const AppDelegateOutlets& o = m_outlets;
+    // Stage 1 from 5: Up, Page Up, End; each key one record.
+    QTest::keyClick(o.Stage1, Qt::Key_Up);
+    QTest::keyClick(o.Stage1, Qt::Key_PageUp);
+    QTest::keyClick(o.Stage1, Qt::Key_End);
+    ASSERT_TRUE(waitForReports(2));
+    QTest::qWait(50);
+    EXPECT_EQ(m_reports.at(0).at(11), 6);
+    EXPECT_EQ(m_reports.at(1).at(11), 15) << "6 + 10 stops at the top";
+    EXPECT_EQ(m_reports.size(), 2) << "End at the top changes nothing and sends nothing";
+    EXPECT_EQ(o.Stage1Text->text(), QStringLiteral("15"));
+    EXPECT_EQ(m_delegate->settings()->integerValue(SettingsKey::stage1), 15);
+
+    // Denoise (on) by Space, Monitor (off) by Enter.
+    m_reports.clear();
+    QTest::keyClick(o.Denoise, Qt::Key_Space);
+    QTest::keyClick(o.Monitor, Qt::Key_Return);
+    ASSERT_TRUE(waitForReports(2));
+    EXPECT_EQ(m_reports.at(0).at(0), 2);
+    EXPECT_EQ(m_reports.at(0).at(4), 0);
+    EXPECT_EQ(m_reports.at(1).at(0), 3);
+    EXPECT_FALSE(m_delegate->settings()->boolValue(SettingsKey::dehiss));
+    EXPECT_TRUE(m_delegate->settings()->boolValue(SettingsKey::monitor));
+
+    // The mixer's button: off.
+    m_reports.clear();
+    QTest::keyClick(o.MixerButton, Qt::Key_Space);
+    ASSERT_TRUE(waitForReports(1));
+    EXPECT_EQ(m_reports.at(0).at(0), 3);
+    EXPECT_FALSE(m_delegate->settings()->boolValue(SettingsKey::mixer));
+    EXPECT_EQ(o.Mixer->doubleValue(), 0.0);
+
+    // Reverb from 57: one step up is one record, the one a press and release
+    // landing on 58.5 sends.
+    m_reports.clear();
+    QTest::keyClick(o.Reverb, Qt::Key_Up);
+    ASSERT_TRUE(waitForReports(1));
+    QTest::qWait(50);
+    ASSERT_EQ(m_reports.size(), 1);
+    EXPECT_EQ(m_reports.at(0).at(0), 4);
+    EXPECT_EQ(m_delegate->settings()->integerValue(SettingsKey::reverb), 58);
+    const QByteArray byKey = m_reports.at(0);
+    o.Reverb->setDoubleValue(57);
+    const QPoint at(static_cast<int>(std::lround(0.585 * o.Reverb->width())), o.Reverb->height() / 2);
+    QTest::mouseClick(o.Reverb, Qt::LeftButton, {}, at);
+    ASSERT_TRUE(waitForReports(3));
+    EXPECT_EQ(m_reports.last().toHex(' '), byKey.toHex(' '));
+
+    // Reset by Space: the five stage records, all at zero.
+    m_reports.clear();
+    QTest::keyClick(o.resetButton, Qt::Key_Space);
+    ASSERT_TRUE(waitForReports(5));
+    for (const QByteArray& record : m_reports)
+        EXPECT_EQ(record.at(0), 7);
+    EXPECT_EQ(m_reports.last().mid(11, 5), QByteArray(5, '\0'));
+
+    // The speaker: a key step sets the system volume, as a drag step does.
+    QTest::keyClick(o.Spk, Qt::Key_PageUp);
+    EXPECT_EQ(o.SpkText->text(), QStringLiteral("47%"));
+    QString volume;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        s_daemon->pactl({QStringLiteral("get-sink-volume"), QStringLiteral("quorel_sim_out")}, &volume);
+        return volume.contains(QStringLiteral("47%"));
+    }, 3000)) << volume.toStdString();
+}
+
+TEST_F(EffectHandlersTest, UnlinkedControlsIgnoreKeysAsTheyIgnoreClicks)
+{
+    m_device->unplug();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_outlets.Denoise->isEnabled(); }, 5000));
+    const AppDelegateOutlets& o = m_outlets;
+    for (QWidget* control : std::initializer_list<QWidget*>{o.Denoise, o.Monitor, o.resetButton, o.Stage1, o.Spk})
+        EXPECT_FALSE(control->focusPolicy() != Qt::NoFocus && control->isEnabled()) << control->objectName().toStdString();
+    QTest::keyClick(o.Denoise, Qt::Key_Space);
+    QTest::keyClick(o.resetButton, Qt::Key_Space);
+    QTest::keyClick(o.Stage1, Qt::Key_Up);
+    // Reverb stays a live widget for its press reports, but takes no key.
+    o.Reverb->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(o.Reverb, Qt::Key_Up);
+    QTest::qWait(200);
+    EXPECT_TRUE(m_reports.isEmpty());
+    EXPECT_TRUE(m_delegate->settings()->boolValue(SettingsKey::dehiss));
+    EXPECT_EQ(o.Reverb->doubleValue(), 57);
+    EXPECT_EQ(o.Stage1->value(), 5);
+}
+
+// What a screen reader finds: every control named, with its role, state and
+// value; the link state and the clock as labels.
+TEST_F(EffectHandlersTest, ScreenReadersFindEveryControlByName)
+{
+    const AppDelegateOutlets& o = m_outlets;
+    struct Expected {
+        QObject* object;
+        QString name;
+        QAccessible::Role role;
+    };
+    const std::vector<Expected> controls{
+        {o.Spk, QStringLiteral("Speaker"), QAccessible::Slider},
+        {o.Mic, QStringLiteral("Mic"), QAccessible::Slider},
+        {o.Stage1, QStringLiteral("Equaliser stage 1"), QAccessible::Slider},
+        {o.Stage5, QStringLiteral("Equaliser stage 5"), QAccessible::Slider},
+        {o.resetButton, QStringLiteral("Reset equaliser"), QAccessible::Button},
+        {o.Monitor, QStringLiteral("Monitor"), QAccessible::CheckBox},
+        {o.Denoise, QStringLiteral("Denoise"), QAccessible::CheckBox},
+        {o.Reverb, QStringLiteral("Reverb"), QAccessible::Slider},
+        {o.Mixer, QStringLiteral("Mixer"), QAccessible::ProgressBar},
+        {o.MixerButton, QStringLiteral("Mixer on or off"), QAccessible::Button},
+        {o.playButton, QStringLiteral("Play"), QAccessible::Button},
+        {o.recordButton, QStringLiteral("Record"), QAccessible::Button},
+        {o.pauseButton, QStringLiteral("Pause"), QAccessible::Button},
+        {o.stopButton, QStringLiteral("Stop"), QAccessible::Button},
+        {o.linkText, QStringLiteral("TAVO已连接"), QAccessible::StaticText},
+        {o.timerText, QStringLiteral("00:00:00"), QAccessible::StaticText},
+        {o.SpkText, QStringLiteral("37%"), QAccessible::StaticText},
+    };
+    for (const Expected& e : controls) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(e.object);
+        ASSERT_NE(iface, nullptr) << e.name.toStdString();
+        EXPECT_EQ(iface->text(QAccessible::Name), e.name);
+        EXPECT_EQ(iface->role(), e.role) << e.name.toStdString();
+    }
+    QAccessibleInterface* stage = QAccessible::queryAccessibleInterface(o.Stage2);
+    EXPECT_EQ(stage->valueInterface()->currentValue().toInt(), -3);
+    EXPECT_EQ(stage->valueInterface()->minimumValue().toInt(), -15);
+    EXPECT_EQ(stage->valueInterface()->maximumValue().toInt(), 15);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(o.Reverb)->text(QAccessible::Value), QStringLiteral("57%"));
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(o.Denoise)->state().checked);
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(o.stopButton)->state().disabled);
+    EXPECT_FALSE(QAccessible::queryAccessibleInterface(o.playButton)->state().disabled);
+
+    // Denoise pressed through its accessible action: the click's record.
+    QAccessibleInterface* denoise = QAccessible::queryAccessibleInterface(o.Denoise);
+    denoise->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    ASSERT_TRUE(waitForReports(1));
+    EXPECT_EQ(m_reports.at(0).at(0), 2);
+    EXPECT_EQ(m_reports.at(0).at(4), 0);
+    EXPECT_FALSE(denoise->state().checked);
+
+    // A stage set through the value interface: the drag's record.
+    stage->valueInterface()->setCurrentValue(4);
+    ASSERT_TRUE(waitForReports(2));
+    EXPECT_EQ(m_reports.at(1).at(0), 7);
+    EXPECT_EQ(m_reports.at(1).at(12), 4);
+    EXPECT_EQ(o.Stage2Text->text(), QStringLiteral("4"));
+}
+
 } // namespace
+
