@@ -113,11 +113,15 @@ protected:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("HOME"), home.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        prepareEnvironment(env);
         panel.setProcessEnvironment(env);
         panel.setProcessChannelMode(QProcess::ForwardedOutputChannel);
         panel.start(QStringLiteral(QUOREL_PANEL_BINARY), {});
         ASSERT_TRUE(panel.waitForStarted(5000));
     }
+
+    // What a test adds to the panel's environment before it starts.
+    virtual void prepareEnvironment(QProcessEnvironment&) {}
 
     void terminatePanel()
     {
@@ -227,4 +231,95 @@ TEST_F(PanelEndToEndTest, ASwitchClickedOnScreenReachesTheSimulatedDevice)
     EXPECT_FALSE(stored->boolValue(SettingsKey::dehiss));
 }
 
+// A private session bus for the panel and the screen reader. The bus starts
+// the accessibility bus (at-spi-bus-launcher) on the first request for it,
+// and takes it down when it goes.
+class SessionBus {
+public:
+    bool start()
+    {
+        m_process.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                        QStringLiteral("--print-address")});
+        if (!m_process.waitForStarted(5000))
+            return false;
+        if (!QTest::qWaitFor([&] { return m_process.canReadLine(); }, 5000))
+            return false;
+        m_address = QString::fromUtf8(m_process.readLine()).trimmed();
+        return !m_address.isEmpty();
+    }
+    ~SessionBus()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.terminate();
+            if (!m_process.waitForFinished(3000))
+                m_process.kill();
+            m_process.waitForFinished(2000);
+        }
+    }
+    QString address() const { return m_address; }
+
+private:
+    QProcess m_process;
+    QString m_address;
+};
+
+class PanelAccessibilityTest : public PanelEndToEndTest {
+protected:
+    void prepareEnvironment(QProcessEnvironment& environment) override
+    {
+        ASSERT_TRUE(bus.start());
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+        // Qt's bridge otherwise waits for the desktop to say a screen reader runs.
+        environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+        environment.remove(QStringLiteral("QT_ACCESSIBILITY"));
+    }
+
+    // Runs the screen reader's side; its output goes to the test's log.
+    int screenReader(const QStringList& arguments)
+    {
+        QProcess reader;
+        reader.setProcessEnvironment(env);
+        reader.setProcessChannelMode(QProcess::MergedChannels);
+        reader.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral(QUOREL_ATSPI_SCRIPT)} + arguments);
+        if (!reader.waitForFinished(60000)) {
+            reader.kill();
+            reader.waitForFinished(2000);
+        }
+        std::fputs(reader.readAll().constData(), stderr);
+        return reader.exitStatus() == QProcess::NormalExit ? reader.exitCode() : -1;
+    }
+
+    SessionBus bus;
+};
+
+// A screen-reader user: Denoise found by name in the real window's tree and
+// toggled through its accessible action reaches the device as the click's
+// record; Reverb set through its value announces the change and sends its
+// record.
+TEST_F(PanelAccessibilityTest, DenoiseToggledOverTheAccessibilityBusReachesTheDevice)
+{
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isEmpty(); }, 20000)) << "the panel never linked";
+    ASSERT_EQ(reports.size(), 1);
+
+    ASSERT_EQ(screenReader({QStringLiteral("Denoise"), QStringLiteral("check box"), QStringLiteral("Toggle")}), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reports.size() >= 2; }, 5000)) << "the action sent nothing";
+    QByteArray expected = apptest::storedFullRecord();
+    expected[0] = 2;
+    expected[4] = 0;
+    EXPECT_EQ(reports.at(1).toHex(' '), expected.toHex(' ')) << qPrintable(SimulatedDevice::describe(reports.at(1)));
+
+    ASSERT_EQ(screenReader({QStringLiteral("Reverb"), QStringLiteral("slider"), QString(), QStringLiteral("--value"),
+                            QStringLiteral("20")}),
+              0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reports.size() >= 3; }, 5000)) << "the value sent nothing";
+    EXPECT_EQ(reports.at(2).at(0), 4);
+
+    terminatePanel();
+    const std::optional<SettingsDictionary> stored = storedSettings();
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_FALSE(stored->boolValue(SettingsKey::dehiss));
+    EXPECT_EQ(stored->integerValue(SettingsKey::reverb), 20);
+}
+
 } // namespace
+

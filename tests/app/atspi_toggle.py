@@ -1,0 +1,98 @@
+#!/usr/bin/python3
+"""What a screen reader does with the panel over the AT-SPI bus.
+
+Finds the running quorel-panel among the desktop's applications, walks its
+accessible tree to the control named NAME with role ROLE, checks it is
+enabled, and runs its action ACTION. With --value V it sets the control's
+value instead and waits for the value-change event the panel announces.
+
+Prints what it found; exits 0 on success, 1 when the control or its action
+cannot be had within the time allowed.
+    atspi_toggle.py NAME ROLE ACTION [--value V] [--timeout SECONDS]
+"""
+import argparse
+import sys
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+
+def walk(node, depth=0):
+    if node is None or depth > 40:
+        return
+    yield node
+    for i in range(node.childCount):
+        yield from walk(node.getChildAtIndex(i), depth + 1)
+
+
+def find_control(name, role):
+    desktop = pyatspi.Registry.getDesktop(0)
+    for app in desktop:
+        if app is None or app.name != "quorel-panel":
+            continue
+        for node in walk(app):
+            if node.name == name and node.getRoleName() == role:
+                return node
+    return None
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("name")
+    parser.add_argument("role")
+    parser.add_argument("action")
+    parser.add_argument("--value", type=float)
+    parser.add_argument("--timeout", type=float, default=20)
+    args = parser.parse_args()
+
+    deadline = time.monotonic() + args.timeout
+    control = None
+    while control is None and time.monotonic() < deadline:
+        control = find_control(args.name, args.role)
+        if control is None:
+            time.sleep(0.5)
+    if control is None:
+        print(f"no {args.role} named {args.name!r} in quorel-panel's tree")
+        return 1
+    states = control.getState()
+    print(f"found {args.role} {args.name!r}: enabled={states.contains(pyatspi.STATE_ENABLED)} "
+          f"checked={states.contains(pyatspi.STATE_CHECKED)}")
+    if not states.contains(pyatspi.STATE_ENABLED):
+        print("it is not enabled")
+        return 1
+
+    if args.value is not None:
+        seen = []
+        loop = GLib.MainLoop()
+
+        def on_value(event):
+            if event.source == control:
+                seen.append(control.queryValue().currentValue)
+                loop.quit()
+
+        pyatspi.Registry.registerEventListener(on_value, "object:property-change:accessible-value")
+        value = control.queryValue()
+        print(f"value {value.currentValue} in {value.minimumValue}..{value.maximumValue}")
+        value.currentValue = args.value
+        GLib.timeout_add(int(args.timeout * 1000), loop.quit)
+        loop.run()
+        pyatspi.Registry.deregisterEventListener(on_value, "object:property-change:accessible-value")
+        if not seen:
+            print("no value-change event arrived")
+            return 1
+        print(f"value-change event: {seen[0]}")
+        return 0
+
+    action = control.queryAction()
+    names = [action.getName(i) for i in range(action.nActions)]
+    print(f"actions: {names}")
+    for i, name in enumerate(names):
+        if name.lower() == args.action.lower():
+            return 0 if action.doAction(i) else 1
+    print(f"no action {args.action!r}")
+    return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
