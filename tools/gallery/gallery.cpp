@@ -1,8 +1,9 @@
 // quorel-gallery [output.png]
 // Renders every skinned control in every state (enabled, hover, pushed,
-// disabled, checked, values at min/mid/max, tooltip open) into one PNG at
-// twice the logical size. Runs on the offscreen platform unless told
-// otherwise.
+// disabled, checked, values at min/mid/max, tooltip open, keyboard focus)
+// into one PNG at twice the logical size, the 200 % rendering, with a strip
+// of the device pixels one control gets at 100, 150 and 200 %. Runs on the
+// offscreen platform unless told otherwise.
 #include "controls/Button.h"
 #include "controls/CheckButton.h"
 #include "controls/ImageView.h"
@@ -227,6 +228,88 @@ QWidget* levels(QWidget* parent, std::vector<ProgressIndicator*>& withTooltip, T
     return box;
 }
 
+// One control of each kind, each later shown with its focus ring: only one
+// widget holds the focus at a time, so each is rendered while it does.
+QWidget* focusRings(QWidget* parent, std::vector<QWidget*>& focused)
+{
+    auto* box = new QWidget(parent);
+    auto* grid = new QGridLayout(box);
+    grid->setHorizontalSpacing(22);
+    auto* play = new Button(box);
+    play->setTag(1);
+    play->awakeFromNib();
+    play->setFixedSize(play->sizeHint());
+    auto* reset = new Button(box);
+    reset->setTag(0);
+    reset->awakeFromNib();
+    reset->setFixedSize(reset->sizeHint());
+    auto* check = new CheckButton(box);
+    check->awakeFromNib();
+    check->setFixedSize(check->sizeHint());
+    check->setChecked(true);
+    check->changeImage(0);
+    auto* speaker = new SpkMicSliderAction(box);
+    speaker->awakeFromNib();
+    speaker->setRange(0, 100);
+    speaker->setValue(60);
+    speaker->setFixedSize(speaker->sizeHint().width() + 8, 110);
+    auto* stage = new SpkMicSliderAction(box);
+    stage->setCellClass(SpkMicSliderAction::VSliderCell);
+    stage->awakeFromNib();
+    stage->setRange(-15, 15);
+    stage->setValue(4);
+    stage->setFixedSize(stage->sizeHint().width() + 8, 110);
+    auto* reverb = new ProgressIndicator(box);
+    reverb->awakeFromNib();
+    reverb->setFixedSize(reverb->sizeHint());
+    reverb->setMaxValue(100);
+    reverb->setDoubleValue(57);
+    reverb->setEnable(true);
+    const std::vector<std::pair<QWidget*, const char*>> cells = {
+        {play, "button"}, {reset, "reset"}, {check, "switch"}, {speaker, "speaker"}, {stage, "stage"}, {reverb, "reverb"}};
+    int column = 0;
+    for (const auto& [widget, text] : cells) {
+        addCell(grid, 0, column++, widget, QLatin1String(text));
+        focused.push_back(widget);
+    }
+    return box;
+}
+
+// The play button and a switch as the screen gets them at 100, 150 and
+// 200 %: each shown pixel for pixel, enlarged to the same size.
+QWidget* scales(QWidget* parent)
+{
+    auto* box = new QWidget(parent);
+    auto* grid = new QGridLayout(box);
+    grid->setHorizontalSpacing(22);
+    Button play;
+    play.setTag(1);
+    play.awakeFromNib();
+    play.resize(play.sizeHint());
+    CheckButton check;
+    check.awakeFromNib();
+    check.resize(check.sizeHint());
+    check.setChecked(true);
+    check.changeImage(0);
+    int column = 0;
+    for (QWidget* control : std::initializer_list<QWidget*>{&play, &check}) {
+        for (qreal ratio : {1.0, 1.5, 2.0}) {
+            QImage pixels((QSizeF(control->size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+            pixels.setDevicePixelRatio(ratio);
+            pixels.fill(Qt::transparent);
+            control->render(&pixels, QPoint(), QRegion(), QWidget::DrawChildren);
+            // Enlarged without smoothing to the gallery's own 2x pixels, so
+            // each device pixel shows.
+            QImage shown = pixels.scaled(control->size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+            shown.setDevicePixelRatio(2);
+            auto* label = new QLabel(box);
+            label->setPixmap(QPixmap::fromImage(shown));
+            addCell(grid, 0, column++, label, QStringLiteral("%1 %").arg(ratio * 100));
+        }
+    }
+    return box;
+}
+
 QWidget* spectrum(QWidget* parent)
 {
     auto* box = new QWidget(parent);
@@ -276,6 +359,7 @@ int main(int argc, char** argv)
     const ProgressIndicator* mixer = nullptr;
     TextDelegate delegate(reverb, mixer);
     std::vector<ProgressIndicator*> withTooltip;
+    std::vector<QWidget*> focused;
 
     QWidget window;
     auto* root = new RootView(&window);
@@ -289,6 +373,8 @@ int main(int argc, char** argv)
     left->setSpacing(26);
     left->addWidget(section(QStringLiteral("Transport and reset buttons"), buttons(root), root));
     left->addWidget(section(QStringLiteral("Switches (Monitor, Denoise)"), switches(root), root));
+    left->addWidget(section(QStringLiteral("Keyboard focus"), focusRings(root, focused), root));
+    left->addWidget(section(QStringLiteral("Device pixels at 100, 150 and 200 %"), scales(root), root));
     left->addStretch();
     auto* right = new QVBoxLayout;
     right->setSpacing(26);
@@ -327,6 +413,18 @@ int main(int argc, char** argv)
         const QPoint under = level->mapTo(&window, QPoint(level->width() / 2, level->height()));
         const QPoint at(under.x() - popup->width() / 2, under.y() + 1);
         popup->render(&painter, at, QRegion(), QWidget::DrawChildren);
+    }
+    // Each focus example as it looks while it holds the focus from the
+    // keyboard, over its unfocused self.
+    QApplication::setActiveWindow(&window);
+    window.setAttribute(Qt::WA_KeyboardFocusChange);
+    for (QWidget* control : focused) {
+        control->setFocus(Qt::TabFocusReason);
+        QImage ringed(control->size() * scale, QImage::Format_ARGB32_Premultiplied);
+        ringed.setDevicePixelRatio(scale);
+        ringed.fill(Qt::transparent);
+        control->render(&ringed, QPoint(), QRegion(), QWidget::DrawChildren);
+        painter.drawImage(control->mapTo(&window, QPoint(0, 0)), ringed);
     }
     painter.end();
     if (!image.save(output)) {
