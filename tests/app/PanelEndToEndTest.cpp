@@ -7,6 +7,7 @@
 #include "SimulatedDevice.h"
 
 #include "app/MainWindow.h"
+#include "controls/Button.h"
 #include "controls/CheckButton.h"
 #include "settings/SettingsStore.h"
 
@@ -29,14 +30,14 @@ namespace {
 // A virtual X display for the panel, ended with the test.
 class VirtualDisplay {
 public:
-    bool start()
+    bool start(const QString& screen)
     {
         for (int number = 90 + getpid() % 300; number < 1000; number += 7) {
             if (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)))
                 continue;
             m_name = QStringLiteral(":%1").arg(number);
             m_process.start(QStringLiteral("Xvfb"), {m_name, QStringLiteral("-screen"), QStringLiteral("0"),
-                                                     QStringLiteral("1280x900x24"), QStringLiteral("-nolisten"),
+                                                     screen, QStringLiteral("-nolisten"),
                                                      QStringLiteral("tcp")});
             if (!m_process.waitForStarted(5000))
                 return false;
@@ -98,7 +99,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(daemon.start());
-        ASSERT_TRUE(display.start());
+        ASSERT_TRUE(display.start(screenGeometry()));
         QObject::connect(&device, &SimulatedDevice::reportReceived,
                          [this](const QByteArray& record) { reports.append(record); });
         ASSERT_TRUE(device.plug());
@@ -120,8 +121,10 @@ protected:
         ASSERT_TRUE(panel.waitForStarted(5000));
     }
 
-    // What a test adds to the panel's environment before it starts.
+    // What a test adds to the panel's environment before it starts, and the
+    // virtual screen it needs.
     virtual void prepareEnvironment(QProcessEnvironment&) {}
+    virtual QString screenGeometry() const { return QStringLiteral("1280x900x24"); }
 
     void terminatePanel()
     {
@@ -319,6 +322,85 @@ TEST_F(PanelAccessibilityTest, DenoiseToggledOverTheAccessibilityBusReachesTheDe
     ASSERT_TRUE(stored.has_value());
     EXPECT_FALSE(stored->boolValue(SettingsKey::dehiss));
     EXPECT_EQ(stored->integerValue(SettingsKey::reverb), 20);
+}
+
+// The real window at 200 %: a screenshot holds twice the logical size with
+// the skin drawn at full detail (not a 100 % picture blown up), and a click
+// at twice a control's logical place lands on it.
+class PanelAtTwiceTheScaleTest : public PanelEndToEndTest {
+protected:
+    void prepareEnvironment(QProcessEnvironment& environment) override
+    {
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
+    }
+    QString screenGeometry() const override { return QStringLiteral("2400x1800x24"); }
+};
+
+// Mean difference of the colour channels over the pixels where `control`
+// is opaque, between the screenshot at `origin` and the control's own
+// rendering at `ratio`, enlarged to the screenshot's 2x.
+double differenceFrom(const QImage& shot, QPoint origin, QWidget* control, qreal ratio)
+{
+    QImage own((QSizeF(control->size()) * ratio).toSize(), QImage::Format_ARGB32);
+    own.setDevicePixelRatio(ratio);
+    own.fill(Qt::transparent);
+    control->render(&own, QPoint(), QRegion(), QWidget::DrawChildren);
+    own = own.scaled(control->size() * 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    double sum = 0;
+    int count = 0;
+    for (int y = 0; y < own.height(); ++y) {
+        for (int x = 0; x < own.width(); ++x) {
+            const QRgb mine = own.pixel(x, y);
+            if (qAlpha(mine) != 255 || !shot.valid(origin + QPoint(x, y)))
+                continue;
+            const QRgb theirs = shot.pixel(origin + QPoint(x, y));
+            sum += std::abs(qRed(mine) - qRed(theirs)) + std::abs(qGreen(mine) - qGreen(theirs))
+                + std::abs(qBlue(mine) - qBlue(theirs));
+            ++count;
+        }
+    }
+    return count > 100 ? sum / (3.0 * count) : 255.0;
+}
+
+TEST_F(PanelAtTwiceTheScaleTest, WindowIsCrispAndItsHitAreasScale)
+{
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isEmpty(); }, 20000)) << "the panel never linked";
+    const QString artifacts = QStringLiteral(QUOREL_ARTIFACT_DIR);
+    QDir().mkpath(artifacts);
+    const QString path = artifacts + QStringLiteral("/panel-linked-200.png");
+    QTest::qWait(500);
+    ASSERT_TRUE(saveScreenshot(env, path));
+    const QImage shot = QImage(path).convertToFormat(QImage::Format_RGB32);
+
+    // The same window laid out here at 100 %.
+    MainWindow layout;
+    layout.show();
+    EXPECT_NEAR(shot.width(), 2 * layout.width(), 4);
+    EXPECT_NEAR(shot.height(), 2 * layout.height(), 4);
+
+    // The play button shows its enable image in both windows.
+    QWidget* play = layout.outlets().playButton;
+    const QPoint origin = play->mapTo(&layout, QPoint(0, 0)) * 2;
+    const double fine = differenceFrom(shot, origin, play, 2.0);
+    const double coarse = differenceFrom(shot, origin, play, 1.0);
+    std::fprintf(stderr, "play button at 200 %%: mean difference %.2f from its 200 %% rendering, %.2f from its 100 %% picture enlarged\n",
+                 fine, coarse);
+    EXPECT_LT(fine, 3.0) << "the button at 200 % is its image drawn at 200 %";
+    EXPECT_GT(coarse, 2 * fine + 1.0) << "and not its 100 % picture enlarged";
+
+    // Denoise clicked at twice its logical centre.
+    QWidget* denoise = layout.outlets().Denoise;
+    const QPoint centre = denoise->mapTo(&layout, denoise->rect().center()) * 2;
+    QProcess click;
+    click.setProcessEnvironment(env);
+    click.start(QStringLiteral("xdotool"),
+                {QStringLiteral("mousemove"), QStringLiteral("--window"), findMainWindow(env),
+                 QString::number(centre.x()), QString::number(centre.y()), QStringLiteral("click"), QStringLiteral("1")});
+    ASSERT_TRUE(click.waitForFinished(5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reports.size() >= 2; }, 5000)) << "the click missed the switch";
+    EXPECT_EQ(reports.at(1).at(0), 2);
+    EXPECT_EQ(reports.at(1).at(4), 0);
+    terminatePanel();
 }
 
 } // namespace
