@@ -13,6 +13,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QSvgRenderer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -99,6 +100,33 @@ TEST(NamedImage, RendersAtTheDevicePixelRatioOfWhatItPaintsOn)
             for (int x = 0; x < 88; x += 2)
                 finer += image.pixel(x, y) != image.pixel(x + 1, y);
         EXPECT_GT(finer, 50) << "pass " << pass;
+    }
+}
+
+TEST(Rendering, ControlsAreDrawnFromTheirVectorsAt100150And200Percent)
+{
+    // What the screen gets at each scale is the skin's drawing made at that
+    // many device pixels, never a smaller picture stretched.
+    Button button;
+    button.setTag(1);
+    button.awakeFromNib();
+    button.resize(button.sizeHint());
+    QSvgRenderer svg(QStringLiteral(":/images/playEnable.svg"));
+    ASSERT_TRUE(svg.isValid());
+    for (qreal ratio : {1.0, 1.5, 2.0}) {
+        const QSize pixels = (QSizeF(button.size()) * ratio).toSize();
+        QImage shown(pixels, QImage::Format_ARGB32_Premultiplied);
+        shown.setDevicePixelRatio(ratio);
+        shown.fill(Qt::transparent);
+        button.render(&shown, QPoint(), QRegion(), QWidget::DrawChildren);
+        QImage drawn(pixels, QImage::Format_ARGB32_Premultiplied);
+        drawn.fill(Qt::transparent);
+        QPainter painter(&drawn);
+        painter.setRenderHint(QPainter::Antialiasing);
+        svg.render(&painter, QRectF(QPointF(0, 0), QSizeF(pixels)));
+        painter.end();
+        drawn.setDevicePixelRatio(ratio);
+        EXPECT_EQ(shown, drawn) << ratio;
     }
 }
 
