@@ -225,8 +225,7 @@ void ProgressIndicator::mouseExited()
     if (!m_enable || !m_IsHighlight)
         return;
     m_IsHighlight = false;
-    if (m_popoverTooltip)
-        m_popoverTooltip->close();
+    closeToolTip();
     update();
 }
 
@@ -280,9 +279,9 @@ void ProgressIndicator::stepTo(double value)
     if (m_tagId != 0 || !m_enable)
         return;
     setDoubleValue(value);
-    if (m_popoverTooltip)
-        m_popoverTooltip->close();
+    closeToolTip();
     showToolTip();
+    m_tooltipFromKeys = true;
     if (ProgressDelegate* target = delegate())
         target->ReverberanceChanged();
 }
@@ -296,18 +295,17 @@ QString ProgressIndicator::valueText() const
 }
 
 // The tooltip a key step opened goes with the focus, unless the pointer
-// still holds it open.
+// has since taken it over; the pointer's tooltips close as before.
 void ProgressIndicator::focusOutEvent(QFocusEvent* event)
 {
-    if (!m_IsHighlight && m_popoverTooltip)
-        m_popoverTooltip->close();
+    if (m_tooltipFromKeys && !m_IsHighlight)
+        closeToolTip();
     QWidget::focusOutEvent(event);
 }
 
 void ProgressIndicator::updateToolTip()
 {
-    if (m_popoverTooltip)
-        m_popoverTooltip->close();
+    closeToolTip();
     showToolTip();
     update();
 }
@@ -319,13 +317,19 @@ void ProgressIndicator::dragTo(const QPointF& point)
     if (!m_enable || !m_isMouseDown)
         return;
     setDoubleValue(valueForPosition(point.x()));
+    closeToolTip();
+    showToolTip();
+}
+
+void ProgressIndicator::closeToolTip()
+{
     if (m_popoverTooltip)
         m_popoverTooltip->close();
-    showToolTip();
 }
 
 void ProgressIndicator::showToolTip()
 {
+    m_tooltipFromKeys = false;
     if (!m_popoverTooltip)
         return;
     const QString text = delegate() ? valueText() : QString();

@@ -138,10 +138,13 @@ private:
     void mouseExited();
     void dragTo(const QPointF& point);
     void showToolTip();
+    void closeToolTip();
 
     bool m_isMouseDown = false;
     bool m_enable = false;
     bool m_IsHighlight = false;
+    // The open tooltip was opened by a key step, so it goes with the focus.
+    bool m_tooltipFromKeys = false;
     int m_tagId = 0;
     double m_value = 0.0;
     double m_minValue = 0.0;

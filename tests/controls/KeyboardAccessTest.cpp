@@ -277,8 +277,16 @@ TEST(Keyboard, ReverbKeysAreOneReportedDragStepEach)
         QTest::keyClick(reverb, static_cast<Qt::Key>(key));
         EXPECT_EQ(panel.delegate.calls, QStringList{expected}) << key;
     }
-    // The tooltip follows, as in a drag.
+    // The tooltip follows, as in a drag, and goes with the focus; one the
+    // pointer side opened stays as it always did.
     EXPECT_TRUE(reverb->popoverTooltip()->isShown());
+    panel.play->setFocus(Qt::TabFocusReason);
+    EXPECT_FALSE(reverb->popoverTooltip()->isShown());
+    reverb->setFocus(Qt::TabFocusReason);
+    reverb->updateToolTip();
+    panel.play->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(reverb->popoverTooltip()->isShown());
+    reverb->setFocus(Qt::TabFocusReason);
 
     QAccessibleInterface* iface = accessible(reverb);
     ASSERT_NE(iface, nullptr);
