@@ -65,18 +65,24 @@ private:
     QString clickAction() const { return role() == QAccessible::CheckBox ? toggleAction() : pressAction(); }
 };
 
-class SliderAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+// A widget with a value the bridge reads and sets.
+class ValueAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
 public:
-    explicit SliderAccessible(SpkMicSliderAction* slider)
-        : QAccessibleWidget(slider, QAccessible::Slider)
-    {
-    }
+    using QAccessibleWidget::QAccessibleWidget;
 
     void* interface_cast(QAccessible::InterfaceType type) override
     {
         if (type == QAccessible::ValueInterface)
             return static_cast<QAccessibleValueInterface*>(this);
         return QAccessibleWidget::interface_cast(type);
+    }
+};
+
+class SliderAccessible : public ValueAccessible {
+public:
+    explicit SliderAccessible(SpkMicSliderAction* slider)
+        : ValueAccessible(slider, QAccessible::Slider)
+    {
     }
 
     QString text(QAccessible::Text t) const override
@@ -116,10 +122,10 @@ private:
     SpkMicSliderAction* slider() const { return static_cast<SpkMicSliderAction*>(object()); }
 };
 
-class LevelAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+class LevelAccessible : public ValueAccessible {
 public:
     explicit LevelAccessible(ProgressIndicator* level)
-        : QAccessibleWidget(level, QAccessible::Slider)
+        : ValueAccessible(level, QAccessible::Slider)
     {
     }
 
@@ -127,13 +133,6 @@ public:
     QAccessible::Role role() const override
     {
         return isReverb() ? QAccessible::Slider : QAccessible::ProgressBar;
-    }
-
-    void* interface_cast(QAccessible::InterfaceType type) override
-    {
-        if (type == QAccessible::ValueInterface)
-            return static_cast<QAccessibleValueInterface*>(this);
-        return QAccessibleWidget::interface_cast(type);
     }
 
     QString text(QAccessible::Text t) const override

@@ -27,6 +27,17 @@
 
 namespace {
 
+// Asks a helper process to end, and kills it when it won't.
+void endProcess(QProcess& process)
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(3000))
+        process.kill();
+    process.waitForFinished(2000);
+}
+
 // A virtual X display for the panel, ended with the test.
 class VirtualDisplay {
 public:
@@ -51,12 +62,7 @@ public:
     }
     ~VirtualDisplay()
     {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            if (!m_process.waitForFinished(3000))
-                m_process.kill();
-            m_process.waitForFinished(2000);
-        }
+        endProcess(m_process);
     }
     QString name() const { return m_name; }
 
@@ -252,12 +258,7 @@ public:
     }
     ~SessionBus()
     {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            if (!m_process.waitForFinished(3000))
-                m_process.kill();
-            m_process.waitForFinished(2000);
-        }
+        endProcess(m_process);
     }
     QString address() const { return m_address; }
 
