@@ -3,8 +3,9 @@
 
 Finds the running quorel-panel among the desktop's applications, walks its
 accessible tree to the control named NAME with role ROLE, checks it is
-enabled, and runs its action ACTION. With --value V it sets the control's
-value instead and waits for the value-change event the panel announces.
+enabled, and runs its action ACTION; a Toggle must be announced by a
+checked-state event. With --value V it sets the control's value instead and
+waits for the value-change event the panel announces.
 
 Prints what it found; exits 0 on success, 1 when the control or its action
 cannot be had within the time allowed.
@@ -63,35 +64,57 @@ def main():
         return 1
 
     if args.value is not None:
-        seen = []
-        loop = GLib.MainLoop()
-
-        def on_value(event):
-            if event.source == control:
-                seen.append(control.queryValue().currentValue)
-                loop.quit()
-
-        pyatspi.Registry.registerEventListener(on_value, "object:property-change:accessible-value")
         value = control.queryValue()
         print(f"value {value.currentValue} in {value.minimumValue}..{value.maximumValue}")
-        value.currentValue = args.value
-        GLib.timeout_add(int(args.timeout * 1000), loop.quit)
-        loop.run()
-        pyatspi.Registry.deregisterEventListener(on_value, "object:property-change:accessible-value")
-        if not seen:
+
+        def set_value():
+            value.currentValue = args.value
+            return True
+
+        if not announced(control, "object:property-change:accessible-value", set_value, args.timeout):
             print("no value-change event arrived")
             return 1
-        print(f"value-change event: {seen[0]}")
+        print(f"value-change event: {control.queryValue().currentValue}")
         return 0
 
     action = control.queryAction()
     names = [action.getName(i) for i in range(action.nActions)]
     print(f"actions: {names}")
     for i, name in enumerate(names):
-        if name.lower() == args.action.lower():
+        if name.lower() != args.action.lower():
+            continue
+        if name.lower() != "toggle":
             return 0 if action.doAction(i) else 1
+        if not announced(control, "object:state-changed:checked", lambda: action.doAction(i), args.timeout):
+            print("no checked-state event arrived")
+            return 1
+        print(f"checked-state event: checked={control.getState().contains(pyatspi.STATE_CHECKED)}")
+        return 0
     print(f"no action {args.action!r}")
     return 1
+
+
+def announced(control, event_type, trigger, timeout):
+    """Runs trigger and waits for event_type from control."""
+    seen = []
+    loop = GLib.MainLoop()
+
+    def on_event(event):
+        if event.source == control:
+            seen.append(event)
+            loop.quit()
+
+    pyatspi.Registry.registerEventListener(on_event, event_type)
+    try:
+        if not trigger():
+            return False
+        # The event may have been dispatched while the trigger's call ran.
+        if not seen:
+            GLib.timeout_add(int(timeout * 1000), loop.quit)
+            loop.run()
+    finally:
+        pyatspi.Registry.deregisterEventListener(on_event, event_type)
+    return bool(seen)
 
 
 if __name__ == "__main__":
