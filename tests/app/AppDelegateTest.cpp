@@ -735,6 +735,13 @@ TEST_F(EffectHandlersTest, ScreenReadersFindEveryControlByName)
     EXPECT_TRUE(QAccessible::queryAccessibleInterface(o.Denoise)->state().checked);
     EXPECT_TRUE(QAccessible::queryAccessibleInterface(o.stopButton)->state().disabled);
     EXPECT_FALSE(QAccessible::queryAccessibleInterface(o.playButton)->state().disabled);
+    // The captions beside the controls are their labels.
+    for (QWidget* control : std::initializer_list<QWidget*>{o.Spk, o.Denoise}) {
+        const auto labels = QAccessible::queryAccessibleInterface(control)->relations(QAccessible::Label);
+        ASSERT_EQ(labels.size(), 1) << control->objectName().toStdString();
+        EXPECT_EQ(labels.first().first->text(QAccessible::Name), control == o.Spk ? QStringLiteral("Speaker")
+                                                                                  : QStringLiteral("Denoise"));
+    }
 
     // Denoise pressed through its accessible action: the click's record.
     QAccessibleInterface* denoise = QAccessible::queryAccessibleInterface(o.Denoise);
