@@ -18,7 +18,7 @@ ProgressIndicator::ProgressIndicator(QWidget* parent)
     : QWidget(parent)
 {
     installControlsAccessibility();
-    setTagId(m_tagId);
+    updateFocusPolicy();
 }
 
 ProgressIndicator::~ProgressIndicator() = default;
@@ -68,10 +68,23 @@ void ProgressIndicator::setDoubleValue(double value)
     }
 }
 
+void ProgressIndicator::setEnable(bool enable)
+{
+    m_enable = enable;
+    updateFocusPolicy();
+}
+
 void ProgressIndicator::setTagId(int tagId)
 {
     m_tagId = tagId;
-    setFocusPolicy(tagId == 0 ? Qt::StrongFocus : Qt::NoFocus);
+    updateFocusPolicy();
+}
+
+// Tab passes over a level that keys cannot move, as it passes over a
+// disabled widget.
+void ProgressIndicator::updateFocusPolicy()
+{
+    setFocusPolicy(m_tagId == 0 && m_enable ? Qt::StrongFocus : Qt::NoFocus);
 }
 
 void ProgressIndicator::setMinValue(double minValue)

@@ -71,12 +71,12 @@ public:
     double maxValue() const { return m_maxValue; }
     void setMaxValue(double maxValue);
 
-    // A plain store; it doesn't redraw.
+    // It doesn't redraw. Only an enabled Reverb takes the focus.
     bool isEnable() const { return m_enable; }
-    void setEnable(bool enable) { m_enable = enable; }
+    void setEnable(bool enable);
 
     int tagId() const { return m_tagId; }
-    // Reverb (0) takes the focus; Mixer doesn't.
+    // Reverb (0) takes the focus while enabled; Mixer never does.
     void setTagId(int tagId);
 
     // One keyboard or assistive step to `value` (kept within the range), as
@@ -139,6 +139,7 @@ private:
     void dragTo(const QPointF& point);
     void showToolTip();
     void closeToolTip();
+    void updateFocusPolicy();
 
     bool m_isMouseDown = false;
     bool m_enable = false;
