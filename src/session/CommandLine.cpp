@@ -45,6 +45,13 @@ QString keysHelp()
         "(--status prints the state either way and exits 0 only when linked).");
 }
 
+// The usage line names the program as users type it, whatever started it.
+QString helpText(const QCommandLineParser& parser)
+{
+    const QString text = parser.helpText();
+    return QStringLiteral("Usage: %1 [options] [key=value ...]").arg(kProgram) + text.mid(text.indexOf('\n'));
+}
+
 } // namespace
 
 CommandLineRequest parseCommandLine(const QStringList& arguments)
@@ -72,8 +79,7 @@ CommandLineRequest parseCommandLine(const QStringList& arguments)
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
     if (parser.isSet(help))
-        return exitWith(ExitCode::Success,
-                        parser.helpText().replace(QStringLiteral("<executable_name>"), kProgram));
+        return exitWith(ExitCode::Success, helpText(parser));
     if (parser.isSet(version))
         return exitWith(ExitCode::Success,
                         QStringLiteral("%1 %2\n").arg(kProgram, QCoreApplication::applicationVersion()));

@@ -21,7 +21,12 @@ constexpr int kRaiseTimeoutMs = 3000;
 } // namespace
 
 SessionInstance::SessionInstance()
-    : m_connection(QDBusConnection::sessionBus())
+    : SessionInstance(QDBusConnection::sessionBus())
+{
+}
+
+SessionInstance::SessionInstance(QDBusConnection connection)
+    : m_connection(std::move(connection))
 {
 }
 

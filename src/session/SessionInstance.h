@@ -24,6 +24,8 @@ public:
     // Connects to the session bus (DBUS_SESSION_BUS_ADDRESS or the
     // desktop's default); the connection may be unusable.
     SessionInstance();
+    // On a given connection (a disconnected one means no bus).
+    explicit SessionInstance(QDBusConnection connection);
     ~SessionInstance();
 
     QDBusConnection connection() const { return m_connection; }
