@@ -3,6 +3,7 @@
 // preload and UMOCKDEV_DIR) and its sink and source on a private sound
 // server. The link wait is the product's five seconds.
 #include "AppTestSupport.h"
+#include "PrivateSessionBus.h"
 #include "PulseDaemon.h"
 #include "SimulatedDevice.h"
 
@@ -108,7 +109,10 @@ protected:
         QDir().mkpath(QFileInfo(settingsFile).path());
         ASSERT_TRUE(SettingsStore(settingsFile, QString()).save(apptest::storedSettings()));
 
-        env = QProcessEnvironment::systemEnvironment();
+        // A session bus of its own, so the panel is the session's only one.
+        ASSERT_TRUE(bus.start());
+        env = bus.environment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
         env.insert(QStringLiteral("DISPLAY"), display.name());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("HOME"), home.path());
@@ -133,6 +137,7 @@ protected:
     }
 
     PulseDaemon daemon{PulseDaemon::builtinScript()};
+    PrivateSessionBus bus;
     VirtualDisplay display;
     SimulatedDevice device;
     QList<QByteArray> reports;
@@ -222,6 +227,44 @@ TEST_F(PanelEndToEndTest, ASwitchClickedOnScreenReachesTheSimulatedDevice)
     terminatePanel();
     EXPECT_EQ(reports.size(), 2) << "nothing is sent on unplug or at shut-down";
 
+    const std::optional<SettingsDictionary> stored = storedSettings();
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_FALSE(stored->boolValue(SettingsKey::dehiss));
+}
+
+// From a terminal: starting the panel again only raises the running one,
+// and the command line changes the device and reads the state back.
+TEST_F(PanelEndToEndTest, ASecondStartRaisesThePanelAndTheCommandLineDrivesIt)
+{
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isEmpty(); }, 20000)) << "the panel never linked";
+    const auto run = [&](const QStringList& arguments, QString* out = nullptr) {
+        QProcess command;
+        command.setProcessEnvironment(env);
+        command.start(QStringLiteral(QUOREL_PANEL_BINARY), arguments);
+        if (!command.waitForFinished(15000))
+            return -1;
+        if (out)
+            *out = QString::fromUtf8(command.readAllStandardOutput());
+        return command.exitCode();
+    };
+
+    EXPECT_EQ(run({}), 0) << "the second start leaves at once";
+    EXPECT_EQ(run({QStringLiteral("--toggle"), QStringLiteral("denoise")}), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reports.size() >= 2; }, 5000)) << "the toggle sent nothing";
+    QByteArray expected = apptest::storedFullRecord();
+    expected[0] = 2;
+    expected[4] = 0;
+    EXPECT_EQ(reports.at(1).toHex(' '), expected.toHex(' '));
+    QString status;
+    EXPECT_EQ(run({QStringLiteral("--status")}, &status), 0);
+    EXPECT_TRUE(status.contains(QStringLiteral("\ndenoise=off\n"))) << qPrintable(status);
+
+    QTest::qWait(1000);
+    EXPECT_EQ(reports.size(), 2) << "one link and one change: the second start sent nothing";
+    terminatePanel();
+    const QString log = QString::fromUtf8(panel.readAllStandardError());
+    EXPECT_TRUE(log.contains(QStringLiteral("quorel.session: asked to show the window"))) << qPrintable(log);
+    EXPECT_TRUE(log.contains(QStringLiteral("no system tray; the background options are in the window's context menu")));
     const std::optional<SettingsDictionary> stored = storedSettings();
     ASSERT_TRUE(stored.has_value());
     EXPECT_FALSE(stored->boolValue(SettingsKey::dehiss));
