@@ -11,10 +11,16 @@
 #include "controls/CheckButton.h"
 #include "settings/SettingsStore.h"
 
+#include <QDBusArgument>
+#include <QDBusContext>
+#include <QDBusMessage>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -24,6 +30,35 @@
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
+
+// The desktop's tray as the StatusNotifierItem protocol has it: a watcher
+// that a tray host has registered with, taking the panel's item.
+class StatusNotifierWatcher : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
+    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
+
+public:
+    bool hostRegistered() const { return true; }
+    int protocolVersion() const { return 0; }
+    QStringList items() const { return m_items; }
+    // The bus name the panel's item answers on.
+    QString itemService() const { return m_itemService; }
+
+public slots:
+    void RegisterStatusNotifierItem(const QString& service)
+    {
+        m_itemService = service.startsWith(QLatin1Char('/')) ? message().service() : service;
+        m_items << m_itemService;
+    }
+    void RegisterStatusNotifierHost(const QString&) {}
+
+private:
+    QStringList m_items;
+    QString m_itemService;
+};
 
 namespace {
 
@@ -117,11 +152,15 @@ protected:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("HOME"), home.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        prepareSession();
         panel.setProcessEnvironment(env);
         panel.setProcessChannelMode(QProcess::ForwardedOutputChannel);
         panel.start(QStringLiteral(QUOREL_PANEL_BINARY), {});
         ASSERT_TRUE(panel.waitForStarted(5000));
     }
+
+    // What the desktop offers on the session bus before the panel starts.
+    virtual void prepareSession() {}
 
     void terminatePanel()
     {
@@ -270,4 +309,79 @@ TEST_F(PanelEndToEndTest, ASecondStartRaisesThePanelAndTheCommandLineDrivesIt)
     EXPECT_FALSE(stored->boolValue(SettingsKey::dehiss));
 }
 
+// A desktop with a tray: the panel shows its item there, and the item's
+// menu (over com.canonical.dbusmenu, as the tray host drives it) sets the
+// background option.
+class PanelWithTrayTest : public PanelEndToEndTest {
+protected:
+    void prepareSession() override
+    {
+        host = bus.connect(QStringLiteral("tray-host"));
+        ASSERT_TRUE(host.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
+                                        QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties));
+        ASSERT_TRUE(host.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+    }
+
+    void TearDown() override { QDBusConnection::disconnectFromBus(QStringLiteral("tray-host")); }
+
+    QDBusMessage callMenu(const QString& method, const QVariantList& arguments)
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(watcher.itemService(), QStringLiteral("/MenuBar"),
+                                                           QStringLiteral("com.canonical.dbusmenu"), method);
+        call.setArguments(arguments);
+        QDBusPendingCall pending = host.asyncCall(call, 5000);
+        if (!QTest::qWaitFor([&] { return pending.isFinished(); }, 6000))
+            return QDBusMessage::createError(QStringLiteral("org.freedesktop.DBus.Error.NoReply"), method);
+        return pending.reply();
+    }
+
+    // The id of the item labelled `label` in a com.canonical.dbusmenu
+    // layout (id, properties, children), or 0.
+    static int menuItemId(const QDBusArgument& layout, const QString& label)
+    {
+        int id = 0;
+        QVariantMap properties;
+        layout.beginStructure();
+        layout >> id >> properties;
+        int found = properties.value(QStringLiteral("label")).toString() == label ? id : 0;
+        layout.beginArray();
+        while (!layout.atEnd()) {
+            QDBusVariant child;
+            layout >> child;
+            if (found == 0)
+                found = menuItemId(qvariant_cast<QDBusArgument>(child.variant()), label);
+        }
+        layout.endArray();
+        layout.endStructure();
+        return found;
+    }
+
+    StatusNotifierWatcher watcher;
+    QDBusConnection host{QString()};
+};
+
+TEST_F(PanelWithTrayTest, TheTrayMenuTurnsOnKeepRunning)
+{
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher.itemService().isEmpty(); }, 20000))
+        << "the panel put no item in the tray";
+
+    // The menu's layout, as a tray host reads it.
+    const QDBusMessage layout = callMenu(QStringLiteral("GetLayout"), {0, -1, QStringList()});
+    ASSERT_EQ(layout.type(), QDBusMessage::ReplyMessage) << qPrintable(layout.errorMessage());
+    const int keepRunning = menuItemId(qvariant_cast<QDBusArgument>(layout.arguments().value(1)),
+                                       QStringLiteral("Keep running when the window is closed"));
+    ASSERT_NE(keepRunning, 0) << "no \"Keep running when the window is closed\" in the tray menu";
+
+    const QDBusMessage clicked = callMenu(QStringLiteral("Event"),
+                                          {keepRunning, QStringLiteral("clicked"),
+                                           QVariant::fromValue(QDBusVariant(0)), 0u});
+    EXPECT_NE(clicked.type(), QDBusMessage::ErrorMessage) << qPrintable(clicked.errorMessage());
+    const QString options = home.filePath(QStringLiteral("config/quorel-panel/options.conf"));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return QSettings(options, QSettings::IniFormat).value(QStringLiteral("keepRunning")).toBool(); }, 5000));
+    terminatePanel();
+}
+
 } // namespace
+
+#include "PanelEndToEndTest.moc"
