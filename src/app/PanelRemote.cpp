@@ -71,7 +71,8 @@ PanelState PanelRemote::state() const
     PanelState s;
     s.linked = m_controller.linked();
     s.devicePresent = m_controller.transport() && m_controller.transport()->find();
-    // The device's write state: whether its last write failed or stalled.
+    // The transport does not yet tell whether its writes go through; until
+    // it does, a present device counts as responding.
     s.notResponding = false;
     s.speaker = o.Spk->value();
     s.mic = o.Mic->value();
