@@ -153,6 +153,12 @@ void BackgroundMode::setStartAtLogin(bool on)
         return;
     }
     qCInfo(lcSession) << "start at login:" << on << "(" << m_config.autostart.entryPath() << ")";
+    // A panel started in the background at login is there to stay: closing
+    // the window it was opened to must not end it.
+    if (on && !keepRunning()) {
+        m_keepRunning->setChecked(true);
+        setKeepRunning(true);
+    }
 }
 
 // Shown where the user looks: the tray's bubble, or a message over the

@@ -21,7 +21,7 @@ class QWidget;
 // with it on, closing only hides the window and the panel goes on linking
 // the device whenever it is plugged in. Where there is no tray, the two
 // options and Quit are in the window's context menu (they are there in any
-// case). Main thread.
+// case). "Start at login" turns "keep running" on with it. Main thread.
 class BackgroundMode : public QObject {
     Q_OBJECT
 

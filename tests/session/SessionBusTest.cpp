@@ -380,6 +380,7 @@ TEST_F(SessionBusTest, StartAtLoginWritesAndRemovesTheEntryAndTheWindowMenuCarri
     m_background->startAtLoginAction()->trigger();
     EXPECT_TRUE(QFile::exists(entry));
     EXPECT_TRUE(m_background->startAtLoginAction()->isChecked());
+    EXPECT_TRUE(m_background->keepRunning()) << "started at login, the panel stays when its window is closed";
     m_background->startAtLoginAction()->trigger();
     EXPECT_FALSE(QFile::exists(entry));
 
