@@ -4,9 +4,10 @@
 #include <QProcess>
 #include <QString>
 
-// A session bus of the test's own: a dbus-daemon on a private socket,
-// ended with the object. Children get it through DBUS_SESSION_BUS_ADDRESS
-// (environment()); this process talks to it through connection().
+// A session bus of its own for a simulated panel or a test: a dbus-daemon
+// on a private socket, ended with the object. Children get it through
+// DBUS_SESSION_BUS_ADDRESS (environment()); this process talks to it
+// through connect().
 class PrivateSessionBus {
 public:
     PrivateSessionBus();
