@@ -61,9 +61,6 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName(QStringLiteral("Quorel Panel"));
     QGuiApplication::setDesktopFileName(QStringLiteral("com.quorel.panel"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.quorel.panel")));
-    // The panel quits only through the controller (closing the window, the
-    // tray's Quit, a signal): a hidden window must not end it.
-    QApplication::setQuitOnLastWindowClosed(false);
 
     // One panel per session: the second start raises the first and leaves
     // before it makes a controller, links or reads the settings.

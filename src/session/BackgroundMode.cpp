@@ -32,13 +32,13 @@ BackgroundMode::BackgroundMode(QWidget* window, PanelPort& port, Config config, 
     , m_config(std::move(config))
 {
     m_menu = new QMenu(window);
-    m_show = m_menu->addAction(tr("Show the panel"), &port, &PanelPort::showWindow);
+    m_show = m_menu->addAction(QStringLiteral("Show the panel"), &port, &PanelPort::showWindow);
     m_menu->addSeparator();
-    m_monitor = m_menu->addAction(tr("Monitor"));
+    m_monitor = m_menu->addAction(QStringLiteral("Monitor"));
     m_monitor->setCheckable(true);
     connect(m_monitor, &QAction::triggered, this,
             [this] { setSwitch(m_monitor, PanelSetting::Monitor); });
-    m_denoise = m_menu->addAction(tr("Denoise"));
+    m_denoise = m_menu->addAction(QStringLiteral("Denoise"));
     m_denoise->setCheckable(true);
     connect(m_denoise, &QAction::triggered, this,
             [this] { setSwitch(m_denoise, PanelSetting::Denoise); });
@@ -51,7 +51,7 @@ BackgroundMode::BackgroundMode(QWidget* window, PanelPort& port, Config config, 
     m_startAtLogin->setCheckable(true);
     connect(m_startAtLogin, &QAction::triggered, this, &BackgroundMode::setStartAtLogin);
     m_menu->addSeparator();
-    m_quit = m_menu->addAction(tr("Quit"), this, [this] { m_config.quit(); });
+    m_quit = m_menu->addAction(QStringLiteral("Quit"), this, [this] { m_config.quit(); });
     // The entry may have been added or removed outside the panel.
     connect(m_menu, &QMenu::aboutToShow, this,
             [this] { m_startAtLogin->setChecked(m_config.autostart.isEnabled()); });
@@ -118,7 +118,7 @@ void BackgroundMode::refresh()
     m_tray->setIcon(linkIcon(state.linked));
     QString text = state.linked ? QStringLiteral("TAVO已连接") : QStringLiteral("TAVO未连接");
     if (state.notResponding)
-        text += QStringLiteral(" — ") + tr("the device does not respond");
+        text += QStringLiteral(" — ") + QStringLiteral("the device does not respond");
     m_tray->setToolTip(QStringLiteral("Quorel Panel: ") + text);
 }
 
@@ -126,7 +126,7 @@ void BackgroundMode::setSwitch(QAction* action, PanelSetting setting)
 {
     QString why;
     if (!m_port.set(setting, action->isChecked() ? 1 : 0, &why))
-        report(tr("Cannot change %1: %2").arg(action->text(), why));
+        report(QStringLiteral("Cannot change %1: %2").arg(action->text(), why));
     refresh();
 }
 
@@ -137,7 +137,7 @@ void BackgroundMode::setKeepRunning(bool on)
     options.sync();
     if (options.status() != QSettings::NoError) {
         m_keepRunning->setChecked(!on);
-        report(tr("Cannot store the option in %1").arg(m_config.optionsFile));
+        report(QStringLiteral("Cannot store the option in %1").arg(m_config.optionsFile));
         return;
     }
     qCInfo(lcSession) << "keep running when the window is closed:" << on;
@@ -149,7 +149,7 @@ void BackgroundMode::setStartAtLogin(bool on)
     const bool done = on ? m_config.autostart.enable(m_config.program, &why) : m_config.autostart.disable(&why);
     m_startAtLogin->setChecked(m_config.autostart.isEnabled());
     if (!done) {
-        report(tr("Cannot change \"Start at login\": %1").arg(why));
+        report(QStringLiteral("Cannot change \"Start at login\": %1").arg(why));
         return;
     }
     qCInfo(lcSession) << "start at login:" << on << "(" << m_config.autostart.entryPath() << ")";

@@ -346,9 +346,11 @@ TEST_F(SessionBusTest, KeepRunningHidesTheWindowAndAReplugRestoresTheLatestSetti
                     .value(QStringLiteral("keepRunning"))
                     .toBool());
 
+    QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
     m_window->close();
     EXPECT_FALSE(m_window->isVisible());
     EXPECT_EQ(m_quits, 0);
+    EXPECT_TRUE(lastWindowClosed.isEmpty()) << "a hidden window does not end the application";
 
     m_device->unplug();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !m_delegate->linked(); }, 3000));
