@@ -217,6 +217,7 @@ void AppDelegate::usbhidDidMatch()
     }
     m_linking = true;
     qCInfo(lcApp) << "device arrived; linking in" << m_ports.linkWait.count() << "ms";
+    emit linkStateChanged();
 
     LinkingPanel->setWindowModality(Qt::WindowModal);
     LinkingPanel->open();
@@ -302,6 +303,7 @@ void AppDelegate::finishLink()
     m_linked = true;
     qCInfo(lcApp) << "device linked";
     emit linkFinished(true);
+    emit linkStateChanged();
     handleHeldEvents();
 }
 
@@ -340,6 +342,7 @@ void AppDelegate::usbhidDidRemove()
     }
     qCInfo(lcApp) << "device removed; unlinking";
     m_linked = false;
+    emit linkStateChanged();
 
     for (Button* button : {resetButton, playButton, stopButton, pauseButton, recordButton}) {
         button->setStatus(Disable);

@@ -192,6 +192,8 @@ public:
 signals:
     // Emitted when a link sequence has run to its end or stopped early.
     void linkFinished(bool linked);
+    // Whether the device is linked, present or responding may have changed.
+    void linkStateChanged();
 
 protected:
     void sendPanelInfo();

@@ -22,4 +22,11 @@ void LinkingSheet::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
+void LinkingSheet::setVisible(bool visible)
+{
+    if (visible && parentWidget() && !parentWidget()->isVisible())
+        return;
+    QDialog::setVisible(visible);
+}
+
 void LinkingSheet::reject() {}

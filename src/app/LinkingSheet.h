@@ -18,6 +18,10 @@ public:
     explicit LinkingSheet(QWidget* parent = nullptr);
     ~LinkingSheet() override;
 
+    // Over a hidden window (the panel running in the background) the sheet
+    // stays hidden: the device links without anything popping up.
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     // Esc does not dismiss it; only the link sequence does (done()).

@@ -1,24 +1,78 @@
-// quorel-panel: hands control to the Qt application loop, which loads the
-// main window, creates the controller, wires it and runs its start-up.
+// quorel-panel: with --status, --set or --toggle it talks to the panel
+// running in this session and exits; otherwise it becomes that panel,
+// unless one runs already (then it brings that one's window to the front
+// and exits), and hands control to the Qt application loop, which loads
+// the main window, creates the controller, wires it and runs its start-up.
 #include "app/AppDelegate.h"
 #include "app/LogHandler.h"
 #include "app/MainWindow.h"
+#include "app/PanelRemote.h"
 #include "app/UnixSignalNotifier.h"
 #include "audio/PulseAudioSystem.h"
+#include "session/BackgroundMode.h"
+#include "session/CommandLine.h"
+#include "session/PanelService.h"
+#include "session/SessionInstance.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+QStringList argumentList(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+// Help, version, usage errors and the talk to a running panel need no
+// window, so they run without a display.
+int runWithoutWindow(const CommandLineRequest& request, int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (request.mode == CommandLineRequest::Mode::Exit) {
+        (request.exitCode == ExitCode::Success ? out : err) << request.text;
+        return request.exitCode;
+    }
+    return runClient(request, SessionInstance().connection(), out, err);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     installLogHandler();
+    QCoreApplication::setApplicationName(QStringLiteral("quorel-panel"));
+    QCoreApplication::setOrganizationName(QStringLiteral("quorel-panel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUOREL_VERSION));
+
+    const CommandLineRequest request = parseCommandLine(argumentList(argc, argv));
+    if (request.mode != CommandLineRequest::Mode::Panel)
+        return runWithoutWindow(request, argc, argv);
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quorel-panel"));
-    QApplication::setOrganizationName(QStringLiteral("quorel-panel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quorel Panel"));
     QGuiApplication::setDesktopFileName(QStringLiteral("com.quorel.panel"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.quorel.panel")));
+
+    // One panel per session: the second start raises the first and leaves
+    // before it makes a controller, links or reads the settings.
+    SessionInstance instance;
+    PanelService service;
+    if (instance.hasBus())
+        service.registerOn(instance.connection());
+    if (instance.claim() == SessionInstance::Claim::AlreadyRunning) {
+        if (!request.hidden)
+            instance.raiseRunning();
+        return 0;
+    }
 
     PulseAudioSystem audio;
     MainWindow window;
@@ -28,11 +82,16 @@ int main(int argc, char** argv)
     AppDelegate delegate(std::move(ports));
     delegate.setOutlets(window.outlets());
 
+    PanelRemote remote(delegate, window.outlets());
+    service.setPort(&remote);
+    BackgroundMode background(&window, remote, {.quit = [&delegate] { delegate.closeApplication(); }});
+
     UnixSignalNotifier quitSignals;
     QObject::connect(&quitSignals, &UnixSignalNotifier::received, &delegate, &AppDelegate::closeApplication);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
 
-    window.show();
+    if (!request.hidden)
+        window.show();
     delegate.applicationDidFinishLaunching();
     return QApplication::exec();
 }

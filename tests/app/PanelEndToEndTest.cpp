@@ -3,6 +3,7 @@
 // preload and UMOCKDEV_DIR) and its sink and source on a private sound
 // server. The link wait is the product's five seconds.
 #include "AppTestSupport.h"
+#include "PrivateSessionBus.h"
 #include "PulseDaemon.h"
 #include "SimulatedDevice.h"
 
@@ -11,10 +12,16 @@
 #include "controls/CheckButton.h"
 #include "settings/SettingsStore.h"
 
+#include <QDBusArgument>
+#include <QDBusContext>
+#include <QDBusMessage>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -24,6 +31,35 @@
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
+
+// The desktop's tray as the StatusNotifierItem protocol has it: a watcher
+// that a tray host has registered with, taking the panel's item.
+class StatusNotifierWatcher : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
+    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
+
+public:
+    bool hostRegistered() const { return true; }
+    int protocolVersion() const { return 0; }
+    QStringList items() const { return m_items; }
+    // The bus name the panel's item answers on.
+    QString itemService() const { return m_itemService; }
+
+public slots:
+    void RegisterStatusNotifierItem(const QString& service)
+    {
+        m_itemService = service.startsWith(QLatin1Char('/')) ? message().service() : service;
+        m_items << m_itemService;
+    }
+    void RegisterStatusNotifierHost(const QString&) {}
+
+private:
+    QStringList m_items;
+    QString m_itemService;
+};
 
 namespace {
 
@@ -115,11 +151,15 @@ protected:
         QDir().mkpath(QFileInfo(settingsFile).path());
         ASSERT_TRUE(SettingsStore(settingsFile, QString()).save(apptest::storedSettings()));
 
-        env = QProcessEnvironment::systemEnvironment();
+        // A session bus of its own, so the panel is the session's only one.
+        ASSERT_TRUE(bus.start());
+        env = bus.environment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
         env.insert(QStringLiteral("DISPLAY"), display.name());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("HOME"), home.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        prepareSession();
         prepareEnvironment(env);
         panel.setProcessEnvironment(env);
         panel.setProcessChannelMode(QProcess::ForwardedOutputChannel);
@@ -127,6 +167,8 @@ protected:
         ASSERT_TRUE(panel.waitForStarted(5000));
     }
 
+    // What the desktop offers on the session bus before the panel starts.
+    virtual void prepareSession() {}
     // What a test adds to the panel's environment before it starts, and the
     // virtual screen it needs.
     virtual void prepareEnvironment(QProcessEnvironment&) {}
@@ -146,6 +188,7 @@ protected:
     }
 
     PulseDaemon daemon{PulseDaemon::builtinScript()};
+    PrivateSessionBus bus;
     VirtualDisplay display;
     SimulatedDevice device;
     QList<QByteArray> reports;
@@ -240,39 +283,10 @@ TEST_F(PanelEndToEndTest, ASwitchClickedOnScreenReachesTheSimulatedDevice)
     EXPECT_FALSE(stored->boolValue(SettingsKey::dehiss));
 }
 
-// A private session bus for the panel and the screen reader. The bus starts
-// the accessibility bus (at-spi-bus-launcher) on the first request for it,
-// and takes it down when it goes.
-class SessionBus {
-public:
-    bool start()
-    {
-        m_process.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                        QStringLiteral("--print-address")});
-        if (!m_process.waitForStarted(5000))
-            return false;
-        if (!QTest::qWaitFor([&] { return m_process.canReadLine(); }, 5000))
-            return false;
-        m_address = QString::fromUtf8(m_process.readLine()).trimmed();
-        return !m_address.isEmpty();
-    }
-    ~SessionBus()
-    {
-        endProcess(m_process);
-    }
-    QString address() const { return m_address; }
-
-private:
-    QProcess m_process;
-    QString m_address;
-};
-
 class PanelAccessibilityTest : public PanelEndToEndTest {
 protected:
     void prepareEnvironment(QProcessEnvironment& environment) override
     {
-        ASSERT_TRUE(bus.start());
-        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
         // Qt's bridge otherwise waits for the desktop to say a screen reader runs.
         environment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
         environment.remove(QStringLiteral("QT_ACCESSIBILITY"));
@@ -292,8 +306,6 @@ protected:
         std::fputs(reader.readAll().constData(), stderr);
         return reader.exitStatus() == QProcess::NormalExit ? reader.exitCode() : -1;
     }
-
-    SessionBus bus;
 };
 
 // A screen-reader user: Denoise found by name in the real window's tree and
@@ -404,5 +416,117 @@ TEST_F(PanelAtTwiceTheScaleTest, WindowIsCrispAndItsHitAreasScale)
     terminatePanel();
 }
 
+// From a terminal: starting the panel again only raises the running one,
+// and the command line changes the device and reads the state back.
+TEST_F(PanelEndToEndTest, ASecondStartRaisesThePanelAndTheCommandLineDrivesIt)
+{
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isEmpty(); }, 20000)) << "the panel never linked";
+    const auto run = [&](const QStringList& arguments, QString* out = nullptr) {
+        QProcess command;
+        command.setProcessEnvironment(env);
+        command.start(QStringLiteral(QUOREL_PANEL_BINARY), arguments);
+        if (!command.waitForFinished(15000))
+            return -1;
+        if (out)
+            *out = QString::fromUtf8(command.readAllStandardOutput());
+        return command.exitCode();
+    };
+
+    EXPECT_EQ(run({}), 0) << "the second start leaves at once";
+    EXPECT_EQ(run({QStringLiteral("--toggle"), QStringLiteral("denoise")}), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reports.size() >= 2; }, 5000)) << "the toggle sent nothing";
+    QByteArray expected = apptest::storedFullRecord();
+    expected[0] = 2;
+    expected[4] = 0;
+    EXPECT_EQ(reports.at(1).toHex(' '), expected.toHex(' '));
+    QString status;
+    EXPECT_EQ(run({QStringLiteral("--status")}, &status), 0);
+    EXPECT_TRUE(status.contains(QStringLiteral("\ndenoise=off\n"))) << qPrintable(status);
+
+    QTest::qWait(1000);
+    EXPECT_EQ(reports.size(), 2) << "one link and one change: the second start sent nothing";
+    terminatePanel();
+    const QString log = QString::fromUtf8(panel.readAllStandardError());
+    EXPECT_TRUE(log.contains(QStringLiteral("quorel.session: asked to show the window"))) << qPrintable(log);
+    EXPECT_TRUE(log.contains(QStringLiteral("no system tray; the background options are in the window's context menu")));
+    const std::optional<SettingsDictionary> stored = storedSettings();
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_FALSE(stored->boolValue(SettingsKey::dehiss));
+}
+
+// A desktop with a tray: the panel shows its item there, and the item's
+// menu (over com.canonical.dbusmenu, as the tray host drives it) sets the
+// background option.
+class PanelWithTrayTest : public PanelEndToEndTest {
+protected:
+    void prepareSession() override
+    {
+        host = bus.connect(QStringLiteral("tray-host"));
+        ASSERT_TRUE(host.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
+                                        QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties));
+        ASSERT_TRUE(host.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+    }
+
+    void TearDown() override { QDBusConnection::disconnectFromBus(QStringLiteral("tray-host")); }
+
+    QDBusMessage callMenu(const QString& method, const QVariantList& arguments)
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(watcher.itemService(), QStringLiteral("/MenuBar"),
+                                                           QStringLiteral("com.canonical.dbusmenu"), method);
+        call.setArguments(arguments);
+        QDBusPendingCall pending = host.asyncCall(call, 5000);
+        if (!QTest::qWaitFor([&] { return pending.isFinished(); }, 6000))
+            return QDBusMessage::createError(QStringLiteral("org.freedesktop.DBus.Error.NoReply"), method);
+        return pending.reply();
+    }
+
+    // The id of the item labelled `label` in a com.canonical.dbusmenu
+    // layout (id, properties, children), or 0.
+    static int menuItemId(const QDBusArgument& layout, const QString& label)
+    {
+        int id = 0;
+        QVariantMap properties;
+        layout.beginStructure();
+        layout >> id >> properties;
+        int found = properties.value(QStringLiteral("label")).toString() == label ? id : 0;
+        layout.beginArray();
+        while (!layout.atEnd()) {
+            QDBusVariant child;
+            layout >> child;
+            if (found == 0)
+                found = menuItemId(qvariant_cast<QDBusArgument>(child.variant()), label);
+        }
+        layout.endArray();
+        layout.endStructure();
+        return found;
+    }
+
+    StatusNotifierWatcher watcher;
+    QDBusConnection host{QString()};
+};
+
+TEST_F(PanelWithTrayTest, TheTrayMenuTurnsOnKeepRunning)
+{
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !watcher.itemService().isEmpty(); }, 20000))
+        << "the panel put no item in the tray";
+
+    // The menu's layout, as a tray host reads it.
+    const QDBusMessage layout = callMenu(QStringLiteral("GetLayout"), {0, -1, QStringList()});
+    ASSERT_EQ(layout.type(), QDBusMessage::ReplyMessage) << qPrintable(layout.errorMessage());
+    const int keepRunning = menuItemId(qvariant_cast<QDBusArgument>(layout.arguments().value(1)),
+                                       QStringLiteral("Keep running when the window is closed"));
+    ASSERT_NE(keepRunning, 0) << "no \"Keep running when the window is closed\" in the tray menu";
+
+    const QDBusMessage clicked = callMenu(QStringLiteral("Event"),
+                                          {keepRunning, QStringLiteral("clicked"),
+                                           QVariant::fromValue(QDBusVariant(0)), 0u});
+    EXPECT_NE(clicked.type(), QDBusMessage::ErrorMessage) << qPrintable(clicked.errorMessage());
+    const QString options = home.filePath(QStringLiteral("config/quorel-panel/options.conf"));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return QSettings(options, QSettings::IniFormat).value(QStringLiteral("keepRunning")).toBool(); }, 5000));
+    terminatePanel();
+}
+
 } // namespace
 
+#include "PanelEndToEndTest.moc"

@@ -7,6 +7,7 @@
 // GLib names a struct member "signals", which Qt defines as a macro: GLib first.
 #include <umockdev.h>
 
+#include "PrivateSessionBus.h"
 #include "SimulatedDevice.h"
 
 #include <QCoreApplication>
@@ -135,6 +136,18 @@ int main(int argc, char** argv)
     }
     print(QStringLiteral("Simulated Quorel IIS Audio plugged in at %1 (sound server: %2)")
               .arg(device.hidrawNode(), qEnvironmentVariable("PULSE_SERVER", QStringLiteral("session default"))));
+
+    // The simulated panel gets a session bus of its own, so a panel running
+    // in the desktop's session is not raised in its place (one panel per
+    // session), and scripts can be tried against it.
+    PrivateSessionBus bus;
+    if (bus.start()) {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());
+        print(QStringLiteral("The panel's session bus: DBUS_SESSION_BUS_ADDRESS='%1' (with it, try: quorel-panel --status)")
+                  .arg(bus.address()));
+    } else {
+        print(QStringLiteral("quorel-simulate-device: no private session bus (dbus-daemon); the panel uses the session's"));
+    }
 
     QProcess panel;
     panel.setProcessChannelMode(QProcess::ForwardedChannels);

@@ -1,0 +1,178 @@
+#include "session/BackgroundMode.h"
+
+#include "session/PanelPort.h"
+#include "session/SessionLog.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QIcon>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSettings>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+namespace {
+
+const QString kKeepRunningKey = QStringLiteral("keepRunning");
+
+// The link images of the window's skin stand for the link state.
+QIcon linkIcon(bool linked)
+{
+    return QIcon(linked ? QStringLiteral(":/images/linkEnable.svg") : QStringLiteral(":/images/linkDisable.svg"));
+}
+
+} // namespace
+
+BackgroundMode::BackgroundMode(QWidget* window, PanelPort& port, Config config, QObject* parent)
+    : QObject(parent)
+    , m_window(window)
+    , m_port(port)
+    , m_config(std::move(config))
+{
+    m_menu = new QMenu(window);
+    m_show = m_menu->addAction(QStringLiteral("Show the panel"), &port, &PanelPort::showWindow);
+    m_menu->addSeparator();
+    m_monitor = m_menu->addAction(QStringLiteral("Monitor"));
+    m_monitor->setCheckable(true);
+    connect(m_monitor, &QAction::triggered, this,
+            [this] { setSwitch(m_monitor, PanelSetting::Monitor); });
+    m_denoise = m_menu->addAction(QStringLiteral("Denoise"));
+    m_denoise->setCheckable(true);
+    connect(m_denoise, &QAction::triggered, this,
+            [this] { setSwitch(m_denoise, PanelSetting::Denoise); });
+    m_menu->addSeparator();
+    m_keepRunning = m_menu->addAction(QStringLiteral("Keep running when the window is closed"));
+    m_keepRunning->setCheckable(true);
+    m_keepRunning->setChecked(QSettings(m_config.optionsFile, QSettings::IniFormat).value(kKeepRunningKey).toBool());
+    connect(m_keepRunning, &QAction::triggered, this, &BackgroundMode::setKeepRunning);
+    m_startAtLogin = m_menu->addAction(QStringLiteral("Start at login"));
+    m_startAtLogin->setCheckable(true);
+    connect(m_startAtLogin, &QAction::triggered, this, &BackgroundMode::setStartAtLogin);
+    m_menu->addSeparator();
+    m_quit = m_menu->addAction(QStringLiteral("Quit"), this, [this] { m_config.quit(); });
+    // The entry may have been added or removed outside the panel.
+    connect(m_menu, &QMenu::aboutToShow, this,
+            [this] { m_startAtLogin->setChecked(m_config.autostart.isEnabled()); });
+
+    window->addActions({m_keepRunning, m_startAtLogin, m_quit});
+    window->setContextMenuPolicy(Qt::ActionsContextMenu);
+    window->installEventFilter(this);
+
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_tray = new QSystemTrayIcon(this);
+        m_tray->setContextMenu(m_menu);
+        connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+                m_port.showWindow();
+        });
+    } else {
+        qCInfo(lcSession) << "no system tray; the background options are in the window's context menu";
+    }
+
+    connect(&port, &PanelPort::stateMayHaveChanged, this, &BackgroundMode::refresh);
+    refresh();
+    if (m_tray)
+        m_tray->show();
+}
+
+BackgroundMode::~BackgroundMode()
+{
+    m_window->removeEventFilter(this);
+}
+
+QString BackgroundMode::defaultOptionsFile()
+{
+    return QDir(Autostart::defaultConfigHome()).filePath(QStringLiteral("quorel-panel/options.conf"));
+}
+
+bool BackgroundMode::keepRunning() const
+{
+    return m_keepRunning->isChecked();
+}
+
+// Closing the window with "keep running" on hides it before the window
+// turns the close into a quit.
+bool BackgroundMode::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_window && event->type() == QEvent::Close && keepRunning()) {
+        event->ignore();
+        m_window->hide();
+        qCInfo(lcSession) << "window closed; the panel keeps running in the background";
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void BackgroundMode::refresh()
+{
+    const PanelState state = m_port.state();
+    m_monitor->setEnabled(state.linked);
+    m_monitor->setChecked(state.monitor);
+    m_denoise->setEnabled(state.linked);
+    m_denoise->setChecked(state.denoise);
+    m_startAtLogin->setChecked(m_config.autostart.isEnabled());
+    if (!m_tray)
+        return;
+    m_tray->setIcon(linkIcon(state.linked));
+    QString text = state.linked ? QStringLiteral("TAVO已连接") : QStringLiteral("TAVO未连接");
+    if (state.notResponding)
+        text += QStringLiteral(" — ") + QStringLiteral("the device does not respond");
+    m_tray->setToolTip(QStringLiteral("Quorel Panel: ") + text);
+}
+
+void BackgroundMode::setSwitch(QAction* action, PanelSetting setting)
+{
+    QString why;
+    if (!m_port.set(setting, action->isChecked() ? 1 : 0, &why))
+        report(QStringLiteral("Cannot change %1: %2").arg(action->text(), why));
+    refresh();
+}
+
+void BackgroundMode::setKeepRunning(bool on)
+{
+    QSettings options(m_config.optionsFile, QSettings::IniFormat);
+    options.setValue(kKeepRunningKey, on);
+    options.sync();
+    if (options.status() != QSettings::NoError) {
+        m_keepRunning->setChecked(!on);
+        report(QStringLiteral("Cannot store the option in %1").arg(m_config.optionsFile));
+        return;
+    }
+    qCInfo(lcSession) << "keep running when the window is closed:" << on;
+}
+
+void BackgroundMode::setStartAtLogin(bool on)
+{
+    QString why;
+    const bool done = on ? m_config.autostart.enable(m_config.program, &why) : m_config.autostart.disable(&why);
+    m_startAtLogin->setChecked(m_config.autostart.isEnabled());
+    if (!done) {
+        report(QStringLiteral("Cannot change \"Start at login\": %1").arg(why));
+        return;
+    }
+    qCInfo(lcSession) << "start at login:" << on << "(" << m_config.autostart.entryPath() << ")";
+    // A panel started in the background at login is there to stay: closing
+    // the window it was opened to must not end it.
+    if (on && !keepRunning()) {
+        m_keepRunning->setChecked(true);
+        setKeepRunning(true);
+    }
+}
+
+// Shown where the user looks: the tray's bubble, or a message over the
+// window when there is no tray (never blocking the loop).
+void BackgroundMode::report(const QString& message)
+{
+    qCWarning(lcSession).noquote() << message;
+    emit failed(message);
+    if (m_tray) {
+        m_tray->showMessage(QStringLiteral("Quorel Panel"), message, QSystemTrayIcon::Warning);
+        return;
+    }
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Quorel Panel"), message, QMessageBox::Ok,
+                                m_window);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "session/Autostart.h"
+#include "session/PanelState.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class PanelPort;
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
+class QWidget;
+
+// Running without the window: the tray icon with the link state and its
+// menu (show the panel, Monitor and Denoise, "Keep running when the window
+// is closed", "Start at login", Quit), and what closing the window does.
+// With "keep running" off (the default) closing quits as it always has;
+// with it on, closing only hides the window and the panel goes on linking
+// the device whenever it is plugged in. Where there is no tray, the two
+// options and Quit are in the window's context menu (they are there in any
+// case). "Start at login" turns "keep running" on with it. Main thread.
+class BackgroundMode : public QObject {
+    Q_OBJECT
+
+public:
+    struct Config {
+        // Where the options are kept (not the device settings' store).
+        QString optionsFile = defaultOptionsFile();
+        Autostart autostart{Autostart::defaultConfigHome()};
+        // What the autostart entry starts.
+        QString program = Autostart::programForEntry();
+        // Ends the panel the way closing the window does.
+        std::function<void()> quit;
+    };
+
+    BackgroundMode(QWidget* window, PanelPort& port, Config config, QObject* parent = nullptr);
+    ~BackgroundMode() override;
+
+    static QString defaultOptionsFile();
+
+    bool keepRunning() const;
+    // Null where the desktop shows no tray.
+    QSystemTrayIcon* trayIcon() const { return m_tray; }
+    QMenu* menu() const { return m_menu; }
+    QAction* showAction() const { return m_show; }
+    QAction* monitorAction() const { return m_monitor; }
+    QAction* denoiseAction() const { return m_denoise; }
+    QAction* keepRunningAction() const { return m_keepRunning; }
+    QAction* startAtLoginAction() const { return m_startAtLogin; }
+    QAction* quitAction() const { return m_quit; }
+
+signals:
+    // An option could not be changed; the text says why (also logged and
+    // shown to the user).
+    void failed(const QString& message);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void refresh();
+    void setKeepRunning(bool on);
+    void setStartAtLogin(bool on);
+    void setSwitch(QAction* action, PanelSetting setting);
+    void report(const QString& message);
+
+    QWidget* m_window;
+    PanelPort& m_port;
+    Config m_config;
+    QMenu* m_menu = nullptr;
+    QSystemTrayIcon* m_tray = nullptr;
+    QAction* m_show = nullptr;
+    QAction* m_monitor = nullptr;
+    QAction* m_denoise = nullptr;
+    QAction* m_keepRunning = nullptr;
+    QAction* m_startAtLogin = nullptr;
+    QAction* m_quit = nullptr;
+};

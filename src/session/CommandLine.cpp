@@ -1,0 +1,234 @@
+#include "session/CommandLine.h"
+
+#include "session/PanelService.h"
+#include "session/SessionInstance.h"
+#include "controlinterface.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QTextStream>
+
+namespace {
+
+// A script waits this long for the running panel before giving up.
+constexpr int kCallTimeoutMs = 5000;
+
+const QString kProgram = QStringLiteral("quorel-panel");
+
+CommandLineRequest exitWith(int code, const QString& text)
+{
+    CommandLineRequest request;
+    request.mode = CommandLineRequest::Mode::Exit;
+    request.exitCode = code;
+    request.text = text;
+    return request;
+}
+
+CommandLineRequest usageError(const QString& what)
+{
+    return exitWith(ExitCode::Usage,
+                    QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(kProgram, what));
+}
+
+QString keysHelp()
+{
+    return QStringLiteral(
+        "Keys: speaker, mic (0 to 100), stage1 .. stage5 (-15 to 15), reverb (0 to 100),\n"
+        "monitor, denoise, mixer (on or off).\n"
+        "\n"
+        "--status, --set and --toggle talk to the panel running in this session and\n"
+        "exit with 0 on success, 1 when the panel answered with an error, 2 for a\n"
+        "wrong key or value, 3 when no panel runs, 4 when the device is not linked\n"
+        "(--status prints the state either way and exits 0 only when linked).");
+}
+
+// The usage line names the program as users type it, whatever started it.
+QString helpText(const QCommandLineParser& parser)
+{
+    const QString text = parser.helpText();
+    return QStringLiteral("Usage: %1 [options] [key=value ...]").arg(kProgram) + text.mid(text.indexOf('\n'));
+}
+
+} // namespace
+
+CommandLineRequest parseCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Control panel for the Quorel IIS Audio. Without options it starts the panel\n"
+                       "(or brings the running one to the front).\n\n")
+        + keysHelp());
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption hidden(QStringLiteral("hidden"),
+                                    QStringLiteral("Start in the background, without showing the window."));
+    const QCommandLineOption status(QStringLiteral("status"),
+                                    QStringLiteral("Print the running panel's state, one key=value a line."));
+    const QCommandLineOption set(QStringLiteral("set"),
+                                 QStringLiteral("Set each key=value given as an argument (e.g. denoise=on stage3=-4)."));
+    const QCommandLineOption toggle(QStringLiteral("toggle"),
+                                    QStringLiteral("Switch monitor, denoise or mixer over (may be repeated)."),
+                                    QStringLiteral("key"));
+    parser.addOptions({hidden, status, set, toggle});
+    parser.addPositionalArgument(QStringLiteral("key=value"), QStringLiteral("With --set: the settings to change."),
+                                 QStringLiteral("[key=value ...]"));
+
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (parser.isSet(help))
+        return exitWith(ExitCode::Success, helpText(parser));
+    if (parser.isSet(version))
+        return exitWith(ExitCode::Success,
+                        QStringLiteral("%1 %2\n").arg(kProgram, QCoreApplication::applicationVersion()));
+
+    CommandLineRequest request;
+    const QStringList pairs = parser.positionalArguments();
+    if (!pairs.isEmpty() && !parser.isSet(set))
+        return usageError(QStringLiteral("unexpected argument \"%1\" (settings go after --set)").arg(pairs.first()));
+    if (parser.isSet(set) && pairs.isEmpty())
+        return usageError(QStringLiteral("--set needs at least one key=value"));
+
+    for (const QString& pair : pairs) {
+        const qsizetype equals = pair.indexOf(QLatin1Char('='));
+        if (equals <= 0)
+            return usageError(QStringLiteral("\"%1\" is not key=value").arg(pair));
+        const PanelKey* key = findPanelKey(QStringView(pair).left(equals));
+        if (!key)
+            return usageError(QStringLiteral("unknown key \"%1\"; the keys are %2")
+                                  .arg(pair.left(equals), panelKeyNames().join(QStringLiteral(", "))));
+        QString why;
+        const std::optional<int> value = parsePanelValue(*key, QStringView(pair).mid(equals + 1), &why);
+        if (!value)
+            return usageError(why);
+        request.sets.emplace_back(key->setting, *value);
+    }
+    for (const QString& name : parser.values(toggle)) {
+        const PanelKey* key = findPanelKey(name);
+        if (!key || !key->isSwitch)
+            return usageError(QStringLiteral("--toggle takes monitor, denoise or mixer, not \"%1\"").arg(name));
+        request.toggles.push_back(key->setting);
+    }
+    request.status = parser.isSet(status);
+
+    const bool client = request.status || !request.sets.empty() || !request.toggles.empty();
+    if (client && parser.isSet(hidden))
+        return usageError(QStringLiteral("--hidden starts the panel; it does not go with --status, --set or --toggle"));
+    request.mode = client ? CommandLineRequest::Mode::Client : CommandLineRequest::Mode::Panel;
+    request.hidden = parser.isSet(hidden);
+    return request;
+}
+
+namespace {
+
+// Talks to the running panel: its properties in one call, its setters.
+class PanelClient {
+public:
+    PanelClient(QDBusConnection connection, QTextStream& err)
+        : m_connection(connection)
+        , m_err(err)
+        , m_proxy(SessionInstance::kBusName, PanelService::kObjectPath, connection)
+    {
+        m_proxy.setTimeout(kCallTimeoutMs);
+    }
+
+    std::optional<PanelState> state()
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(SessionInstance::kBusName, PanelService::kObjectPath,
+                                                           QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                           QStringLiteral("GetAll"));
+        call << PanelService::kInterface;
+        call.setAutoStartService(false);
+        const QDBusMessage reply = m_connection.call(call, QDBus::Block, kCallTimeoutMs);
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+            m_lastCode = failure(QStringLiteral("cannot read the panel's state"), reply.errorName(),
+                                 reply.errorMessage());
+            return std::nullopt;
+        }
+        return PanelState::fromProperties(qdbus_cast<QVariantMap>(reply.arguments().first()));
+    }
+
+    bool set(PanelSetting setting, int value)
+    {
+        QDBusPendingReply<> reply;
+        const bool on = value != 0;
+        switch (setting) {
+        case PanelSetting::Speaker: reply = m_proxy.SetSpeaker(value); break;
+        case PanelSetting::Mic: reply = m_proxy.SetMic(value); break;
+        case PanelSetting::Monitor: reply = m_proxy.SetMonitor(on); break;
+        case PanelSetting::Denoise: reply = m_proxy.SetDenoise(on); break;
+        case PanelSetting::Reverb: reply = m_proxy.SetReverb(value); break;
+        case PanelSetting::Mixer: reply = m_proxy.SetMixer(on); break;
+        default:
+            reply = m_proxy.SetStage(static_cast<int>(setting) - static_cast<int>(PanelSetting::Stage1) + 1, value);
+            break;
+        }
+        reply.waitForFinished();
+        if (!reply.isError())
+            return true;
+        m_lastCode = failure(QStringLiteral("cannot set %1").arg(QLatin1String(panelKey(setting).name)),
+                             reply.error().name(), reply.error().message());
+        return false;
+    }
+
+    int lastCode() const { return m_lastCode; }
+
+private:
+    int failure(const QString& what, const QString& errorName, const QString& message)
+    {
+        m_err << kProgram << ": " << what << ": " << message << '\n';
+        if (errorName == QLatin1String("com.quorel.panel.Error.NotLinked"))
+            return ExitCode::NotLinked;
+        if (errorName == QLatin1String("com.quorel.panel.Error.OutOfRange"))
+            return ExitCode::Usage;
+        if (errorName == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
+            || errorName == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
+            return ExitCode::NoPanel;
+        return ExitCode::Failure;
+    }
+
+    QDBusConnection m_connection;
+    QTextStream& m_err;
+    ComQuorelPanelControlInterface m_proxy;
+    int m_lastCode = ExitCode::Success;
+};
+
+} // namespace
+
+int runClient(const CommandLineRequest& request, QDBusConnection connection, QTextStream& out, QTextStream& err)
+{
+    if (!connection.isConnected()) {
+        err << kProgram << ": no session bus to reach the panel over (" << connection.lastError().message()
+            << ")\n";
+        return ExitCode::NoPanel;
+    }
+    if (!connection.interface()->isServiceRegistered(SessionInstance::kBusName)) {
+        err << kProgram << ": no panel is running in this session; start it with '" << kProgram << "'\n";
+        return ExitCode::NoPanel;
+    }
+
+    PanelClient panel(connection, err);
+    for (const auto& [setting, value] : request.sets) {
+        if (!panel.set(setting, value))
+            return panel.lastCode();
+    }
+    for (PanelSetting setting : request.toggles) {
+        const std::optional<PanelState> state = panel.state();
+        if (!state)
+            return panel.lastCode();
+        const bool on = setting == PanelSetting::Monitor ? state->monitor
+                        : setting == PanelSetting::Denoise ? state->denoise
+                                                           : state->mixer;
+        if (!panel.set(setting, on ? 0 : 1))
+            return panel.lastCode();
+    }
+    if (!request.status)
+        return ExitCode::Success;
+    const std::optional<PanelState> state = panel.state();
+    if (!state)
+        return panel.lastCode();
+    out << state->statusLines().join(QLatin1Char('\n')) << '\n';
+    return state->linked ? ExitCode::Success : ExitCode::NotLinked;
+}

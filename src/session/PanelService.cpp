@@ -1,0 +1,160 @@
+#include "session/PanelService.h"
+
+#include "session/PanelPort.h"
+#include "session/SessionLog.h"
+#include "controladaptor.h"
+#include "applicationadaptor.h"
+
+#include <QDBusMessage>
+
+const QString PanelService::kObjectPath = QStringLiteral("/com/quorel/panel");
+const QString PanelService::kInterface = QStringLiteral("com.quorel.panel.Control");
+
+namespace {
+
+const QString kNotLinkedError = QStringLiteral("com.quorel.panel.Error.NotLinked");
+const QString kOutOfRangeError = QStringLiteral("com.quorel.panel.Error.OutOfRange");
+
+} // namespace
+
+PanelService::PanelService(QObject* parent)
+    : QObject(parent)
+{
+    new ControlAdaptor(this);
+    new ApplicationAdaptor(this);
+}
+
+bool PanelService::registerOn(QDBusConnection connection)
+{
+    m_connection = connection;
+    if (!m_connection.registerObject(kObjectPath, this)) {
+        qCWarning(lcSession) << "cannot offer" << kObjectPath << "on the session bus:"
+                             << m_connection.lastError().message();
+        return false;
+    }
+    return true;
+}
+
+void PanelService::setPort(PanelPort* port)
+{
+    m_port = port;
+    m_announced = current();
+    connect(port, &PanelPort::stateMayHaveChanged, this, &PanelService::announceChanges);
+    if (m_raiseHeld) {
+        m_raiseHeld = false;
+        port->showWindow();
+    }
+}
+
+PanelState PanelService::current() const
+{
+    return m_port ? m_port->state() : PanelState{};
+}
+
+// Only what differs from the last announcement goes out, in one signal.
+void PanelService::announceChanges()
+{
+    const QVariantMap now = current().properties();
+    const QVariantMap before = m_announced.properties();
+    QVariantMap changed;
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+        if (before.value(it.key()) != it.value())
+            changed.insert(it.key(), it.value());
+    }
+    if (changed.isEmpty())
+        return;
+    m_announced = PanelState::fromProperties(now);
+    if (!m_connection.isConnected())
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal(kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                     QStringLiteral("PropertiesChanged"));
+    signal << kInterface << changed << QStringList();
+    m_connection.send(signal);
+}
+
+void PanelService::apply(PanelSetting setting, int value)
+{
+    QString why;
+    if (!panelValueInRange(panelKey(setting), value, &why)) {
+        sendErrorReply(kOutOfRangeError, why);
+        return;
+    }
+    if (!m_port) {
+        sendErrorReply(kNotLinkedError, QStringLiteral("the panel is still starting"));
+        return;
+    }
+    if (!m_port->set(setting, value, &why)) {
+        sendErrorReply(kNotLinkedError, why);
+        return;
+    }
+    qCInfo(lcSession) << "set" << panelKey(setting).name << "to" << value << "from the session bus";
+    announceChanges();
+}
+
+void PanelService::SetSpeaker(int percent)
+{
+    apply(PanelSetting::Speaker, percent);
+}
+
+void PanelService::SetMic(int percent)
+{
+    apply(PanelSetting::Mic, percent);
+}
+
+void PanelService::SetMonitor(bool on)
+{
+    apply(PanelSetting::Monitor, on ? 1 : 0);
+}
+
+void PanelService::SetDenoise(bool on)
+{
+    apply(PanelSetting::Denoise, on ? 1 : 0);
+}
+
+void PanelService::SetStage(int stage, int value)
+{
+    if (stage < 1 || stage > 5) {
+        sendErrorReply(kOutOfRangeError, QStringLiteral("the stages are 1 to 5; %1 is out of range").arg(stage));
+        return;
+    }
+    apply(static_cast<PanelSetting>(static_cast<int>(PanelSetting::Stage1) + stage - 1), value);
+}
+
+void PanelService::SetReverb(int value)
+{
+    apply(PanelSetting::Reverb, value);
+}
+
+void PanelService::SetMixer(bool on)
+{
+    apply(PanelSetting::Mixer, on ? 1 : 0);
+}
+
+// A launcher passes the token that lets the window take the focus
+// (Wayland's activation token, X11's startup id); Qt reads it from the
+// environment when the window is raised.
+void PanelService::Activate(const QVariantMap& platformData)
+{
+    const QString token = platformData.value(QStringLiteral("activation-token")).toString();
+    if (!token.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+    const QString startupId = platformData.value(QStringLiteral("desktop-startup-id")).toString();
+    if (!startupId.isEmpty())
+        qputenv("DESKTOP_STARTUP_ID", startupId.toUtf8());
+    qCInfo(lcSession) << "asked to show the window";
+    if (m_port)
+        m_port->showWindow();
+    else
+        m_raiseHeld = true;
+}
+
+// The panel opens no files; being asked to is being asked to show up.
+void PanelService::Open(const QStringList&, const QVariantMap& platformData)
+{
+    Activate(platformData);
+}
+
+void PanelService::ActivateAction(const QString& actionName, const QVariantList&, const QVariantMap&)
+{
+    sendErrorReply(QDBusError::NotSupported, QStringLiteral("the panel has no action \"%1\"").arg(actionName));
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "session/PanelState.h"
+
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QObject>
+#include <QPointer>
+#include <QVariantMap>
+
+class PanelPort;
+
+// The running panel on the session bus: the com.quorel.panel.Control
+// interface (state, change signals, setters) and org.freedesktop.Application
+// (a launcher or a second start brings the window to the front), both at
+// /com/quorel/panel. The adaptors are generated from the XML beside this
+// file; they read the properties and call the slots below. Main thread.
+//
+// The object is registered before the panel claims its bus name, so a
+// second start that finds the name always finds the object; until the
+// controller's port is attached the setters refuse and a raise is held.
+class PanelService : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_PROPERTY(bool Linked READ linked)
+    Q_PROPERTY(bool DevicePresent READ devicePresent)
+    Q_PROPERTY(bool NotResponding READ notResponding)
+    Q_PROPERTY(int Speaker READ speaker)
+    Q_PROPERTY(int Mic READ mic)
+    Q_PROPERTY(bool Monitor READ monitor)
+    Q_PROPERTY(bool Denoise READ denoise)
+    Q_PROPERTY(int Stage1 READ stage1)
+    Q_PROPERTY(int Stage2 READ stage2)
+    Q_PROPERTY(int Stage3 READ stage3)
+    Q_PROPERTY(int Stage4 READ stage4)
+    Q_PROPERTY(int Stage5 READ stage5)
+    Q_PROPERTY(int Reverb READ reverb)
+    Q_PROPERTY(bool Mixer READ mixer)
+    Q_PROPERTY(QString TransportState READ transportState)
+
+public:
+    static const QString kObjectPath;
+    static const QString kInterface;
+
+    explicit PanelService(QObject* parent = nullptr);
+
+    // False (logged) when the object cannot be registered.
+    bool registerOn(QDBusConnection connection);
+    // Attaches the controller's side; a raise asked for before runs now.
+    void setPort(PanelPort* port);
+
+    bool linked() const { return current().linked; }
+    bool devicePresent() const { return current().devicePresent; }
+    bool notResponding() const { return current().notResponding; }
+    int speaker() const { return current().speaker; }
+    int mic() const { return current().mic; }
+    bool monitor() const { return current().monitor; }
+    bool denoise() const { return current().denoise; }
+    int stage1() const { return current().stages[0]; }
+    int stage2() const { return current().stages[1]; }
+    int stage3() const { return current().stages[2]; }
+    int stage4() const { return current().stages[3]; }
+    int stage5() const { return current().stages[4]; }
+    int reverb() const { return current().reverb; }
+    bool mixer() const { return current().mixer; }
+    QString transportState() const { return current().transport; }
+
+public slots:
+    // com.quorel.panel.Control
+    void SetSpeaker(int percent);
+    void SetMic(int percent);
+    void SetMonitor(bool on);
+    void SetDenoise(bool on);
+    void SetStage(int stage, int value);
+    void SetReverb(int value);
+    void SetMixer(bool on);
+
+    // org.freedesktop.Application
+    void Activate(const QVariantMap& platformData);
+    void Open(const QStringList& uris, const QVariantMap& platformData);
+    void ActivateAction(const QString& actionName, const QVariantList& parameter, const QVariantMap& platformData);
+
+private:
+    PanelState current() const;
+    void apply(PanelSetting setting, int value);
+    void announceChanges();
+
+    QDBusConnection m_connection{QString()};
+    QPointer<PanelPort> m_port;
+    PanelState m_announced;
+    bool m_raiseHeld = false;
+};

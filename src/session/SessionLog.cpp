@@ -1,0 +1,3 @@
+#include "session/SessionLog.h"
+
+Q_LOGGING_CATEGORY(lcSession, "quorel.session")

@@ -1,0 +1,96 @@
+// What the command line asks for, without a panel to ask: the values a
+// script may give, the mistakes it may make and the status it reads.
+#include "session/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CommandLineRequest parse(QStringList arguments)
+{
+    arguments.prepend(QStringLiteral("quorel-panel"));
+    return parseCommandLine(arguments);
+}
+
+TEST(CommandLineTest, NoOptionsRunsThePanelAndHiddenRunsItInTheBackground)
+{
+    EXPECT_EQ(parse({}).mode, CommandLineRequest::Mode::Panel);
+    EXPECT_FALSE(parse({}).hidden);
+    const CommandLineRequest hidden = parse({QStringLiteral("--hidden")});
+    EXPECT_EQ(hidden.mode, CommandLineRequest::Mode::Panel);
+    EXPECT_TRUE(hidden.hidden);
+}
+
+TEST(CommandLineTest, SetsTogglesAndStatusAreOneClientRequestInTheirOrder)
+{
+    const CommandLineRequest r =
+        parse({QStringLiteral("--set"), QStringLiteral("denoise=on"), QStringLiteral("stage3=-4"),
+               QStringLiteral("Speaker=100"), QStringLiteral("mixer=off"), QStringLiteral("--toggle"),
+               QStringLiteral("monitor"), QStringLiteral("--status")});
+    ASSERT_EQ(r.mode, CommandLineRequest::Mode::Client);
+    const std::vector<std::pair<PanelSetting, int>> sets{{PanelSetting::Denoise, 1},
+                                                         {PanelSetting::Stage3, -4},
+                                                         {PanelSetting::Speaker, 100},
+                                                         {PanelSetting::Mixer, 0}};
+    EXPECT_EQ(r.sets, sets);
+    EXPECT_EQ(r.toggles, std::vector<PanelSetting>{PanelSetting::Monitor});
+    EXPECT_TRUE(r.status);
+}
+
+TEST(CommandLineTest, MistakesAreUsageErrorsNamingTheFault)
+{
+    struct Case {
+        QStringList arguments;
+        QString says;
+    };
+    const std::vector<Case> cases{
+        {{QStringLiteral("--set"), QStringLiteral("volume=3")}, QStringLiteral("unknown key \"volume\"")},
+        {{QStringLiteral("--set"), QStringLiteral("stage3=16")}, QStringLiteral("stage3 takes -15 to 15; 16 is out of range")},
+        {{QStringLiteral("--set"), QStringLiteral("speaker=-1")}, QStringLiteral("out of range")},
+        {{QStringLiteral("--set"), QStringLiteral("reverb=lots")}, QStringLiteral("whole number")},
+        {{QStringLiteral("--set"), QStringLiteral("stage1=2.5")}, QStringLiteral("whole number")},
+        {{QStringLiteral("--set"), QStringLiteral("denoise=maybe")}, QStringLiteral("give on or off")},
+        {{QStringLiteral("--set"), QStringLiteral("denoise")}, QStringLiteral("is not key=value")},
+        {{QStringLiteral("--set")}, QStringLiteral("at least one")},
+        {{QStringLiteral("denoise=on")}, QStringLiteral("after --set")},
+        {{QStringLiteral("--toggle"), QStringLiteral("stage1")}, QStringLiteral("monitor, denoise or mixer")},
+        {{QStringLiteral("--status"), QStringLiteral("--hidden")}, QStringLiteral("--hidden starts the panel")},
+        {{QStringLiteral("--colour")}, QStringLiteral("colour")},
+    };
+    for (const Case& c : cases) {
+        const CommandLineRequest r = parse(c.arguments);
+        EXPECT_EQ(r.mode, CommandLineRequest::Mode::Exit) << qPrintable(c.arguments.join(' '));
+        EXPECT_EQ(r.exitCode, ExitCode::Usage) << qPrintable(c.arguments.join(' '));
+        EXPECT_TRUE(r.text.contains(c.says)) << qPrintable(r.text);
+    }
+}
+
+TEST(CommandLineTest, HelpListsTheCommandsAndTheKeys)
+{
+    const CommandLineRequest r = parse({QStringLiteral("--help")});
+    EXPECT_EQ(r.mode, CommandLineRequest::Mode::Exit);
+    EXPECT_EQ(r.exitCode, ExitCode::Success);
+    for (const char* text : {"quorel-panel [options]", "--status", "--set", "--toggle <key>", "--hidden",
+                             "stage1 .. stage5 (-15 to 15)"})
+        EXPECT_TRUE(r.text.contains(QLatin1String(text))) << text;
+}
+
+TEST(CommandLineTest, StatusLinesRoundTripThroughTheBusProperties)
+{
+    PanelState s;
+    s.linked = true;
+    s.devicePresent = true;
+    s.speaker = 37;
+    s.denoise = true;
+    s.stages = {5, -3, 0, 12, -15};
+    s.reverb = 57;
+    s.mixer = true;
+    s.transport = transportStateName(4);
+    EXPECT_EQ(PanelState::fromProperties(s.properties()), s);
+    EXPECT_EQ(s.statusLines().join(QLatin1Char(' ')),
+              QStringLiteral("linked=yes present=yes responding=yes speaker=37 mic=0 monitor=off denoise=on "
+                             "stage1=5 stage2=-3 stage3=0 stage4=12 stage5=-15 reverb=57 mixer=on "
+                             "transport=recording-paused"));
+}
+
+} // namespace

@@ -1,0 +1,433 @@
+// The panel driven from the session bus: the real controller and window,
+// the HID transport on a umockdev node, libpulse on a private sound server,
+// the session interface on a private dbus-daemon, and the real binary as
+// the second process that scripts run (--status, --set, --toggle, a second
+// start). The link wait is shortened; nothing else is.
+#include "../app/AppTestSupport.h"
+#include "PrivateSessionBus.h"
+#include "PulseDaemon.h"
+#include "SimulatedDevice.h"
+
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "app/PanelRemote.h"
+#include "audio/PulseAudioSystem.h"
+#include "controls/CheckButton.h"
+#include "controls/SpkMicSliderAction.h"
+#include "session/BackgroundMode.h"
+#include "session/PanelService.h"
+#include "session/SessionInstance.h"
+#include "settings/SettingsDictionary.h"
+#include "settings/SettingsStore.h"
+
+#include <QAction>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+// Collects the PropertiesChanged signals a bus client sees.
+class PropertiesWatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QVariantMap> changes;
+    // Whether some signal so far carried `name` with `value`.
+    bool saw(const QString& name, const QVariant& value) const
+    {
+        return std::any_of(changes.cbegin(), changes.cend(), [&](const QVariantMap& change) {
+            return change.contains(name) && change.value(name) == value;
+        });
+    }
+
+public slots:
+    void changed(const QString& interface, const QVariantMap& properties, const QStringList&)
+    {
+        if (interface == PanelService::kInterface)
+            changes.append(properties);
+    }
+};
+
+namespace {
+
+struct CommandResult {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+class SessionBusTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_daemon = new PulseDaemon(PulseDaemon::builtinScript());
+        ASSERT_TRUE(s_daemon->start());
+        s_audio = new PulseAudioSystem();
+        ASSERT_TRUE(s_audio->waitForConnection(5s));
+    }
+
+    static void TearDownTestSuite()
+    {
+        delete s_audio;
+        s_audio = nullptr;
+        delete s_daemon;
+        s_daemon = nullptr;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        ASSERT_TRUE(store().save(apptest::storedSettings()));
+        ASSERT_TRUE(m_bus.start());
+        m_connectionName = QStringLiteral("panel-%1").arg(++s_connections);
+        m_connection = m_bus.connect(m_connectionName);
+        ASSERT_TRUE(m_connection.isConnected());
+        m_device = std::make_unique<SimulatedDevice>();
+        QObject::connect(m_device.get(), &SimulatedDevice::reportReceived,
+                         [this](const QByteArray& record) { m_reports.append(record); });
+        s_daemon->pactl({QStringLiteral("set-default-sink"), QStringLiteral("builtin_out")});
+        s_daemon->pactl({QStringLiteral("set-default-source"), QStringLiteral("builtin_in")});
+    }
+
+    void TearDown() override
+    {
+        m_background.reset();
+        m_service.reset();
+        m_remote.reset();
+        m_delegate.reset();
+        m_window.reset();
+        m_device.reset();
+        QDBusConnection::disconnectFromBus(m_connectionName);
+    }
+
+    SettingsStore store() const
+    {
+        return SettingsStore(m_dir.filePath(QStringLiteral("quorel-panel.conf")),
+                             m_dir.filePath(QStringLiteral("missing-defaults.plist")));
+    }
+
+    // The panel as main() puts it together, holding the session's name.
+    void launch()
+    {
+        m_window = std::make_unique<MainWindow>();
+        AppDelegatePorts ports;
+        ports.audio = s_audio;
+        ports.settingsStore = store();
+        ports.linkWait = 50ms;
+        ports.quitApplication = [this] { ++m_quits; };
+        m_delegate = std::make_unique<AppDelegate>(std::move(ports));
+        m_outlets = m_window->outlets();
+        m_delegate->setOutlets(m_outlets);
+        m_remote = std::make_unique<PanelRemote>(*m_delegate, m_outlets);
+        m_service = std::make_unique<PanelService>();
+        ASSERT_TRUE(m_service->registerOn(m_connection));
+        m_service->setPort(m_remote.get());
+        ASSERT_EQ(SessionInstance(m_connection).claim(), SessionInstance::Claim::Claimed);
+        BackgroundMode::Config config;
+        config.optionsFile = m_dir.filePath(QStringLiteral("options.conf"));
+        config.autostart = Autostart(m_dir.filePath(QStringLiteral("config")));
+        config.program = QStringLiteral("quorel-panel");
+        config.quit = [this] { m_delegate->closeApplication(); };
+        m_background = std::make_unique<BackgroundMode>(m_window.get(), *m_remote, config);
+        m_window->show();
+        m_delegate->applicationDidFinishLaunching();
+    }
+
+    bool plugAndLink()
+    {
+        QSignalSpy finished(m_delegate.get(), &AppDelegate::linkFinished);
+        if (!m_device->plug() || !finished.wait(10000))
+            return false;
+        return finished.first().first().toBool();
+    }
+
+    // The real binary with these arguments, on the test's bus, while this
+    // process's event loop keeps answering it.
+    CommandResult run(const QStringList& arguments, QProcessEnvironment env = {})
+    {
+        if (env.isEmpty())
+            env = m_bus.environment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("second-config")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(QUOREL_PANEL_BINARY), arguments);
+        CommandResult result;
+        if (!process.waitForStarted(5000)
+            || !QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 20000)) {
+            process.kill();
+            process.waitForFinished(2000);
+            return result;
+        }
+        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.out = QString::fromUtf8(process.readAllStandardOutput());
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+
+    bool waitForReports(int count)
+    {
+        return QTest::qWaitFor([&] { return m_reports.size() >= count; }, 5000);
+    }
+
+    static PulseDaemon* s_daemon;
+    static PulseAudioSystem* s_audio;
+    static int s_connections;
+
+    QTemporaryDir m_dir;
+    PrivateSessionBus m_bus;
+    QString m_connectionName;
+    QDBusConnection m_connection{QString()};
+    std::unique_ptr<SimulatedDevice> m_device;
+    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<AppDelegate> m_delegate;
+    std::unique_ptr<PanelRemote> m_remote;
+    std::unique_ptr<PanelService> m_service;
+    std::unique_ptr<BackgroundMode> m_background;
+    AppDelegateOutlets m_outlets;
+    QList<QByteArray> m_reports;
+    int m_quits = 0;
+};
+
+PulseDaemon* SessionBusTest::s_daemon = nullptr;
+PulseAudioSystem* SessionBusTest::s_audio = nullptr;
+int SessionBusTest::s_connections = 0;
+
+TEST_F(SessionBusTest, StatusTellsTheStateBeforeAndAfterLinkingAndExitsZeroOnlyWhenLinked)
+{
+    launch();
+    const CommandResult before = run({QStringLiteral("--status")});
+    EXPECT_EQ(before.exitCode, 4) << qPrintable(before.err);
+    EXPECT_TRUE(before.out.startsWith(QStringLiteral("linked=no\npresent=no\nresponding=yes\n"))) << qPrintable(before.out);
+    EXPECT_TRUE(before.out.contains(QStringLiteral("\ndenoise=on\n"))) << "the stored values show while unlinked";
+
+    ASSERT_TRUE(plugAndLink());
+    const CommandResult after = run({QStringLiteral("--status")});
+    EXPECT_EQ(after.exitCode, 0) << qPrintable(after.err);
+    EXPECT_EQ(after.out, QStringLiteral("linked=yes\npresent=yes\nresponding=yes\nspeaker=37\nmic=64\nmonitor=off\n"
+                                        "denoise=on\nstage1=5\nstage2=-3\nstage3=0\nstage4=12\nstage5=-15\n"
+                                        "reverb=57\nmixer=on\ntransport=idle\n"));
+}
+
+TEST_F(SessionBusTest, SetFromAnotherProcessReachesTheDeviceAsTheControlsWouldAndMovesThem)
+{
+    launch();
+    ASSERT_TRUE(plugAndLink());
+    ASSERT_TRUE(waitForReports(1));
+
+    const CommandResult set = run({QStringLiteral("--set"), QStringLiteral("denoise=off"), QStringLiteral("stage2=-7"),
+                                   QStringLiteral("speaker=80")});
+    ASSERT_EQ(set.exitCode, 0) << qPrintable(set.err);
+    ASSERT_TRUE(waitForReports(3));
+    QTest::qWait(200);
+    ASSERT_EQ(m_reports.size(), 3) << "the speaker goes to the system volume, not to the device";
+
+    QByteArray denoiseRecord = apptest::storedFullRecord();
+    denoiseRecord[0] = 2;
+    denoiseRecord[4] = 0;
+    EXPECT_EQ(m_reports.at(1).toHex(' '), denoiseRecord.toHex(' '));
+    QByteArray stageRecord = denoiseRecord;
+    stageRecord[0] = 7;
+    stageRecord[12] = static_cast<char>(0xF9);
+    EXPECT_EQ(m_reports.at(2).toHex(' '), stageRecord.toHex(' '));
+
+    EXPECT_FALSE(m_outlets.Denoise->checked());
+    EXPECT_EQ(m_outlets.Stage2->value(), -7);
+    EXPECT_EQ(m_outlets.Stage2Text->text(), QStringLiteral("-7"));
+    EXPECT_EQ(m_outlets.Spk->value(), 80);
+    EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("80%"));
+    EXPECT_FALSE(m_delegate->settings()->boolValue(SettingsKey::dehiss));
+    EXPECT_EQ(m_delegate->settings()->integerValue(SettingsKey::stage2), -7);
+    QString volume;
+    s_daemon->pactl({QStringLiteral("get-sink-volume"), QStringLiteral("quorel_sim_out")}, &volume);
+    EXPECT_TRUE(volume.contains(QStringLiteral("80%"))) << qPrintable(volume);
+
+    // The mixer is on already: nothing to send. Off toggles it once.
+    ASSERT_EQ(run({QStringLiteral("--set"), QStringLiteral("mixer=on")}).exitCode, 0);
+    ASSERT_EQ(run({QStringLiteral("--set"), QStringLiteral("mixer=off")}).exitCode, 0);
+    ASSERT_TRUE(waitForReports(4));
+    QTest::qWait(200);
+    ASSERT_EQ(m_reports.size(), 4);
+    EXPECT_EQ(static_cast<int>(m_reports.at(3).at(0)), 3);
+    EXPECT_FALSE(m_delegate->settings()->boolValue(SettingsKey::mixer));
+}
+
+TEST_F(SessionBusTest, ABusClientSeesEveryChangeWhereverItCameFrom)
+{
+    launch();
+    PropertiesWatcher watcher;
+    QDBusConnection client = m_bus.connect(m_connectionName + QStringLiteral("-watcher"));
+    ASSERT_TRUE(client.connect(SessionInstance::kBusName, PanelService::kObjectPath,
+                               QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
+                               &watcher, SLOT(changed(QString, QVariantMap, QStringList))));
+
+    ASSERT_TRUE(plugAndLink());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.saw(QStringLiteral("Linked"), true); }, 3000));
+    EXPECT_TRUE(watcher.saw(QStringLiteral("DevicePresent"), true));
+
+    // From a script.
+    ASSERT_EQ(run({QStringLiteral("--toggle"), QStringLiteral("monitor")}).exitCode, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.saw(QStringLiteral("Monitor"), true); }, 3000));
+
+    // From the window: the switch acts on the press.
+    QTest::mousePress(m_outlets.Monitor, Qt::LeftButton);
+    QTest::mouseRelease(m_outlets.Monitor, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.saw(QStringLiteral("Monitor"), false); }, 3000));
+
+    // From the system's mixer.
+    s_daemon->pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_sim_out"), QStringLiteral("20%")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_outlets.Spk->value() != 37; }, 3000));
+    EXPECT_NEAR(m_outlets.Spk->value(), 20, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.saw(QStringLiteral("Speaker"), m_outlets.Spk->value()); }, 3000));
+
+    m_device->unplug();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.saw(QStringLiteral("Linked"), false); }, 3000));
+    EXPECT_TRUE(watcher.saw(QStringLiteral("DevicePresent"), false));
+    QDBusConnection::disconnectFromBus(m_connectionName + QStringLiteral("-watcher"));
+}
+
+TEST_F(SessionBusTest, RefusalsAndMistakesGiveClearMessagesAndTheirExitCodes)
+{
+    launch();
+    const CommandResult unlinked = run({QStringLiteral("--set"), QStringLiteral("denoise=off")});
+    EXPECT_EQ(unlinked.exitCode, 4);
+    EXPECT_TRUE(unlinked.err.contains(QStringLiteral("cannot set denoise: the device is not linked")))
+        << qPrintable(unlinked.err);
+    EXPECT_TRUE(m_outlets.Denoise->checked()) << "nothing moved";
+
+    const CommandResult range = run({QStringLiteral("--set"), QStringLiteral("stage3=20")});
+    EXPECT_EQ(range.exitCode, 2);
+    EXPECT_TRUE(range.err.contains(QStringLiteral("stage3 takes -15 to 15; 20 is out of range")));
+
+    // Another bus client is held to the ranges too.
+    ASSERT_TRUE(plugAndLink());
+    QDBusMessage call = QDBusMessage::createMethodCall(SessionInstance::kBusName, PanelService::kObjectPath,
+                                                       PanelService::kInterface, QStringLiteral("SetStage"));
+    QDBusConnection client = m_bus.connect(m_connectionName + QStringLiteral("-client"));
+    for (const auto& [stage, value] : {std::pair{3, 20}, std::pair{6, 0}}) {
+        call.setArguments({stage, value});
+        QDBusPendingCall pending = client.asyncCall(call);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return pending.isFinished(); }, 5000));
+        EXPECT_EQ(pending.error().name(), QStringLiteral("com.quorel.panel.Error.OutOfRange"));
+    }
+    QDBusConnection::disconnectFromBus(m_connectionName + QStringLiteral("-client"));
+    EXPECT_EQ(m_outlets.Stage3->value(), 0);
+
+    ASSERT_TRUE(m_connection.unregisterService(SessionInstance::kBusName));
+    const CommandResult none = run({QStringLiteral("--status")});
+    EXPECT_EQ(none.exitCode, 3);
+    EXPECT_TRUE(none.err.contains(QStringLiteral("no panel is running in this session"))) << qPrintable(none.err);
+
+    QProcessEnvironment noBus = m_bus.environment();
+    noBus.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + m_dir.filePath(QStringLiteral("no-bus")));
+    const CommandResult unreachable = run({QStringLiteral("--toggle"), QStringLiteral("denoise")}, noBus);
+    EXPECT_EQ(unreachable.exitCode, 3);
+    EXPECT_TRUE(unreachable.err.contains(QStringLiteral("no session bus"))) << qPrintable(unreachable.err);
+}
+
+TEST_F(SessionBusTest, KeepRunningHidesTheWindowAndAReplugRestoresTheLatestSettingsWithoutIt)
+{
+    launch();
+    ASSERT_TRUE(plugAndLink());
+    ASSERT_EQ(run({QStringLiteral("--set"), QStringLiteral("stage1=0")}).exitCode, 0);
+
+    m_background->keepRunningAction()->trigger();
+    EXPECT_TRUE(m_background->keepRunning());
+    EXPECT_TRUE(QSettings(m_dir.filePath(QStringLiteral("options.conf")), QSettings::IniFormat)
+                    .value(QStringLiteral("keepRunning"))
+                    .toBool());
+
+    QSignalSpy lastWindowClosed(qApp, &QGuiApplication::lastWindowClosed);
+    m_window->close();
+    EXPECT_FALSE(m_window->isVisible());
+    EXPECT_EQ(m_quits, 0);
+    EXPECT_TRUE(lastWindowClosed.isEmpty()) << "a hidden window does not end the application";
+
+    m_device->unplug();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_delegate->linked(); }, 3000));
+    m_reports.clear();
+    QSignalSpy finished(m_delegate.get(), &AppDelegate::linkFinished);
+    ASSERT_TRUE(m_device->plug());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_delegate->linking() || !finished.isEmpty(); }, 5000));
+    EXPECT_FALSE(m_outlets.LinkingPanel->isVisible()) << "no sheet pops up over the desktop";
+    ASSERT_TRUE(finished.wait(5000) || !finished.isEmpty());
+    ASSERT_TRUE(finished.first().first().toBool());
+
+    ASSERT_TRUE(waitForReports(1));
+    QByteArray expected = apptest::storedFullRecord();
+    expected[11] = 0;
+    EXPECT_EQ(m_reports.first().toHex(' '), expected.toHex(' ')) << "the full record with the latest settings";
+    EXPECT_FALSE(m_window->isVisible());
+
+    // Off again, closing quits as it always has.
+    m_background->keepRunningAction()->trigger();
+    m_window->show();
+    m_window->close();
+    EXPECT_EQ(m_quits, 1);
+}
+
+TEST_F(SessionBusTest, StartAtLoginWritesAndRemovesTheEntryAndTheWindowMenuCarriesTheOptions)
+{
+    launch();
+    const QString entry = m_dir.filePath(QStringLiteral("config/autostart/com.quorel.panel.desktop"));
+    m_background->startAtLoginAction()->trigger();
+    EXPECT_TRUE(QFile::exists(entry));
+    EXPECT_TRUE(m_background->startAtLoginAction()->isChecked());
+    EXPECT_TRUE(m_background->keepRunning()) << "started at login, the panel stays when its window is closed";
+    m_background->startAtLoginAction()->trigger();
+    EXPECT_FALSE(QFile::exists(entry));
+
+    // No tray on the offscreen platform: the options are in the window's menu.
+    EXPECT_EQ(m_background->trayIcon(), nullptr);
+    EXPECT_EQ(m_window->contextMenuPolicy(), Qt::ActionsContextMenu);
+    EXPECT_TRUE(m_window->actions().contains(m_background->keepRunningAction()));
+    EXPECT_TRUE(m_window->actions().contains(m_background->startAtLoginAction()));
+    EXPECT_TRUE(m_window->actions().contains(m_background->quitAction()));
+
+    // The tray menu's switches follow the link and drive the device.
+    EXPECT_FALSE(m_background->denoiseAction()->isEnabled());
+    ASSERT_TRUE(plugAndLink());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_background->denoiseAction()->isEnabled(); }, 3000));
+    EXPECT_TRUE(m_background->denoiseAction()->isChecked());
+    ASSERT_TRUE(waitForReports(1));
+    m_background->denoiseAction()->trigger();
+    ASSERT_TRUE(waitForReports(2));
+    EXPECT_EQ(static_cast<int>(m_reports.at(1).at(0)), 2);
+    EXPECT_FALSE(m_outlets.Denoise->checked());
+}
+
+TEST_F(SessionBusTest, ASecondStartRaisesTheFirstAndLeavesWithoutTouchingDeviceOrSettings)
+{
+    launch();
+    ASSERT_TRUE(plugAndLink());
+    ASSERT_TRUE(waitForReports(1));
+    m_window->hide();
+    const QString secondConfig = m_dir.filePath(QStringLiteral("second-config"));
+
+    const CommandResult hidden = run({QStringLiteral("--hidden")});
+    EXPECT_EQ(hidden.exitCode, 0) << qPrintable(hidden.err);
+    EXPECT_FALSE(m_window->isVisible()) << "a background start leaves the window as it is";
+
+    const CommandResult second = run({});
+    EXPECT_EQ(second.exitCode, 0) << qPrintable(second.err);
+    EXPECT_TRUE(second.err.contains(QStringLiteral("brought its window to the front"))) << qPrintable(second.err);
+    EXPECT_TRUE(m_window->isVisible());
+
+    QTest::qWait(500);
+    EXPECT_EQ(m_reports.size(), 1) << "the second start sent nothing";
+    EXPECT_FALSE(QFile::exists(secondConfig + QStringLiteral("/quorel-panel/quorel-panel.conf")))
+        << "the second start read and stored no settings";
+}
+
+} // namespace
+
+#include "SessionBusTest.moc"

@@ -1,0 +1,43 @@
+#include "PrivateSessionBus.h"
+
+#include <QDir>
+
+PrivateSessionBus::PrivateSessionBus() = default;
+
+PrivateSessionBus::~PrivateSessionBus()
+{
+    if (m_daemon.state() == QProcess::NotRunning)
+        return;
+    m_daemon.terminate();
+    if (!m_daemon.waitForFinished(3000))
+        m_daemon.kill();
+    m_daemon.waitForFinished(2000);
+}
+
+bool PrivateSessionBus::start()
+{
+    m_daemon.start(QStringLiteral("dbus-daemon"),
+                   {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
+                    QStringLiteral("--print-address=1"),
+                    QStringLiteral("--address=unix:tmpdir=%1").arg(QDir::tempPath())});
+    if (!m_daemon.waitForStarted(5000))
+        return false;
+    while (!m_daemon.canReadLine()) {
+        if (!m_daemon.waitForReadyRead(10000))
+            return false;
+    }
+    m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+    return !m_address.isEmpty();
+}
+
+QDBusConnection PrivateSessionBus::connect(const QString& name) const
+{
+    return QDBusConnection::connectToBus(m_address, name);
+}
+
+QProcessEnvironment PrivateSessionBus::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_address);
+    return env;
+}
