@@ -17,6 +17,7 @@
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QPushButton>
@@ -44,6 +45,7 @@ AppDelegate::AppDelegate(AppDelegatePorts ports, QObject* parent)
     , m_linkTimer(std::make_unique<QTimer>())
 {
     m_linkTimer->setSingleShot(true);
+    m_linkTimer->setTimerType(Qt::PreciseTimer);
     connect(m_linkTimer.get(), &QTimer::timeout, this, &AppDelegate::finishLink);
     if (!m_ports.audio)
         qCWarning(lcApp) << "no audio system given: the device will not link";
@@ -206,13 +208,16 @@ void AppDelegate::initialize()
 // ---- Link -------------------------------------------------------------------
 
 // Shows the sheet and lets the device settle without blocking the main
-// thread: the window keeps painting, the window-modal sheet holds the user's
-// input, and HID notifications arriving meanwhile are held until the link
-// sequence has finished (finishLink).
+// thread: the window keeps painting and the window-modal sheet holds the
+// user's input. A device arriving while another settles restarts the wait,
+// so the last one to arrive gets its full time and a storm of re-plugs ends
+// in one link; a removal meanwhile is held until the wait is over.
 void AppDelegate::usbhidDidMatch()
 {
+    emit linkStateChanged();
     if (m_linking) {
-        m_heldEvents.push_back(HidEvent::Match);
+        qCInfo(lcApp) << "device arrived again while linking; waiting" << m_ports.linkWait.count() << "ms from now";
+        startLinkWait();
         return;
     }
     m_linking = true;
@@ -221,11 +226,28 @@ void AppDelegate::usbhidDidMatch()
     LinkingPanel->setWindowModality(Qt::WindowModal);
     LinkingPanel->open();
 
+    startLinkWait();
+}
+
+void AppDelegate::startLinkWait()
+{
+    m_linkDeadline = QDeadlineTimer(m_ports.linkWait, Qt::PreciseTimer);
     m_linkTimer->start(m_ports.linkWait);
 }
 
 void AppDelegate::finishLink()
 {
+    // Even a precise timer may wake a moment early; the device gets its
+    // whole wait.
+    if (const qint64 left = m_linkDeadline.remainingTimeNSecs(); left > 0) {
+        m_linkTimer->start(std::chrono::ceil<std::chrono::milliseconds>(std::chrono::nanoseconds(left)));
+        return;
+    }
+    // Held notifications come down to where the device is now: gone means
+    // there is nothing to link.
+    if (!hid->find())
+        return stopLink("the device left while it settled");
+
     hid->connectHID();
 
     if (!m_ports.audio)
@@ -301,8 +323,10 @@ void AppDelegate::finishLink()
     m_linking = false;
     m_linked = true;
     qCInfo(lcApp) << "device linked";
+    showDeviceFault();
     emit linkFinished(true);
-    handleHeldEvents();
+    emit linkStateChanged();
+    handleHeldRemoval();
 }
 
 // The link stopped early: the controls stay as they are, but the sheet goes,
@@ -313,21 +337,14 @@ void AppDelegate::stopLink(const char* step)
     LinkingPanel->done(QDialog::Rejected);
     m_linking = false;
     emit linkFinished(false);
-    handleHeldEvents();
+    handleHeldRemoval();
 }
 
-// Runs the notifications held during a link, in the order they came, until
-// one of them starts another link (which holds the rest again).
-void AppDelegate::handleHeldEvents()
+// A removal held during the link, not undone by a later arrival, unlinks now.
+void AppDelegate::handleHeldRemoval()
 {
-    while (!m_linking && !m_heldEvents.empty()) {
-        const HidEvent event = m_heldEvents.front();
-        m_heldEvents.pop_front();
-        if (event == HidEvent::Match)
-            usbhidDidMatch();
-        else
-            usbhidDidRemove();
-    }
+    if (!m_linking && hid && !hid->find())
+        usbhidDidRemove();
 }
 
 // ---- Unlink -----------------------------------------------------------------
@@ -335,11 +352,13 @@ void AppDelegate::handleHeldEvents()
 void AppDelegate::usbhidDidRemove()
 {
     if (m_linking) {
-        m_heldEvents.push_back(HidEvent::Remove);
+        qCInfo(lcApp) << "the device left while linking; its removal is held until the wait is over";
+        emit linkStateChanged();
         return;
     }
     qCInfo(lcApp) << "device removed; unlinking";
     m_linked = false;
+    showDeviceFault();
 
     for (Button* button : {resetButton, playButton, stopButton, pauseButton, recordButton}) {
         button->setStatus(Disable);
@@ -364,10 +383,51 @@ void AppDelegate::usbhidDidRemove()
     linkText->setText(kNotLinkedText);
     timerText->setText(kClockZero);
 
+    emit linkStateChanged();
+
     if (!removeVolumeListeners())
         return;
     if (SpectrumController)
         SpectrumController->Stop();
+}
+
+// ---- Device state -----------------------------------------------------------
+
+bool AppDelegate::deviceResponding() const
+{
+    return !hid || hid->responding();
+}
+
+// The link texts stay the device's own; the link image dims and its tooltip
+// says what is wrong and what to do, while the linked device cannot be
+// written.
+void AppDelegate::showDeviceFault()
+{
+    const QString fault = m_linked && hid ? hid->faultDescription() : QString();
+    for (QWidget* status : std::initializer_list<QWidget*>{linkImg, linkText}) {
+        status->setToolTip(fault);
+        status->setAccessibleDescription(fault);
+        if (fault.isEmpty()) {
+            status->setGraphicsEffect(nullptr);
+        } else if (!status->graphicsEffect()) {
+            auto* dimmed = new QGraphicsOpacityEffect(status);
+            dimmed->setOpacity(0.4);
+            status->setGraphicsEffect(dimmed);
+        }
+    }
+}
+
+// The device missed or refused records while it could not be written;
+// once it takes them again it gets the whole record.
+void AppDelegate::usbhidDidChangeFault()
+{
+    showDeviceFault();
+    emit linkStateChanged();
+    if (hid->responding() && m_linked && !m_linking) {
+        qCInfo(lcApp) << "the device takes settings again; sending all of them";
+        UpdateInfo(ChangeFullRefresh);
+        sendPanelInfo();
+    }
 }
 
 // ---- Shut-down --------------------------------------------------------------
@@ -380,7 +440,6 @@ void AppDelegate::applicationWillTerminate()
 
     // A link still waiting is abandoned; nothing is sent at shut-down.
     m_linkTimer->stop();
-    m_heldEvents.clear();
     if (m_linking) {
         m_linking = false;
         LinkingPanel->done(QDialog::Rejected);

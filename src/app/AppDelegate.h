@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 
@@ -132,6 +132,7 @@ public:
     void initialize();
     void usbhidDidMatch() override;
     void usbhidDidRemove() override;
+    void usbhidDidChangeFault() override;
     void applicationWillTerminate();
     void closeApplication();
     void UpdateInfo(unsigned code);
@@ -189,9 +190,15 @@ public:
     bool linking() const { return m_linking; }
     bool linked() const { return m_linked; }
 
+    // False while the chosen device refuses reports or leaves them waiting
+    // (the window says why); true otherwise.
+    bool deviceResponding() const;
+
 signals:
     // Emitted when a link sequence has run to its end or stopped early.
     void linkFinished(bool linked);
+    // Linked, device present or device responding changed.
+    void linkStateChanged();
 
 protected:
     void sendPanelInfo();
@@ -208,13 +215,15 @@ protected:
     _IIS_CONTROL_PANEL_INFO panelInfo{};
 
 private:
-    enum class HidEvent { Match, Remove };
     void connectActions();
     void finishLink();
     void stopLink(const char* step);
+    void startLinkWait();
+    // The link image's warning while the linked device cannot be written.
+    void showDeviceFault();
     // A stage handler's first steps: its read-out and its setting.
     void showAndStoreStage(SpkMicSliderAction* stage, QLabel* text, const QString& key);
-    void handleHeldEvents();
+    void handleHeldRemoval();
 
     // ---- Recorder and player (helpers) ----
     TransportFactory& transportFactory();
@@ -223,8 +232,10 @@ private:
     void restartClock();
     void refuseTransport(const char* what, const QUrl& location, const QString& reason);
 
+    // The device settles for linkWait after its last arrival; the timer is
+    // precise, and the deadline makes sure it never ends early.
     std::unique_ptr<QTimer> m_linkTimer;
-    std::deque<HidEvent> m_heldEvents;
+    QDeadlineTimer m_linkDeadline;
     bool m_linking = false;
     bool m_linked = false;
     bool m_terminated = false;

@@ -5,6 +5,7 @@
 
 #include <QLoggingCategory>
 
+#include "device/DeviceAccess.h"
 #include "device/HidReportWriter.h"
 #include "device/UdevHidManager.h"
 #include "device/UsbHIDDelegate.h"
@@ -141,6 +142,26 @@ void UsbHID::setFault(Fault fault, int error)
     m_faultError = error;
     if (m_delegate)
         m_delegate->usbhidDidChangeFault();
+}
+
+QString UsbHID::faultDescription() const
+{
+    switch (m_fault) {
+    case Fault::None:
+        break;
+    case Fault::NoPermission:
+        return QStringLiteral("The panel may not write to the device (%1). %2")
+            .arg(QString::fromLocal8Bit(std::strerror(m_faultError)),
+                 DeviceAccess::permissionFix(DeviceAccess::detectInstall()));
+    case Fault::NotAnswering:
+        return QStringLiteral("The device is not answering. Your settings go to it as soon as it takes them again; "
+                              "if it stays silent, plug it in again.");
+    case Fault::WriteFailed:
+        return QStringLiteral("The device refused a setting (%1). It gets all settings again once it takes one; "
+                              "if it keeps refusing, plug it in again.")
+            .arg(QString::fromLocal8Bit(std::strerror(m_faultError)));
+    }
+    return {};
 }
 
 // Main thread: the manager delivers its notifications there.

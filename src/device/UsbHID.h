@@ -6,6 +6,7 @@
 #include <memory>
 #include <span>
 
+#include <QString>
 #include <QTimer>
 
 #include "device/HidManager.h"
@@ -68,6 +69,9 @@ public:
     // The errno value behind NoPermission and WriteFailed, else 0.
     int faultError() const { return m_faultError; }
     bool responding() const { return m_fault == Fault::None; }
+    // For the user: what is wrong and what to do about it; empty without a
+    // fault.
+    QString faultDescription() const;
     // Reports queued and not yet answered by the writer.
     int pendingReports() const { return m_pending; }
 

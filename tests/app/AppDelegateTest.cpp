@@ -2,6 +2,7 @@
 // umockdev node, the real libpulse backend on a private sound server and the
 // real GStreamer transport. The link wait is shortened; nothing else is.
 #include "AppTestSupport.h"
+#include "FakeHidManager.h"
 #include "LogCapture.h"
 #include "PulseDaemon.h"
 #include "SimulatedDevice.h"
@@ -22,6 +23,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
@@ -33,6 +35,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -144,6 +150,8 @@ protected:
         ports.audio = m_audio ? m_audio : s_audio;
         ports.settingsStore = store();
         ports.linkWait = m_linkWait;
+        if (m_hidControl)
+            ports.makeHidManager = [control = m_hidControl] { return std::make_unique<FakeHidManager>(control); };
         ports.quitApplication = [this] { ++m_quits; };
         ports.filePanels = std::make_shared<ChosenFilePanels>(m_dir.filePath(QStringLiteral("take.aac")));
         m_delegate = std::make_unique<AppDelegate>(std::move(ports));
@@ -196,6 +204,8 @@ protected:
     int m_quits = 0;
     AudioSystem* m_audio = nullptr;
     std::chrono::milliseconds m_linkWait = 50ms;
+    // Set, the transport watches this fake instead of the udev testbed.
+    std::shared_ptr<FakeHidManager::Control> m_hidControl;
 };
 
 PulseDaemon* AppDelegateTest::s_daemon = nullptr;
@@ -253,9 +263,8 @@ TEST_F(AppDelegateTest, LaunchWithTheDeviceAttachedShowsNotLinkedThenSendsOneFul
     EXPECT_TRUE(volume.contains(QStringLiteral("37%"))) << volume.toStdString();
 }
 
-// Notifications arriving during the wait are held and handled in order once
-// the link has finished. Here the device leaves during the wait: the link
-// stops at the audio step, the sheet goes, and the held removal unlinks.
+// A removal during the wait is held until the wait is over; the device is
+// gone by then, so nothing is linked: the sheet goes and the window unlinks.
 TEST_F(AppDelegateTest, UnplugDuringTheWaitStopsTheLinkDismissesTheSheetAndUnlinksAfterwards)
 {
     m_linkWait = 1000ms;
@@ -272,7 +281,7 @@ TEST_F(AppDelegateTest, UnplugDuringTheWaitStopsTheLinkDismissesTheSheetAndUnlin
     ASSERT_TRUE(finished.wait(5000));
     EXPECT_FALSE(finished.first().first().toBool());
     EXPECT_FALSE(m_outlets.LinkingPanel->isVisible());
-    EXPECT_EQ(log.count(QStringLiteral("link stopped: the device's audio endpoint")), 1);
+    EXPECT_EQ(log.count(QStringLiteral("link stopped: the device left while it settled")), 1);
     EXPECT_EQ(log.count(QStringLiteral("device removed; unlinking")), 1);
     EXPECT_FALSE(m_delegate->linking());
     EXPECT_EQ(m_outlets.linkText->text(), QStringLiteral("TAVO未连接"));
@@ -287,6 +296,56 @@ TEST_F(AppDelegateTest, UnplugDuringTheWaitStopsTheLinkDismissesTheSheetAndUnlin
 
 // Whichever step stops the link, the sheet goes and the step is logged; the
 // controls stay as far as the sequence got.
+// Ten quick re-plugs end in one link, a full wait after the last plug, with
+// one full record.
+TEST_F(AppDelegateTest, AStormOfReplugsEndsInOneLinkAFullWaitAfterTheLastPlug)
+{
+    m_linkWait = 1500ms;
+    launch();
+    LogCapture log;
+    QSignalSpy finished(m_delegate.get(), &AppDelegate::linkFinished);
+    QElapsedTimer sinceLastPlug;
+    for (int cycle = 0; cycle < 10; ++cycle) {
+        if (cycle > 0)
+            m_device->unplug();
+        ASSERT_TRUE(plug());
+        sinceLastPlug.start();
+        QTest::qWait(50);
+    }
+    ASSERT_TRUE(finished.wait(10000));
+    const qint64 linkedAfter = sinceLastPlug.elapsed();
+    ASSERT_TRUE(waitForReports(1));
+    QTest::qWait(500);
+    EXPECT_GE(linkedAfter, m_linkWait.count());
+    EXPECT_EQ(finished.size(), 1);
+    EXPECT_TRUE(finished.first().first().toBool());
+    ASSERT_EQ(m_reports.size(), 1);
+    EXPECT_EQ(m_reports.first().at(0), 8);
+    EXPECT_EQ(log.count(QStringLiteral("device linked")), 1);
+    EXPECT_EQ(m_outlets.linkText->text(), QStringLiteral("TAVO已连接"));
+}
+
+// A second device arriving during the first one's wait gets a full wait of
+// its own before the link uses it.
+TEST_F(AppDelegateTest, AnArrivalDuringTheWaitGetsAFullWaitOfItsOwn)
+{
+    m_linkWait = 1500ms;
+    launch();
+    QSignalSpy finished(m_delegate.get(), &AppDelegate::linkFinished);
+    ASSERT_TRUE(plug());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_delegate->linking(); }, 3000));
+    QTest::qWait(800);
+    m_delegate->usbhidDidMatch(); // what the transport reports for the second device
+    QElapsedTimer sinceSecond;
+    sinceSecond.start();
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_GE(sinceSecond.elapsed(), m_linkWait.count());
+    ASSERT_TRUE(waitForReports(1));
+    QTest::qWait(300);
+    EXPECT_EQ(m_reports.size(), 1);
+    EXPECT_EQ(finished.size(), 1);
+}
+
 TEST_F(AppDelegateTest, EveryEarlyStopDismissesTheSheetAndNamesTheStep)
 {
     FlakyDefaults audio(*s_audio);
@@ -395,6 +454,7 @@ TEST_F(AppDelegateTest, TerminationSignalRunsTheNormalShutDown)
 {
     launch();
     ASSERT_TRUE(plugAndLink());
+    ASSERT_TRUE(waitForReports(1));
     m_outlets.Stage1->setValue(-9);
 
     UnixSignalNotifier signalNotifier;
@@ -579,5 +639,102 @@ TEST_F(EffectHandlersTest, WithTheDeviceAbsentHandlersStoreButSendNothing)
     EXPECT_FALSE(m_delegate->settings()->boolValue(SettingsKey::dehiss));
     EXPECT_EQ(m_delegate->info().changed_type, 2) << "the record is still rebuilt";
 }
+
+// ---- A device that cannot be written ---------------------------------------
+
+// Stops (or resumes) the emulated node taking the panel's bytes, as a device
+// that stops answering would.
+void setNodeStalled(const QString& node, bool stalled)
+{
+    const int fd = ::open(node.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(fd, 0) << node.toStdString();
+    EXPECT_EQ(tcflow(fd, stalled ? TCOOFF : TCOON), 0);
+    ::close(fd);
+}
+
+bool showsDeviceFault(const AppDelegateOutlets& outlets, const QString& cause)
+{
+    return outlets.linkImg->toolTip().contains(cause) && outlets.linkImg->graphicsEffect()
+        && outlets.linkText->toolTip() == outlets.linkImg->toolTip();
+}
+
+TEST_F(EffectHandlersTest, AStalledDeviceHoldsNothingShowsItAndGetsTheFullRecordWhenItAnswers)
+{
+    QSignalSpy states(m_delegate.get(), &AppDelegate::linkStateChanged);
+    setNodeStalled(m_device->hidrawNode(), true);
+
+    QTest::mouseClick(m_outlets.Denoise, Qt::LeftButton);
+    // The window keeps taking input while the record waits.
+    QTest::mouseClick(m_outlets.Monitor, Qt::LeftButton);
+    EXPECT_TRUE(m_delegate->settings()->boolValue(SettingsKey::monitor));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_delegate->deviceResponding(); }, 5000));
+    EXPECT_TRUE(showsDeviceFault(m_outlets, QStringLiteral("not answering")))
+        << m_outlets.linkImg->toolTip().toStdString();
+    EXPECT_EQ(m_outlets.linkText->text(), QStringLiteral("TAVO已连接"));
+    EXPECT_TRUE(m_outlets.Spk->isEnabled());
+    EXPECT_FALSE(states.isEmpty());
+    EXPECT_TRUE(m_reports.isEmpty());
+
+    setNodeStalled(m_device->hidrawNode(), false);
+    ASSERT_TRUE(waitForReports(3));
+    QTest::qWait(200);
+    ASSERT_EQ(m_reports.size(), 3);
+    EXPECT_EQ(m_reports.at(0).at(0), 2);
+    EXPECT_EQ(m_reports.at(1).at(0), 3);
+    EXPECT_EQ(m_reports.at(2).at(0), 8);
+    QByteArray full = m_reports.at(1);
+    full[0] = 8;
+    EXPECT_EQ(m_reports.at(2).toHex(' '), full.toHex(' ')) << "the same settings, as a full record";
+    EXPECT_TRUE(m_delegate->deviceResponding());
+    EXPECT_TRUE(m_outlets.linkImg->toolTip().isEmpty());
+    EXPECT_EQ(m_outlets.linkImg->graphicsEffect(), nullptr);
+}
+
+// What a udev testbed cannot stage (a device that answers with EPIPE, or one
+// refused after the link) comes from the fake transport; the sound side is
+// the simulated device's.
+class RefusedReportsTest : public AppDelegateTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RefusedReportsTest, RefusedReportsShowInTheWindowUntilTheDeviceTakesOneAgain)
+{
+    const int error = GetParam();
+    m_hidControl = std::make_shared<FakeHidManager::Control>();
+    auto device = std::make_shared<FakeHidDevice>();
+    launch();
+    ASSERT_TRUE(plug());
+    m_hidControl->plug(device);
+    ASSERT_TRUE(waitForLink());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return device->reports().size() == 1; }, 3000));
+
+    LogCapture log;
+    device->failWith = error;
+    QTest::mouseClick(m_outlets.Denoise, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_delegate->deviceResponding(); }, 3000));
+    EXPECT_EQ(log.count(QStringLiteral("send data failed")), 1);
+    const QString cause = error == EACCES ? QStringLiteral("may not write to the device")
+                                          : QStringLiteral("refused a setting");
+    EXPECT_TRUE(showsDeviceFault(m_outlets, cause)) << m_outlets.linkImg->toolTip().toStdString();
+    EXPECT_TRUE(m_outlets.linkImg->toolTip().contains(QString::fromLocal8Bit(std::strerror(error))));
+    if (error == EACCES) {
+        EXPECT_TRUE(m_outlets.linkImg->toolTip().contains(QStringLiteral("70-quorel-panel.rules")));
+    }
+    EXPECT_EQ(m_outlets.linkText->text(), QStringLiteral("TAVO已连接"));
+
+    // The next change goes through: the device is back in step with the
+    // whole record.
+    device->failWith = 0;
+    QTest::mouseClick(m_outlets.Monitor, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return device->reports().size() == 3; }, 3000));
+    QTest::qWait(100);
+    const auto reports = device->reports();
+    ASSERT_EQ(reports.size(), 3U);
+    EXPECT_EQ(reports[1][1], 3);
+    EXPECT_EQ(reports[2][1], 8);
+    EXPECT_TRUE(m_delegate->deviceResponding());
+    EXPECT_TRUE(m_outlets.linkImg->toolTip().isEmpty());
+    EXPECT_EQ(m_outlets.linkImg->graphicsEffect(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Errors, RefusedReportsTest, ::testing::Values(EACCES, EIO, EPIPE));
 
 } // namespace
