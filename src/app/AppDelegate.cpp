@@ -94,6 +94,8 @@ void AppDelegate::applicationDidFinishLaunching()
         return;
     }
     file = std::make_unique<SettingsDictionary>(std::move(*loaded));
+    m_autosave = std::make_unique<SettingsAutosave>(m_ports.settingsStore, m_ports.autosaveDelay);
+    m_autosave->watch(*file);
 
     // Each read-out shows its value as the slider will hold it: a value
     // outside the slider's range (a hand-edited file) is shown at the end
@@ -452,6 +454,9 @@ void AppDelegate::applicationWillTerminate()
         return;
     }
 
+    // The save below stores everything; one still waiting is not needed.
+    m_autosave->cancel();
+
     const int spk = Spk->value();
     const int mic = Mic->value();
     file->setInteger(SettingsKey::spkVolume, spk);
@@ -468,6 +473,7 @@ void AppDelegate::applicationWillTerminate()
 
     if (m_ports.settingsStore.save(*file))
         qCInfo(lcApp) << "settings stored in" << m_ports.settingsStore.settingsFile();
+    m_autosave.reset();
 
     if (hid && hid->find()) {
         if (!removeVolumeListeners())

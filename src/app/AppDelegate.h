@@ -15,6 +15,7 @@
 #include "controls/ProgressDelegate.h"
 #include "device/ControlPanelInfo.h"
 #include "device/UsbHIDDelegate.h"
+#include "settings/SettingsAutosave.h"
 #include "settings/SettingsStore.h"
 #include "transport/AudioPlayer.h"
 #include "transport/AudioRecorder.h"
@@ -52,6 +53,8 @@ struct AppDelegatePorts {
     std::function<std::unique_ptr<SpectrumViewController>()> makeSpectrumController;
     // Where the settings are loaded from and stored.
     SettingsStore settingsStore;
+    // How long after the last change of a burst the settings are saved.
+    std::chrono::milliseconds autosaveDelay = SettingsAutosave::DefaultDelay;
     // Ends the application's event loop once the shut-down has run; empty
     // means QCoreApplication::quit().
     std::function<void()> quitApplication;
@@ -206,6 +209,7 @@ protected:
     AppDelegatePorts m_ports;
     std::unique_ptr<UsbHID> hid;
     std::unique_ptr<SettingsDictionary> file;
+    std::unique_ptr<SettingsAutosave> m_autosave;
     std::unique_ptr<SpectrumViewController> SpectrumController;
     std::unique_ptr<AudioPlayer> player;
     std::unique_ptr<AudioRecorder> recorder;

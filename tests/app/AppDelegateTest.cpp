@@ -23,7 +23,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
@@ -621,6 +623,16 @@ TEST_F(EffectHandlersTest, MonitorAndDenoiseCarryTheirCodesAndTheCurrentVolumes)
     EXPECT_EQ(m_reports.at(1).at(2), 81);
     EXPECT_TRUE(m_delegate->settings()->boolValue(SettingsKey::monitor));
     EXPECT_FALSE(m_delegate->settings()->boolValue(SettingsKey::dehiss));
+}
+
+// No shut-down needed: a change is stored about a second after it, once.
+TEST_F(EffectHandlersTest, AChangeIsStoredASecondLaterWithoutAShutDown)
+{
+    const QString file = store().settingsFile();
+    const QDateTime before = QFileInfo(file).lastModified();
+    QTest::mouseClick(m_outlets.Denoise, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !store().load()->boolValue(SettingsKey::dehiss); }, 5000));
+    EXPECT_NE(QFileInfo(file).lastModified(), before);
 }
 
 TEST_F(EffectHandlersTest, WithTheDeviceAbsentHandlersStoreButSendNothing)
