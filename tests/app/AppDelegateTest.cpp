@@ -38,9 +38,6 @@
 
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -654,16 +651,6 @@ TEST_F(EffectHandlersTest, WithTheDeviceAbsentHandlersStoreButSendNothing)
 
 // ---- A device that cannot be written ---------------------------------------
 
-// Stops (or resumes) the emulated node taking the panel's bytes, as a device
-// that stops answering would.
-void setNodeStalled(const QString& node, bool stalled)
-{
-    const int fd = ::open(node.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    ASSERT_GE(fd, 0) << node.toStdString();
-    EXPECT_EQ(tcflow(fd, stalled ? TCOOFF : TCOON), 0);
-    ::close(fd);
-}
-
 bool showsDeviceFault(const AppDelegateOutlets& outlets, const QString& cause)
 {
     return outlets.linkImg->toolTip().contains(cause) && outlets.linkImg->graphicsEffect()
@@ -673,7 +660,7 @@ bool showsDeviceFault(const AppDelegateOutlets& outlets, const QString& cause)
 TEST_F(EffectHandlersTest, AStalledDeviceHoldsNothingShowsItAndGetsTheFullRecordWhenItAnswers)
 {
     QSignalSpy states(m_delegate.get(), &AppDelegate::linkStateChanged);
-    setNodeStalled(m_device->hidrawNode(), true);
+    ASSERT_TRUE(m_device->setStalled(true));
 
     QTest::mouseClick(m_outlets.Denoise, Qt::LeftButton);
     // The window keeps taking input while the record waits.
@@ -687,7 +674,7 @@ TEST_F(EffectHandlersTest, AStalledDeviceHoldsNothingShowsItAndGetsTheFullRecord
     EXPECT_FALSE(states.isEmpty());
     EXPECT_TRUE(m_reports.isEmpty());
 
-    setNodeStalled(m_device->hidrawNode(), false);
+    ASSERT_TRUE(m_device->setStalled(false));
     ASSERT_TRUE(waitForReports(3));
     QTest::qWait(200);
     ASSERT_EQ(m_reports.size(), 3);
@@ -700,6 +687,24 @@ TEST_F(EffectHandlersTest, AStalledDeviceHoldsNothingShowsItAndGetsTheFullRecord
     EXPECT_TRUE(m_delegate->deviceResponding());
     EXPECT_TRUE(m_outlets.linkImg->toolTip().isEmpty());
     EXPECT_EQ(m_outlets.linkImg->graphicsEffect(), nullptr);
+}
+
+// Quitting while the device hangs on a report: the settings are stored and
+// the controller goes at once.
+TEST_F(EffectHandlersTest, AStalledDeviceHoldsNeitherTheQuitNorTheShutDown)
+{
+    ASSERT_TRUE(m_device->setStalled(true));
+    QTest::mouseClick(m_outlets.Denoise, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_delegate->deviceResponding(); }, 5000));
+
+    QElapsedTimer shutDown;
+    shutDown.start();
+    m_delegate->closeApplication();
+    m_delegate.reset();
+    EXPECT_LT(shutDown.elapsed(), 3000);
+    EXPECT_EQ(m_quits, 1);
+    EXPECT_FALSE(store().load()->boolValue(SettingsKey::dehiss));
+    ASSERT_TRUE(m_device->setStalled(false));
 }
 
 // What a udev testbed cannot stage (a device that answers with EPIPE, or one
