@@ -96,6 +96,10 @@ void AppDelegate::applicationDidFinishLaunching()
     file = std::make_unique<SettingsDictionary>(std::move(*loaded));
     m_autosave = std::make_unique<SettingsAutosave>(m_ports.settingsStore, m_ports.autosaveDelay);
     m_autosave->watch(*file);
+    connect(m_autosave.get(), &SettingsAutosave::saved, this, [this](bool ok) {
+        m_settingsUnsaved = !ok;
+        showDeviceFault();
+    });
 
     // Each read-out shows its value as the slider will hold it: a value
     // outside the slider's range (a hand-edited file) is shown at the end
@@ -402,13 +406,21 @@ bool AppDelegate::deviceResponding() const
 
 // The link texts stay the device's own; the link image dims and its tooltip
 // says what is wrong and what to do, while the linked device cannot be
-// written.
+// written. Settings that could not be saved are told there too.
 void AppDelegate::showDeviceFault()
 {
     const QString fault = m_linked && hid ? hid->faultDescription() : QString();
+    QStringList warnings{fault};
+    if (m_settingsUnsaved) {
+        warnings.append(QStringLiteral("Your settings could not be saved to %1; check that folder's permissions and "
+                                       "free space.")
+                            .arg(m_ports.settingsStore.settingsFile()));
+    }
+    warnings.removeAll(QString());
+    const QString tip = warnings.join(QLatin1Char('\n'));
     for (QWidget* status : std::initializer_list<QWidget*>{linkImg, linkText}) {
-        status->setToolTip(fault);
-        status->setAccessibleDescription(fault);
+        status->setToolTip(tip);
+        status->setAccessibleDescription(tip);
         if (fault.isEmpty()) {
             status->setGraphicsEffect(nullptr);
         } else if (!status->graphicsEffect()) {
@@ -425,7 +437,7 @@ void AppDelegate::usbhidDidChangeFault()
 {
     showDeviceFault();
     emit linkStateChanged();
-    if (hid->responding() && m_linked && !m_linking) {
+    if (hid->responding() && m_linked && !m_linking && !m_terminated) {
         qCInfo(lcApp) << "the device takes settings again; sending all of them";
         UpdateInfo(ChangeFullRefresh);
         sendPanelInfo();

@@ -223,7 +223,8 @@ private:
     void finishLink();
     void stopLink(const char* step);
     void startLinkWait();
-    // The link image's warning while the linked device cannot be written.
+    // The link image's warning while the linked device cannot be written
+    // (or the settings cannot be saved).
     void showDeviceFault();
     // A stage handler's first steps: its read-out and its setting.
     void showAndStoreStage(SpkMicSliderAction* stage, QLabel* text, const QString& key);
@@ -243,6 +244,8 @@ private:
     bool m_linking = false;
     bool m_linked = false;
     bool m_terminated = false;
+    // The last automatic save failed.
+    bool m_settingsUnsaved = false;
 
     // ---- Speaker volume and microphone gain (state) ----
     // The devices the two volume listeners were added on. A listener still

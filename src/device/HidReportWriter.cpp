@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <QLoggingCategory>
+#include <QSocketNotifier>
 
 #include "device/HidManager.h"
 
@@ -28,19 +29,22 @@ struct HidReportWriter::Shared {
     // Readable once the writer is being destroyed: ends a wait on the device.
     int cancelFd = -1;
 
+    // Readable while results wait for the main thread.
+    int resultFd = -1;
+
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<std::vector<std::uint8_t>> queue;
+    std::deque<int> results;
     bool stopping = false;
     bool finished = false;
-    // Where results go; null once the writer is gone.
-    QObject* receiver = nullptr;
-    std::function<void(int)>* written = nullptr;
 
     ~Shared()
     {
-        if (cancelFd >= 0)
-            ::close(cancelFd);
+        for (const int fd : {cancelFd, resultFd}) {
+            if (fd >= 0)
+                ::close(fd);
+        }
     }
 };
 
@@ -52,17 +56,23 @@ HidReportWriter::HidReportWriter(std::shared_ptr<HidDevice> device, std::functio
     m_shared->cancelFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (m_shared->cancelFd < 0)
         qCWarning(lcHidWriter) << "no cancel descriptor for the device writer; a stalled device may be left writing";
-    m_shared->receiver = &m_receiver;
-    m_shared->written = &m_written;
+    // Results come back through a descriptor the main loop watches, not a
+    // posted event, so every hand-over goes through the shared mutex.
+    m_shared->resultFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (m_shared->resultFd < 0) {
+        qCWarning(lcHidWriter) << "no result descriptor for the device writer; its answers are lost";
+    } else {
+        m_results = std::make_unique<QSocketNotifier>(m_shared->resultFd, QSocketNotifier::Read);
+        QObject::connect(m_results.get(), &QSocketNotifier::activated, [this] { deliverResults(); });
+    }
     m_thread = std::thread(&HidReportWriter::run, m_shared);
 }
 
 HidReportWriter::~HidReportWriter()
 {
+    m_results.reset();
     std::unique_lock lock(m_shared->mutex);
     m_shared->stopping = true;
-    m_shared->receiver = nullptr;
-    m_shared->written = nullptr;
     m_shared->queue.clear();
     if (m_shared->cancelFd >= 0) {
         const std::uint64_t one = 1;
@@ -98,6 +108,20 @@ bool HidReportWriter::enqueue(std::uint8_t reportId, std::span<const std::uint8_
     return kept;
 }
 
+// Main thread, from the result descriptor.
+void HidReportWriter::deliverResults()
+{
+    std::uint64_t count = 0;
+    [[maybe_unused]] const ssize_t n = ::read(m_shared->resultFd, &count, sizeof count);
+    std::deque<int> results;
+    {
+        std::lock_guard lock(m_shared->mutex);
+        results.swap(m_shared->results);
+    }
+    for (const int error : results)
+        m_written(error);
+}
+
 // Writer thread. Holds its own reference to the shared state, so a thread
 // left behind by the destructor still finds it.
 void HidReportWriter::run(std::shared_ptr<Shared> shared)
@@ -119,9 +143,11 @@ void HidReportWriter::run(std::shared_ptr<Shared> shared)
         std::lock_guard lock(shared->mutex);
         if (shared->stopping)
             break;
-        // The receiver lives on the main thread; the result is handled there.
-        std::function<void(int)>* written = shared->written;
-        QMetaObject::invokeMethod(shared->receiver, [written, error] { (*written)(error); }, Qt::QueuedConnection);
+        shared->results.push_back(error);
+        if (shared->resultFd >= 0) {
+            const std::uint64_t one = 1;
+            [[maybe_unused]] const ssize_t n = ::write(shared->resultFd, &one, sizeof one);
+        }
     }
 
     shared->device->close();

@@ -6,7 +6,7 @@
 #include <span>
 #include <thread>
 
-#include <QObject>
+class QSocketNotifier;
 
 class HidDevice;
 
@@ -38,10 +38,12 @@ public:
 private:
     struct Shared;
     static void run(std::shared_ptr<Shared> shared);
+    void deliverResults();
 
     std::shared_ptr<Shared> m_shared;
     std::function<void(int)> m_written;
-    // Main thread: results are posted to it, and dropped with it.
-    QObject m_receiver;
+    // Main thread: wakes when the writer has results; gone with the writer,
+    // so no result reaches a callback that is gone.
+    std::unique_ptr<QSocketNotifier> m_results;
     std::thread m_thread;
 };

@@ -25,6 +25,7 @@
 #include <QDialog>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
@@ -630,6 +631,18 @@ TEST_F(EffectHandlersTest, AChangeIsStoredASecondLaterWithoutAShutDown)
     QTest::mouseClick(m_outlets.Denoise, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !store().load()->boolValue(SettingsKey::dehiss); }, 5000));
     EXPECT_NE(QFileInfo(file).lastModified(), before);
+
+    // A save that fails is told in the window, until one succeeds again.
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_TRUE(QDir().mkdir(file));
+    QTest::mouseClick(m_outlets.Monitor, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return m_outlets.linkImg->toolTip().contains(QStringLiteral("could not be saved")); }, 5000));
+    EXPECT_EQ(m_outlets.linkText->toolTip(), m_outlets.linkImg->toolTip());
+    ASSERT_TRUE(QDir().rmdir(file));
+    QTest::mouseClick(m_outlets.Monitor, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_outlets.linkImg->toolTip().isEmpty(); }, 5000));
+    EXPECT_TRUE(store().load().has_value());
 }
 
 TEST_F(EffectHandlersTest, WithTheDeviceAbsentHandlersStoreButSendNothing)
