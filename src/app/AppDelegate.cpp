@@ -17,6 +17,7 @@
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QPushButton>
@@ -44,6 +45,7 @@ AppDelegate::AppDelegate(AppDelegatePorts ports, QObject* parent)
     , m_linkTimer(std::make_unique<QTimer>())
 {
     m_linkTimer->setSingleShot(true);
+    m_linkTimer->setTimerType(Qt::PreciseTimer);
     connect(m_linkTimer.get(), &QTimer::timeout, this, &AppDelegate::finishLink);
     if (!m_ports.audio)
         qCWarning(lcApp) << "no audio system given: the device will not link";
@@ -92,6 +94,12 @@ void AppDelegate::applicationDidFinishLaunching()
         return;
     }
     file = std::make_unique<SettingsDictionary>(std::move(*loaded));
+    m_autosave = std::make_unique<SettingsAutosave>(m_ports.settingsStore, m_ports.autosaveDelay);
+    m_autosave->watch(*file);
+    connect(m_autosave.get(), &SettingsAutosave::saved, this, [this](bool ok) {
+        m_settingsUnsaved = !ok;
+        showDeviceFault();
+    });
 
     // Each read-out shows its value as the slider will hold it: a value
     // outside the slider's range (a hand-edited file) is shown at the end
@@ -206,27 +214,46 @@ void AppDelegate::initialize()
 // ---- Link -------------------------------------------------------------------
 
 // Shows the sheet and lets the device settle without blocking the main
-// thread: the window keeps painting, the window-modal sheet holds the user's
-// input, and HID notifications arriving meanwhile are held until the link
-// sequence has finished (finishLink).
+// thread: the window keeps painting and the window-modal sheet holds the
+// user's input. A device arriving while another settles restarts the wait,
+// so the last one to arrive gets its full time and a storm of re-plugs ends
+// in one link; a removal meanwhile is held until the wait is over.
 void AppDelegate::usbhidDidMatch()
 {
+    emit linkStateChanged();
     if (m_linking) {
-        m_heldEvents.push_back(HidEvent::Match);
+        qCInfo(lcApp) << "device arrived again while linking; waiting" << m_ports.linkWait.count() << "ms from now";
+        startLinkWait();
         return;
     }
     m_linking = true;
     qCInfo(lcApp) << "device arrived; linking in" << m_ports.linkWait.count() << "ms";
-    emit linkStateChanged();
 
     LinkingPanel->setWindowModality(Qt::WindowModal);
     LinkingPanel->open();
 
+    startLinkWait();
+}
+
+void AppDelegate::startLinkWait()
+{
+    m_linkDeadline = QDeadlineTimer(m_ports.linkWait, Qt::PreciseTimer);
     m_linkTimer->start(m_ports.linkWait);
 }
 
 void AppDelegate::finishLink()
 {
+    // Even a precise timer may wake a moment early; the device gets its
+    // whole wait.
+    if (const qint64 left = m_linkDeadline.remainingTimeNSecs(); left > 0) {
+        m_linkTimer->start(std::chrono::ceil<std::chrono::milliseconds>(std::chrono::nanoseconds(left)));
+        return;
+    }
+    // Held notifications come down to where the device is now: gone means
+    // there is nothing to link.
+    if (!hid->find())
+        return stopLink("the device left while it settled");
+
     hid->connectHID();
 
     if (!m_ports.audio)
@@ -302,9 +329,10 @@ void AppDelegate::finishLink()
     m_linking = false;
     m_linked = true;
     qCInfo(lcApp) << "device linked";
+    showDeviceFault();
     emit linkFinished(true);
     emit linkStateChanged();
-    handleHeldEvents();
+    handleHeldRemoval();
 }
 
 // The link stopped early: the controls stay as they are, but the sheet goes,
@@ -315,21 +343,14 @@ void AppDelegate::stopLink(const char* step)
     LinkingPanel->done(QDialog::Rejected);
     m_linking = false;
     emit linkFinished(false);
-    handleHeldEvents();
+    handleHeldRemoval();
 }
 
-// Runs the notifications held during a link, in the order they came, until
-// one of them starts another link (which holds the rest again).
-void AppDelegate::handleHeldEvents()
+// A removal held during the link, not undone by a later arrival, unlinks now.
+void AppDelegate::handleHeldRemoval()
 {
-    while (!m_linking && !m_heldEvents.empty()) {
-        const HidEvent event = m_heldEvents.front();
-        m_heldEvents.pop_front();
-        if (event == HidEvent::Match)
-            usbhidDidMatch();
-        else
-            usbhidDidRemove();
-    }
+    if (!m_linking && hid && !hid->find())
+        usbhidDidRemove();
 }
 
 // ---- Unlink -----------------------------------------------------------------
@@ -337,12 +358,13 @@ void AppDelegate::handleHeldEvents()
 void AppDelegate::usbhidDidRemove()
 {
     if (m_linking) {
-        m_heldEvents.push_back(HidEvent::Remove);
+        qCInfo(lcApp) << "the device left while linking; its removal is held until the wait is over";
+        emit linkStateChanged();
         return;
     }
     qCInfo(lcApp) << "device removed; unlinking";
     m_linked = false;
-    emit linkStateChanged();
+    showDeviceFault();
 
     for (Button* button : {resetButton, playButton, stopButton, pauseButton, recordButton}) {
         button->setStatus(Disable);
@@ -367,10 +389,59 @@ void AppDelegate::usbhidDidRemove()
     linkText->setText(kNotLinkedText);
     timerText->setText(kClockZero);
 
+    emit linkStateChanged();
+
     if (!removeVolumeListeners())
         return;
     if (SpectrumController)
         SpectrumController->Stop();
+}
+
+// ---- Device state -----------------------------------------------------------
+
+bool AppDelegate::deviceResponding() const
+{
+    return !hid || hid->responding();
+}
+
+// The link texts stay the device's own; the link image dims and its tooltip
+// says what is wrong and what to do, while the linked device cannot be
+// written. Settings that could not be saved are told there too.
+void AppDelegate::showDeviceFault()
+{
+    const QString fault = m_linked && hid ? hid->faultDescription() : QString();
+    QStringList warnings{fault};
+    if (m_settingsUnsaved) {
+        warnings.append(QStringLiteral("Your settings could not be saved to %1; check that folder's permissions and "
+                                       "free space.")
+                            .arg(m_ports.settingsStore.settingsFile()));
+    }
+    warnings.removeAll(QString());
+    const QString tip = warnings.join(QLatin1Char('\n'));
+    for (QWidget* status : std::initializer_list<QWidget*>{linkImg, linkText}) {
+        status->setToolTip(tip);
+        status->setAccessibleDescription(tip);
+        if (fault.isEmpty()) {
+            status->setGraphicsEffect(nullptr);
+        } else if (!status->graphicsEffect()) {
+            auto* dimmed = new QGraphicsOpacityEffect(status);
+            dimmed->setOpacity(0.4);
+            status->setGraphicsEffect(dimmed);
+        }
+    }
+}
+
+// The device missed or refused records while it could not be written;
+// once it takes them again it gets the whole record.
+void AppDelegate::usbhidDidChangeFault()
+{
+    showDeviceFault();
+    emit linkStateChanged();
+    if (hid->responding() && m_linked && !m_linking && !m_terminated) {
+        qCInfo(lcApp) << "the device takes settings again; sending all of them";
+        UpdateInfo(ChangeFullRefresh);
+        sendPanelInfo();
+    }
 }
 
 // ---- Shut-down --------------------------------------------------------------
@@ -383,7 +454,6 @@ void AppDelegate::applicationWillTerminate()
 
     // A link still waiting is abandoned; nothing is sent at shut-down.
     m_linkTimer->stop();
-    m_heldEvents.clear();
     if (m_linking) {
         m_linking = false;
         LinkingPanel->done(QDialog::Rejected);
@@ -395,6 +465,9 @@ void AppDelegate::applicationWillTerminate()
         qCInfo(lcApp) << "shutting down without settings; nothing stored";
         return;
     }
+
+    // The save below stores everything; one still waiting is not needed.
+    m_autosave->cancel();
 
     const int spk = Spk->value();
     const int mic = Mic->value();
@@ -412,6 +485,7 @@ void AppDelegate::applicationWillTerminate()
 
     if (m_ports.settingsStore.save(*file))
         qCInfo(lcApp) << "settings stored in" << m_ports.settingsStore.settingsFile();
+    m_autosave.reset();
 
     if (hid && hid->find()) {
         if (!removeVolumeListeners())

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 
@@ -15,6 +15,7 @@
 #include "controls/ProgressDelegate.h"
 #include "device/ControlPanelInfo.h"
 #include "device/UsbHIDDelegate.h"
+#include "settings/SettingsAutosave.h"
 #include "settings/SettingsStore.h"
 #include "transport/AudioPlayer.h"
 #include "transport/AudioRecorder.h"
@@ -52,6 +53,8 @@ struct AppDelegatePorts {
     std::function<std::unique_ptr<SpectrumViewController>()> makeSpectrumController;
     // Where the settings are loaded from and stored.
     SettingsStore settingsStore;
+    // How long after the last change of a burst the settings are saved.
+    std::chrono::milliseconds autosaveDelay = SettingsAutosave::DefaultDelay;
     // Ends the application's event loop once the shut-down has run; empty
     // means QCoreApplication::quit().
     std::function<void()> quitApplication;
@@ -132,6 +135,7 @@ public:
     void initialize();
     void usbhidDidMatch() override;
     void usbhidDidRemove() override;
+    void usbhidDidChangeFault() override;
     void applicationWillTerminate();
     void closeApplication();
     void UpdateInfo(unsigned code);
@@ -189,10 +193,14 @@ public:
     bool linking() const { return m_linking; }
     bool linked() const { return m_linked; }
 
+    // False while the chosen device refuses reports or leaves them waiting
+    // (the window says why); true otherwise.
+    bool deviceResponding() const;
+
 signals:
     // Emitted when a link sequence has run to its end or stopped early.
     void linkFinished(bool linked);
-    // Whether the device is linked, present or responding may have changed.
+    // Linked, device present or device responding changed.
     void linkStateChanged();
 
 protected:
@@ -201,6 +209,7 @@ protected:
     AppDelegatePorts m_ports;
     std::unique_ptr<UsbHID> hid;
     std::unique_ptr<SettingsDictionary> file;
+    std::unique_ptr<SettingsAutosave> m_autosave;
     std::unique_ptr<SpectrumViewController> SpectrumController;
     std::unique_ptr<AudioPlayer> player;
     std::unique_ptr<AudioRecorder> recorder;
@@ -210,13 +219,16 @@ protected:
     _IIS_CONTROL_PANEL_INFO panelInfo{};
 
 private:
-    enum class HidEvent { Match, Remove };
     void connectActions();
     void finishLink();
     void stopLink(const char* step);
+    void startLinkWait();
+    // The link image's warning while the linked device cannot be written
+    // (or the settings cannot be saved).
+    void showDeviceFault();
     // A stage handler's first steps: its read-out and its setting.
     void showAndStoreStage(SpkMicSliderAction* stage, QLabel* text, const QString& key);
-    void handleHeldEvents();
+    void handleHeldRemoval();
 
     // ---- Recorder and player (helpers) ----
     TransportFactory& transportFactory();
@@ -225,11 +237,15 @@ private:
     void restartClock();
     void refuseTransport(const char* what, const QUrl& location, const QString& reason);
 
+    // The device settles for linkWait after its last arrival; the timer is
+    // precise, and the deadline makes sure it never ends early.
     std::unique_ptr<QTimer> m_linkTimer;
-    std::deque<HidEvent> m_heldEvents;
+    QDeadlineTimer m_linkDeadline;
     bool m_linking = false;
     bool m_linked = false;
     bool m_terminated = false;
+    // The last automatic save failed.
+    bool m_settingsUnsaved = false;
 
     // ---- Speaker volume and microphone gain (state) ----
     // The devices the two volume listeners were added on. A listener still

@@ -71,9 +71,7 @@ PanelState PanelRemote::state() const
     PanelState s;
     s.linked = m_controller.linked();
     s.devicePresent = m_controller.transport() && m_controller.transport()->find();
-    // The transport does not yet tell whether its writes go through; until
-    // it does, a present device counts as responding.
-    s.notResponding = false;
+    s.notResponding = !m_controller.deviceResponding();
     s.speaker = o.Spk->value();
     s.mic = o.Mic->value();
     s.monitor = o.Monitor->checked();

@@ -8,16 +8,19 @@
 
 #include <QString>
 
-// One HID device the manager has matched. Reports go out through it.
+// One HID device the manager has matched. Reports go out through it, on
+// the transport's writer thread only; name() may be read on any thread.
 class HidDevice {
 public:
     virtual ~HidDevice() = default;
 
     // Where the device lives (for log lines), e.g. "/dev/hidraw3".
     virtual QString name() const = 0;
-    // Sends one output report: `reportId` followed by `payload`.
-    // Returns 0 on success, otherwise an errno value.
-    virtual int setOutputReport(std::uint8_t reportId, std::span<const std::uint8_t> payload) = 0;
+    // Sends one output report: `reportId` followed by `payload`, waiting as
+    // long as the device takes to accept it, or until `cancelFd` (a
+    // descriptor) becomes readable. Returns 0 on success, ECANCELED when
+    // cancelled, otherwise an errno value.
+    virtual int setOutputReport(std::uint8_t reportId, std::span<const std::uint8_t> payload, int cancelFd) = 0;
     // Releases the device. Returns 0 on success, otherwise an errno value.
     virtual int close() = 0;
 };
@@ -45,6 +48,10 @@ public:
     virtual void registerDeviceMatchingCallback(DeviceCallback callback) = 0;
     // Called once per matched device that leaves.
     virtual void registerDeviceRemovalCallback(DeviceCallback callback) = 0;
+    // Called when a matched device that stays was announced again, e.g.
+    // after its access rules were re-applied. Managers without such news
+    // never call it.
+    virtual void registerDeviceChangedCallback(DeviceCallback callback) { (void)callback; }
     // The current set of matching devices, in no defined order.
     virtual std::vector<std::shared_ptr<HidDevice>> copyDevices() = 0;
     // Stops watching. Returns 0 on success, otherwise an errno value.

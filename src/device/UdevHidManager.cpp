@@ -1,16 +1,20 @@
 #include "device/UdevHidManager.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
 #include <fcntl.h>
 #include <libudev.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <QByteArray>
 #include <QLoggingCategory>
 #include <QSocketNotifier>
+
+#include "device/DeviceAccess.h"
 
 // Details of failed opens and writes are debug lines: the transport logs the
 // failure itself. QT_LOGGING_RULES="quorel.device.udev.debug=true" shows them.
@@ -19,30 +23,27 @@ Q_LOGGING_CATEGORY(lcUdev, "quorel.device.udev", QtInfoMsg)
 namespace {
 
 constexpr const char* kSubsystem = "hidraw";
-constexpr const char* kRuleName = "70-quorel-panel.rules";
 
 struct EnumerateDeleter {
     void operator()(udev_enumerate* e) const { udev_enumerate_unref(e); }
 };
 
-// Logs, once per run, why a node the user may not open needs the udev rule.
-void logPermissionHint(const std::string& node, int error, bool& logged)
+// Logs, once per run, why a node the user may not open needs the udev rule
+// and what fixes it for the way the panel was installed. Any thread.
+void logPermissionHint(const std::string& node, int error, std::atomic<bool>& logged)
 {
-    if ((error != EACCES && error != EPERM) || logged)
+    if ((error != EACCES && error != EPERM) || logged.exchange(true))
         return;
-    logged = true;
-    qCWarning(lcUdev).noquote().nospace()
-        << "no permission to open " << QString::fromStdString(node)
-        << ": access for the logged-in user comes from the udev rule " << kRuleName << ". Copy udev/"
-        << kRuleName << " to /etc/udev/rules.d/, run 'sudo udevadm control --reload-rules && sudo udevadm trigger'"
-        << " and plug the device in again.";
+    qCWarning(lcUdev).noquote().nospace() << "no permission to open " << QString::fromStdString(node) << ": "
+                                          << DeviceAccess::permissionFix(DeviceAccess::detectInstall());
 }
 
 // A hidraw node, opened on the first report and reopened after a failure
-// (the node may have come back as another device).
+// (the node may have come back as another device). Written to on the
+// transport's writer thread only.
 class HidrawDevice final : public HidDevice {
 public:
-    HidrawDevice(std::string node, std::shared_ptr<bool> permissionHintLogged)
+    HidrawDevice(std::string node, std::shared_ptr<std::atomic<bool>> permissionHintLogged)
         : m_node(std::move(node))
         , m_permissionHintLogged(std::move(permissionHintLogged))
     {
@@ -51,7 +52,7 @@ public:
 
     QString name() const override { return QString::fromStdString(m_node); }
 
-    int setOutputReport(std::uint8_t reportId, std::span<const std::uint8_t> payload) override
+    int setOutputReport(std::uint8_t reportId, std::span<const std::uint8_t> payload, int cancelFd) override
     {
         if (m_fd < 0) {
             m_fd = ::open(m_node.c_str(), O_RDWR | O_CLOEXEC);
@@ -69,16 +70,10 @@ public:
         report.push_back(reportId);
         report.insert(report.end(), payload.begin(), payload.end());
 
-        ssize_t written = 0;
-        do {
-            written = ::write(m_fd, report.data(), report.size());
-        } while (written < 0 && errno == EINTR);
-
-        if (written == static_cast<ssize_t>(report.size()))
-            return 0;
-        const int error = written < 0 ? errno : EIO;
-        qCDebug(lcUdev).noquote().nospace() << "writing a report to " << name() << " failed: "
-                                            << (written < 0 ? std::strerror(error) : "short write");
+        const int error = writeAll(report, cancelFd);
+        if (error == 0 || error == ECANCELED)
+            return error;
+        qCDebug(lcUdev).noquote().nospace() << "writing a report to " << name() << " failed: " << std::strerror(error);
         close();
         return error;
     }
@@ -93,6 +88,37 @@ public:
     }
 
 private:
+    // Waits until the node takes a report (or the wait is cancelled), then
+    // writes it. A hidraw node takes a report whole; a node that takes part
+    // of it (a terminal standing in for one) gets the rest once it is ready.
+    int writeAll(const std::vector<std::uint8_t>& report, int cancelFd)
+    {
+        std::size_t done = 0;
+        while (done < report.size()) {
+            pollfd fds[2] = {{m_fd, POLLOUT, 0}, {cancelFd, POLLIN, 0}};
+            if (::poll(fds, cancelFd >= 0 ? 2 : 1, -1) < 0) {
+                if (errno == EINTR)
+                    continue;
+                return errno;
+            }
+            if (fds[1].revents & POLLIN)
+                return ECANCELED;
+            if (fds[0].revents & POLLNVAL)
+                return EBADF;
+            if (!(fds[0].revents & (POLLOUT | POLLERR | POLLHUP)))
+                continue;
+            // Ready, or failed: the write says which.
+            const ssize_t written = ::write(m_fd, report.data() + done, report.size() - done);
+            if (written > 0)
+                done += static_cast<std::size_t>(written);
+            else if (written == 0)
+                return EIO;
+            else if (errno != EINTR && errno != EAGAIN)
+                return errno;
+        }
+        return 0;
+    }
+
     void logOpenFailure(int error)
     {
         qCDebug(lcUdev).noquote().nospace() << "cannot open " << name() << ": " << std::strerror(error);
@@ -100,7 +126,7 @@ private:
     }
 
     std::string m_node;
-    std::shared_ptr<bool> m_permissionHintLogged;
+    std::shared_ptr<std::atomic<bool>> m_permissionHintLogged;
     int m_fd = -1;
 };
 
@@ -180,6 +206,11 @@ void UdevHidManager::registerDeviceMatchingCallback(DeviceCallback callback)
 void UdevHidManager::registerDeviceRemovalCallback(DeviceCallback callback)
 {
     m_removed = std::move(callback);
+}
+
+void UdevHidManager::registerDeviceChangedCallback(DeviceCallback callback)
+{
+    m_changed = std::move(callback);
 }
 
 std::vector<std::shared_ptr<HidDevice>> UdevHidManager::copyDevices()
@@ -263,16 +294,25 @@ void UdevHidManager::monitorReadable()
     if (!action)
         return;
     if (std::strcmp(action, "add") == 0 || std::strcmp(action, "change") == 0)
-        deviceAdded(device.get());
+        deviceAdded(device.get(), std::strcmp(action, "change") == 0);
     else if (std::strcmp(action, "remove") == 0)
         deviceRemoved(device.get());
 }
 
-void UdevHidManager::deviceAdded(udev_device* device)
+void UdevHidManager::deviceAdded(udev_device* device, bool change)
 {
     const char* syspath = udev_device_get_syspath(device);
     const char* devnode = udev_device_get_devnode(device);
-    if (!syspath || !devnode || m_present.contains(syspath) || !matches(device))
+    if (!syspath || !devnode)
+        return;
+    // A "change" of a node already reported: udev has re-applied its rules
+    // (e.g. the package's trigger), so access may now be granted.
+    if (m_present.contains(syspath)) {
+        if (change && m_changed)
+            m_changed();
+        return;
+    }
+    if (!matches(device))
         return;
     m_present.emplace(syspath, devnode);
     checkAccess(devnode);

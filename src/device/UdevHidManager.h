@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
@@ -28,6 +29,7 @@ public:
     void setDeviceMatching(const HidMatching& matching) override;
     void registerDeviceMatchingCallback(DeviceCallback callback) override;
     void registerDeviceRemovalCallback(DeviceCallback callback) override;
+    void registerDeviceChangedCallback(DeviceCallback callback) override;
     std::vector<std::shared_ptr<HidDevice>> copyDevices() override;
     int close() override;
 
@@ -46,7 +48,7 @@ private:
     std::vector<Node> enumerateMatching() const;
     void reportPresentDevices();
     void monitorReadable();
-    void deviceAdded(udev_device* device);
+    void deviceAdded(udev_device* device, bool change);
     void deviceRemoved(udev_device* device);
     void checkAccess(const std::string& devnode);
 
@@ -56,10 +58,11 @@ private:
     HidMatching m_matching;
     DeviceCallback m_matched;
     DeviceCallback m_removed;
+    DeviceCallback m_changed;
     // syspath -> device node of every node reported as matched, so a removal
     // is recognised even when the leaving node's properties are gone.
     std::map<std::string, std::string> m_present;
-    // Shared with the devices handed out: the hint on how to grant access
-    // is logged once, not on every send.
-    std::shared_ptr<bool> m_permissionHintLogged = std::make_shared<bool>(false);
+    // Shared with the devices handed out, which fail on the writer thread:
+    // the hint on how to grant access is logged once, not on every send.
+    std::shared_ptr<std::atomic<bool>> m_permissionHintLogged = std::make_shared<std::atomic<bool>>(false);
 };

@@ -1,7 +1,12 @@
 #include "device/UsbHID.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include <QLoggingCategory>
 
+#include "device/DeviceAccess.h"
+#include "device/HidReportWriter.h"
 #include "device/UdevHidManager.h"
 #include "device/UsbHIDDelegate.h"
 
@@ -29,6 +34,7 @@ std::unique_ptr<UsbHID> UsbHID::create(std::unique_ptr<HidManager> manager)
     UsbHID* self = usb.get();
     usb->m_managerRef->registerDeviceMatchingCallback([self] { self->deviceMatched(); });
     usb->m_managerRef->registerDeviceRemovalCallback([self] { self->deviceRemoved(); });
+    usb->m_managerRef->registerDeviceChangedCallback([self] { self->deviceChanged(); });
 
     if (usb->m_managerRef->copyDevices().empty())
         qCInfo(lcUsbHID, "there is no HID Device");
@@ -39,12 +45,17 @@ std::unique_ptr<UsbHID> UsbHID::create(std::unique_ptr<HidManager> manager)
 UsbHID::UsbHID(std::unique_ptr<HidManager> manager)
     : m_managerRef(std::move(manager))
 {
+    m_responseTimer.setSingleShot(true);
+    QObject::connect(&m_responseTimer, &QTimer::timeout, [this] { responseOverdue(); });
 }
 
+// The writer closes the device on its own thread once it has let go of it;
+// one stuck in the kernel is not waited for.
 UsbHID::~UsbHID()
 {
-    if (m_deviceRef && m_deviceRef->close() == 0)
-        m_deviceRef.reset();
+    m_responseTimer.stop();
+    m_writer.reset();
+    m_deviceRef.reset();
     if (m_managerRef && m_managerRef->close() == 0)
         m_managerRef.reset();
 }
@@ -52,15 +63,105 @@ UsbHID::~UsbHID()
 void UsbHID::connectHID()
 {
     const auto devices = m_managerRef->copyDevices();
-    m_deviceRef = devices.empty() ? nullptr : devices.front();
+    std::shared_ptr<HidDevice> chosen = devices.empty() ? nullptr : devices.front();
+
+    // Results still on their way from the previous device's writer are
+    // dropped with it.
+    m_writer.reset();
+    m_responseTimer.stop();
+    m_pending = 0;
+    m_droppedReports = false;
+    m_hasLastReport = false;
+    m_deviceRef = std::move(chosen);
+    if (m_deviceRef)
+        m_writer = std::make_unique<HidReportWriter>(m_deviceRef, [this](int error) { reportWritten(error); });
+    setFault(Fault::None, 0);
 }
 
 void UsbHID::senddata(std::span<const std::uint8_t, 16> data)
 {
     if (!m_deviceRef)
         return;
-    if (m_deviceRef->setOutputReport(0, data) != 0)
-        qCWarning(lcUsbHID, "send data failed");
+    std::copy(data.begin(), data.end(), m_lastReport.begin());
+    m_hasLastReport = true;
+    if (!m_writer->enqueue(0, data)) {
+        // The oldest waiting report made room; its answer never comes.
+        --m_pending;
+        if (!m_droppedReports) {
+            qCInfo(lcUsbHID).noquote() << "the device" << m_deviceRef->name()
+                                       << "is behind; older waiting reports give way to newer ones";
+        }
+        m_droppedReports = true;
+    }
+    ++m_pending;
+    if (!m_responseTimer.isActive())
+        m_responseTimer.start(ResponseBound);
+}
+
+// Main thread, from the writer: one report has been written or refused.
+void UsbHID::reportWritten(int error)
+{
+    if (m_pending > 0)
+        --m_pending;
+    if (m_pending > 0)
+        m_responseTimer.start(ResponseBound);
+    else
+        m_responseTimer.stop();
+
+    if (error == 0) {
+        if (m_pending == 0)
+            m_droppedReports = false;
+        setFault(Fault::None, 0);
+        return;
+    }
+    qCWarning(lcUsbHID, "send data failed");
+    qCInfo(lcUsbHID).noquote() << "the device" << m_deviceRef->name() << "refused a report:" << std::strerror(error);
+    setFault(error == EACCES || error == EPERM ? Fault::NoPermission : Fault::WriteFailed, error);
+}
+
+// Main thread, from the response timer: a report has waited too long.
+void UsbHID::responseOverdue()
+{
+    if (m_pending == 0 || !m_deviceRef)
+        return;
+    if (m_fault != Fault::NotAnswering) {
+        qCWarning(lcUsbHID).noquote() << "the device" << m_deviceRef->name() << "is not responding: a report has waited"
+                                      << ResponseBound.count() << "ms";
+    }
+    setFault(Fault::NotAnswering, 0);
+}
+
+void UsbHID::setFault(Fault fault, int error)
+{
+    if (fault == m_fault && error == m_faultError)
+        return;
+    const bool recovered = fault == Fault::None;
+    if (recovered && m_deviceRef)
+        qCInfo(lcUsbHID).noquote() << "the device" << m_deviceRef->name() << "takes reports again";
+    m_fault = fault;
+    m_faultError = error;
+    if (m_delegate)
+        m_delegate->usbhidDidChangeFault();
+}
+
+QString UsbHID::faultDescription() const
+{
+    switch (m_fault) {
+    case Fault::None:
+        break;
+    case Fault::NoPermission:
+        return QStringLiteral("The panel may not write to the device (%1). %2")
+            .arg(QString::fromLocal8Bit(std::strerror(m_faultError)),
+                 DeviceAccess::permissionFix(DeviceAccess::detectInstall()));
+    case Fault::NotAnswering:
+        return QStringLiteral("The device is not answering. Your settings go to it as soon as it takes them again; "
+                              "if it stays silent, plug it in again.");
+    case Fault::WriteFailed:
+        return QStringLiteral("The device refused a setting (%1). It gets all settings again once it takes one; "
+                              "if it keeps refusing, plug it in again.")
+            .arg(QString::fromLocal8Bit(std::strerror(m_faultError)));
+    }
+    return {};
 }
 
 // Main thread: the manager delivers its notifications there.
@@ -77,4 +178,15 @@ void UsbHID::deviceRemoved()
     m_find = false;
     if (m_delegate)
         m_delegate->usbhidDidRemove();
+}
+
+// Main thread: the manager delivers its notifications there. A device that
+// refused reports is tried again with the last one.
+void UsbHID::deviceChanged()
+{
+    if (!m_find || !m_hasLastReport || (m_fault != Fault::NoPermission && m_fault != Fault::WriteFailed))
+        return;
+    qCInfo(lcUsbHID) << "the device was announced again; trying it once more";
+    const std::array<std::uint8_t, 16> report = m_lastReport;
+    senddata(report);
 }

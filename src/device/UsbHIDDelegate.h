@@ -1,7 +1,8 @@
 #pragma once
 
-// Told by UsbHID when the device's HID interface comes and goes.
-// Both calls arrive on the main thread.
+// Told by UsbHID when the device's HID interface comes and goes, and when
+// the device stops or starts taking reports. All calls arrive on the main
+// thread.
 class UsbHIDDelegate {
 public:
     virtual ~UsbHIDDelegate() = default;
@@ -12,4 +13,7 @@ public:
     virtual void usbhidDidMatch() = 0;
     // A matching device has gone.
     virtual void usbhidDidRemove() = 0;
+    // UsbHID::fault() changed. When it went back to None the device has
+    // missed reports or is out of step: it needs the full record again.
+    virtual void usbhidDidChangeFault() {}
 };

@@ -39,10 +39,11 @@ std::optional<SettingsDictionary::Value> readNumber(QXmlStreamReader& xml, QStri
         return std::nullopt;
     }
     error = QStringLiteral("a <%1> where a number belongs").arg(kind);
+    xml.skipCurrentElement();
     return std::nullopt;
 }
 
-std::optional<SettingsDictionary> readDictionary(QXmlStreamReader& xml, QString& error)
+std::optional<SettingsDictionary> readDictionary(QXmlStreamReader& xml, QString& error, QStringList& dropped)
 {
     if (!xml.readNextStartElement() || xml.name() != u"plist") {
         error = QStringLiteral("not a property list");
@@ -68,10 +69,14 @@ std::optional<SettingsDictionary> readDictionary(QXmlStreamReader& xml, QString&
             xml.skipCurrentElement();
             continue;
         }
-        const auto value = readNumber(xml, error);
-        if (!value) {
-            error = QStringLiteral("\"%1\" holds %2").arg(key, error);
+        QString why;
+        const auto value = readNumber(xml, why);
+        if (xml.hasError())
             return std::nullopt;
+        if (!value) {
+            // One wrong value costs only its own key.
+            dropped.append(QStringLiteral("\"%1\" holds %2").arg(key, why));
+            continue;
         }
         if (std::holds_alternative<bool>(*value))
             dictionary.setBool(key, std::get<bool>(*value));
@@ -95,11 +100,14 @@ std::optional<SettingsDictionary> readDictionary(QXmlStreamReader& xml, QString&
 
 }
 
-std::optional<SettingsDictionary> PropertyList::read(const QByteArray& xml, QString* error)
+std::optional<SettingsDictionary> PropertyList::read(const QByteArray& xml, QString* error, QStringList* dropped)
 {
     QXmlStreamReader reader(xml);
     QString why;
-    auto dictionary = readDictionary(reader, why);
+    QStringList droppedKeys;
+    auto dictionary = readDictionary(reader, why, droppedKeys);
+    if (dropped)
+        *dropped = dictionary ? droppedKeys : QStringList();
     if (!dictionary && reader.hasError())
         why = QStringLiteral("line %1: %2").arg(reader.lineNumber()).arg(reader.errorString());
     if (error)

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include "settings/SettingsDictionary.h"
 
@@ -12,11 +13,13 @@
 namespace PropertyList {
 
 // Parses `xml`. Returns nothing when the text is not a well-formed property
-// list whose root is a dictionary, or when one of the thirteen keys holds
-// something other than a number or boolean; `error` then says why. Keys
-// other than the thirteen are skipped. <real> values are truncated to
-// integers.
-std::optional<SettingsDictionary> read(const QByteArray& xml, QString* error = nullptr);
+// list whose root is a dictionary; `error` then says why. One of the
+// thirteen keys holding something other than a number or boolean that fits
+// an int is left out (it reads 0 or false) and named in `dropped`; the other
+// keys keep their values. Keys other than the thirteen are skipped. <real>
+// values are truncated to integers.
+std::optional<SettingsDictionary> read(const QByteArray& xml, QString* error = nullptr,
+                                       QStringList* dropped = nullptr);
 
 // The dictionary as property-list text; `indent` lays it out one element a
 // line.

@@ -40,10 +40,20 @@ bool SettingsDictionary::boolValue(const QString& key) const
 
 void SettingsDictionary::setInteger(const QString& key, int value)
 {
-    m_values.insert(key, value);
+    set(key, value);
 }
 
 void SettingsDictionary::setBool(const QString& key, bool value)
 {
+    set(key, value);
+}
+
+void SettingsDictionary::set(const QString& key, Value value)
+{
+    const auto it = m_values.find(key);
+    if (it != m_values.end() && *it == value)
+        return;
     m_values.insert(key, value);
+    if (m_changed)
+        m_changed();
 }

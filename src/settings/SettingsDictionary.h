@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <variant>
 
 #include <QMap>
@@ -36,6 +37,15 @@ class SettingsDictionary {
 public:
     using Value = std::variant<int, bool>;
 
+    SettingsDictionary() = default;
+    // Copies take the values, not the change listener.
+    SettingsDictionary(const SettingsDictionary& other) : m_values(other.m_values) {}
+    SettingsDictionary& operator=(const SettingsDictionary& other)
+    {
+        m_values = other.m_values;
+        return *this;
+    }
+
     int integerValue(const QString& key) const;
     bool boolValue(const QString& key) const;
 
@@ -46,8 +56,14 @@ public:
     bool contains(const QString& key) const { return m_values.contains(key); }
     const QMap<QString, Value>& values() const { return m_values; }
 
-    bool operator==(const SettingsDictionary&) const = default;
+    // Called after every write that changed a value.
+    void setChangeListener(std::function<void()> listener) { m_changed = std::move(listener); }
+
+    bool operator==(const SettingsDictionary& other) const { return m_values == other.m_values; }
 
 private:
+    void set(const QString& key, Value value);
+
     QMap<QString, Value> m_values;
+    std::function<void()> m_changed;
 };

@@ -8,7 +8,7 @@
 
 // Where the settings dictionary lives between runs: the property-list text
 // under "plist" in the per-user settings file, or, when that holds nothing
-// usable, the first-run defaults in "Config.plist". Main thread only.
+// usable, the first-run defaults in "Config.plist".
 class SettingsStore {
 public:
     // The user's store, ~/.config/quorel-panel/quorel-panel.conf (INI), with
@@ -17,13 +17,19 @@ public:
     // An explicit settings file (INI) and defaults file, e.g. for tests.
     SettingsStore(QString settingsFile, QString defaultsFile);
 
+    // Larger settings files are damaged: the thirteen keys take about 1 KiB.
+    static constexpr qint64 MaxFileSize = 64 * 1024;
+
     // The stored dictionary; else the defaults file's; else nothing. Damaged
-    // stored data is logged and treated as absent, and left untouched.
+    // stored data, a settings path that is not a regular file or one far too
+    // large are logged and treated as absent, and left untouched. A stored
+    // key of the wrong kind is left out alone (it reads 0 or false).
     std::optional<SettingsDictionary> load() const;
 
     // Writes the whole dictionary under "plist" and flushes it to disk; the
     // file is replaced atomically, so a crash mid-save keeps the previous
-    // one. Returns false (and logs) when it could not be written.
+    // one. Returns false (and logs) when it could not be written. Any
+    // thread: it touches nothing but the files.
     bool save(const SettingsDictionary& dictionary) const;
 
     QString settingsFile() const { return m_settingsFile; }
@@ -33,6 +39,7 @@ public:
     static inline const QString defaultDefaultsFile = QStringLiteral(":/Config.plist");
 
 private:
+    bool storedFileReadable() const;
     std::optional<SettingsDictionary> loadStored() const;
     std::optional<SettingsDictionary> loadDefaults() const;
 

@@ -2,6 +2,7 @@
 // umockdev node, the real libpulse backend on a private sound server and the
 // real GStreamer transport. The link wait is shortened; nothing else is.
 #include "AppTestSupport.h"
+#include "FakeHidManager.h"
 #include "LogCapture.h"
 #include "PulseDaemon.h"
 #include "SimulatedDevice.h"
@@ -24,6 +25,10 @@
 #include <QAccessibleValueInterface>
 #include <QApplication>
 #include <QDialog>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
@@ -35,6 +40,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstring>
 
 using namespace std::chrono_literals;
 
@@ -146,6 +152,8 @@ protected:
         ports.audio = m_audio ? m_audio : s_audio;
         ports.settingsStore = store();
         ports.linkWait = m_linkWait;
+        if (m_hidControl)
+            ports.makeHidManager = [control = m_hidControl] { return std::make_unique<FakeHidManager>(control); };
         ports.quitApplication = [this] { ++m_quits; };
         ports.filePanels = std::make_shared<ChosenFilePanels>(m_dir.filePath(QStringLiteral("take.aac")));
         m_delegate = std::make_unique<AppDelegate>(std::move(ports));
@@ -198,6 +206,8 @@ protected:
     int m_quits = 0;
     AudioSystem* m_audio = nullptr;
     std::chrono::milliseconds m_linkWait = 50ms;
+    // Set, the transport watches this fake instead of the udev testbed.
+    std::shared_ptr<FakeHidManager::Control> m_hidControl;
 };
 
 PulseDaemon* AppDelegateTest::s_daemon = nullptr;
@@ -255,9 +265,8 @@ TEST_F(AppDelegateTest, LaunchWithTheDeviceAttachedShowsNotLinkedThenSendsOneFul
     EXPECT_TRUE(volume.contains(QStringLiteral("37%"))) << volume.toStdString();
 }
 
-// Notifications arriving during the wait are held and handled in order once
-// the link has finished. Here the device leaves during the wait: the link
-// stops at the audio step, the sheet goes, and the held removal unlinks.
+// A removal during the wait is held until the wait is over; the device is
+// gone by then, so nothing is linked: the sheet goes and the window unlinks.
 TEST_F(AppDelegateTest, UnplugDuringTheWaitStopsTheLinkDismissesTheSheetAndUnlinksAfterwards)
 {
     m_linkWait = 1000ms;
@@ -274,7 +283,7 @@ TEST_F(AppDelegateTest, UnplugDuringTheWaitStopsTheLinkDismissesTheSheetAndUnlin
     ASSERT_TRUE(finished.wait(5000));
     EXPECT_FALSE(finished.first().first().toBool());
     EXPECT_FALSE(m_outlets.LinkingPanel->isVisible());
-    EXPECT_EQ(log.count(QStringLiteral("link stopped: the device's audio endpoint")), 1);
+    EXPECT_EQ(log.count(QStringLiteral("link stopped: the device left while it settled")), 1);
     EXPECT_EQ(log.count(QStringLiteral("device removed; unlinking")), 1);
     EXPECT_FALSE(m_delegate->linking());
     EXPECT_EQ(m_outlets.linkText->text(), QStringLiteral("TAVO未连接"));
@@ -289,6 +298,56 @@ TEST_F(AppDelegateTest, UnplugDuringTheWaitStopsTheLinkDismissesTheSheetAndUnlin
 
 // Whichever step stops the link, the sheet goes and the step is logged; the
 // controls stay as far as the sequence got.
+// Ten quick re-plugs end in one link, a full wait after the last plug, with
+// one full record.
+TEST_F(AppDelegateTest, AStormOfReplugsEndsInOneLinkAFullWaitAfterTheLastPlug)
+{
+    m_linkWait = 1500ms;
+    launch();
+    LogCapture log;
+    QSignalSpy finished(m_delegate.get(), &AppDelegate::linkFinished);
+    QElapsedTimer sinceLastPlug;
+    for (int cycle = 0; cycle < 10; ++cycle) {
+        if (cycle > 0)
+            m_device->unplug();
+        ASSERT_TRUE(plug());
+        sinceLastPlug.start();
+        QTest::qWait(50);
+    }
+    ASSERT_TRUE(finished.wait(10000));
+    const qint64 linkedAfter = sinceLastPlug.elapsed();
+    ASSERT_TRUE(waitForReports(1));
+    QTest::qWait(500);
+    EXPECT_GE(linkedAfter, m_linkWait.count());
+    EXPECT_EQ(finished.size(), 1);
+    EXPECT_TRUE(finished.first().first().toBool());
+    ASSERT_EQ(m_reports.size(), 1);
+    EXPECT_EQ(m_reports.first().at(0), 8);
+    EXPECT_EQ(log.count(QStringLiteral("device linked")), 1);
+    EXPECT_EQ(m_outlets.linkText->text(), QStringLiteral("TAVO已连接"));
+}
+
+// A second device arriving during the first one's wait gets a full wait of
+// its own before the link uses it.
+TEST_F(AppDelegateTest, AnArrivalDuringTheWaitGetsAFullWaitOfItsOwn)
+{
+    m_linkWait = 1500ms;
+    launch();
+    QSignalSpy finished(m_delegate.get(), &AppDelegate::linkFinished);
+    ASSERT_TRUE(plug());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_delegate->linking(); }, 3000));
+    QTest::qWait(800);
+    m_delegate->usbhidDidMatch(); // what the transport reports for the second device
+    QElapsedTimer sinceSecond;
+    sinceSecond.start();
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_GE(sinceSecond.elapsed(), m_linkWait.count());
+    ASSERT_TRUE(waitForReports(1));
+    QTest::qWait(300);
+    EXPECT_EQ(m_reports.size(), 1);
+    EXPECT_EQ(finished.size(), 1);
+}
+
 TEST_F(AppDelegateTest, EveryEarlyStopDismissesTheSheetAndNamesTheStep)
 {
     FlakyDefaults audio(*s_audio);
@@ -397,6 +456,7 @@ TEST_F(AppDelegateTest, TerminationSignalRunsTheNormalShutDown)
 {
     launch();
     ASSERT_TRUE(plugAndLink());
+    ASSERT_TRUE(waitForReports(1));
     m_outlets.Stage1->setValue(-9);
 
     UnixSignalNotifier signalNotifier;
@@ -563,6 +623,28 @@ TEST_F(EffectHandlersTest, MonitorAndDenoiseCarryTheirCodesAndTheCurrentVolumes)
     EXPECT_EQ(m_reports.at(1).at(2), 81);
     EXPECT_TRUE(m_delegate->settings()->boolValue(SettingsKey::monitor));
     EXPECT_FALSE(m_delegate->settings()->boolValue(SettingsKey::dehiss));
+}
+
+// No shut-down needed: a change is stored about a second after it, once.
+TEST_F(EffectHandlersTest, AChangeIsStoredASecondLaterWithoutAShutDown)
+{
+    const QString file = store().settingsFile();
+    const QDateTime before = QFileInfo(file).lastModified();
+    QTest::mouseClick(m_outlets.Denoise, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !store().load()->boolValue(SettingsKey::dehiss); }, 5000));
+    EXPECT_NE(QFileInfo(file).lastModified(), before);
+
+    // A save that fails is told in the window, until one succeeds again.
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_TRUE(QDir().mkdir(file));
+    QTest::mouseClick(m_outlets.Monitor, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return m_outlets.linkImg->toolTip().contains(QStringLiteral("could not be saved")); }, 5000));
+    EXPECT_EQ(m_outlets.linkText->toolTip(), m_outlets.linkImg->toolTip());
+    ASSERT_TRUE(QDir().rmdir(file));
+    QTest::mouseClick(m_outlets.Monitor, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_outlets.linkImg->toolTip().isEmpty(); }, 5000));
+    EXPECT_TRUE(store().load().has_value());
 }
 
 TEST_F(EffectHandlersTest, WithTheDeviceAbsentHandlersStoreButSendNothing)
@@ -760,6 +842,112 @@ TEST_F(EffectHandlersTest, ScreenReadersFindEveryControlByName)
     EXPECT_EQ(m_reports.at(1).at(12), 4);
     EXPECT_EQ(o.Stage2Text->text(), QStringLiteral("4"));
 }
+
+
+// ---- A device that cannot be written ---------------------------------------
+
+bool showsDeviceFault(const AppDelegateOutlets& outlets, const QString& cause)
+{
+    return outlets.linkImg->toolTip().contains(cause) && outlets.linkImg->graphicsEffect()
+        && outlets.linkText->toolTip() == outlets.linkImg->toolTip();
+}
+
+TEST_F(EffectHandlersTest, AStalledDeviceHoldsNothingShowsItAndGetsTheFullRecordWhenItAnswers)
+{
+    QSignalSpy states(m_delegate.get(), &AppDelegate::linkStateChanged);
+    ASSERT_TRUE(m_device->setStalled(true));
+
+    QTest::mouseClick(m_outlets.Denoise, Qt::LeftButton);
+    // The window keeps taking input while the record waits.
+    QTest::mouseClick(m_outlets.Monitor, Qt::LeftButton);
+    EXPECT_TRUE(m_delegate->settings()->boolValue(SettingsKey::monitor));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_delegate->deviceResponding(); }, 5000));
+    EXPECT_TRUE(showsDeviceFault(m_outlets, QStringLiteral("not answering")))
+        << m_outlets.linkImg->toolTip().toStdString();
+    EXPECT_EQ(m_outlets.linkText->text(), QStringLiteral("TAVO已连接"));
+    EXPECT_TRUE(m_outlets.Spk->isEnabled());
+    EXPECT_FALSE(states.isEmpty());
+    EXPECT_TRUE(m_reports.isEmpty());
+
+    ASSERT_TRUE(m_device->setStalled(false));
+    ASSERT_TRUE(waitForReports(3));
+    QTest::qWait(200);
+    ASSERT_EQ(m_reports.size(), 3);
+    EXPECT_EQ(m_reports.at(0).at(0), 2);
+    EXPECT_EQ(m_reports.at(1).at(0), 3);
+    EXPECT_EQ(m_reports.at(2).at(0), 8);
+    QByteArray full = m_reports.at(1);
+    full[0] = 8;
+    EXPECT_EQ(m_reports.at(2).toHex(' '), full.toHex(' ')) << "the same settings, as a full record";
+    EXPECT_TRUE(m_delegate->deviceResponding());
+    EXPECT_TRUE(m_outlets.linkImg->toolTip().isEmpty());
+    EXPECT_EQ(m_outlets.linkImg->graphicsEffect(), nullptr);
+}
+
+// Quitting while the device hangs on a report: the settings are stored and
+// the controller goes at once.
+TEST_F(EffectHandlersTest, AStalledDeviceHoldsNeitherTheQuitNorTheShutDown)
+{
+    ASSERT_TRUE(m_device->setStalled(true));
+    QTest::mouseClick(m_outlets.Denoise, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_delegate->deviceResponding(); }, 5000));
+
+    QElapsedTimer shutDown;
+    shutDown.start();
+    m_delegate->closeApplication();
+    m_delegate.reset();
+    EXPECT_LT(shutDown.elapsed(), 3000);
+    EXPECT_EQ(m_quits, 1);
+    EXPECT_FALSE(store().load()->boolValue(SettingsKey::dehiss));
+    ASSERT_TRUE(m_device->setStalled(false));
+}
+
+// What a udev testbed cannot stage (a device that answers with EPIPE, or one
+// refused after the link) comes from the fake transport; the sound side is
+// the simulated device's.
+class RefusedReportsTest : public AppDelegateTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RefusedReportsTest, RefusedReportsShowInTheWindowUntilTheDeviceTakesOneAgain)
+{
+    const int error = GetParam();
+    m_hidControl = std::make_shared<FakeHidManager::Control>();
+    auto device = std::make_shared<FakeHidDevice>();
+    launch();
+    ASSERT_TRUE(plug());
+    m_hidControl->plug(device);
+    ASSERT_TRUE(waitForLink());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return device->reports().size() == 1; }, 3000));
+
+    LogCapture log;
+    device->failWith = error;
+    QTest::mouseClick(m_outlets.Denoise, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_delegate->deviceResponding(); }, 3000));
+    EXPECT_EQ(log.count(QStringLiteral("send data failed")), 1);
+    const QString cause = error == EACCES ? QStringLiteral("may not write to the device")
+                                          : QStringLiteral("refused a setting");
+    EXPECT_TRUE(showsDeviceFault(m_outlets, cause)) << m_outlets.linkImg->toolTip().toStdString();
+    EXPECT_TRUE(m_outlets.linkImg->toolTip().contains(QString::fromLocal8Bit(std::strerror(error))));
+    if (error == EACCES) {
+        EXPECT_TRUE(m_outlets.linkImg->toolTip().contains(QStringLiteral("70-quorel-panel.rules")));
+    }
+    EXPECT_EQ(m_outlets.linkText->text(), QStringLiteral("TAVO已连接"));
+
+    // The next change goes through: the device is back in step with the
+    // whole record.
+    device->failWith = 0;
+    QTest::mouseClick(m_outlets.Monitor, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return device->reports().size() == 3; }, 3000));
+    QTest::qWait(100);
+    const auto reports = device->reports();
+    ASSERT_EQ(reports.size(), 3U);
+    EXPECT_EQ(reports[1][1], 3);
+    EXPECT_EQ(reports[2][1], 8);
+    EXPECT_TRUE(m_delegate->deviceResponding());
+    EXPECT_TRUE(m_outlets.linkImg->toolTip().isEmpty());
+    EXPECT_EQ(m_outlets.linkImg->graphicsEffect(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Errors, RefusedReportsTest, ::testing::Values(EACCES, EIO, EPIPE));
 
 } // namespace
 

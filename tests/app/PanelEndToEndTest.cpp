@@ -10,6 +10,7 @@
 #include "app/MainWindow.h"
 #include "controls/Button.h"
 #include "controls/CheckButton.h"
+#include "settings/PropertyList.h"
 #include "settings/SettingsStore.h"
 
 #include <QDBusArgument>
@@ -150,6 +151,9 @@ protected:
         settingsFile = home.filePath(QStringLiteral("config/quorel-panel/quorel-panel.conf"));
         QDir().mkpath(QFileInfo(settingsFile).path());
         ASSERT_TRUE(SettingsStore(settingsFile, QString()).save(apptest::storedSettings()));
+        if (!m_editedSettings.isEmpty()) {
+            QSettings(settingsFile, QSettings::IniFormat).setValue(QStringLiteral("plist"), m_editedSettings);
+        }
 
         // A session bus of its own, so the panel is the session's only one.
         ASSERT_TRUE(bus.start());
@@ -194,6 +198,8 @@ protected:
     QList<QByteArray> reports;
     QTemporaryDir home;
     QString settingsFile;
+    // Set, the stored property list the panel starts from instead.
+    QString m_editedSettings;
     QProcessEnvironment env;
     QProcess panel;
 };
@@ -240,17 +246,10 @@ TEST_F(PanelEndToEndTest, LinksAfterTheWaitSendsOneFullRecordAndStoresOnSigterm)
     EXPECT_EQ(reports.size(), 1) << "nothing is sent at shut-down";
 }
 
-// What a newcomer does with the simulated device: the panel links, a click
-// on a switch reaches the device as the matching record, the device leaves,
-// the panel quits and keeps the change.
-TEST_F(PanelEndToEndTest, ASwitchClickedOnScreenReachesTheSimulatedDevice)
+// Clicks the window's Denoise switch on the panel's display.
+void clickDenoise(const QProcessEnvironment& env)
 {
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isEmpty(); }, 20000)) << "the panel never linked";
-    ASSERT_EQ(reports.size(), 1);
-    EXPECT_TRUE(SimulatedDevice::describe(reports.first()).startsWith(QStringLiteral("changed_type=8 (full refresh)")))
-        << qPrintable(SimulatedDevice::describe(reports.first()));
-
-    // Where the Denoise switch sits in the window: the same window laid out here.
+    // Where the switch sits in the window: the same window laid out here.
     MainWindow layout;
     layout.show();
     QWidget* denoise = layout.outlets().Denoise;
@@ -265,6 +264,19 @@ TEST_F(PanelEndToEndTest, ASwitchClickedOnScreenReachesTheSimulatedDevice)
                  QString::number(centre.y()), QStringLiteral("click"), QStringLiteral("1")});
     ASSERT_TRUE(click.waitForFinished(5000));
     ASSERT_EQ(click.exitCode(), 0);
+}
+
+// What a newcomer does with the simulated device: the panel links, a click
+// on a switch reaches the device as the matching record, the device leaves,
+// the panel quits and keeps the change.
+TEST_F(PanelEndToEndTest, ASwitchClickedOnScreenReachesTheSimulatedDevice)
+{
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isEmpty(); }, 20000)) << "the panel never linked";
+    ASSERT_EQ(reports.size(), 1);
+    EXPECT_TRUE(SimulatedDevice::describe(reports.first()).startsWith(QStringLiteral("changed_type=8 (full refresh)")))
+        << qPrintable(SimulatedDevice::describe(reports.first()));
+
+    clickDenoise(env);
 
     // Denoise was on in the stored settings: the click turns it off.
     ASSERT_TRUE(QTest::qWaitFor([&] { return reports.size() >= 2; }, 5000)) << "the click sent nothing";
@@ -525,6 +537,43 @@ TEST_F(PanelWithTrayTest, TheTrayMenuTurnsOnKeepRunning)
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return QSettings(options, QSettings::IniFormat).value(QStringLiteral("keepRunning")).toBool(); }, 5000));
     terminatePanel();
+}
+
+// A hand-edited settings file whose "reverb" is text: the panel starts with
+// the other twelve values. A change survives a kill two seconds later.
+class EditedSettingsEndToEndTest : public PanelEndToEndTest {
+protected:
+    EditedSettingsEndToEndTest()
+    {
+        m_editedSettings = QString::fromUtf8(PropertyList::write(apptest::storedSettings(), false))
+                               .replace(QStringLiteral("<key>reverb</key><integer>57</integer>"),
+                                        QStringLiteral("<key>reverb</key><string>loud</string>"));
+    }
+};
+
+TEST_F(EditedSettingsEndToEndTest, OneWrongValueKeepsTheOtherTwelveAndAKillKeepsAChange)
+{
+    ASSERT_TRUE(m_editedSettings.contains(QStringLiteral("<string>loud</string>")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isEmpty(); }, 20000)) << "the panel never linked";
+    QByteArray expected = apptest::storedFullRecord();
+    expected[9] = 0; // reverb reads 0; everything else is as stored
+    EXPECT_EQ(reports.first().toHex(' '), expected.toHex(' '));
+
+    clickDenoise(env);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reports.size() >= 2; }, 5000)) << "the click sent nothing";
+    QTest::qWait(2000);
+    ::kill(static_cast<pid_t>(panel.processId()), SIGKILL);
+    ASSERT_TRUE(panel.waitForFinished(5000));
+
+    const std::optional<SettingsDictionary> stored = storedSettings();
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_FALSE(stored->boolValue(SettingsKey::dehiss)) << "the change made two seconds before the kill";
+    SettingsDictionary rest = apptest::storedSettings();
+    for (const QString& key : SettingsKey::all()) {
+        if (key != SettingsKey::dehiss && key != SettingsKey::reverb) {
+            EXPECT_EQ(stored->integerValue(key), rest.integerValue(key)) << key.toStdString();
+        }
+    }
 }
 
 } // namespace

@@ -77,9 +77,9 @@ TEST(UsbHIDFake, TwoDevicesAreNotTrackedOneByOne)
     // callers do).
     const ControlPanelReport report = controlPanelReport(rebuildControlPanelInfo({}, ChangeReverb));
     usb->senddata(report);
-    ASSERT_EQ(first->reports.size(), 1U);
-    EXPECT_EQ(first->reports[0].size(), 17U);
-    EXPECT_EQ(first->reports[0][0], 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first->reports().size() == 1; }, 2000));
+    EXPECT_EQ(first->reports()[0].size(), 17U);
+    EXPECT_EQ(first->reports()[0][0], 0);
 
     control->plug(second);
     EXPECT_EQ(delegate.matched, 3);
@@ -97,7 +97,7 @@ TEST(UsbHIDFake, DestructionClosesTheChosenDeviceAndTheManager)
     control->calls.clear();
 
     usb.reset();
-    EXPECT_EQ(device->closeCount, 1);
+    EXPECT_EQ(device->closeCount(), 1);
     EXPECT_EQ(control->calls, std::vector<std::string>({"close"}));
     // The arrival queued at creation never reaches the destroyed transport.
     QTest::qWait(20);

@@ -5,6 +5,8 @@
 #include <umockdev.h>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <termios.h>
 #include <linux/capability.h>
 #include <poll.h>
 #include <sys/syscall.h>
@@ -15,11 +17,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "LogCapture.h"
 #include "device/ControlPanelInfo.h"
+#include "device/HidReportWriter.h"
 #include "device/UdevHidManager.h"
 #include "device/UsbHID.h"
 #include "device/UsbHIDDelegate.h"
@@ -98,18 +103,24 @@ private:
 };
 
 // Everything written to the node so far (waiting up to `timeoutMs` for the
-// first byte).
+// first byte). The event loop keeps running meanwhile: the writer thread's
+// open of an emulated node is answered by the testbed on the main context.
 std::vector<std::uint8_t> readNode(int fd, int timeoutMs = 500)
 {
     std::vector<std::uint8_t> bytes;
-    pollfd p{fd, POLLIN, 0};
-    while (poll(&p, 1, bytes.empty() ? timeoutMs : 50) > 0) {
+    const auto readable = [fd] {
+        pollfd p{fd, POLLIN, 0};
+        return poll(&p, 1, 0) > 0;
+    };
+    if (!QTest::qWaitFor(readable, timeoutMs))
+        return bytes;
+    do {
         std::uint8_t buffer[256];
         const ssize_t n = read(fd, buffer, sizeof buffer);
         if (n <= 0)
             break;
         bytes.insert(bytes.end(), buffer, buffer + n);
-    }
+    } while (QTest::qWaitFor(readable, 50));
     return bytes;
 }
 
@@ -148,10 +159,20 @@ public:
 
     void usbhidDidMatch() override { calls.push_back({"match", usb->find()}); }
     void usbhidDidRemove() override { calls.push_back({"remove", usb->find()}); }
+    void usbhidDidChangeFault() override { faults.push_back(usb->fault()); }
 
     UsbHID* usb;
     std::vector<Call> calls;
+    std::vector<UsbHID::Fault> faults;
 };
+
+// Waits until the writer has answered every queued report. Reading the
+// node's other end before that can starve the testbed's answer to the
+// writer's open.
+bool waitWritten(const UsbHID& usb)
+{
+    return QTest::qWaitFor([&] { return usb.pendingReports() == 0; }, 3000);
+}
 
 // Lets queued calls and socket notifications run for a while.
 void spin(int ms = 100)
@@ -284,12 +305,14 @@ TEST(UsbHIDUdev, SendWritesReportIdZeroAndTheSixteenBytesInOneWrite)
     ASSERT_NE(usb->deviceRef(), nullptr);
     EXPECT_EQ(usb->deviceRef()->name(), QStringLiteral("/dev/hidraw210"));
     usb->senddata(report);
+    ASSERT_TRUE(waitWritten(*usb));
     const std::vector<std::uint8_t> expected = {0x00, 0x08, 0x11, 0x32, 0x46, 0x01, 0x04, 0x01, 0x01,
                                                 0x00, 0x06, 0x00, 0x00, 0x03, 0xFE, 0x00, 0x0F};
     EXPECT_EQ(readNode(fd), expected);
 
     // The node stays open: the next report follows on the same descriptor.
     usb->senddata(report);
+    ASSERT_TRUE(waitWritten(*usb));
     EXPECT_EQ(readNode(fd), expected);
 }
 
@@ -303,6 +326,7 @@ TEST(UsbHIDUdev, AFailedSendLogsOncePerAttemptAndNothingBreaks)
     ASSERT_NE(usb->deviceRef(), nullptr);
     const ControlPanelReport report = controlPanelReport(rebuildControlPanelInfo({}, ChangeDenoise));
     usb->senddata(report);
+    ASSERT_TRUE(waitWritten(*usb));
     EXPECT_EQ(readNode(testbed.devFd("/dev/hidraw200")).size(), 17U);
 
     // The device side hangs up: the open node fails the write, and the
@@ -311,14 +335,18 @@ TEST(UsbHIDUdev, AFailedSendLogsOncePerAttemptAndNothingBreaks)
     LogCapture log;
     for (int attempt = 1; attempt <= 3; ++attempt) {
         usb->senddata(report);
-        EXPECT_EQ(log.count(QStringLiteral("send data failed")), attempt);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return log.count(QStringLiteral("send data failed")) == attempt; }, 2000));
+        EXPECT_EQ(usb->fault(), UsbHID::Fault::WriteFailed);
+        EXPECT_EQ(usb->faultError(), attempt == 1 ? EIO : ENOENT);
     }
+    spin();
+    EXPECT_EQ(log.count(QStringLiteral("send data failed")), 3);
 }
 
 TEST(UsbHIDUdev, NoPermissionAtStartNamesTheRuleWhenTheDeviceIsFound)
 {
     Testbed testbed;
-    testbed.addHidraw(202, 0x0A12, 0x1243, false);
+    const std::string syspath = testbed.addHidraw(202, 0x0A12, 0x1243, false);
     ASSERT_TRUE(QDir().mkpath(testbed.rootDir() + QStringLiteral("/dev")));
     QFile file(testbed.rootDir() + QStringLiteral("/dev/hidraw202"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -335,8 +363,19 @@ TEST(UsbHIDUdev, NoPermissionAtStartNamesTheRuleWhenTheDeviceIsFound)
 
     usb->connectHID();
     usb->senddata(controlPanelReport(rebuildControlPanelInfo({}, ChangeDenoise)));
-    EXPECT_EQ(log.count(QStringLiteral("send data failed")), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.count(QStringLiteral("send data failed")) == 1; }, 2000));
+    EXPECT_EQ(usb->fault(), UsbHID::Fault::NoPermission);
+    EXPECT_EQ(usb->faultError(), EACCES);
     EXPECT_EQ(log.count(QStringLiteral("70-quorel-panel.rules")), 1) << "and only once";
+
+    // udev applies the rule (as the package's install trigger makes it do)
+    // and announces the node again: the refused report goes out unasked.
+    ASSERT_TRUE(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    testbed.uevent(syspath, "change");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return usb->responding(); }, 2000));
+    EXPECT_EQ(file.size(), 17);
+    EXPECT_EQ(delegate.faults, std::vector({UsbHID::Fault::NoPermission, UsbHID::Fault::None}));
+    EXPECT_EQ(delegate.calls.size(), 1U) << "a change is no new arrival";
 }
 
 TEST(UsbHIDUdev, NoPermissionNamesTheRuleOnce)
@@ -352,24 +391,121 @@ TEST(UsbHIDUdev, NoPermissionNamesTheRuleOnce)
 
     auto usb = UsbHID::create();
     ASSERT_NE(usb, nullptr);
-    usb->connectHID();
-    ASSERT_NE(usb->deviceRef(), nullptr);
     const ControlPanelReport report = controlPanelReport(rebuildControlPanelInfo({}, ChangeDenoise));
 
     LogCapture log;
-    {
-        // Root would open it anyway.
-        WithoutFileAccessOverride asUser;
-        usb->senddata(report);
-        usb->senddata(report);
-    }
-    EXPECT_EQ(log.count(QStringLiteral("send data failed")), 2);
+    // Root would open it anyway. The writer thread, started by the choice
+    // of device, keeps the reduced rights for the rest of the test.
+    WithoutFileAccessOverride asUser;
+    usb->connectHID();
+    ASSERT_NE(usb->deviceRef(), nullptr);
+    usb->senddata(report);
+    usb->senddata(report);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.count(QStringLiteral("send data failed")) == 2; }, 2000));
     EXPECT_EQ(log.count(QStringLiteral("70-quorel-panel.rules")), 1);
     EXPECT_EQ(log.count(QStringLiteral("udevadm control --reload-rules")), 1);
+    EXPECT_EQ(usb->fault(), UsbHID::Fault::NoPermission);
 
     // Access granted: the same device now takes the report.
     ASSERT_TRUE(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     usb->senddata(report);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return usb->responding(); }, 2000));
     EXPECT_EQ(log.count(QStringLiteral("send data failed")), 2);
     EXPECT_EQ(file.size(), 17);
+}
+
+namespace {
+
+// The panel's end of an emulated node stops (or resumes) taking bytes, as a
+// device that stops answering would.
+void setFlowStopped(const char* node, bool stopped)
+{
+    const int fd = open(node, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(fd, 0) << node;
+    EXPECT_EQ(tcflow(fd, stopped ? TCOOFF : TCOON), 0);
+    close(fd);
+}
+
+ControlPanelReport reportWithCode(unsigned code)
+{
+    return controlPanelReport(rebuildControlPanelInfo({}, code));
+}
+
+}
+
+TEST(UsbHIDUdev, AStalledNodeHoldsNobodyAndTakesTheReportsInOrderWhenItResumes)
+{
+    Testbed testbed;
+    testbed.addHidraw(220, 0x0A12, 0x1243);
+    LogCapture log;
+    auto usb = UsbHID::create();
+    ASSERT_NE(usb, nullptr);
+    RecordingDelegate delegate(*usb);
+    usb->connectHID();
+    const int fd = testbed.devFd("/dev/hidraw220");
+    setFlowStopped("/dev/hidraw220", true);
+
+    // The event loop keeps turning while the reports wait.
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(20);
+    for (unsigned code : {ChangeDenoise, ChangeReverb, ChangeStage})
+        usb->senddata(reportWithCode(code));
+    EXPECT_EQ(usb->pendingReports(), 3);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return usb->fault() == UsbHID::Fault::NotAnswering; }, 5000));
+    EXPECT_GE(ticks, 10);
+    EXPECT_EQ(delegate.faults, std::vector({UsbHID::Fault::NotAnswering}));
+    EXPECT_EQ(log.count(QStringLiteral("is not responding")), 1);
+    EXPECT_EQ(log.count(QStringLiteral("send data failed")), 0) << "waiting is no failure";
+    EXPECT_TRUE(readNode(fd, 50).empty());
+
+    setFlowStopped("/dev/hidraw220", false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return usb->responding(); }, 3000));
+    const std::vector<std::uint8_t> bytes = readNode(fd);
+    ASSERT_EQ(bytes.size(), 3U * 17U);
+    EXPECT_EQ(bytes[1], ChangeDenoise);
+    EXPECT_EQ(bytes[17 + 1], ChangeReverb);
+    EXPECT_EQ(bytes[34 + 1], ChangeStage);
+    EXPECT_EQ(delegate.faults, std::vector({UsbHID::Fault::NotAnswering, UsbHID::Fault::None}));
+    EXPECT_EQ(usb->pendingReports(), 0);
+}
+
+TEST(UsbHIDUdev, AStalledNodeKeepsTheNewestReportsAndNeverHoldsTheShutDown)
+{
+    Testbed testbed;
+    testbed.addHidraw(221, 0x0A12, 0x1243);
+    auto usb = UsbHID::create();
+    ASSERT_NE(usb, nullptr);
+    usb->connectHID();
+    const int fd = testbed.devFd("/dev/hidraw221");
+    setFlowStopped("/dev/hidraw221", true);
+
+    // A long drag while the device hangs: far more reports than may wait.
+    for (int step = 0; step < 100; ++step) {
+        ControlPanelValues values;
+        values.speaker = step;
+        usb->senddata(controlPanelReport(rebuildControlPanelInfo(values, ChangeStage)));
+    }
+    EXPECT_LE(usb->pendingReports(), static_cast<int>(HidReportWriter::QueueLimit) + 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return usb->fault() == UsbHID::Fault::NotAnswering; }, 5000));
+
+    setFlowStopped("/dev/hidraw221", false);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return usb->responding(); }, 3000));
+    QTest::qWait(100);
+    const std::vector<std::uint8_t> bytes = readNode(fd);
+    ASSERT_FALSE(bytes.empty());
+    ASSERT_EQ(bytes.size() % 17, 0U);
+    EXPECT_EQ(bytes[bytes.size() - 17 + 3], 99) << "the last report is the newest";
+
+    // Stalled again with a report waiting: the transport goes at once.
+    setFlowStopped("/dev/hidraw221", true);
+    usb->senddata(reportWithCode(ChangeDenoise));
+    QTest::qWait(50);
+    QElapsedTimer shutDown;
+    shutDown.start();
+    usb.reset();
+    EXPECT_LT(shutDown.elapsed(), 2000);
+    setFlowStopped("/dev/hidraw221", false);
 }

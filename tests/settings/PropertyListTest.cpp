@@ -68,12 +68,8 @@ TEST(PropertyList, RejectsWhatIsNotADictionaryOfNumbers)
         plist("<dict/><dict/>"),
         plist("<dict><integer>5</integer></dict>"),
         plist("<dict><key>micGain</key></dict>"),
-        plist("<dict><key>micGain</key><string>5</string></dict>"),
-        plist("<dict><key>micGain</key><integer>5x</integer></dict>"),
-        plist("<dict><key>micGain</key><integer>2147483648</integer></dict>"),
-        plist("<dict><key>micGain</key><real>nan</real></dict>"),
-        plist("<dict><key>micGain</key><real>1e300</real></dict>"),
         plist("<dict><key>micGain<b/></key><integer>1</integer></dict>"),
+        plist("<dict><key>micGain</key><integer>1<b/></integer></dict>"),
         plist("<dict></plist>"),
         plist("<dict/>") + "<dict/>",
         "<dict><key>micGain</key><integer>1</integer></dict>",
@@ -84,6 +80,29 @@ TEST(PropertyList, RejectsWhatIsNotADictionaryOfNumbers)
         EXPECT_FALSE(error.isEmpty()) << text.constData();
     }
     EXPECT_TRUE(PropertyList::read(plist("<dict/>")));
+}
+
+// A value of the wrong kind, or one no int holds, costs only its own key.
+TEST(PropertyList, AWrongValueLeavesOutItsKeyAlone)
+{
+    const QByteArray wrong[] = {
+        "<string>5</string>", "<integer>5x</integer>", "<integer>2147483648</integer>", "<real>nan</real>",
+        "<real>1e300</real>", "<dict><key>a</key><integer>1</integer></dict>", "<array><true/></array>",
+        "<data>AA==</data>",
+    };
+    for (const QByteArray& value : wrong) {
+        const QByteArray text = plist("<dict><key>spkVolume</key><integer>40</integer><key>micGain</key>" + value
+                                      + "<key>mixer</key><true/></dict>");
+        QStringList dropped;
+        const auto d = PropertyList::read(text, nullptr, &dropped);
+        ASSERT_TRUE(d) << text.constData();
+        EXPECT_FALSE(d->contains(SettingsKey::micGain)) << text.constData();
+        EXPECT_EQ(d->integerValue(SettingsKey::micGain), 0);
+        EXPECT_EQ(d->integerValue(SettingsKey::spkVolume), 40) << text.constData();
+        EXPECT_TRUE(d->boolValue(SettingsKey::mixer)) << text.constData();
+        ASSERT_EQ(dropped.size(), 1) << text.constData();
+        EXPECT_TRUE(dropped.first().contains(QStringLiteral("\"micGain\""))) << dropped.first().toStdString();
+    }
 }
 
 TEST(PropertyList, EveryTruncationIsRejected)
@@ -116,8 +135,11 @@ TEST(PropertyList, HostileDocumentsAreRefusedQuickly)
 
     QElapsedTimer timer;
     timer.start();
-    EXPECT_FALSE(PropertyList::read(laughs));
-    EXPECT_FALSE(PropertyList::read(external));
+    // Neither is expanded: the value is no number, so its key is left out.
+    for (const QByteArray& text : {laughs, external}) {
+        const auto d = PropertyList::read(text);
+        EXPECT_TRUE(!d || d->values().isEmpty()) << text.left(80).constData();
+    }
     const auto skipped = PropertyList::read(deep);
     ASSERT_TRUE(skipped);
     EXPECT_TRUE(skipped->values().isEmpty());

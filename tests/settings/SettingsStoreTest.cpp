@@ -1,6 +1,7 @@
 // The settings store: first-run defaults, the stored set, damaged data and
 // saving, on real files.
 #include <sys/stat.h>
+#include <sys/types.h>
 
 #include <QDir>
 #include <QFile>
@@ -131,10 +132,6 @@ TEST_F(SettingsStoreTest, DamagedStoredDataFallsBackToTheDefaultsAndIsLeftAlone)
         "[General]\nplist=\"<?xml version=\\\"1.0\\\"?><plist version=\\\"1.0\\\"><dict><key>reverb</key>\"\n",
         // A root that is not a dictionary.
         "[General]\nplist=\"<plist version=\\\"1.0\\\"><array><integer>1</integer></array></plist>\"\n",
-        // Wrong kinds of value.
-        "[General]\nplist=\"<plist><dict><key>reverb</key><string>40</string></dict></plist>\"\n",
-        "[General]\nplist=\"<plist><dict><key>mixer</key><dict/></dict></plist>\"\n",
-        "[General]\nplist=\"<plist><dict><key>stage2</key><integer>99999999999</integer></dict></plist>\"\n",
         // Not text: a list (unquoted commas) and a number.
         "[General]\nplist=<plist>,<dict/>,</plist>\n",
         "[General]\nplist=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n",
@@ -149,11 +146,74 @@ TEST_F(SettingsStoreTest, DamagedStoredDataFallsBackToTheDefaultsAndIsLeftAlone)
         EXPECT_EQ(readFile(settingsFile()), contents) << "a load never rewrites the file";
     }
 
-    // The next save replaces the damage.
+    // The next save replaces the damage, and says nothing of it.
     SettingsDictionary good;
     good.setInteger(SettingsKey::micGain, 12);
+    LogCapture log;
     ASSERT_TRUE(SettingsStore(settingsFile(), defaultsFile).save(good));
+    EXPECT_EQ(log.count(QStringLiteral("cannot save")), 0);
     EXPECT_EQ(SettingsStore(settingsFile(), defaultsFile).load(), good);
+}
+
+// A hand-edited file with one value of the wrong kind keeps the other
+// twelve; the next save writes the thirteenth afresh.
+TEST_F(SettingsStoreTest, OneWrongValueCostsOnlyItsOwnKey)
+{
+    SettingsDictionary all;
+    int n = 0;
+    for (const QString& key : SettingsKey::all())
+        all.setInteger(key, ++n);
+    const QByteArray good = PropertyList::write(all, false);
+    for (const QString& key : SettingsKey::all()) {
+        QByteArray edited = good;
+        const QByteArray entry = "<key>" + key.toUtf8() + "</key><integer>";
+        const qsizetype at = edited.indexOf(entry);
+        ASSERT_GE(at, 0);
+        const qsizetype end = edited.indexOf("</integer>", at);
+        edited.replace(at, end + 10 - at, "<key>" + key.toUtf8() + "</key><string>loud</string>");
+        QSettings(settingsFile(), QSettings::IniFormat).setValue(QStringLiteral("plist"), QString::fromUtf8(edited));
+
+        LogCapture log;
+        const auto loaded = SettingsStore(settingsFile(), nonZeroDefaults()).load();
+        ASSERT_TRUE(loaded) << key.toStdString();
+        EXPECT_EQ(loaded->values().size(), 12) << key.toStdString();
+        EXPECT_EQ(loaded->integerValue(key), 0) << key.toStdString();
+        for (const QString& other : SettingsKey::all()) {
+            if (other != key) {
+                EXPECT_EQ(loaded->integerValue(other), all.integerValue(other)) << other.toStdString();
+            }
+        }
+        EXPECT_EQ(log.count(QStringLiteral("\"%1\"").arg(key)), 1) << "the log names the key";
+    }
+}
+
+// Only a regular file of a sane size is read; anything else is left alone
+// at load and replaced by the next save.
+TEST_F(SettingsStoreTest, AFifoOrAHugeFileAtTheSettingsPathIsNotRead)
+{
+    const QString defaultsFile = nonZeroDefaults();
+    const auto defaults = SettingsStore(QString(), defaultsFile).load();
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(settingsFile()).path()));
+    const SettingsStore store(settingsFile(), defaultsFile);
+
+    ASSERT_EQ(mkfifo(settingsFile().toLocal8Bit().constData(), 0600), 0);
+    {
+        LogCapture log;
+        EXPECT_EQ(store.load(), defaults) << "no writer ever opens the FIFO: a read would hang";
+        EXPECT_EQ(log.count(QStringLiteral("not a regular file")), 1);
+    }
+    SettingsDictionary saved;
+    saved.setInteger(SettingsKey::reverb, 33);
+    ASSERT_TRUE(store.save(saved));
+    EXPECT_EQ(store.load(), saved);
+
+    QByteArray huge = "[General]\nplist=\"" + PropertyList::write(saved, false).replace('"', "\\\"") + "\"\n";
+    huge.append(QByteArray(SettingsStore::MaxFileSize, '#'));
+    writeFile(settingsFile(), huge);
+    LogCapture log;
+    EXPECT_EQ(store.load(), defaults);
+    EXPECT_EQ(log.count(QStringLiteral("damaged")), 1);
+    EXPECT_EQ(readFile(settingsFile()), huge);
 }
 
 TEST_F(SettingsStoreTest, NothingToLoadWithoutAStoredSetOrDefaults)

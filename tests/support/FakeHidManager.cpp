@@ -7,19 +7,26 @@ FakeHidDevice::FakeHidDevice(QString name)
 {
 }
 
-int FakeHidDevice::setOutputReport(std::uint8_t reportId, std::span<const std::uint8_t> payload)
+int FakeHidDevice::setOutputReport(std::uint8_t reportId, std::span<const std::uint8_t> payload, int)
 {
-    if (failWith != 0)
-        return failWith;
+    if (const int error = failWith)
+        return error;
     std::vector<std::uint8_t> report{reportId};
     report.insert(report.end(), payload.begin(), payload.end());
-    reports.push_back(std::move(report));
+    std::lock_guard lock(m_mutex);
+    m_reports.push_back(std::move(report));
     return 0;
+}
+
+std::vector<std::vector<std::uint8_t>> FakeHidDevice::reports() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_reports;
 }
 
 int FakeHidDevice::close()
 {
-    ++closeCount;
+    ++m_closeCount;
     return 0;
 }
 

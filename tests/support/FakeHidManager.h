@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include <QObject>
@@ -8,23 +10,26 @@
 #include "device/HidManager.h"
 
 // A device handed out by FakeHidManager: keeps every report it was sent and
-// fails on demand.
+// fails on demand. Reports arrive on the transport's writer thread.
 class FakeHidDevice final : public HidDevice {
 public:
     explicit FakeHidDevice(QString name = QStringLiteral("/dev/hidraw-fake"));
 
     QString name() const override { return m_name; }
-    int setOutputReport(std::uint8_t reportId, std::span<const std::uint8_t> payload) override;
+    int setOutputReport(std::uint8_t reportId, std::span<const std::uint8_t> payload, int cancelFd) override;
     int close() override;
 
     // Each report as sent: the report ID, then the payload.
-    std::vector<std::vector<std::uint8_t>> reports;
+    std::vector<std::vector<std::uint8_t>> reports() const;
+    int closeCount() const { return m_closeCount; }
     // An errno value every later send fails with; 0 lets them through.
-    int failWith = 0;
-    int closeCount = 0;
+    std::atomic<int> failWith = 0;
 
 private:
     QString m_name;
+    mutable std::mutex m_mutex;
+    std::vector<std::vector<std::uint8_t>> m_reports;
+    std::atomic<int> m_closeCount = 0;
 };
 
 // A HID manager for what a udev testbed cannot stage: a manager that will not

@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <QSocketNotifier>
 
+#include <fcntl.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -155,6 +157,8 @@ bool SimulatedDevice::plug()
 
 void SimulatedDevice::unplug()
 {
+    if (m_stalled)
+        setStalled(false);
     if (m_fd >= 0) {
         m_notifier.reset();
         umockdev_testbed_uevent(m_testbed, m_hidrawPath.constData(), "remove");
@@ -168,6 +172,22 @@ void SimulatedDevice::unplug()
     }
     m_pending.clear();
     unloadAudioDevices();
+}
+
+bool SimulatedDevice::setStalled(bool stalled)
+{
+    if (m_fd < 0)
+        return false;
+    // The node is the panel's end of a terminal: stopping its output holds
+    // every write to it until output is resumed.
+    const int node = ::open(m_node.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (node < 0)
+        return false;
+    const bool done = ::tcflow(node, stalled ? TCOOFF : TCOON) == 0;
+    ::close(node);
+    if (done)
+        m_stalled = stalled;
+    return done;
 }
 
 // Main thread: the notifier lives on it.

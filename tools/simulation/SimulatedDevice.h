@@ -30,6 +30,10 @@ public:
     bool plug();
     void unplug();
     bool isPlugged() const { return m_fd >= 0; }
+    // A stalled device takes no reports: the panel's writes wait, as they
+    // do on a device that stops answering. False when not plugged in.
+    bool setStalled(bool stalled);
+    bool isStalled() const { return m_stalled; }
 
     // The node of the current (or last) plug-in, e.g. "/dev/hidraw250".
     QString hidrawNode() const { return m_node; }
@@ -55,6 +59,7 @@ private:
     QString m_node;
     bool m_nodeAdded = false;
     int m_fd = -1;
+    bool m_stalled = false;
     std::unique_ptr<QSocketNotifier> m_notifier;
     QByteArray m_pending;
     QStringList m_modules;

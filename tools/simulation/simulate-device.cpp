@@ -203,12 +203,17 @@ int main(int argc, char** argv)
         } else if (key == 'p') {
             print(device.plug() ? QStringLiteral("Simulated device plugged in")
                                 : QStringLiteral("quorel-simulate-device: cannot plug the device in"));
+        } else if (key == 's') {
+            const bool stalled = !device.isStalled();
+            print(device.setStalled(stalled) ? (stalled ? QStringLiteral("Simulated device stopped answering")
+                                                        : QStringLiteral("Simulated device answers again"))
+                                             : QStringLiteral("quorel-simulate-device: the device is not plugged in"));
         } else if (key == 'q') {
             quit();
         }
     });
     if (terminal.active())
-        print(QStringLiteral("Keys: u unplug, p plug in, q quit"));
+        print(QStringLiteral("Keys: u unplug, p plug in, s stop/resume answering, q quit"));
 
     panel.start(args.takeFirst(), args);
     if (!panel.waitForStarted(10000)) {
