@@ -172,4 +172,47 @@ TEST_F(SpectrumPaintTest, EveryLevelOfEveryBarLooksAsItAlwaysHas)
     expectShown(QStringLiteral("empty"));
 }
 
+// Where a bar's image covers the bars' view, in whole pixels.
+QRect covered(const ImageView* bar)
+{
+    return bar->imageRect().translated(bar->pos()).toAlignedRect();
+}
+
+TEST_F(SpectrumPaintTest, AFrameRepaintsOnlyTheChangedBarsOnceAndNothingBeneathThem)
+{
+    std::array<int, kBars> up = all(4);
+    std::array<int, kBars> down = all(4);
+    showLevels(up, down);
+    settle();
+
+    PaintCounter bars;
+    PaintCounter beneath;
+    spectrum.view()->installEventFilter(&bars);
+    frame->installEventFilter(&beneath);
+    window.installEventFilter(&beneath);
+
+    // One bar grows, one shrinks, one hanging bar empties; the others are
+    // set again to the image they already show.
+    const QRegion grownBefore = covered(spectrum.upView()[3]);
+    const QRegion shrunkBefore = covered(spectrum.upView()[17]);
+    const QRegion emptiedBefore = covered(spectrum.downView()[25]);
+    up[3] = 8;
+    up[17] = 1;
+    down[25] = 0;
+    showLevels(up, down);
+    const QRegion expected = grownBefore + covered(spectrum.upView()[3]) + shrunkBefore
+        + covered(spectrum.upView()[17]) + emptiedBefore;
+    settle();
+
+    EXPECT_EQ(bars.paints, 1);
+    EXPECT_EQ(bars.region, expected);
+    EXPECT_EQ(beneath.paints, 0);
+
+    // A frame in which nothing changes paints nothing.
+    bars.paints = 0;
+    showLevels(up, down);
+    QTest::qWait(50);
+    EXPECT_EQ(bars.paints, 0);
+}
+
 } // namespace

@@ -1,0 +1,188 @@
+#include "spectrum/SpectrumBarsView.h"
+
+#include "controls/ImageView.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace {
+
+// Qt's raster engine hands a blend of 96 or more scanlines to its thread
+// pool, which for a bar costs more in wake-ups than it saves; bands of
+// fewer lines keep every copy on the main thread.
+constexpr int kBandPixels = 64;
+
+// Copies `area` (logical pixels of the view) from an opaque pixmap laid
+// over the whole view, in bands short enough to stay on this thread.
+void copyBanded(QPainter& painter, const QPixmap& from, const QRect& area)
+{
+    const qreal ratio = from.devicePixelRatio();
+    const int band = std::max(1, static_cast<int>(kBandPixels / ratio));
+    for (int top = area.top(); top <= area.bottom(); top += band) {
+        const QRect piece(area.left(), top, area.width(), std::min(band, area.bottom() + 1 - top));
+        const QRectF source(piece.x() * ratio, piece.y() * ratio, piece.width() * ratio,
+                            piece.height() * ratio);
+        painter.drawPixmap(QRectF(piece), from, source);
+    }
+}
+
+} // namespace
+
+SpectrumBarsView::SpectrumBarsView(QWidget* parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void SpectrumBarsView::drawBars(const QList<ImageView*>& bars)
+{
+    m_bars.clear();
+    for (int i = 0; i < bars.size(); ++i) {
+        ImageView* bar = bars[i];
+        // Hidden, the bar paints nothing itself; kept in the layout, it still
+        // tells where its image goes.
+        QSizePolicy policy = bar->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        bar->setSizePolicy(policy);
+        bar->hide();
+        m_bars.append(Shown{bar, bar->image(), QRect()});
+        connect(bar, &ImageView::imageChanged, this, [this, i] { barChanged(i); });
+    }
+    update();
+}
+
+QRect SpectrumBarsView::coveredBy(const ImageView* bar) const
+{
+    if (bar->image().isNull())
+        return {};
+    // Antialiased edges reach into the pixels the image only partly covers.
+    return bar->imageRect().translated(bar->pos()).toAlignedRect();
+}
+
+void SpectrumBarsView::barChanged(int index)
+{
+    Shown& shown = m_bars[index];
+    if (shown.image == shown.bar->image())
+        return;
+    const QRect now = coveredBy(shown.bar);
+    update(QRegion(shown.pixels) + now);
+    shown.image = shown.bar->image();
+    shown.pixels = now;
+}
+
+void SpectrumBarsView::changeEvent(QEvent* event)
+{
+    // Whatever lies beneath may look different now.
+    if (event->type() == QEvent::StyleChange || event->type() == QEvent::PaletteChange
+        || event->type() == QEvent::ParentChange)
+        m_backdropStale = true;
+    QWidget::changeEvent(event);
+}
+
+void SpectrumBarsView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_watchedWindow == window())
+        return;
+    if (m_watchedWindow)
+        m_watchedWindow->removeEventFilter(this);
+    m_watchedWindow = window();
+    m_watchedWindow->installEventFilter(this);
+    if (QWindow* handle = m_watchedWindow->windowHandle())
+        handle->installEventFilter(this);
+}
+
+bool SpectrumBarsView::eventFilter(QObject* watched, QEvent* event)
+{
+    // The view's own children (the baseline) draw nothing into the backdrop:
+    // they are painted over it afterwards.
+    if (m_renderingBackdrop)
+        return event->type() == QEvent::Paint;
+    // Qt cannot render the window from inside a paint event, so the backdrop
+    // is brought up to date just before the window paints: on its update
+    // request and on exposure.
+    if ((watched == m_watchedWindow && event->type() == QEvent::UpdateRequest)
+        || (watched->isWindowType() && event->type() == QEvent::Expose))
+        ensureBackdrop();
+    return QWidget::eventFilter(watched, event);
+}
+
+bool SpectrumBarsView::backdropFits() const
+{
+    const QWidget* frameView = window();
+    return !m_backdropStale && m_windowSize == frameView->size()
+        && m_placeInWindow == QRect(mapTo(frameView, QPoint(0, 0)), size())
+        && m_backdrop.devicePixelRatio() == devicePixelRatioF();
+}
+
+void SpectrumBarsView::ensureBackdrop()
+{
+    if (!isVisible() || backdropFits())
+        return;
+    QWidget* frameView = window();
+    const QRect place(mapTo(frameView, QPoint(0, 0)), size());
+    const qreal ratio = devicePixelRatioF();
+
+    // The whole parent is rendered, then cut down to this view: styles draw
+    // rounded, antialiased frames slightly differently when clipped to a
+    // part of them, and the backdrop must be what the window shows.
+    const QWidget* holder = parentWidget() ? parentWidget() : this;
+    const QRect holderPlace(holder->mapTo(frameView, QPoint(0, 0)), holder->size());
+    QPixmap whole(holderPlace.size() * ratio);
+    whole.setDevicePixelRatio(ratio);
+    whole.fill(Qt::black);
+    for (QObject* child : children()) {
+        if (child->isWidgetType())
+            child->installEventFilter(this);
+    }
+    // Opaque, this view would be cut out of what the window renders.
+    m_renderingBackdrop = true;
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    frameView->render(&whole, QPoint(0, 0), QRegion(holderPlace),
+                      QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    setAttribute(Qt::WA_OpaquePaintEvent, true);
+    m_renderingBackdrop = false;
+    for (QObject* child : children())
+        child->removeEventFilter(this);
+    const QPoint offset = place.topLeft() - holderPlace.topLeft();
+    QPixmap backdrop = whole.copy(QRect(offset * ratio, size() * ratio));
+    backdrop.setDevicePixelRatio(ratio);
+
+    m_backdrop = backdrop;
+    m_windowSize = frameView->size();
+    m_placeInWindow = place;
+    m_backdropStale = false;
+}
+
+void SpectrumBarsView::paintEvent(QPaintEvent* event)
+{
+    if (m_renderingBackdrop)
+        return;
+    if (!backdropFits()) {
+        // A change the window's update cycle did not announce; the next
+        // cycle renders the backdrop afresh and repaints the whole view.
+        QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
+        if (m_backdrop.isNull())
+            return;
+    }
+
+    QPainter painter(this);
+    for (const QRect& area : event->region())
+        copyBanded(painter, m_backdrop, area);
+
+    // Each bar's image exactly as the bar itself would draw it.
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (Shown& shown : m_bars) {
+        // The layout may have moved the bar since its image last changed.
+        shown.pixels = coveredBy(shown.bar);
+        if (shown.pixels.isEmpty() || !event->region().intersects(shown.pixels))
+            continue;
+        painter.save();
+        painter.translate(shown.bar->pos());
+        shown.bar->image().draw(painter, shown.bar->imageRect());
+        painter.restore();
+    }
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "controls/NamedImage.h"
+
+#include <QList>
+#include <QPixmap>
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+class ImageView;
+
+// The surface the spectrum's bars reach the screen through. The bars stay
+// ImageViews (the controller sets their images) but are hidden, keeping
+// their place in the layout; this view draws them. It is opaque: it paints
+// a cached copy of whatever lies beneath it (the window's background and the
+// spectrum frame), so a changed bar repaints only the old and new rectangles
+// of its image and nothing under the view repaints at all. Without that, the
+// translucent cells made Qt repaint every widget beneath them on each tick.
+//
+// Main thread only.
+class SpectrumBarsView : public QWidget {
+    Q_OBJECT
+public:
+    explicit SpectrumBarsView(QWidget* parent = nullptr);
+
+    // Takes over drawing these bars (children of this view).
+    void drawBars(const QList<ImageView*>& bars);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Shown {
+        ImageView* bar = nullptr;
+        NamedImage image;
+        QRect pixels; // what the image covers in this view, whole pixels
+    };
+
+    void barChanged(int index);
+    // Where a bar's image lands in this view, widened to whole pixels.
+    QRect coveredBy(const ImageView* bar) const;
+    // Renders what the window shows beneath this view when the window, this
+    // view's place in it or the pixel ratio changed since the last time.
+    void ensureBackdrop();
+    bool backdropFits() const;
+
+    QList<Shown> m_bars;
+    QPointer<QWidget> m_watchedWindow;
+    QPixmap m_backdrop;
+    // What the backdrop was rendered for.
+    QSize m_windowSize;
+    QRect m_placeInWindow;
+    bool m_backdropStale = true;
+    // Set while the backdrop renders, so this view and its children draw
+    // nothing into it.
+    bool m_renderingBackdrop = false;
+};
