@@ -14,17 +14,20 @@ namespace {
 // pool, which for a bar costs more in wake-ups than it saves; bands of
 // fewer lines keep every copy on the main thread.
 constexpr int kBandPixels = 64;
+// 16 images at two or three sub-pixel placements, with room to spare.
+constexpr qsizetype kSprites = 64;
 
-// Copies `area` (logical pixels of the view) from an opaque pixmap laid
-// over the whole view, in bands short enough to stay on this thread.
-void copyBanded(QPainter& painter, const QPixmap& from, const QRect& area)
+// Draws `from` into `area` (logical pixels of the view; `from` covers it
+// whole, or the whole view when `from` is the backdrop) in bands short
+// enough to stay on this thread.
+void copyBanded(QPainter& painter, const QPixmap& from, const QRect& area, const QPoint& origin)
 {
     const qreal ratio = from.devicePixelRatio();
     const int band = std::max(1, static_cast<int>(kBandPixels / ratio));
     for (int top = area.top(); top <= area.bottom(); top += band) {
         const QRect piece(area.left(), top, area.width(), std::min(band, area.bottom() + 1 - top));
-        const QRectF source(piece.x() * ratio, piece.y() * ratio, piece.width() * ratio,
-                            piece.height() * ratio);
+        const QRectF source((piece.x() - origin.x()) * ratio, (piece.y() - origin.y()) * ratio,
+                            piece.width() * ratio, piece.height() * ratio);
         painter.drawPixmap(QRectF(piece), from, source);
     }
 }
@@ -68,7 +71,8 @@ void SpectrumBarsView::barChanged(int index)
     if (shown.image == shown.bar->image())
         return;
     const QRect now = coveredBy(shown.bar);
-    update(QRegion(shown.pixels) + now);
+    update(shown.pixels);
+    update(now);
     shown.image = shown.bar->image();
     shown.pixels = now;
 }
@@ -171,18 +175,43 @@ void SpectrumBarsView::paintEvent(QPaintEvent* event)
 
     QPainter painter(this);
     for (const QRect& area : event->region())
-        copyBanded(painter, m_backdrop, area);
+        copyBanded(painter, m_backdrop, area, QPoint(0, 0));
 
-    // Each bar's image exactly as the bar itself would draw it.
-    painter.setRenderHint(QPainter::Antialiasing);
     for (Shown& shown : m_bars) {
         // The layout may have moved the bar since its image last changed.
         shown.pixels = coveredBy(shown.bar);
         if (shown.pixels.isEmpty() || !event->region().intersects(shown.pixels))
             continue;
-        painter.save();
-        painter.translate(shown.bar->pos());
-        shown.bar->image().draw(painter, shown.bar->imageRect());
-        painter.restore();
+        copyBanded(painter, sprite(shown), shown.pixels, shown.pixels.topLeft());
     }
+}
+
+size_t qHash(const SpectrumBarsView::SpriteKey& key, size_t seed)
+{
+    return qHashMulti(seed, key.name, key.placed.x(), key.placed.y(), key.placed.width(), key.placed.height(),
+                      key.ratio);
+}
+
+// A bar's image as the bar itself would draw it (antialiased, at its own
+// place to the fraction of a pixel), rendered once per image, placement
+// and pixel ratio and then only copied.
+const QPixmap& SpectrumBarsView::sprite(const Shown& shown)
+{
+    const QRectF placed = shown.bar->imageRect().translated(shown.bar->pos() - shown.pixels.topLeft());
+    const SpriteKey key{shown.bar->image().name(), placed, devicePixelRatioF()};
+    auto it = m_sprites.find(key);
+    if (it != m_sprites.end())
+        return it.value();
+    // Each image sits at a handful of placements; a resize through many
+    // widths just starts the cache afresh.
+    if (m_sprites.size() >= kSprites)
+        m_sprites.clear();
+    QPixmap sprite(shown.pixels.size() * key.ratio);
+    sprite.setDevicePixelRatio(key.ratio);
+    sprite.fill(Qt::transparent);
+    QPainter painter(&sprite);
+    painter.setRenderHint(QPainter::Antialiasing);
+    shown.bar->image().draw(painter, placed);
+    painter.end();
+    return m_sprites.insert(key, sprite).value();
 }

@@ -2,6 +2,7 @@
 
 #include "controls/NamedImage.h"
 
+#include <QHash>
 #include <QList>
 #include <QPixmap>
 #include <QPointer>
@@ -34,6 +35,17 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+public:
+    // A rendered bar image: which image, where inside its whole-pixel
+    // rectangle, at which pixel ratio.
+    struct SpriteKey {
+        QString name;
+        QRectF placed;
+        qreal ratio = 1.0;
+        friend bool operator==(const SpriteKey&, const SpriteKey&) = default;
+    };
+
+private:
     struct Shown {
         ImageView* bar = nullptr;
         NamedImage image;
@@ -47,10 +59,12 @@ private:
     // view's place in it or the pixel ratio changed since the last time.
     void ensureBackdrop();
     bool backdropFits() const;
+    const QPixmap& sprite(const Shown& shown);
 
     QList<Shown> m_bars;
     QPointer<QWidget> m_watchedWindow;
     QPixmap m_backdrop;
+    QHash<SpriteKey, QPixmap> m_sprites;
     // What the backdrop was rendered for.
     QSize m_windowSize;
     QRect m_placeInWindow;
@@ -59,3 +73,5 @@ private:
     // nothing into it.
     bool m_renderingBackdrop = false;
 };
+
+size_t qHash(const SpectrumBarsView::SpriteKey& key, size_t seed = 0);
