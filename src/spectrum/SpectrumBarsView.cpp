@@ -71,8 +71,14 @@ void SpectrumBarsView::barChanged(int index)
     if (shown.image == shown.bar->image())
         return;
     const QRect now = coveredBy(shown.bar);
-    update(shown.pixels);
-    update(now);
+    // A bar's images share their width and the edge they hang from, so one
+    // rectangle holds the other and is the one to mark.
+    if (shown.pixels.isEmpty() || now.isEmpty() || shown.pixels.contains(now) || now.contains(shown.pixels)) {
+        update(shown.pixels | now);
+    } else {
+        update(shown.pixels);
+        update(now);
+    }
     shown.image = shown.bar->image();
     shown.pixels = now;
 }
