@@ -215,4 +215,24 @@ TEST_F(SpectrumPaintTest, AFrameRepaintsOnlyTheChangedBarsOnceAndNothingBeneathT
     EXPECT_EQ(bars.paints, 0);
 }
 
+// The view paints a copy of what lies beneath it; when the window changes
+// size, so does what lies beneath (the background stretches), and the copy
+// must follow.
+TEST_F(SpectrumPaintTest, AfterAResizeTheViewStillShowsWhatLiesBeneathIt)
+{
+    window.resize(window.width() + 173, window.height() + 61);
+    settle();
+    QWidget* view = spectrum.view();
+    // Above the baseline, where no bar shows now.
+    const qreal ratio = view->devicePixelRatioF();
+    const QRect upper(view->mapTo(frame, QPoint(0, 0)) * ratio,
+                      QSize(view->width(), view->height() / 2 - 2) * ratio);
+    const QImage withView = shownFrame().copy(upper);
+
+    view->hide();
+    settle();
+    const QImage beneath = shownFrame().copy(upper);
+    EXPECT_TRUE(withView == beneath) << "the view shows a stale backdrop after a resize";
+}
+
 } // namespace
