@@ -172,9 +172,15 @@ void SpectrumBarsView::paintEvent(QPaintEvent* event)
     if (m_renderingBackdrop)
         return;
     if (!backdropFits()) {
-        // A change the window's update cycle did not announce; the next
-        // cycle renders the backdrop afresh and repaints the whole view.
-        QMetaObject::invokeMethod(this, [this] { update(); }, Qt::QueuedConnection);
+        // A change the window's update cycle did not announce: the backdrop
+        // is rendered afresh once this paint is over, and the view repainted.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                ensureBackdrop();
+                update();
+            },
+            Qt::QueuedConnection);
         if (m_backdrop.isNull())
             return;
     }

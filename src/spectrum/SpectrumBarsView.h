@@ -16,8 +16,8 @@ class ImageView;
 // their place in the layout; this view draws them. It is opaque: it paints
 // a cached copy of whatever lies beneath it (the window's background and the
 // spectrum frame), so a changed bar repaints only the old and new rectangles
-// of its image and nothing under the view repaints at all. Without that, the
-// translucent cells made Qt repaint every widget beneath them on each tick.
+// of its image and nothing under the view repaints at all (a translucent bar
+// would have Qt repaint every widget beneath it, twenty times a second).
 //
 // Main thread only.
 class SpectrumBarsView : public QWidget {
@@ -28,14 +28,6 @@ public:
     // Takes over drawing these bars (children of this view).
     void drawBars(const QList<ImageView*>& bars);
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-public:
     // A rendered bar image: which image, where inside its whole-pixel
     // rectangle, at which pixel ratio.
     struct SpriteKey {
@@ -44,6 +36,12 @@ public:
         qreal ratio = 1.0;
         friend bool operator==(const SpriteKey&, const SpriteKey&) = default;
     };
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Shown {
