@@ -6,6 +6,7 @@
 
 #include "LiteralSpectrum.h"
 #include "SpectrumSignals.h"
+#include "TimesReporter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -103,18 +104,6 @@ int levelsDiffering()
     return differing;
 }
 
-// Keeps each benchmark's time per iteration for the ratio.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            times[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -123,7 +112,7 @@ int main(int argc, char** argv)
     const int differing = levelsDiffering();
     std::printf("levels differing from the literal recipe: %d\n", differing);
 
-    RatioReporter reporter;
+    TimesReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 

@@ -9,9 +9,16 @@ ImageView::ImageView(QWidget* parent)
 
 void ImageView::setImage(const NamedImage& image)
 {
+    const QSizeF before = m_image.size();
     m_image = image;
-    updateGeometry();
+    // The size hint follows the image; a layout that ignores it need not
+    // redo its work (the spectrum changes dozens of images a second).
+    const QSizePolicy policy = sizePolicy();
+    if (image.size() != before
+        && !(policy.horizontalPolicy() == QSizePolicy::Ignored && policy.verticalPolicy() == QSizePolicy::Ignored))
+        updateGeometry();
     update();
+    emit imageChanged();
 }
 
 void ImageView::setImageName(const QString& name)

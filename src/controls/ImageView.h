@@ -33,6 +33,10 @@ public:
 
     QSize sizeHint() const override;
 
+signals:
+    // The image was set (a view that draws this one in its place listens).
+    void imageChanged();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <new>
 
 Q_LOGGING_CATEGORY(lcSpectrum, "quorel.spectrum")
@@ -123,6 +124,21 @@ void IcmComputeFreqPlot(FrequencyPlot* plot, const std::int16_t* samples, std::i
     float* x = plot->x;
 
     std::memcpy(x, x + h, static_cast<std::size_t>(h) * sizeof(float));
+    // A silent frame (history and new samples all zero) transforms to zero:
+    // every bin is -inf dBFS and every bar 0. Silence is the common case
+    // while linked, so its transforms are skipped.
+    if (std::all_of(samples, samples + h, [](std::int16_t s) { return s == 0; })
+        && std::all_of(x, x + h, [](float v) { return v == 0.0f; })) {
+        std::fill(x + h, x + N, 0.0f);
+        if (count > 0) {
+            const std::int32_t stride = h / count;
+            for (std::int32_t j = 0; j < count; ++j) {
+                plot->power[j * stride] = -std::numeric_limits<float>::infinity();
+                out[j] = 0;
+            }
+        }
+        return;
+    }
     for (std::int32_t i = 0; i < h; ++i)
         x[h + i] = static_cast<float>(samples[i] * 0.000030517578125);
 

@@ -1,6 +1,7 @@
 #include "spectrum/SpectrumViewController.h"
 
 #include "spectrum/PulseCaptureEngine.h"
+#include "spectrum/SpectrumBarsView.h"
 #include "spectrum/SpectrumData.h"
 #include "spectrum/data_trans.h"
 
@@ -33,9 +34,11 @@ SpectrumViewController::SpectrumViewController(CaptureEngineFactory engineFactor
     , m_engineFactory(std::move(engineFactory))
     , m_ui(std::make_unique<Ui::SpectrumView>())
 {
-    m_view = new QWidget;
-    m_ui->setupUi(m_view);
+    auto* view = new SpectrumBarsView;
+    m_view = view;
+    m_ui->setupUi(view);
     awakeFromNib();
+    view->drawBars(m_upView + m_downView);
 }
 
 SpectrumViewController::~SpectrumViewController()

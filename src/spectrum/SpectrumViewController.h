@@ -24,7 +24,8 @@ class SpectrumView;
 // pool, drains one 50 ms block per 50 ms tick into the analysis and shows
 // each bar's level (1 .. 8) as one of eight images; 26 bars rise from the
 // baseline (first channel) and 26 hang from it (second channel). A level of
-// 0 leaves a bar as it was; only Stop clears the bars.
+// 0 leaves a bar as it was; only Stop clears the bars. The bars are the
+// ImageViews of the view's Designer file; SpectrumBarsView draws them.
 //
 // Everything but DrawWave runs on the main thread.
 class SpectrumViewController : public QObject {

@@ -281,6 +281,11 @@ TEST(SpectrumDataTest, MatchesTheLiteralRecipeLevelForLevel)
         for (int i = 0; i < 4; ++i)
             check(testsignal::noise(seed, kFrames, amp), "noise");
     }
+    // Silence after sound: the history fades out first, then the frame is
+    // silent; sound again after it.
+    for (int i = 0; i < 3; ++i)
+        check(testsignal::constant(kFrames, 0, 0), "silence after sound");
+    check(testsignal::tones(frame, kFrames, 4600, 20000, 0, 0), "sound after silence");
     for (int i = 0; i < 3; ++i) {
         check(testsignal::constant(kFrames, 32767, -32768), "full-scale constant");
         check(testsignal::alternating(kFrames), "full-scale alternating");

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "controls/NamedImage.h"
+
+#include <QHash>
+#include <QList>
+#include <QPixmap>
+#include <QPointer>
+#include <QRect>
+#include <QWidget>
+
+class ImageView;
+
+// The surface the spectrum's bars reach the screen through. The bars stay
+// ImageViews (the controller sets their images) but are hidden, keeping
+// their place in the layout; this view draws them. It is opaque: it paints
+// a cached copy of whatever lies beneath it (the window's background and the
+// spectrum frame), so a changed bar repaints only the old and new rectangles
+// of its image and nothing under the view repaints at all (a translucent bar
+// would have Qt repaint every widget beneath it, twenty times a second).
+//
+// Main thread only.
+class SpectrumBarsView : public QWidget {
+    Q_OBJECT
+public:
+    explicit SpectrumBarsView(QWidget* parent = nullptr);
+
+    // Takes over drawing these bars (children of this view).
+    void drawBars(const QList<ImageView*>& bars);
+
+    // A rendered bar image: which image, where inside its whole-pixel
+    // rectangle, at which pixel ratio.
+    struct SpriteKey {
+        QString name;
+        QRectF placed;
+        qreal ratio = 1.0;
+        friend bool operator==(const SpriteKey&, const SpriteKey&) = default;
+    };
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Shown {
+        ImageView* bar = nullptr;
+        NamedImage image;
+        QRect pixels; // what the image covers in this view, whole pixels
+    };
+
+    void barChanged(int index);
+    // Where a bar's image lands in this view, widened to whole pixels.
+    QRect coveredBy(const ImageView* bar) const;
+    // Renders what the window shows beneath this view when the window, this
+    // view's place in it or the pixel ratio changed since the last time.
+    void ensureBackdrop();
+    bool backdropFits() const;
+    const QPixmap& sprite(const Shown& shown);
+
+    QList<Shown> m_bars;
+    QPointer<QWidget> m_watchedWindow;
+    QPixmap m_backdrop;
+    QHash<SpriteKey, QPixmap> m_sprites;
+    // What the backdrop was rendered for.
+    QSize m_windowSize;
+    QRect m_placeInWindow;
+    bool m_backdropStale = true;
+    // Set while the backdrop renders, so this view and its children draw
+    // nothing into it.
+    bool m_renderingBackdrop = false;
+};
+
+size_t qHash(const SpectrumBarsView::SpriteKey& key, size_t seed = 0);
