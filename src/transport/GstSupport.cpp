@@ -1,5 +1,7 @@
 #include "transport/GstSupport.h"
 
+#include "transport/SerialQueue.h"
+
 #include <mutex>
 
 Q_LOGGING_CATEGORY(lcTransport, "quorel.transport")
@@ -8,6 +10,20 @@ void ensureGstInitialized()
 {
     static std::once_flag once;
     std::call_once(once, [] { gst_init(nullptr, nullptr); });
+}
+
+void prepareGstreamer()
+{
+    SerialQueue queue;
+    queue.post([] {
+        ensureGstInitialized();
+        // Making each element once loads its plugin and sets up its class.
+        for (const char* factory : {"pulsesrc", "audioconvert", "audioresample", "capsfilter", "avenc_aac",
+                                    "aacparse", "appsink", "playbin", "pulsesink", "fakesink"}) {
+            if (GstElement* element = gst_element_factory_make(factory, nullptr))
+                gst_object_unref(gst_object_ref_sink(element));
+        }
+    });
 }
 
 QString gstErrorText(GstMessage* error)

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <chrono>
+
 #include <memory>
 
 // Makes the players and recorders the controller uses; GStreamer in the
@@ -21,4 +23,12 @@ public:
     // set up, with the reason in `error` when given.
     virtual std::unique_ptr<AudioRecorder> createRecorder(const QUrl& location, const RecorderSettings& settings,
                                                           QString* error = nullptr) = 0;
+
+    // Starts, in the background, whatever makes the first player or
+    // recorder slower than later ones. Called once at start-up.
+    virtual void prepare() {}
+    // Waits, at most `bound`, until the players and recorders already
+    // dropped have finished in the background (a recording's file is
+    // closed); false when some had not. Called at shut-down.
+    virtual bool waitForBackgroundWork(std::chrono::milliseconds) { return true; }
 };

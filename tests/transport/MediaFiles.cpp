@@ -4,7 +4,9 @@
 #include <gst/gst.h>
 #include <gst/pbutils/pbutils.h>
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
@@ -204,6 +206,33 @@ double Decoded::minimumWindowRms(double from, double to) const
     for (std::size_t at = first; at + window <= last; at += window)
         minimum = std::min(minimum, windowRms(left.data() + at, window));
     return first + window <= last ? minimum : 0;
+}
+
+struct StallMeter::Ticks {
+    QTimer timer;
+    QElapsedTimer sinceLast;
+    qint64 longest = 0;
+};
+
+StallMeter::StallMeter()
+    : m_ticks(new Ticks)
+{
+    m_ticks->sinceLast.start();
+    m_ticks->timer.setInterval(10);
+    QObject::connect(&m_ticks->timer, &QTimer::timeout, [ticks = m_ticks] {
+        ticks->longest = std::max(ticks->longest, ticks->sinceLast.restart());
+    });
+    m_ticks->timer.start();
+}
+
+StallMeter::~StallMeter()
+{
+    delete m_ticks;
+}
+
+qint64 StallMeter::longest() const
+{
+    return std::max(m_ticks->longest, m_ticks->sinceLast.elapsed());
 }
 
 } // namespace media

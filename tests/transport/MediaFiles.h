@@ -43,4 +43,22 @@ struct Decoded {
 // Decodes the whole file to 48000 Hz stereo.
 Decoded decode(const QString& path);
 
+// How long the event loop may go without turning: far below any freeze
+// (the faults it guards against held the window for seconds or for good),
+// with room for a loaded machine's scheduling.
+inline constexpr int kResponsiveMs = 250;
+
+// Measures, from construction on, the longest time the event loop went
+// without turning (a 10 ms timer's longest gap between ticks).
+class StallMeter {
+public:
+    StallMeter();
+    ~StallMeter();
+    qint64 longest() const;
+
+private:
+    struct Ticks;
+    Ticks* m_ticks;
+};
+
 } // namespace media
