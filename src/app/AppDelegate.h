@@ -116,6 +116,7 @@ class AppDelegate : public QObject,
                     public CheckButtonDelegate,
                     public ProgressDelegate,
                     public AudioPlayerDelegate,
+                    public AudioRecorderDelegate,
                     protected AppDelegateOutlets {
     Q_OBJECT
 
@@ -177,6 +178,8 @@ public:
     void TimerAction(QTimer* sender);
     void audioPlayerDidFinishPlaying(AudioPlayer* sender, bool successfully) override;
     void audioPlayerDecodeErrorDidOccur(AudioPlayer* sender, const QString& error) override;
+    void audioRecorderEncodeErrorDidOccur(AudioRecorder* sender, const QString& error) override;
+    void audioRecorderDidFinishRecording(AudioRecorder* sender, bool successfully, const QString& error) override;
     // Stops whatever runs and returns to idle; buttons and clock untouched.
     void resetTransport();
 
@@ -222,12 +225,20 @@ private:
     void showTransportRunning(bool running);
     void restartClock();
     void refuseTransport(const char* what, const QUrl& location, const QString& reason);
+    void showTransportMessage(const QString& text);
+    bool stillWanted(const char* what, const QUrl& location, std::int64_t stateAtOpen);
+    void stopTransportOnFailure(const QString& message);
+    void finishTransport();
 
     std::unique_ptr<QTimer> m_linkTimer;
     std::deque<HidEvent> m_heldEvents;
     bool m_linking = false;
     bool m_linked = false;
     bool m_terminated = false;
+    // The transport buttons show something running (Stop and Pause usable).
+    bool m_transportRunning = false;
+    // The file being played or recorded, as the user named it.
+    QString m_transportFile;
 
     // ---- Speaker volume and microphone gain (state) ----
     // The devices the two volume listeners were added on. A listener still
