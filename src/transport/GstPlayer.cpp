@@ -139,12 +139,13 @@ void GstPlayer::Session::open()
     apply();
 }
 
-// Queue thread: brings an opened pipeline to the state asked for last.
+// Queue thread: brings an opened pipeline to the state asked for last. A
+// failed one is only ever stopped, which releases the output.
 void GstPlayer::Session::apply()
 {
-    if (failedOnce || !pipeline)
-        return;
     const GstState state = target;
+    if (!pipeline || (failedOnce && state != GST_STATE_NULL))
+        return;
     if (gst_element_set_state(pipeline.get(), state) == GST_STATE_CHANGE_FAILURE)
         fail(QStringLiteral("the audio output refused to go to %1").arg(gst_element_state_get_name(state)));
 }
