@@ -792,6 +792,32 @@ TEST_F(TransportWithGStreamer, DeviceDepartureDuringARecordingLeavesAPlayableFil
     EXPECT_GT(decoded.seconds, 0.9);
 }
 
+// The disk fills up mid-recording: idle again, the reason at the clock,
+// and a file that plays up to where the disk was full.
+TEST_F(TransportWithGStreamer, DiskFullEndsTheRecordingCleanly)
+{
+    media::SmallFilesystem disk(48 * 1024);
+    if (!disk.mounted())
+        GTEST_SKIP() << qPrintable(disk.why());
+    startTone();
+    panels->location = QUrl::fromLocalFile(disk.filePath("take.aac"));
+    LogCapture log;
+    delegate->Record();
+    ASSERT_EQ(delegate->transportState(), 3);
+    ASSERT_TRUE(waitUntil([&] { return delegate->transportState() == 0; }, 20000)) << "the full disk went unnoticed";
+    EXPECT_EQ(buttons(), kIdleLayout);
+    EXPECT_EQ(clock(), "00:00:00");
+    EXPECT_TRUE(message().contains("No space left")) << qPrintable(message());
+    ASSERT_TRUE(waitUntil([&] { return log.count("finished") == 1; }));
+
+    const media::Discovered found = media::discover(disk.filePath("take.aac"));
+    ASSERT_TRUE(found.ok);
+    EXPECT_TRUE(found.caps.contains("stream-format=(string)adts")) << qPrintable(found.caps);
+    const media::Decoded decoded = media::decode(disk.filePath("take.aac"));
+    ASSERT_TRUE(decoded.ok);
+    EXPECT_GT(decoded.seconds, 1.0);
+}
+
 // The first recording after launch keeps its beginning: a long chirp runs
 // into the device, a reference capture of the device's input marks the
 // moment the save panel is confirmed, and the recording is placed in the

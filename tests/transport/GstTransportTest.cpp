@@ -498,19 +498,13 @@ TEST_F(GstTransportTest, DroppedPlayerReportsNothing)
 // filesystem of its own, so it runs where mounting is allowed (root in CI).
 TEST_F(GstTransportTest, DiskFullEndsTheRecordingWithAPlayableFile)
 {
-    QTemporaryDir mountPoint;
-    QProcess mount;
-    mount.start("mount", {"-t", "tmpfs", "-o", "size=48k", "tmpfs", mountPoint.path()});
-    if (!mount.waitForFinished(10000) || mount.exitStatus() != QProcess::NormalExit || mount.exitCode() != 0)
-        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root): " << mount.readAllStandardError().constData();
-    struct Unmount {
-        QString path;
-        ~Unmount() { QProcess::execute("umount", {"-l", path}); }
-    } unmount{mountPoint.path()};
+    media::SmallFilesystem disk(48 * 1024);
+    if (!disk.mounted())
+        GTEST_SKIP() << qPrintable(disk.why());
 
     startTone(1000);
     LogCapture log;
-    const QString file = mountPoint.filePath("full.aac");
+    const QString file = disk.filePath("full.aac");
     auto recorder = makeRecorder(file);
     ASSERT_TRUE(recorder);
     ASSERT_TRUE(recorder->record());
@@ -530,7 +524,7 @@ TEST_F(GstTransportTest, DiskFullEndsTheRecordingWithAPlayableFile)
 
     // On a disk that is full already, nothing is counted at all.
     RecorderLog second;
-    auto again = makeRecorder(mountPoint.filePath("again.aac"), &second);
+    auto again = makeRecorder(disk.filePath("again.aac"), &second);
     ASSERT_TRUE(again);
     ASSERT_TRUE(again->record());
     ASSERT_TRUE(waitUntil([&] { return second.failed == 1; }, 10000));

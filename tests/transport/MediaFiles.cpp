@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QTimer>
 #include <QUrl>
 
@@ -354,6 +355,27 @@ long long recordingStartIn(const std::vector<float>& reference, const std::vecto
         return -1;
     const std::vector<float> stretch(recording.begin() + from, recording.begin() + from + length);
     return startOf(stretch, reference) - static_cast<long long>(from);
+}
+
+SmallFilesystem::SmallFilesystem(int bytes)
+{
+    QProcess mount;
+    mount.start("mount", {"-t", "tmpfs", "-o", QStringLiteral("size=%1").arg(bytes), "tmpfs", m_dir.path()});
+    m_mounted = mount.waitForFinished(10000) && mount.exitStatus() == QProcess::NormalExit && mount.exitCode() == 0;
+    if (!m_mounted)
+        m_why = QStringLiteral("cannot mount a small tmpfs here (needs root): %1")
+                    .arg(QString::fromLocal8Bit(mount.readAllStandardError()).trimmed());
+}
+
+SmallFilesystem::~SmallFilesystem()
+{
+    if (m_mounted)
+        QProcess::execute("umount", {"-l", m_dir.path()});
+}
+
+QString SmallFilesystem::filePath(const QString& name) const
+{
+    return m_dir.filePath(name);
 }
 
 struct StallMeter::Ticks {

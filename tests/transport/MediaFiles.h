@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTemporaryDir>
 
 #include <vector>
 
@@ -79,6 +80,25 @@ private:
 // decoded first channel is placed against the reference by
 // cross-correlating a stretch from its first half second.
 long long recordingStartIn(const std::vector<float>& reference, const std::vector<float>& recording);
+
+// A tmpfs of `bytes` mounted on a folder of its own, unmounted again at
+// the end: a disk that fills up. Mounting needs root (as in CI); where it
+// is not allowed, mounted() is false and why() says so.
+class SmallFilesystem {
+public:
+    explicit SmallFilesystem(int bytes);
+    ~SmallFilesystem();
+    SmallFilesystem(const SmallFilesystem&) = delete;
+    SmallFilesystem& operator=(const SmallFilesystem&) = delete;
+    bool mounted() const { return m_mounted; }
+    QString why() const { return m_why; }
+    QString filePath(const QString& name) const;
+
+private:
+    QTemporaryDir m_dir;
+    bool m_mounted = false;
+    QString m_why;
+};
 
 // How long the event loop may go without turning: far below any freeze
 // (the faults it guards against held the window for seconds or for good),
