@@ -640,6 +640,17 @@ protected:
         QTest::qWait(1000);
     }
 
+    // The seconds a recording holds, once it is found to be ADTS AAC that
+    // decodes to its end.
+    static double adtsSeconds(const QString& path)
+    {
+        const media::Discovered found = media::discover(path);
+        EXPECT_TRUE(found.caps.contains("stream-format=(string)adts")) << qPrintable(path) << qPrintable(found.caps);
+        const media::Decoded decoded = media::decode(path);
+        EXPECT_TRUE(decoded.ok) << qPrintable(path);
+        return decoded.seconds;
+    }
+
     inline static PulseDaemon* daemon = nullptr;
     QProcess tone;
 };
@@ -784,12 +795,7 @@ TEST_F(TransportWithGStreamer, DeviceDepartureDuringARecordingLeavesAPlayableFil
     EXPECT_FALSE(delegate->currentRecorder()->isRecording());
     ASSERT_TRUE(waitUntil([&] { return log.count("finished") == 1; }));
 
-    const media::Discovered found = media::discover(dir.filePath("take.aac"));
-    ASSERT_TRUE(found.ok);
-    EXPECT_TRUE(found.caps.contains("stream-format=(string)adts")) << qPrintable(found.caps);
-    const media::Decoded decoded = media::decode(dir.filePath("take.aac"));
-    ASSERT_TRUE(decoded.ok);
-    EXPECT_GT(decoded.seconds, 0.9);
+    EXPECT_GT(adtsSeconds(dir.filePath("take.aac")), 0.9);
 }
 
 // The disk fills up mid-recording: idle again, the reason at the clock,
@@ -810,12 +816,7 @@ TEST_F(TransportWithGStreamer, DiskFullEndsTheRecordingCleanly)
     EXPECT_TRUE(message().contains("No space left")) << qPrintable(message());
     ASSERT_TRUE(waitUntil([&] { return log.count("finished") == 1; }));
 
-    const media::Discovered found = media::discover(disk.filePath("take.aac"));
-    ASSERT_TRUE(found.ok);
-    EXPECT_TRUE(found.caps.contains("stream-format=(string)adts")) << qPrintable(found.caps);
-    const media::Decoded decoded = media::decode(disk.filePath("take.aac"));
-    ASSERT_TRUE(decoded.ok);
-    EXPECT_GT(decoded.seconds, 1.0);
+    EXPECT_GT(adtsSeconds(disk.filePath("take.aac")), 1.0);
 }
 
 // The first recording after launch keeps its beginning: a long chirp runs
