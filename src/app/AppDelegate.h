@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <chrono>
@@ -33,6 +34,7 @@ class CheckButton;
 class HidManager;
 class ImageView;
 class MainWindow;
+class Notice;
 class ProgressIndicator;
 class SpectrumViewController;
 class SpkMicSlider;
@@ -239,6 +241,8 @@ private:
     bool m_transportRunning = false;
     // The file being played or recorded, as the user named it.
     QString m_transportFile;
+    // Where transport failures are shown, under the clock; owned by the window.
+    QPointer<Notice> m_transportNotice;
 
     // ---- Speaker volume and microphone gain (state) ----
     // The devices the two volume listeners were added on. A listener still

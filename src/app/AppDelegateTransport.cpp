@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/MainWindow.h"
+#include "app/Notice.h"
 #include "controls/Button.h"
 #include "transport/AudioRecorder.h"
 #include "transport/ClockText.h"
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QTimer>
-#include <QToolTip>
 #include <QUrl>
 
 Q_LOGGING_CATEGORY(lcAppTransport, "quorel.app.transport")
@@ -77,8 +77,11 @@ void AppDelegate::refuseTransport(const char* what, const QUrl& location, const 
 // enough to read.
 void AppDelegate::showTransportMessage(const QString& text)
 {
-    if (timerText && timerText->isVisible())
-        QToolTip::showText(timerText->mapToGlobal(QPoint(0, timerText->height())), text, timerText, {}, 5000);
+    if (!timerText)
+        return;
+    if (!m_transportNotice)
+        m_transportNotice = new Notice(timerText);
+    m_transportNotice->showMessage(text);
 }
 
 // The file panels run their own event loop, so the device may have gone

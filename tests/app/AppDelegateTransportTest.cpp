@@ -13,6 +13,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
+#include "app/Notice.h"
 #include "controls/Button.h"
 #include "settings/SettingsStore.h"
 #include "spectrum/SpectrumViewController.h"
@@ -20,6 +21,7 @@
 #include "transport/FilePanels.h"
 #include "transport/TransportFactory.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QProcess>
@@ -27,7 +29,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -209,7 +210,14 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return delegate->linked() && !delegate->linking(); }));
     }
 
-    QString message() const { return QToolTip::isVisible() ? QToolTip::text() : QString(); }
+    // The notice shown under the clock now, if any.
+    static QString message()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* notice = qobject_cast<Notice*>(widget); notice && notice->isVisible())
+                return notice->text();
+        return {};
+    }
 
     // play, record, pause, stop
     std::array<bool, 4> buttons() const
@@ -548,6 +556,12 @@ TEST_F(TransportWithFakes, RefusedLocationLeavesEverythingAsItWasAndSaysWhy)
     EXPECT_EQ(delegate->clock(), nullptr);
     EXPECT_EQ(clock(), "00:00:04");
     EXPECT_EQ(log.count("cannot play \"" + dir.filePath("album") + "\": it is a directory"), 1);
+    // The reason stays readable as the window comes back from the panel and
+    // the user clicks on, where a tooltip would vanish.
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(window.get(), &activate);
+    QTest::mouseClick(o.timerText, Qt::LeftButton);
+    EXPECT_TRUE(message().contains("it is a directory")) << qPrintable(message());
 
     factory->refusal = "no space left";
     delegate->Record();
