@@ -56,8 +56,7 @@ AppDelegate::AppDelegate(AppDelegatePorts ports, QObject* parent)
 AppDelegate::~AppDelegate()
 {
     SpectrumController.reset();
-    player.reset();
-    recorder.reset();
+    finishTransport();
     timer.reset();
     if (hid)
         hid->setDelegate(nullptr);
@@ -170,6 +169,7 @@ void AppDelegate::applicationDidFinishLaunching()
     player.reset();
     recorder.reset();
     timer.reset();
+    transportFactory().prepare();
 
     connect(window, &MainWindow::closeRequested, this, &AppDelegate::closeApplication, Qt::UniqueConnection);
 }
@@ -267,10 +267,8 @@ void AppDelegate::finishLink()
     for (Button* button : {resetButton, playButton, stopButton, pauseButton, recordButton})
         button->setStatus(Enable);
     resetButton->setEnabled(true);
-    playButton->setEnabled(true);
-    recordButton->setEnabled(true);
-    stopButton->setEnabled(false);
-    pauseButton->setEnabled(false);
+    // A recording or playback still running keeps Stop and Pause usable.
+    showTransportRunning(m_transportRunning);
 
     Monitor->setChecked(file->boolValue(SettingsKey::monitor));
     Monitor->changeImage(Enable);

@@ -2,6 +2,7 @@
 
 #include <QDeadlineTimer>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <chrono>
@@ -34,6 +35,7 @@ class CheckButton;
 class HidManager;
 class ImageView;
 class MainWindow;
+class Notice;
 class ProgressIndicator;
 class SpectrumViewController;
 class SpkMicSlider;
@@ -119,6 +121,7 @@ class AppDelegate : public QObject,
                     public CheckButtonDelegate,
                     public ProgressDelegate,
                     public AudioPlayerDelegate,
+                    public AudioRecorderDelegate,
                     protected AppDelegateOutlets {
     Q_OBJECT
 
@@ -181,6 +184,8 @@ public:
     void TimerAction(QTimer* sender);
     void audioPlayerDidFinishPlaying(AudioPlayer* sender, bool successfully) override;
     void audioPlayerDecodeErrorDidOccur(AudioPlayer* sender, const QString& error) override;
+    void audioRecorderEncodeErrorDidOccur(AudioRecorder* sender, const QString& error) override;
+    void audioRecorderDidFinishRecording(AudioRecorder* sender, bool successfully, const QString& error) override;
     // Stops whatever runs and returns to idle; buttons and clock untouched.
     void resetTransport();
 
@@ -236,6 +241,10 @@ private:
     void showTransportRunning(bool running);
     void restartClock();
     void refuseTransport(const char* what, const QUrl& location, const QString& reason);
+    void showTransportMessage(const QString& text);
+    bool stillWanted(const char* what, const QUrl& location, std::int64_t stateAtOpen);
+    void stopTransportOnFailure(const QString& message);
+    void finishTransport();
 
     // The device settles for linkWait after its last arrival; the timer is
     // precise, and the deadline makes sure it never ends early.
@@ -246,6 +255,12 @@ private:
     bool m_terminated = false;
     // The last automatic save failed.
     bool m_settingsUnsaved = false;
+    // The transport buttons show something running (Stop and Pause usable).
+    bool m_transportRunning = false;
+    // The file being played or recorded, as the user named it.
+    QString m_transportFile;
+    // Where transport failures are shown, under the clock; owned by the window.
+    QPointer<Notice> m_transportNotice;
 
     // ---- Speaker volume and microphone gain (state) ----
     // The devices the two volume listeners were added on. A listener still

@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/MainWindow.h"
+#include "app/Notice.h"
 #include "controls/Button.h"
 #include "transport/AudioRecorder.h"
 #include "transport/ClockText.h"
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QTimer>
-#include <QToolTip>
 #include <QUrl>
 
 Q_LOGGING_CATEGORY(lcAppTransport, "quorel.app.transport")
@@ -49,6 +49,7 @@ FilePanels& AppDelegate::filePanels()
 // running: play and record off, pause and stop on; otherwise the reverse.
 void AppDelegate::showTransportRunning(bool running)
 {
+    m_transportRunning = running;
     playButton->setEnabled(!running);
     recordButton->setEnabled(!running);
     pauseButton->setEnabled(running);
@@ -69,17 +70,51 @@ void AppDelegate::refuseTransport(const char* what, const QUrl& location, const 
 {
     const QString name = location.toDisplayString(QUrl::PreferLocalFile);
     qCWarning(lcAppTransport, "cannot %s \"%s\": %s", what, qUtf8Printable(name), qUtf8Printable(reason));
-    if (timerText && timerText->isVisible())
-        QToolTip::showText(timerText->mapToGlobal(QPoint(0, timerText->height())),
-                           tr("Cannot %1 %2: %3").arg(QString::fromLatin1(what), name, reason), timerText, {},
-                           5000);
+    showTransportMessage(tr("Cannot %1 %2: %3").arg(QString::fromLatin1(what), name, reason));
 }
 
+// Where the user looks while recording or playing: at the clock, long
+// enough to read.
+void AppDelegate::showTransportMessage(const QString& text)
+{
+    if (!timerText)
+        return;
+    if (!m_transportNotice)
+        m_transportNotice = new Notice(timerText);
+    m_transportNotice->showMessage(text);
+}
+
+// The file panels run their own event loop, so the device may have gone
+// (or the transport moved on) by the time the user confirms: then nothing
+// starts.
+bool AppDelegate::stillWanted(const char* what, const QUrl& location, std::int64_t stateAtOpen)
+{
+    if (m_linked && !m_linking && !m_terminated && actionStatus == stateAtOpen)
+        return true;
+    const char* reason = m_linked && !m_linking ? "the transport changed while the panel was open"
+                                                : "the device is not linked";
+    refuseTransport(what, location, QString::fromLatin1(reason));
+    return false;
+}
+
+// A recording or playback that failed after it started ends as Stop ends
+// it, and says why.
+void AppDelegate::stopTransportOnFailure(const QString& message)
+{
+    actionStatus = Idle;
+    showTransportRunning(false);
+    timer.reset();
+    timerText->setText(kClockZero);
+    showTransportMessage(message);
+}
+
+// Open enters folders, as every file chooser's Open does, and plays files.
 void AppDelegate::Play()
 {
+    const std::int64_t stateAtOpen = actionStatus;
     const PanelResult chosen = filePanels().runOpenPanel(
-        {.canChooseDirectories = true, .canChooseFiles = true, .allowsMultipleSelection = false});
-    if (!chosen.confirmed)
+        {.canChooseDirectories = false, .canChooseFiles = true, .allowsMultipleSelection = false});
+    if (!chosen.confirmed || !stillWanted("play", chosen.location, stateAtOpen))
         return;
 
     QString reason;
@@ -100,6 +135,7 @@ void AppDelegate::Play()
         return;
     }
 
+    m_transportFile = chosen.location.toDisplayString(QUrl::PreferLocalFile);
     actionStatus = Playing;
     showTransportRunning(true);
     restartClock();
@@ -109,10 +145,11 @@ void AppDelegate::Record()
 {
     const RecorderSettings settings{
         .formatID = kAudioFormatMPEG4AAC, .sampleRate = 48000, .numberOfChannels = 2};
+    const std::int64_t stateAtOpen = actionStatus;
     const PanelResult chosen = filePanels().runSavePanel(
         {.title = QStringLiteral("Save File"), .message = QStringLiteral("Save File"),
          .allowedFileTypes = {QStringLiteral("aac")}});
-    if (!chosen.confirmed)
+    if (!chosen.confirmed || !stillWanted("record", chosen.location, stateAtOpen))
         return;
 
     QString reason;
@@ -126,12 +163,14 @@ void AppDelegate::Record()
         recorder.reset();
     }
     recorder = std::move(created);
+    recorder->setDelegate(this);
     if (!recorder->record()) {
         recorder.reset();
         refuseTransport("record", chosen.location, QStringLiteral("the input refused to start"));
         return;
     }
 
+    m_transportFile = chosen.location.toDisplayString(QUrl::PreferLocalFile);
     actionStatus = Recording;
     showTransportRunning(true);
     restartClock();
@@ -204,11 +243,32 @@ void AppDelegate::audioPlayerDidFinishPlaying(AudioPlayer* sender, bool)
     showTransportRunning(false);
 }
 
-void AppDelegate::audioPlayerDecodeErrorDidOccur(AudioPlayer* sender, const QString&)
+// Unlike the end of the file, a failure ends the playback as Stop does.
+void AppDelegate::audioPlayerDecodeErrorDidOccur(AudioPlayer* sender, const QString& error)
 {
     if (sender)
         sender->stop();
-    showTransportRunning(false);
+    if (sender && sender != player.get())
+        return;
+    if (actionStatus == Playing || actionStatus == PlaybackPaused)
+        stopTransportOnFailure(tr("Playing %1 stopped: %2").arg(m_transportFile, error));
+    else
+        showTransportRunning(false);
+}
+
+// The backend has logged the file and the reason; the window shows them.
+void AppDelegate::audioRecorderEncodeErrorDidOccur(AudioRecorder* sender, const QString& error)
+{
+    sender->stop();
+    if (sender != recorder.get() || (actionStatus != Recording && actionStatus != RecordingPaused))
+        return;
+    stopTransportOnFailure(tr("Recording %1 stopped: %2").arg(m_transportFile, error));
+}
+
+void AppDelegate::audioRecorderDidFinishRecording(AudioRecorder*, bool successfully, const QString& error)
+{
+    if (!successfully)
+        showTransportMessage(tr("The recording was saved, but %1").arg(error));
 }
 
 void AppDelegate::resetTransport()
@@ -218,4 +278,17 @@ void AppDelegate::resetTransport()
     else if ((actionStatus == Recording || actionStatus == RecordingPaused) && recorder)
         recorder->stop();
     actionStatus = Idle;
+    m_transportRunning = false;
+}
+
+// At shut-down whatever runs stops, and a recording's file is finished
+// before the program ends (bounded: a stuck server cannot hold the exit).
+void AppDelegate::finishTransport()
+{
+    player.reset();
+    recorder.reset();
+    constexpr std::chrono::seconds bound{5};
+    if (m_ports.transportFactory && !m_ports.transportFactory->waitForBackgroundWork(bound))
+        qCWarning(lcAppTransport) << "the transport was still finishing after" << bound.count()
+                                  << "s; a recording may miss its end";
 }

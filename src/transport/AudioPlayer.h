@@ -15,15 +15,17 @@ public:
 };
 
 // One audio file played through the default output. Created by a
-// TransportFactory, which gives no player at all for a location that
-// cannot be played. Used on the main thread only.
+// TransportFactory, which gives no player at all for a location that is
+// no file to play. The file is opened in the background: one that turns
+// out not to play reaches the delegate as a decode error. Used on the main
+// thread only.
 class AudioPlayer {
 public:
     virtual ~AudioPlayer() = default;
 
     // Non-owning; the delegate must outlive the player or be reset first.
     virtual void setDelegate(AudioPlayerDelegate* delegate) = 0;
-    // Starts or resumes playback; false (and logged) when the output refuses.
+    // Starts or resumes playback; false when the player has already failed.
     virtual bool play() = 0;
     virtual void pause() = 0;
     // Ends playback and releases the output. The position stays readable;

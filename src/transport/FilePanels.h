@@ -23,7 +23,9 @@ struct PanelResult {
 };
 
 // Modal choosers for the file to play and the file to record into.
-// Main thread only; each call returns when the user has answered.
+// Main thread only; each call returns when the user has answered, and runs
+// an event loop of its own meanwhile (notifications, timers), so the
+// caller checks afterwards that what it opened the panel for still holds.
 class FilePanels {
 public:
     virtual ~FilePanels() = default;

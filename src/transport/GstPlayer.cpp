@@ -1,6 +1,15 @@
 #include "transport/GstPlayer.h"
 
+#include "transport/FileKind.h"
+#include "transport/FrontLink.h"
+#include "transport/GstSupport.h"
+
 #include <QFileInfo>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 
 namespace {
 
@@ -16,92 +25,216 @@ QString displayName(const QUrl& location)
 
 } // namespace
 
-std::unique_ptr<GstPlayer> GstPlayer::create(const QUrl& location, QString* error, int prerollTimeoutMs)
+// What the front object, the player's queue and the streaming threads share.
+struct GstPlayer::Session {
+    Session(QUrl url, int timeoutMs)
+        : location(std::move(url))
+        , prerollTimeoutMs(timeoutMs)
+    {
+    }
+
+    const QUrl location;
+    const int prerollTimeoutMs;
+
+    // Created and torn down on the queue thread; the main thread takes a
+    // reference under the mutex to ask for the position.
+    std::mutex pipelineMutex;
+    GstPipelineOwner pipeline;
+
+    // The state the front object asked for last; the queue applies it.
+    std::atomic<GstState> target{GST_STATE_PAUSED};
+
+    // Pre-roll: ASYNC_DONE, an error, or the front object giving up.
+    std::mutex prerollMutex;
+    std::condition_variable prerollChanged;
+    bool prerolled = false;      // guarded by prerollMutex
+    std::atomic<bool> failedOnce{false};
+
+    FrontLink<GstPlayer> front;
+
+    void open();
+    void apply();
+    void wakePreroll()
+    {
+        std::lock_guard lock(prerollMutex);
+        prerollChanged.notify_all();
+    }
+    // Any thread: the first failure is logged and reported.
+    void fail(const QString& error)
+    {
+        if (failedOnce.exchange(true))
+            return;
+        qCWarning(lcTransport, "playing \"%s\" failed: %s", qUtf8Printable(displayName(location)),
+                  qUtf8Printable(error));
+        front.post([error](GstPlayer* player) { player->failed(error); });
+        wakePreroll();
+    }
+    GstElementPtr pipelineRef()
+    {
+        std::lock_guard lock(pipelineMutex);
+        return GstElementPtr(pipeline ? GST_ELEMENT(gst_object_ref(pipeline.get())) : nullptr);
+    }
+    void tearDown()
+    {
+        GstPipelineOwner gone;
+        {
+            std::lock_guard lock(pipelineMutex);
+            gone = std::move(pipeline);
+        }
+        // `gone` goes to NULL here, outside the lock: the streaming threads
+        // may take a while to stop.
+    }
+
+    // Whichever thread posts the message (streaming threads mostly).
+    static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
+};
+
+// Queue thread: builds the pipeline and pre-rolls it (bounded), so a
+// location that cannot be played is known before it is asked to play.
+void GstPlayer::Session::open()
 {
     ensureGstInitialized();
+    auto refuse = [this](const QString& reason) {
+        fail(reason);
+        tearDown();
+    };
+    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+    GstElement* sink = gst_element_factory_make("pulsesink", nullptr);
+    GstElement* videoSink = gst_element_factory_make("fakesink", nullptr);
+    if (!playbin || !sink || !videoSink) {
+        for (GstElement* element : {playbin, sink, videoSink})
+            if (element)
+                gst_object_unref(gst_object_ref_sink(element));
+        return refuse(QStringLiteral("the GStreamer playbin, pulsesink or fakesink element is missing"));
+    }
+    g_object_set(sink, "client-name", "quorel-panel", nullptr);
+    const QByteArray uri = location.toEncoded();
+    g_object_set(playbin, "uri", uri.constData(), "audio-sink", sink, "video-sink", videoSink, "flags",
+                 kPlayFlagAudio | kPlayFlagSoftVolume, nullptr);
+    {
+        std::lock_guard lock(pipelineMutex);
+        pipeline = GstPipelineOwner(playbin);
+    }
+    gst_bus_set_sync_handler(pipeline.bus().get(), &Session::onBusMessage, this, nullptr);
+
+    if (gst_element_set_state(playbin, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
+        return refuse(QStringLiteral("it cannot be opened"));
+    bool done = false;
+    {
+        std::unique_lock lock(prerollMutex);
+        done = prerollChanged.wait_for(lock, std::chrono::milliseconds(prerollTimeoutMs), [this] {
+            return prerolled || failedOnce || target == GST_STATE_NULL;
+        });
+    }
+    if (failedOnce)
+        return tearDown();
+    if (!done)
+        return refuse(QStringLiteral("it did not open within %1 ms").arg(prerollTimeoutMs));
+    if (target == GST_STATE_NULL)
+        return apply();
+    gint audioStreams = 0;
+    g_object_get(playbin, "n-audio", &audioStreams, nullptr);
+    if (audioStreams < 1)
+        return refuse(QStringLiteral("it has no audio stream"));
+    apply();
+}
+
+// Queue thread: brings an opened pipeline to the state asked for last. A
+// failed one is only ever stopped, which releases the output.
+void GstPlayer::Session::apply()
+{
+    const GstState state = target;
+    if (!pipeline || (failedOnce && state != GST_STATE_NULL))
+        return;
+    if (gst_element_set_state(pipeline.get(), state) == GST_STATE_CHANGE_FAILURE)
+        fail(QStringLiteral("the audio output refused to go to %1").arg(gst_element_state_get_name(state)));
+}
+
+GstBusSyncReply GstPlayer::Session::onBusMessage(GstBus*, GstMessage* message, gpointer self)
+{
+    auto* session = static_cast<Session*>(self);
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_ASYNC_DONE: {
+        std::lock_guard lock(session->prerollMutex);
+        session->prerolled = true;
+        session->prerollChanged.notify_all();
+        break;
+    }
+    case GST_MESSAGE_EOS:
+        session->front.post([](GstPlayer* player) { player->endOfStream(); });
+        break;
+    case GST_MESSAGE_ERROR:
+        session->fail(gstErrorText(message));
+        break;
+    default:
+        break;
+    }
+    gst_message_unref(message);
+    return GST_BUS_DROP;
+}
+
+// ---- Front object (main thread) ---------------------------------------------
+
+std::unique_ptr<GstPlayer> GstPlayer::create(const QUrl& location, QString* error, int prerollTimeoutMs)
+{
     auto refuse = [error](const QString& reason) {
         if (error)
             *error = reason;
         return std::unique_ptr<GstPlayer>();
     };
-    if (location.isLocalFile() && QFileInfo(location.toLocalFile()).isDir())
-        return refuse(QStringLiteral("it is a directory"));
-
-    GstPipelineOwner pipeline(gst_element_factory_make("playbin", nullptr));
-    GstElement* sink = gst_element_factory_make("pulsesink", nullptr);
-    GstElement* videoSink = gst_element_factory_make("fakesink", nullptr);
-    if (!pipeline || !sink || !videoSink) {
-        if (sink)
-            gst_object_unref(gst_object_ref_sink(sink));
-        if (videoSink)
-            gst_object_unref(gst_object_ref_sink(videoSink));
-        return refuse(QStringLiteral("the GStreamer playbin, pulsesink or fakesink element is missing"));
+    if (location.isLocalFile()) {
+        const QString path = location.toLocalFile();
+        if (!QFileInfo::exists(path))
+            return refuse(QStringLiteral("it does not exist"));
+        if (const QString reason = nonRegularFileReason(path); !reason.isEmpty())
+            return refuse(reason);
     }
-    g_object_set(sink, "client-name", "quorel-panel", nullptr);
-    const QByteArray uri = location.toEncoded();
-    g_object_set(pipeline.get(), "uri", uri.constData(), "audio-sink", sink, "video-sink", videoSink, "flags",
-                 kPlayFlagAudio | kPlayFlagSoftVolume, nullptr);
-
-    // Pre-roll now, so a location that cannot be played is known before
-    // anything changes in the window.
-    const GstBusPtr bus = pipeline.bus();
-    if (gst_element_set_state(pipeline.get(), GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
-        const GstMessagePtr message(gst_bus_pop_filtered(bus.get(), GST_MESSAGE_ERROR));
-        return refuse(message ? gstErrorText(message.get()) : QStringLiteral("the pipeline cannot start"));
-    }
-    const GstMessagePtr message(gst_bus_timed_pop_filtered(
-        bus.get(), GstClockTime(prerollTimeoutMs) * GST_MSECOND,
-        GstMessageType(GST_MESSAGE_ERROR | GST_MESSAGE_ASYNC_DONE)));
-    if (!message)
-        return refuse(QStringLiteral("it did not open within %1 ms").arg(prerollTimeoutMs));
-    if (GST_MESSAGE_TYPE(message.get()) == GST_MESSAGE_ERROR)
-        return refuse(gstErrorText(message.get()));
-    gint audioStreams = 0;
-    g_object_get(pipeline.get(), "n-audio", &audioStreams, nullptr);
-    if (audioStreams < 1)
-        return refuse(QStringLiteral("it has no audio stream"));
-
-    return std::unique_ptr<GstPlayer>(new GstPlayer(std::move(pipeline), location));
+    return std::unique_ptr<GstPlayer>(new GstPlayer(std::make_shared<Session>(location, prerollTimeoutMs)));
 }
 
-GstPlayer::GstPlayer(GstPipelineOwner pipeline, QUrl location)
-    : m_pipeline(std::move(pipeline))
-    , m_location(std::move(location))
+GstPlayer::GstPlayer(std::shared_ptr<Session> session)
+    : m_session(std::move(session))
 {
-    gst_bus_set_sync_handler(m_pipeline.bus().get(), &GstPlayer::onBusMessage, this, nullptr);
+    m_session->front.attach(this);
 }
 
-// The pipeline goes to NULL first, which joins its streaming threads;
-// anything they queued for this object is dropped with it.
-GstPlayer::~GstPlayer() = default;
+// The pipeline is torn down on the queue, after whatever it still does.
+GstPlayer::~GstPlayer()
+{
+    m_session->front.detach();
+    m_session->target = GST_STATE_NULL;
+    m_session->wakePreroll();
+    m_queue.post([session = m_session] { session->tearDown(); });
+}
 
 void GstPlayer::setDelegate(AudioPlayerDelegate* delegate)
 {
     m_delegate = delegate;
 }
 
-bool GstPlayer::setState(GstState state)
-{
-    if (gst_element_set_state(m_pipeline.get(), state) != GST_STATE_CHANGE_FAILURE)
-        return true;
-    qCWarning(lcTransport, "cannot set \"%s\" to %s", qUtf8Printable(displayName(m_location)),
-              gst_element_state_get_name(state));
-    return false;
-}
-
 bool GstPlayer::play()
 {
+    if (m_failed)
+        return false;
     m_stopped = false;
-    m_playing = setState(GST_STATE_PLAYING);
-    return m_playing;
+    m_playing = true;
+    m_session->target = GST_STATE_PLAYING;
+    if (!m_opening) {
+        m_opening = true;
+        m_queue.post([session = m_session] { session->open(); });
+    } else {
+        m_queue.post([session = m_session] { session->apply(); });
+    }
+    return true;
 }
 
 void GstPlayer::pause()
 {
     if (m_stopped)
         return;
-    setState(GST_STATE_PAUSED);
     m_playing = false;
+    m_session->target = GST_STATE_PAUSED;
+    m_queue.post([session = m_session] { session->apply(); });
 }
 
 void GstPlayer::stop()
@@ -111,7 +244,9 @@ void GstPlayer::stop()
     m_lastPosition = currentTime();
     m_stopped = true;
     m_playing = false;
-    setState(GST_STATE_NULL);
+    m_session->target = GST_STATE_NULL;
+    m_session->wakePreroll();
+    m_queue.post([session = m_session] { session->apply(); });
 }
 
 bool GstPlayer::isPlaying() const
@@ -123,31 +258,14 @@ double GstPlayer::currentTime() const
 {
     if (m_stopped)
         return m_lastPosition;
-    // A query can fail for a moment (while the sink changes state); the
-    // clock then keeps the last position rather than falling back to zero.
+    // A query can fail for a moment (while opening, or while the sink
+    // changes state); the clock then keeps the last position rather than
+    // falling back to zero.
     gint64 position = 0;
-    if (gst_element_query_position(m_pipeline.get(), GST_FORMAT_TIME, &position) && position >= 0)
+    const GstElementPtr pipeline = m_session->pipelineRef();
+    if (pipeline && gst_element_query_position(pipeline.get(), GST_FORMAT_TIME, &position) && position >= 0)
         m_lastPosition = double(position) / double(GST_SECOND);
     return m_lastPosition;
-}
-
-GstBusSyncReply GstPlayer::onBusMessage(GstBus*, GstMessage* message, gpointer self)
-{
-    auto* player = static_cast<GstPlayer*>(self);
-    switch (GST_MESSAGE_TYPE(message)) {
-    case GST_MESSAGE_EOS:
-        QMetaObject::invokeMethod(player, [player] { player->endOfStream(); }, Qt::QueuedConnection);
-        break;
-    case GST_MESSAGE_ERROR: {
-        const QString error = gstErrorText(message);
-        QMetaObject::invokeMethod(player, [player, error] { player->failed(error); }, Qt::QueuedConnection);
-        break;
-    }
-    default:
-        break;
-    }
-    gst_message_unref(message);
-    return GST_BUS_DROP;
 }
 
 void GstPlayer::endOfStream()
@@ -161,11 +279,11 @@ void GstPlayer::endOfStream()
 
 void GstPlayer::failed(const QString& error)
 {
-    if (m_stopped)
+    if (m_failed)
         return;
-    qCWarning(lcTransport, "playing \"%s\" failed: %s", qUtf8Printable(displayName(m_location)),
-              qUtf8Printable(error));
+    m_failed = true;
+    const bool wasStopped = m_stopped;
     stop();
-    if (m_delegate)
+    if (m_delegate && !wasStopped)
         m_delegate->audioPlayerDecodeErrorDidOccur(this, error);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "transport/AudioPlayer.h"
-#include "transport/GstSupport.h"
+#include "transport/SerialQueue.h"
 
 #include <QObject>
 #include <QUrl>
@@ -9,13 +9,20 @@
 #include <memory>
 
 // An AudioPlayer on playbin, audio only, through the PulseAudio sink.
-// Lives on the main thread; bus messages reach it through queued calls.
+//
+// Opening (pre-rolling, bounded), state changes that may wait for the
+// streaming threads, and tearing down run on the player's own SerialQueue;
+// the front object lives on the main thread and hears of the end and of
+// failures through queued calls.
 class GstPlayer final : public QObject, public AudioPlayer {
     Q_OBJECT
 
 public:
-    // Pre-rolls `location` (bounded by `prerollTimeoutMs`); null with the
-    // reason in `error` when it cannot be played.
+    // Refuses at once what is no file to play (a folder, a FIFO, a device,
+    // a missing file): null with the reason in `error`. Anything else is
+    // opened by the first play(), in the background; a location that
+    // cannot be played, or does not pre-roll within `prerollTimeoutMs`,
+    // then reaches the delegate as a decode error.
     static std::unique_ptr<GstPlayer> create(const QUrl& location, QString* error = nullptr,
                                              int prerollTimeoutMs = 5000);
     ~GstPlayer() override;
@@ -28,19 +35,19 @@ public:
     double currentTime() const override;
 
 private:
-    GstPlayer(GstPipelineOwner pipeline, QUrl location);
+    struct Session;
+    explicit GstPlayer(std::shared_ptr<Session> session);
 
-    // Runs on whichever thread posts the message (streaming threads mostly).
-    static GstBusSyncReply onBusMessage(GstBus* bus, GstMessage* message, gpointer self);
     // Main thread.
     void endOfStream();
     void failed(const QString& error);
-    bool setState(GstState state);
 
-    GstPipelineOwner m_pipeline;
-    QUrl m_location;
+    std::shared_ptr<Session> m_session;
+    SerialQueue m_queue;
     AudioPlayerDelegate* m_delegate = nullptr;
+    bool m_opening = false;
     bool m_playing = false;
     bool m_stopped = false;
+    bool m_failed = false;
     mutable double m_lastPosition = 0;
 };

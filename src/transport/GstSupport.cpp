@@ -1,5 +1,7 @@
 #include "transport/GstSupport.h"
 
+#include "transport/SerialQueue.h"
+
 #include <mutex>
 
 Q_LOGGING_CATEGORY(lcTransport, "quorel.transport")
@@ -8,6 +10,31 @@ void ensureGstInitialized()
 {
     static std::once_flag once;
     std::call_once(once, [] { gst_init(nullptr, nullptr); });
+}
+
+void prepareGstreamer()
+{
+    SerialQueue queue;
+    queue.post([] {
+        ensureGstInitialized();
+        // Making each element once loads its plugin and sets up its class;
+        // encoding a few buffers sets up what the encoder builds on first use.
+        for (const char* factory : {"pulsesrc", "appsink", "playbin", "pulsesink", "fakesink"}) {
+            if (GstElement* element = gst_element_factory_make(factory, nullptr))
+                gst_object_unref(gst_object_ref_sink(element));
+        }
+        GError* error = nullptr;
+        GstPipelineOwner encoder(gst_parse_launch(
+            "audiotestsrc num-buffers=4 ! audioconvert ! audioresample ! audio/x-raw,rate=48000,channels=2 ! "
+            "avenc_aac ! aacparse ! audio/mpeg,stream-format=adts ! fakesink",
+            &error));
+        g_clear_error(&error);
+        if (!encoder)
+            return;
+        gst_element_set_state(encoder.get(), GST_STATE_PLAYING);
+        const GstMessagePtr done(gst_bus_timed_pop_filtered(encoder.bus().get(), 5 * GST_SECOND,
+                                                            GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)));
+    });
 }
 
 QString gstErrorText(GstMessage* error)

@@ -10,7 +10,14 @@
 Q_DECLARE_LOGGING_CATEGORY(lcTransport)
 
 // Initialises GStreamer once per process; safe from any number of callers.
+// It reads the plugin registry, so the main thread leaves it to the
+// transport's queues.
 void ensureGstInitialized();
+
+// Initialises GStreamer and loads the elements the recorder and player use
+// in the background, so the first recording after launch starts as soon
+// as later ones do. Returns at once.
+void prepareGstreamer();
 
 struct GstObjectUnref {
     void operator()(gpointer object) const { gst_object_unref(object); }
@@ -35,7 +42,14 @@ public:
     explicit GstPipelineOwner(GstElement* pipeline) : m_pipeline(pipeline) {}
     ~GstPipelineOwner() { reset(); }
     GstPipelineOwner(GstPipelineOwner&& other) noexcept : m_pipeline(std::move(other.m_pipeline)) {}
-    GstPipelineOwner& operator=(GstPipelineOwner&&) = delete;
+    GstPipelineOwner& operator=(GstPipelineOwner&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            m_pipeline = std::move(other.m_pipeline);
+        }
+        return *this;
+    }
     GstPipelineOwner(const GstPipelineOwner&) = delete;
     GstPipelineOwner& operator=(const GstPipelineOwner&) = delete;
 

@@ -2,6 +2,8 @@
 
 #include "transport/GstPlayer.h"
 #include "transport/GstRecorder.h"
+#include "transport/GstSupport.h"
+#include "transport/SerialQueue.h"
 
 std::unique_ptr<AudioPlayer> GstTransportFactory::createPlayer(const QUrl& location, QString* error)
 {
@@ -17,4 +19,14 @@ std::unique_ptr<AudioRecorder> GstTransportFactory::createRecorder(const QUrl& l
         return nullptr;
     }
     return GstRecorder::create(location.toLocalFile(), settings, error);
+}
+
+void GstTransportFactory::prepare()
+{
+    prepareGstreamer();
+}
+
+bool GstTransportFactory::waitForBackgroundWork(std::chrono::milliseconds bound)
+{
+    return SerialQueue::waitForAll(bound);
 }

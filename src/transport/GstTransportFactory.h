@@ -9,4 +9,6 @@ public:
     std::unique_ptr<AudioPlayer> createPlayer(const QUrl& location, QString* error = nullptr) override;
     std::unique_ptr<AudioRecorder> createRecorder(const QUrl& location, const RecorderSettings& settings,
                                                   QString* error = nullptr) override;
+    void prepare() override;
+    bool waitForBackgroundWork(std::chrono::milliseconds bound) override;
 };

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <chrono>
+
 #include <memory>
 
 // Makes the players and recorders the controller uses; GStreamer in the
@@ -14,11 +16,23 @@ class TransportFactory {
 public:
     virtual ~TransportFactory() = default;
 
-    // A player for `location`, ready to play; null when it cannot be played,
-    // with the reason in `error` when given.
+    // A player for `location`; null when it is no file to play, with the
+    // reason in `error` when given. It opens the file when it first plays,
+    // without holding the caller; a file that then does not play reaches
+    // its delegate.
     virtual std::unique_ptr<AudioPlayer> createPlayer(const QUrl& location, QString* error = nullptr) = 0;
-    // A recorder writing `location` with `settings`; null when it cannot be
-    // set up, with the reason in `error` when given.
+    // A recorder writing `location` with `settings`; null when the location
+    // cannot take a recording, with the reason in `error` when given. The
+    // input and the file are opened when it first records; a failure there
+    // reaches its delegate.
     virtual std::unique_ptr<AudioRecorder> createRecorder(const QUrl& location, const RecorderSettings& settings,
                                                           QString* error = nullptr) = 0;
+
+    // Starts, in the background, whatever makes the first player or
+    // recorder slower than later ones. Called once at start-up.
+    virtual void prepare() {}
+    // Waits, at most `bound`, until the players and recorders already
+    // dropped have finished in the background (a recording's file is
+    // closed); false when some had not. Called at shut-down.
+    virtual bool waitForBackgroundWork(std::chrono::milliseconds) { return true; }
 };

@@ -3,22 +3,29 @@
 // in for the recorder and player where a test needs positions no real file
 // gives quickly (hours), and the GStreamer transport on a private sound
 // server covers the rest.
+#include "../spectrum/FakeCaptureEngine.h"
 #include "AppTestSupport.h"
+#include "FakeAudioSystem.h"
+#include "FakeHidManager.h"
 #include "LogCapture.h"
 #include "MediaFiles.h"
 #include "PulseDaemon.h"
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
+#include "app/Notice.h"
 #include "controls/Button.h"
 #include "settings/SettingsStore.h"
+#include "spectrum/SpectrumViewController.h"
 #include "transport/AudioRecorder.h"
 #include "transport/FilePanels.h"
 #include "transport/TransportFactory.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QProcess>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -26,6 +33,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -52,6 +60,7 @@ struct FakePlayer final : AudioPlayer {
 struct FakeRecorder final : AudioRecorder {
     explicit FakeRecorder(bool* destroyedFlag) : destroyed(destroyedFlag) {}
     ~FakeRecorder() override { *destroyed = true; }
+    void setDelegate(AudioRecorderDelegate* d) override { delegate = d; }
     bool record() override { recording = true; ++records; return true; }
     void pause() override { recording = false; ++pauses; }
     void stop() override { recording = false; ++stops; }
@@ -59,6 +68,7 @@ struct FakeRecorder final : AudioRecorder {
     double currentTime() const override { return time; }
 
     bool* destroyed;
+    AudioRecorderDelegate* delegate = nullptr;
     bool recording = false;
     int records = 0, pauses = 0, stops = 0;
     double time = 0;
@@ -103,20 +113,28 @@ struct FakeFactory final : TransportFactory {
 };
 
 // Answers each panel with `location`, or cancels when `confirm` is false.
+// `whileOpen` runs while the panel is shown, as events of its nested loop.
 struct ScriptedPanels final : FilePanels {
     PanelResult runOpenPanel(const OpenPanelOptions& options) override
     {
         ++opens;
         lastOpen = options;
-        return confirm ? PanelResult{true, location} : PanelResult{};
+        return answer();
     }
     PanelResult runSavePanel(const SavePanelOptions& options) override
     {
         ++saves;
         lastSave = options;
+        return answer();
+    }
+    PanelResult answer()
+    {
+        if (whileOpen)
+            std::exchange(whileOpen, nullptr)();
         return confirm ? PanelResult{true, location} : PanelResult{};
     }
 
+    std::function<void()> whileOpen;
     bool confirm = true;
     QUrl location;
     int opens = 0, saves = 0;
@@ -155,27 +173,50 @@ protected:
         return SettingsStore(dir.filePath("quorel-panel.conf"), dir.filePath("missing-defaults.plist"));
     }
 
-    // Launches with `factory` (GStreamer when null) and the buttons as a
-    // link leaves them: play and record on, pause and stop off.
+    // Launches with `factory` (GStreamer when null) and links: a fake HID
+    // device arrives and the fake audio system has the device's endpoint.
+    // The link leaves play and record on, pause and stop off.
     void launch(std::shared_ptr<TransportFactory> factory)
     {
+        delegate.reset(); // before the window that holds its spectrum view
         window = std::make_unique<MainWindow>();
+        audio = std::make_unique<FakeAudioSystem>();
+        audio->addDevice({.id = 1, .outputName = "Quorel IIS Audio", .inputName = "Quorel IIS Audio"});
+        hidControl = std::make_shared<FakeHidManager::Control>();
         AppDelegatePorts ports;
         ports.settingsStore = store();
         ports.transportFactory = std::move(factory);
         ports.filePanels = panels;
         ports.quitApplication = [] {};
+        ports.audio = audio.get();
+        ports.makeHidManager = [control = hidControl] { return std::make_unique<FakeHidManager>(control); };
+        ports.makeSpectrumController = [] {
+            return std::make_unique<SpectrumViewController>(
+                FakeCaptureEngine::factory(std::make_shared<FakeCaptureEngine::Journal>()));
+        };
+        ports.linkWait = std::chrono::milliseconds(0);
         delegate = std::make_unique<TransportDelegate>(std::move(ports));
         o = window->outlets();
         delegate->setOutlets(o);
         window->show();
         delegate->applicationDidFinishLaunching();
-        for (Button* button : {o.playButton, o.recordButton, o.pauseButton, o.stopButton})
-            button->setStatus(0);
-        o.playButton->setEnabled(true);
-        o.recordButton->setEnabled(true);
-        o.pauseButton->setEnabled(false);
-        o.stopButton->setEnabled(false);
+        device = std::make_shared<FakeHidDevice>();
+        link();
+    }
+
+    void link()
+    {
+        hidControl->plug(device);
+        ASSERT_TRUE(waitUntil([&] { return delegate->linked() && !delegate->linking(); }));
+    }
+
+    // The notice shown under the clock now, if any.
+    static QString message()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* notice = qobject_cast<Notice*>(widget); notice && notice->isVisible())
+                return notice->text();
+        return {};
     }
 
     // play, record, pause, stop
@@ -193,6 +234,9 @@ protected:
 
     QTemporaryDir dir;
     std::shared_ptr<ScriptedPanels> panels;
+    std::unique_ptr<FakeAudioSystem> audio;
+    std::shared_ptr<FakeHidManager::Control> hidControl;
+    std::shared_ptr<FakeHidDevice> device;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<TransportDelegate> delegate;
     AppDelegateOutlets o;
@@ -232,7 +276,8 @@ TEST_F(TransportWithFakes, ButtonsByTagDriveTheStateMachine)
 TEST_F(TransportWithFakes, PanelsAreAskedWithTheirOptions)
 {
     delegate->Play();
-    EXPECT_TRUE(panels->lastOpen.canChooseDirectories);
+    // Open enters folders; only files are chosen.
+    EXPECT_FALSE(panels->lastOpen.canChooseDirectories);
     EXPECT_TRUE(panels->lastOpen.canChooseFiles);
     EXPECT_FALSE(panels->lastOpen.allowsMultipleSelection);
     delegate->Stop();
@@ -377,26 +422,99 @@ TEST_F(TransportWithFakes, ClockShowsTheRunningTimeEachTick)
     ASSERT_TRUE(waitUntil([&] { return clock() == "00:00:02"; }, 2500));
 }
 
-TEST_F(TransportWithFakes, PlaybackEndOrFailureFreesTheButtonsButKeepsStateAndClock)
+TEST_F(TransportWithFakes, PlaybackEndFreesTheButtonsButKeepsStateAndClock)
 {
-    for (int failure = 0; failure < 2; ++failure) {
-        delegate->Play();
-        FakePlayer* p = factory->player;
-        QTimer* running = delegate->clock();
-        if (failure)
-            delegate->audioPlayerDecodeErrorDidOccur(p, "broken frame");
-        else
-            delegate->audioPlayerDidFinishPlaying(p, true);
-        EXPECT_EQ(p->stops, 1);
-        EXPECT_EQ(buttons(), kIdleLayout);
-        EXPECT_EQ(delegate->transportState(), 1);
-        EXPECT_EQ(delegate->clock(), running);
-        p->time = 42;
-        delegate->TimerAction(running);
-        EXPECT_EQ(clock(), "00:00:42");
-    }
+    delegate->Play();
+    FakePlayer* p = factory->player;
+    QTimer* running = delegate->clock();
+    delegate->audioPlayerDidFinishPlaying(p, true);
+    EXPECT_EQ(p->stops, 1);
+    EXPECT_EQ(buttons(), kIdleLayout);
+    EXPECT_EQ(delegate->transportState(), 1);
+    EXPECT_EQ(delegate->clock(), running);
+    p->time = 42;
+    delegate->TimerAction(running);
+    EXPECT_EQ(clock(), "00:00:42");
     // Without a player given, only the buttons change.
     delegate->audioPlayerDidFinishPlaying(nullptr, false);
+    EXPECT_EQ(buttons(), kIdleLayout);
+}
+
+// A failure after the start ends the playback or recording as Stop does,
+// and the window says why.
+TEST_F(TransportWithFakes, FailureAfterTheStartEndsAsStopAndSaysWhy)
+{
+    panels->location = QUrl::fromLocalFile(dir.filePath("song.ogg"));
+    delegate->Play();
+    FakePlayer* p = factory->player;
+    p->time = 7;
+    delegate->TimerAction(delegate->clock());
+    delegate->audioPlayerDecodeErrorDidOccur(p, "broken frame");
+    EXPECT_EQ(p->stops, 1);
+    EXPECT_EQ(delegate->transportState(), 0);
+    EXPECT_EQ(buttons(), kIdleLayout);
+    EXPECT_EQ(delegate->clock(), nullptr);
+    EXPECT_EQ(clock(), "00:00:00");
+    EXPECT_TRUE(message().contains("broken frame")) << qPrintable(message());
+    EXPECT_TRUE(message().contains(dir.filePath("song.ogg"))) << qPrintable(message());
+
+    panels->location = QUrl::fromLocalFile(dir.filePath("take.aac"));
+    delegate->Record();
+    delegate->Pause();
+    FakeRecorder* r = factory->recorder;
+    ASSERT_EQ(r->delegate, delegate.get());
+    r->delegate->audioRecorderEncodeErrorDidOccur(r, "No space left on device");
+    EXPECT_EQ(r->stops, 1) << "the recorder is stopped, so its file is closed";
+    EXPECT_EQ(delegate->transportState(), 0);
+    EXPECT_EQ(buttons(), kIdleLayout);
+    EXPECT_EQ(delegate->clock(), nullptr);
+    EXPECT_TRUE(message().contains("No space left on device")) << qPrintable(message());
+
+    // A file whose end may be missing is said too, even once idle.
+    delegate->audioRecorderDidFinishRecording(r, false, "its last frames did not arrive");
+    EXPECT_TRUE(message().contains("its last frames did not arrive")) << qPrintable(message());
+}
+
+// The panels run a nested event loop, in which the device can go.
+TEST_F(TransportWithFakes, UnplugWhileAPanelIsOpenThenConfirmStartsNothing)
+{
+    LogCapture log;
+    for (auto operation : {&AppDelegate::Record, &AppDelegate::Play}) {
+        panels->whileOpen = [&] { hidControl->unplug(device); };
+        (delegate.get()->*operation)();
+        EXPECT_FALSE(delegate->linked());
+        EXPECT_EQ(delegate->transportState(), 0);
+        EXPECT_EQ(factory->recorder, nullptr);
+        EXPECT_EQ(factory->player, nullptr);
+        EXPECT_EQ(delegate->clock(), nullptr);
+        EXPECT_FALSE(o.playButton->isEnabled());
+        EXPECT_FALSE(o.stopButton->isEnabled());
+        EXPECT_TRUE(message().contains("not linked")) << qPrintable(message());
+        link();
+    }
+    EXPECT_EQ(log.count("the device is not linked"), 2);
+}
+
+// A second arrival while something runs relinks without losing hold of it.
+TEST_F(TransportWithFakes, LinkWhileRecordingOrPlayingKeepsStopAndPauseUsable)
+{
+    press(o.recordButton);
+    FakeRecorder* r = factory->recorder;
+    link();
+    EXPECT_EQ(buttons(), kRunningLayout);
+    EXPECT_EQ(delegate->transportState(), 3);
+    press(o.pauseButton);
+    EXPECT_EQ(delegate->transportState(), 4);
+    link();
+    EXPECT_EQ(buttons(), kRunningLayout);
+    press(o.stopButton);
+    EXPECT_EQ(r->stops, 1);
+    EXPECT_EQ(buttons(), kIdleLayout);
+
+    // A playback that reached its end is not running any more.
+    press(o.playButton);
+    delegate->audioPlayerDidFinishPlaying(factory->player, true);
+    link();
     EXPECT_EQ(buttons(), kIdleLayout);
 }
 
@@ -438,6 +556,12 @@ TEST_F(TransportWithFakes, RefusedLocationLeavesEverythingAsItWasAndSaysWhy)
     EXPECT_EQ(delegate->clock(), nullptr);
     EXPECT_EQ(clock(), "00:00:04");
     EXPECT_EQ(log.count("cannot play \"" + dir.filePath("album") + "\": it is a directory"), 1);
+    // The reason stays readable as the window comes back from the panel and
+    // the user clicks on, where a tooltip would vanish.
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(window.get(), &activate);
+    QTest::mouseClick(o.timerText, Qt::LeftButton);
+    EXPECT_TRUE(message().contains("it is a directory")) << qPrintable(message());
 
     factory->refusal = "no space left";
     delegate->Record();
@@ -530,6 +654,17 @@ protected:
         QTest::qWait(1000);
     }
 
+    // The seconds a recording holds, once it is found to be ADTS AAC that
+    // decodes to its end.
+    static double adtsSeconds(const QString& path)
+    {
+        const media::Discovered found = media::discover(path);
+        EXPECT_TRUE(found.caps.contains("stream-format=(string)adts")) << qPrintable(path) << qPrintable(found.caps);
+        const media::Decoded decoded = media::decode(path);
+        EXPECT_TRUE(decoded.ok) << qPrintable(path);
+        return decoded.seconds;
+    }
+
     inline static PulseDaemon* daemon = nullptr;
     QProcess tone;
 };
@@ -557,10 +692,12 @@ TEST_F(TransportWithGStreamer, RecordPauseResumeStopWritesTheTakeWithoutThePause
     EXPECT_EQ(delegate->transportState(), 3);
     ASSERT_TRUE(waitUntil([&] { return delegate->currentRecorder()->currentTime() >= atPause + 1.0; }));
     const double recorded = delegate->currentRecorder()->currentTime();
+    LogCapture log;
     delegate->Stop();
     EXPECT_EQ(delegate->transportState(), 0);
     EXPECT_EQ(clock(), "00:00:00");
     EXPECT_EQ(buttons(), kIdleLayout);
+    ASSERT_TRUE(waitUntil([&] { return log.count("recording into \"" + take + "\" finished") == 1; }));
 
     const media::Decoded decoded = media::decode(take);
     ASSERT_TRUE(decoded.ok);
@@ -586,9 +723,9 @@ TEST_F(TransportWithGStreamer, PlaybackClockFollowsAndTheEndFreesTheButtons)
     EXPECT_EQ(clock(), "00:00:02");
 }
 
-// The output vanishing mid-stream (the sound server dies) takes the
-// decode-error path: the buttons as after Stop, the state still 1.
-TEST_F(TransportWithGStreamer, FailureMidStreamFreesTheButtons)
+// The output vanishing mid-stream (the sound server dies) ends the
+// playback as Stop does, and says so.
+TEST_F(TransportWithGStreamer, FailureMidStreamEndsThePlayback)
 {
     const QString song = dir.filePath("long.wav");
     ASSERT_TRUE(media::writeTone(song, "wavenc", 5.0));
@@ -598,15 +735,19 @@ TEST_F(TransportWithGStreamer, FailureMidStreamFreesTheButtons)
     ASSERT_EQ(delegate->transportState(), 1);
     QTest::qWait(300);
     daemon->stop(true);
-    const bool freed = waitUntil([&] { return buttons() == kIdleLayout; });
+    const bool ended = waitUntil([&] { return delegate->transportState() == 0; });
     ASSERT_TRUE(daemon->start());
-    EXPECT_TRUE(freed);
-    EXPECT_EQ(delegate->transportState(), 1);
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(buttons(), kIdleLayout);
     EXPECT_FALSE(delegate->currentPlayer()->isPlaying());
     EXPECT_EQ(log.count("playing \"" + song + "\" failed"), 1);
+    EXPECT_TRUE(message().contains(song)) << qPrintable(message());
 }
 
-TEST_F(TransportWithGStreamer, UnplayableChoicesChangeNothingAndAreLogged)
+// No choice freezes the window: what is no file is refused at once, and
+// what does not play (or never pre-rolls) ends in the background, idle
+// again with the reason shown.
+TEST_F(TransportWithGStreamer, UnplayableChoicesNeverFreezeAndAreShown)
 {
     const QString garbage = dir.filePath("noise.mp3");
     ASSERT_TRUE(media::writeGarbage(garbage));
@@ -614,17 +755,36 @@ TEST_F(TransportWithGStreamer, UnplayableChoicesChangeNothingAndAreLogged)
     ASSERT_TRUE(media::writeTone(whole, "flacenc", 1.0));
     const QString truncated = dir.filePath("truncated.flac");
     ASSERT_TRUE(media::writeTruncated(whole, truncated, 30));
+    const QString fifo = dir.filePath("pipe.wav");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     ASSERT_TRUE(QDir(dir.path()).mkdir("album"));
 
-    for (const QString& choice : {garbage, truncated, dir.filePath("album")}) {
+    for (const QString& choice : {fifo, dir.filePath("album"), QStringLiteral("/dev/zero")}) {
         LogCapture log;
-        o.timerText->setText("00:00:00");
+        media::StallMeter stalls;
         panels->location = QUrl::fromLocalFile(choice);
         delegate->Play();
         EXPECT_EQ(delegate->transportState(), 0) << qPrintable(choice);
         EXPECT_EQ(buttons(), kIdleLayout) << qPrintable(choice);
         EXPECT_EQ(delegate->clock(), nullptr) << qPrintable(choice);
         EXPECT_EQ(log.count("cannot play \"" + choice + "\""), 1) << qPrintable(log.messages().join('\n'));
+        EXPECT_TRUE(message().contains(choice)) << qPrintable(message());
+        EXPECT_LT(stalls.longest(), media::kResponsiveMs) << qPrintable(choice);
+    }
+
+    // A server that accepts and never answers stands for a slow source.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    const QUrl slow(QStringLiteral("http://127.0.0.1:%1/song.mp3").arg(silent.serverPort()));
+    for (const QUrl& choice : {QUrl::fromLocalFile(garbage), QUrl::fromLocalFile(truncated), slow}) {
+        LogCapture log;
+        media::StallMeter stalls;
+        panels->location = choice;
+        delegate->Play();
+        EXPECT_TRUE(waitUntil([&] { return delegate->transportState() == 0; }, 8000)) << qPrintable(choice.toString());
+        EXPECT_EQ(buttons(), kIdleLayout);
+        EXPECT_EQ(log.count("failed"), 1) << qPrintable(log.messages().join('\n'));
+        EXPECT_LT(stalls.longest(), media::kResponsiveMs) << qPrintable(choice.toString());
     }
 
     LogCapture log;
@@ -642,17 +802,95 @@ TEST_F(TransportWithGStreamer, DeviceDepartureDuringARecordingLeavesAPlayableFil
     ASSERT_EQ(delegate->transportState(), 3);
     ASSERT_TRUE(waitUntil([&] { return delegate->currentRecorder()->currentTime() >= 1.0; }));
     o.timerText->setText("00:00:01");
-    delegate->usbhidDidRemove();
+    LogCapture log;
+    hidControl->unplug(device);
     EXPECT_EQ(delegate->transportState(), 0);
     EXPECT_EQ(clock(), "00:00:00");
     EXPECT_FALSE(delegate->currentRecorder()->isRecording());
+    ASSERT_TRUE(waitUntil([&] { return log.count("finished") == 1; }));
 
-    const media::Discovered found = media::discover(dir.filePath("take.aac"));
-    ASSERT_TRUE(found.ok);
-    EXPECT_TRUE(found.caps.contains("stream-format=(string)adts")) << qPrintable(found.caps);
+    EXPECT_GT(adtsSeconds(dir.filePath("take.aac")), 0.9);
+}
+
+// The disk fills up mid-recording: idle again, the reason at the clock,
+// and a file that plays up to where the disk was full.
+TEST_F(TransportWithGStreamer, DiskFullEndsTheRecordingCleanly)
+{
+    media::SmallFilesystem disk(48 * 1024);
+    if (!disk.mounted())
+        GTEST_SKIP() << qPrintable(disk.why());
+    startTone();
+    panels->location = QUrl::fromLocalFile(disk.filePath("take.aac"));
+    LogCapture log;
+    delegate->Record();
+    ASSERT_EQ(delegate->transportState(), 3);
+    ASSERT_TRUE(waitUntil([&] { return delegate->transportState() == 0; }, 20000)) << "the full disk went unnoticed";
+    EXPECT_EQ(buttons(), kIdleLayout);
+    EXPECT_EQ(clock(), "00:00:00");
+    EXPECT_TRUE(message().contains("No space left")) << qPrintable(message());
+    ASSERT_TRUE(waitUntil([&] { return log.count("finished") == 1; }));
+
+    EXPECT_GT(adtsSeconds(disk.filePath("take.aac")), 1.0);
+}
+
+// The first recording after launch keeps its beginning: a long chirp runs
+// into the device, a reference capture of the device's input marks the
+// moment the save panel is confirmed, and the recording is placed in the
+// reference by cross-correlation. Runs in a process of its own (see
+// CMakeLists.txt), so GStreamer is as fresh as after a launch; the
+// benchmark prints the figures.
+class FirstRecordingAfterLaunch : public TransportWithGStreamer {};
+
+TEST_F(FirstRecordingAfterLaunch, CapturesFromTheMomentOfTheConfirm)
+{
+    const QString chirpFile = dir.filePath("chirp.wav");
+    ASSERT_TRUE(media::writeWav(chirpFile, media::chirp(20.0)));
+    media::ReferenceCapture reference("quorel_in");
+    ASSERT_TRUE(reference.running());
+    QProcess sound;
+    sound.start("paplay", {"--device=quorel_out", "--latency-msec=10", chirpFile});
+    ASSERT_TRUE(sound.waitForStarted(5000));
+    ASSERT_TRUE(waitUntil([&] {
+        const std::vector<float> heard = reference.left();
+        return std::any_of(heard.begin(), heard.end(), [](float v) { return std::abs(v) > 0.1f; });
+    }, 10000)) << "the chirp never reached the device's input";
+    QTest::qWait(1000); // the user names the file
+
+    LogCapture log;
+    long long confirmedAt = 0;
+    panels->whileOpen = [&] { confirmedAt = reference.frames(); };
+    delegate->Record();
+    ASSERT_EQ(delegate->transportState(), 3);
+    QTest::qWait(1500);
+    delegate->Stop();
+    ASSERT_TRUE(waitUntil([&] { return log.count("finished") == 1; }));
+
+    const media::Decoded decoded = media::decode(dir.filePath("take.aac"));
+    ASSERT_TRUE(decoded.ok);
+    sound.kill();
+    sound.waitForFinished(3000);
+    const long long startedAt = media::recordingStartIn(reference.left(), decoded.left);
+    ASSERT_GT(startedAt, 0);
+    const double lateMs = double(startedAt - confirmedAt) / 48.0;
+    std::printf("first recording after launch began %.1f ms after the confirm\n", lateMs);
+    // Prepared at launch it starts within a few ms; the bound is the goal,
+    // with room for a loaded machine.
+    EXPECT_LT(lateMs, 100.0);
+}
+
+// Quitting while recording: the program does not end before the file is.
+TEST_F(TransportWithGStreamer, QuittingWhileRecordingFinishesTheFile)
+{
+    startTone();
+    delegate->Record();
+    ASSERT_TRUE(waitUntil([&] { return delegate->currentRecorder()->currentTime() >= 1.0; }));
+    delegate->closeApplication();
+    delegate.reset();
+
     const media::Decoded decoded = media::decode(dir.filePath("take.aac"));
     ASSERT_TRUE(decoded.ok);
     EXPECT_GT(decoded.seconds, 0.9);
+    EXPECT_GT(decoded.share(1000), 0.9);
 }
 
 } // namespace

@@ -98,6 +98,28 @@ TEST_F(QtFilePanelsTest, OpenPanelTakesOneFileOrDirectoryWithoutFilter)
     EXPECT_EQ(result.location, QUrl::fromLocalFile(dir.filePath("album")));
 }
 
+// The player's Open: the desktop's own chooser where there is one, and
+// Open on a folder enters it, as in every file chooser.
+TEST_F(QtFilePanelsTest, OpenPanelForFilesEntersFoldersAndMayBeTheDesktops)
+{
+    QFile inside(dir.filePath("album/track.wav"));
+    ASSERT_TRUE(inside.open(QIODevice::WriteOnly));
+    inside.close();
+    answerPanel([this](QFileDialog* dialog) {
+        EXPECT_FALSE(dialog->testOption(QFileDialog::DontUseNativeDialog));
+        dialog->setDirectory(dir.path());
+        type(dialog, "album");
+        static_cast<QDialog*>(dialog)->accept();
+        EXPECT_TRUE(dialog->isVisible()) << "Open on a folder returned it";
+        EXPECT_EQ(QFileInfo(dialog->directory().absolutePath()), QFileInfo(dir.filePath("album")));
+        type(dialog, "track.wav");
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    const PanelResult result = panels.runOpenPanel({false, true, false});
+    EXPECT_TRUE(result.confirmed);
+    EXPECT_EQ(result.location, QUrl::fromLocalFile(dir.filePath("album/track.wav")));
+}
+
 TEST_F(QtFilePanelsTest, SavePanelIsTitledAndAllowsOnlyItsType)
 {
     const SavePanelOptions options{"Save File", "Save File", {"aac"}};
