@@ -302,17 +302,18 @@ TEST_F(AppDelegateTest, EveryEarlyStopDismissesTheSheetAndNamesTheStep)
     EXPECT_FALSE(m_outlets.Spk->isEnabled());
     EXPECT_EQ(m_outlets.linkText->text(), QStringLiteral("TAVO未连接"));
 
+    // Past the defaults the link acts on the device it found: a default
+    // that cannot be read back does not stop it.
     audio.failSet = false;
     audio.failRead = true;
     m_delegate->usbhidDidMatch(); // a second arrival tries again
-    EXPECT_FALSE(waitForLink());
+    EXPECT_TRUE(waitForLink());
     EXPECT_FALSE(m_outlets.LinkingPanel->isVisible());
-    EXPECT_EQ(log.count(QStringLiteral("link stopped: the default output or input device could not be read")), 1);
     EXPECT_TRUE(m_outlets.Spk->isEnabled());
     EXPECT_EQ(m_outlets.linkText->text(), QStringLiteral("TAVO已连接"));
-    EXPECT_EQ(m_delegate->spectrum(), nullptr);
-    QTest::qWait(200);
-    EXPECT_TRUE(m_reports.isEmpty());
+    EXPECT_NE(m_delegate->spectrum(), nullptr);
+    EXPECT_TRUE(waitForReports(1));
+    m_delegate.reset(); // while the audio system it uses is still there
 }
 
 TEST_F(AppDelegateTest, UnplugWhileRecordingStopsTheRecorderAndDisablesEverything)
