@@ -3,7 +3,13 @@
 // missing, hangs, or dies and comes back.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -11,6 +17,8 @@
 #include <csignal>
 #include <limits>
 #include <memory>
+
+#include <unistd.h>
 
 #include "LogCapture.h"
 #include "PulseTestSupport.h"
@@ -352,6 +360,58 @@ TEST(PulseAudioSystemWithoutServer, EveryRequestFailsAndTheServerIsFoundWhenItSt
     ASSERT_TRUE(daemon.start());
     ASSERT_TRUE(system.waitForConnection(5000ms));
     EXPECT_EQ(system.deviceCount(count), AudioStatus::Ok);
+}
+
+// Processes running with `directory` as their runtime directory.
+QList<int> processesIn(const QString& directory)
+{
+    const QByteArray marker = "XDG_RUNTIME_DIR=" + QFile::encodeName(directory) + '\0';
+    QList<int> pids;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool numeric = false;
+        const int pid = entry.toInt(&numeric);
+        QFile environ(QStringLiteral("/proc/%1/environ").arg(entry));
+        if (numeric && pid != ::getpid() && environ.open(QIODevice::ReadOnly) && environ.readAll().contains(marker))
+            pids.append(pid);
+    }
+    return pids;
+}
+
+// The private server, the whole PipeWire stack included, goes with the test
+// process however that ends: here a test process killed outright.
+TEST(PulseDaemonLifetime, ServerProcessesDieWithAKilledTestProcess)
+{
+    const QString report = qEnvironmentVariable("QUOREL_TEST_SERVER_REPORT");
+    if (!report.isEmpty()) {
+        // The doomed test process: start a server, say where, and wait.
+        PulseDaemon daemon(QString{});
+        ASSERT_TRUE(daemon.start());
+        QFile out(report);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(QFile::encodeName(daemon.directory()));
+        out.close();
+        QThread::sleep(60);
+        return;
+    }
+    QTemporaryDir dir;
+    const QString reportPath = dir.filePath(QStringLiteral("server"));
+    QProcess doomed;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUOREL_TEST_SERVER_REPORT"), reportPath);
+    doomed.setProcessEnvironment(env);
+    doomed.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--gtest_filter=PulseDaemonLifetime.*")});
+    ASSERT_TRUE(doomed.waitForStarted(5000));
+    QFile in(reportPath);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return in.exists() && in.size() > 0; }, 20000));
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    const QString serverDir = QFile::decodeName(in.readAll());
+    EXPECT_FALSE(processesIn(serverDir).isEmpty());
+
+    doomed.kill();
+    doomed.waitForFinished(5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return processesIn(serverDir).isEmpty(); }, 5000))
+        << "left behind: " << processesIn(serverDir).size();
 }
 
 } // namespace
