@@ -328,6 +328,27 @@ TEST_F(AppDelegateVolumeTest, ServerRestartWhileLinkedRestoresDefaultsVolumesLis
     }
 }
 
+// An unplug while the server is down still stops the spectrum, and the next
+// link captures again.
+TEST_F(AppDelegateVolumeTest, UnplugWhileTheServerIsDownStopsTheSpectrumAndTheNextLinkCapturesAgain)
+{
+    ASSERT_TRUE(launchAndLink());
+    m_daemon.stop(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_audio->isConnected(); }, 5000));
+    m_device->unplug();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_delegate->linked(); }, 5000));
+    EXPECT_EQ(m_delegate->spectrum()->engine(), nullptr);
+    EXPECT_EQ(m_delegate->spectrum()->timer(), nullptr);
+
+    ASSERT_TRUE(m_daemon.start());
+    ASSERT_TRUE(m_audio->waitForConnection(5s));
+    QSignalSpy finished(m_delegate.get(), &AppDelegate::linkFinished);
+    ASSERT_TRUE(m_device->plug());
+    ASSERT_TRUE(finished.wait(10000));
+    ASSERT_TRUE(finished.first().first().toBool());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return spectrumSource() == kSource; }, 5000));
+}
+
 TEST_F(AppDelegateVolumeTest, DefaultWithoutAMainVolumeLeavesTheVolumeAndTheMuteSettingAlone)
 {
     FakeAudioSystem fake;
