@@ -7,19 +7,45 @@
 #include <QThread>
 
 #include <csignal>
+#include <cstring>
 
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr int kStartBoundMs = 15000;
 
 // Runs in the child between fork and exec: the server goes when the test
-// process goes, however that ends (a crash or ctest's timeout included).
+// process goes, however that ends (a crash or ctest's timeout included),
+// and it hears SIGTERM whatever the test's thread had blocked.
 void dieWithParent()
 {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::signal(SIGTERM, SIG_DFL);
+}
+
+// Whether a client can connect to the unix socket at `path` right now.
+bool accepts(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    sockaddr_un address{};
+    if (name.size() >= static_cast<qsizetype>(sizeof address.sun_path))
+        return false;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    const bool connected = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return connected;
 }
 
 } // namespace
@@ -183,12 +209,25 @@ bool PulseDaemon::startPipeWire()
         while (!QFile::exists(m_dir.path() + QStringLiteral("/bus")) && !busDeadline.hasExpired())
             QThread::msleep(10);
     }
+    // WirePlumber gives up when PipeWire does not answer yet: it starts once
+    // PipeWire's socket accepts (sockets left by a killed stack go first).
+    const QString socket = m_dir.path() + QStringLiteral("/pipewire-0");
+    for (const QString& stale : {socket, socket + QStringLiteral(".lock"), m_dir.path() + QStringLiteral("/pulse/native")})
+        QFile::remove(stale);
     for (const char* program : {"pipewire", "wireplumber", "pipewire-pulse"}) {
         const QString name = QString::fromLatin1(program);
         auto process = launch(name, {}, name + QStringLiteral(".log"));
         if (!process)
             return false;
         m_processes.push_back(std::move(process));
+        if (name == QStringLiteral("pipewire")) {
+            const QDeadlineTimer deadline(kStartBoundMs);
+            while (!accepts(socket)) {
+                if (deadline.hasExpired() || m_processes.back()->state() != QProcess::Running)
+                    return false;
+                QThread::msleep(10);
+            }
+        }
     }
     qputenv("PULSE_SERVER", server().toUtf8());
     return waitUntilAnswering(*m_processes.back()) && runScriptThroughPactl();
@@ -268,7 +307,7 @@ void PulseDaemon::end(QProcess& process, bool crash)
         process.kill();
     else
         process.terminate();
-    if (!process.waitForFinished(5000)) {
+    if (!process.waitForFinished(2000)) {
         process.kill();
         process.waitForFinished(2000);
     }
