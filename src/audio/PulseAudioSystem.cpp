@@ -551,14 +551,15 @@ int PulseAudioSystem::defaultDevice(AudioScope scope, AudioObjectID& device)
     return found;
 }
 
-// Waits, within the request bound, until the server reports `serverName`
-// as its default; woken by the server's change events, and looking again
-// now and then in case a server does not send them.
-int PulseAudioSystem::waitForDefault(AudioScope scope, const std::string& serverName)
+// Waits at most `bound` until the server reports `serverName` as its
+// default; woken by the server's change events, and looking again now and
+// then in case a server does not send them. `current` is the last default
+// seen.
+int PulseAudioSystem::waitForDefault(AudioScope scope, const std::string& serverName,
+                                     std::chrono::milliseconds bound, std::string& current)
 {
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + m_timeout;
-    std::string current;
+    const Clock::time_point deadline = Clock::now() + bound;
     for (;;) {
         std::uint64_t seen = 0;
         {
@@ -574,17 +575,33 @@ int PulseAudioSystem::waitForDefault(AudioScope scope, const std::string& server
             return AudioStatus::Ok;
         const Clock::time_point now = Clock::now();
         if (now >= deadline)
-            break;
+            return AudioStatus::Timeout;
         std::unique_lock<std::mutex> lock(m_stateMutex);
         m_stateChanged.wait_until(lock, std::min(deadline, now + std::chrono::milliseconds(50)),
                                   [&] { return m_serverChanges != seen || !m_connected; });
     }
-    qCWarning(lcPulseAudio, "the sound server accepted %s as the default %s but still reports %s after %lld ms",
-              serverName.c_str(), scopeName(scope), current.empty() ? "none" : current.c_str(),
-              static_cast<long long>(m_timeout.count()));
-    return AudioStatus::Timeout;
 }
 
+int PulseAudioSystem::requestDefault(AudioScope scope, const std::string& serverName)
+{
+    Request request;
+    const int status = run(request, [&serverName, scope](pa_context* context, Request& r) {
+        return scope == AudioScope::Output
+            ? pa_context_set_default_sink(context, serverName.c_str(), Request::success, &r)
+            : pa_context_set_default_source(context, serverName.c_str(), Request::success, &r);
+    }, "set the default device");
+    if (status == AudioStatus::Ok && request.failed) {
+        qCWarning(lcPulseAudio, "the sound server refused to make %s the default %s", serverName.c_str(),
+                  scopeName(scope));
+        return AudioStatus::ServerError;
+    }
+    return status;
+}
+
+// Returns once the server reports the new default, within the request
+// bound: PipeWire acknowledges the request before its session manager has
+// made the change. A session manager busy with an earlier change may keep
+// its own choice; the request is made once more halfway through the bound.
 int PulseAudioSystem::setDefaultDevice(AudioScope scope, AudioObjectID device)
 {
     DeviceInfo info;
@@ -595,21 +612,19 @@ int PulseAudioSystem::setDefaultDevice(AudioScope scope, AudioObjectID device)
                       scopeName(scope), scopeName(scope));
         return status;
     }
-    Request request;
     const std::string& serverName = info.serverName;
-    status = run(request, [&serverName, scope](pa_context* context, Request& r) {
-        return scope == AudioScope::Output
-            ? pa_context_set_default_sink(context, serverName.c_str(), Request::success, &r)
-            : pa_context_set_default_source(context, serverName.c_str(), Request::success, &r);
-    }, "set the default device");
-    if (status != AudioStatus::Ok)
-        return status;
-    if (request.failed) {
-        qCWarning(lcPulseAudio, "the sound server refused to make %s the default %s", serverName.c_str(),
-                  scopeName(scope));
-        return AudioStatus::ServerError;
+    std::string current;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        status = requestDefault(scope, serverName);
+        if (status == AudioStatus::Ok)
+            status = waitForDefault(scope, serverName, m_timeout / 2, current);
+        if (status != AudioStatus::Timeout)
+            return status;
     }
-    return waitForDefault(scope, serverName);
+    qCWarning(lcPulseAudio, "the sound server accepted %s as the default %s but still reports %s after %lld ms",
+              serverName.c_str(), scopeName(scope), current.empty() ? "none" : current.c_str(),
+              static_cast<long long>(m_timeout.count()));
+    return status;
 }
 
 bool PulseAudioSystem::hasMainVolume(AudioObjectID device, AudioScope scope)

@@ -110,7 +110,9 @@ private:
     int queryByName(AudioScope scope, const std::string& serverName, DeviceInfo& info, const char* what);
     int queryAll(std::vector<DeviceInfo>& devices);
     int readDefaults(Request& server);
-    int waitForDefault(AudioScope scope, const std::string& serverName);
+    int requestDefault(AudioScope scope, const std::string& serverName);
+    int waitForDefault(AudioScope scope, const std::string& serverName, std::chrono::milliseconds bound,
+                       std::string& current);
 
     static void contextStateThunk(pa_context* context, void* self);
     static void subscribeThunk(pa_context* context, pa_subscription_event_type_t type,
