@@ -49,12 +49,16 @@ AppDelegate::AppDelegate(AppDelegatePorts ports, QObject* parent)
     connect(m_linkTimer.get(), &QTimer::timeout, this, &AppDelegate::finishLink);
     if (!m_ports.audio)
         qCWarning(lcApp) << "no audio system given: the device will not link";
+    else
+        m_ports.audio->setEventListener(AudioSystemEventListener, this);
 }
 
 // The spectrum controller and the transport go first: they may still call
 // back into the controller while they stop.
 AppDelegate::~AppDelegate()
 {
+    if (m_ports.audio)
+        m_ports.audio->setEventListener(nullptr, nullptr);
     SpectrumController.reset();
     finishTransport();
     timer.reset();
@@ -287,13 +291,15 @@ void AppDelegate::finishLink()
     // The volumes follow the sliders, which hold the stored values within
     // 0..100: a hand-edited "spkVolume" of 400 must not set the system
     // volume to 400 %.
+    // They go to the devices just made the defaults, whatever the server
+    // reports a moment later.
     Spk->setEnabled(true);
     Spk->setValue(file->integerValue(SettingsKey::spkVolume));
-    setVolume(static_cast<float>(Spk->value()) / 100.0f);
+    setVolume(static_cast<float>(Spk->value()) / 100.0f, device.outputID());
 
     Mic->setEnabled(true);
     Mic->setValue(file->integerValue(SettingsKey::micGain));
-    setMicGain(static_cast<float>(Mic->value()) / 100.0f);
+    setMicGain(static_cast<float>(Mic->value()) / 100.0f, device.inputID());
 
     const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
     for (int n = 1; n <= 5; ++n) {
@@ -304,8 +310,7 @@ void AppDelegate::finishLink()
     linkImg->setImageName(QStringLiteral("linkEnable"));
     linkText->setText(kLinkedText);
 
-    if (!addVolumeListeners())
-        return stopLink("the default output or input device could not be read");
+    addVolumeListeners(device.outputID(), device.inputID());
 
     if (!SpectrumController) {
         SpectrumController = m_ports.makeSpectrumController ? m_ports.makeSpectrumController()
@@ -326,6 +331,7 @@ void AppDelegate::finishLink()
 
     m_linking = false;
     m_linked = true;
+    m_audioRestorePending = false;
     qCInfo(lcApp) << "device linked";
     showDeviceFault();
     emit linkFinished(true);
@@ -389,8 +395,9 @@ void AppDelegate::usbhidDidRemove()
 
     emit linkStateChanged();
 
-    if (!removeVolumeListeners())
-        return;
+    // The spectrum stops even when the server cannot be read (it may be
+    // restarting): a capture left running would outlive the link.
+    removeVolumeListeners();
     if (SpectrumController)
         SpectrumController->Stop();
 }
@@ -486,8 +493,7 @@ void AppDelegate::applicationWillTerminate()
     m_autosave.reset();
 
     if (hid && hid->find()) {
-        if (!removeVolumeListeners())
-            return;
+        removeVolumeListeners();
         if (SpectrumController)
             SpectrumController->Stop();
     }

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -161,8 +162,9 @@ public:
     // ---- Speaker volume and microphone gain ----
     void SpkVolumeChanged(QObject* sender);
     void MicGainChanged(QObject* sender);
-    void setVolume(float scalar);
-    void setMicGain(float scalar);
+    // On `device`, or on the current default device when none is given.
+    void setVolume(float scalar, AudioObjectID device = kAudioObjectUnknown);
+    void setMicGain(float scalar, AudioObjectID device = kAudioObjectUnknown);
     // Any thread: hand the new scalar to the main thread.
     void VolumeChanged(float scalar);
     void MicChanged(float scalar);
@@ -170,11 +172,12 @@ public:
     // the controller.
     static int OutputVolumeListener(AudioObjectID device, AudioScope scope, void* clientData);
     static int InputVolumeListener(AudioObjectID device, AudioScope scope, void* clientData);
-    // Link step: register both listeners on the current default devices.
-    // False when a default device cannot be read (the link stops there).
-    bool addVolumeListeners();
-    // Unlink and shut-down step: false when a default device cannot be read.
-    bool removeVolumeListeners();
+    // Link step: register both listeners on the devices the link made the
+    // defaults (moving them there on a second link).
+    void addVolumeListeners(AudioObjectID output, AudioObjectID input);
+    // Unlink and shut-down step: removes both listeners, from the current
+    // defaults and from the devices they were added on.
+    void removeVolumeListeners();
 
     // ---- Recorder and player ----
     void Play() override;
@@ -235,6 +238,15 @@ private:
     void showAndStoreStage(SpkMicSliderAction* stage, QLabel* text, const QString& key);
     void handleHeldRemoval();
 
+    // ---- Speaker volume and microphone gain (helpers) ----
+    // The audio system's thread: hands its events to the main thread.
+    static void AudioSystemEventListener(AudioSystemEvent event, void* clientData);
+    void audioSystemEvent(AudioSystemEvent event);
+    // While linked, after the sound server came back: the device is made the
+    // default again and gets the sliders' volumes, the listeners and the
+    // spectrum's capture. False while the device is not back yet.
+    bool restoreLinkedAudio();
+
     // ---- Recorder and player (helpers) ----
     TransportFactory& transportFactory();
     FilePanels& filePanels();
@@ -261,6 +273,13 @@ private:
     QString m_transportFile;
     // Where transport failures are shown, under the clock; owned by the window.
     QPointer<Notice> m_transportNotice;
+    // The sound server came back while linked and the device is not yet
+    // restored (it may come back a moment after the server). Meanwhile the
+    // volumes it reports are the server's fresh ones, not the user's.
+    bool m_audioRestorePending = false;
+    // Volume reports handed over before the last restore are stale; the
+    // listeners' thread reads it as a report is queued.
+    std::atomic<unsigned> m_volumeReportEpoch{0};
 
     // ---- Speaker volume and microphone gain (state) ----
     // The devices the two volume listeners were added on. A listener still

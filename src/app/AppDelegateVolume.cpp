@@ -3,20 +3,25 @@
 // elsewhere move the sliders while the device is linked.
 #include "app/AppDelegate.h"
 
+#include "audio/AudioDevice.h"
+#include "audio/VolumePercent.h"
 #include "controls/SpkMicSliderAction.h"
 #include "settings/SettingsDictionary.h"
+#include "spectrum/SpectrumViewController.h"
 
 #include <QAbstractSlider>
 #include <QLabel>
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
 namespace {
 
-// Slider percent from a volume scalar: 32-bit float arithmetic, truncated,
-// so a slider value sent out and read back unchanged stays what it was
-// (except 53 and 59, which come back one lower).
+// Slider percent from a volume scalar, as the desktop mixer shows it: a
+// slider value sent out and read back unchanged stays what it was.
 int percentOf(float scalar)
 {
-    return static_cast<int>(scalar * 100.0f);
+    return volumePercent(scalar);
 }
 
 QString percentText(int value)
@@ -24,12 +29,14 @@ QString percentText(int value)
     return QString::asprintf("%d%%", value);
 }
 
-// Sets the main volume of the current default device of `scope`; false
-// when any step fails (the audio system has logged why).
-bool setDefaultDeviceVolume(AudioSystem* audio, AudioScope scope, float scalar)
+// Sets the main volume of `device`, or of the current default device of
+// `scope` when none is given; false when any step fails (the audio system
+// has logged why).
+bool setDeviceVolume(AudioSystem* audio, AudioScope scope, AudioObjectID device, float scalar)
 {
-    AudioObjectID device = kAudioObjectUnknown;
-    if (!audio || audio->defaultDevice(scope, device) != AudioStatus::Ok)
+    if (!audio)
+        return false;
+    if (device == kAudioObjectUnknown && audio->defaultDevice(scope, device) != AudioStatus::Ok)
         return false;
     if (!audio->hasMainVolume(device, scope))
         return false;
@@ -70,35 +77,39 @@ void AppDelegate::MicGainChanged(QObject* sender)
     setMicGain(static_cast<float>(value) / 100.0f);
 }
 
-void AppDelegate::setVolume(float scalar)
+void AppDelegate::setVolume(float scalar, AudioObjectID device)
 {
-    if (!setDefaultDeviceVolume(m_ports.audio, AudioScope::Output, scalar))
+    if (!setDeviceVolume(m_ports.audio, AudioScope::Output, device, scalar))
         return;
     file->setInteger(SettingsKey::spkVolume, percentOf(scalar));
     file->setBool(SettingsKey::spkMute, scalar == 0.0f);
 }
 
-void AppDelegate::setMicGain(float scalar)
+void AppDelegate::setMicGain(float scalar, AudioObjectID device)
 {
-    if (!setDefaultDeviceVolume(m_ports.audio, AudioScope::Input, scalar))
+    if (!setDeviceVolume(m_ports.audio, AudioScope::Input, device, scalar))
         return;
     file->setInteger(SettingsKey::micGain, percentOf(scalar));
     file->setBool(SettingsKey::micMute, scalar == 0.0f);
 }
 
-// Any thread. The queued call is dropped if the controller is gone by then.
+// Any thread. The queued call is dropped if the controller is gone by then,
+// and ignored while it restores the device's audio or when it was queued
+// before the last restore.
 void AppDelegate::VolumeChanged(float scalar)
 {
-    QMetaObject::invokeMethod(this, [this, scalar] {
-        showOutsideVolume(Spk, SpkText, *file, SettingsKey::spkVolume, scalar);
+    QMetaObject::invokeMethod(this, [this, scalar, epoch = m_volumeReportEpoch.load()] {
+        if (epoch == m_volumeReportEpoch && !m_audioRestorePending)
+            showOutsideVolume(Spk, SpkText, *file, SettingsKey::spkVolume, scalar);
     }, Qt::QueuedConnection);
 }
 
-// Any thread.
+// Any thread; see VolumeChanged.
 void AppDelegate::MicChanged(float scalar)
 {
-    QMetaObject::invokeMethod(this, [this, scalar] {
-        showOutsideVolume(Mic, MicText, *file, SettingsKey::micGain, scalar);
+    QMetaObject::invokeMethod(this, [this, scalar, epoch = m_volumeReportEpoch.load()] {
+        if (epoch == m_volumeReportEpoch && !m_audioRestorePending)
+            showOutsideVolume(Mic, MicText, *file, SettingsKey::micGain, scalar);
     }, Qt::QueuedConnection);
 }
 
@@ -128,49 +139,81 @@ int AppDelegate::InputVolumeListener(AudioObjectID device, AudioScope scope, voi
     return 0;
 }
 
-bool AppDelegate::addVolumeListeners()
+void AppDelegate::addVolumeListeners(AudioObjectID output, AudioObjectID input)
 {
     AudioSystem* audio = m_ports.audio;
-    if (!audio)
-        return false;
     m_volumeListeners.audio = audio;
     m_volumeListeners.clientData = this;
-
-    AudioObjectID output = kAudioObjectUnknown;
-    if (audio->defaultDevice(AudioScope::Output, output) != AudioStatus::Ok)
-        return false;
-    // A link while linked: the listener moves to the current default.
+    // A link while linked: the listeners move to the devices just found.
     m_volumeListeners.remove(AudioScope::Output);
     if (audio->addVolumeListener(output, AudioScope::Output, OutputVolumeListener, this) == AudioStatus::Ok)
         m_volumeListeners.output = output;
-
-    AudioObjectID input = kAudioObjectUnknown;
-    if (audio->defaultDevice(AudioScope::Input, input) != AudioStatus::Ok)
-        return false;
     m_volumeListeners.remove(AudioScope::Input);
     if (audio->addVolumeListener(input, AudioScope::Input, InputVolumeListener, this) == AudioStatus::Ok)
         m_volumeListeners.input = input;
-    return true;
 }
 
-bool AppDelegate::removeVolumeListeners()
+void AppDelegate::removeVolumeListeners()
 {
     AudioSystem* audio = m_ports.audio;
-    bool readable = false;
     AudioObjectID output = kAudioObjectUnknown;
     AudioObjectID input = kAudioObjectUnknown;
     if (audio && audio->defaultDevice(AudioScope::Output, output) == AudioStatus::Ok) {
         audio->removeVolumeListener(output, AudioScope::Output, OutputVolumeListener, this);
-        if (audio->defaultDevice(AudioScope::Input, input) == AudioStatus::Ok) {
+        if (audio->defaultDevice(AudioScope::Input, input) == AudioStatus::Ok)
             audio->removeVolumeListener(input, AudioScope::Input, InputVolumeListener, this);
-            readable = true;
-        }
     }
-    // When the defaults had moved on, the removals above missed: the
-    // listeners go from the devices they were added on.
+    // When the defaults had moved on (or the server cannot be read), the
+    // removals above missed: the listeners go from the devices they were
+    // added on.
     m_volumeListeners.remove(AudioScope::Output);
     m_volumeListeners.remove(AudioScope::Input);
-    return readable;
+}
+
+// The audio system's thread. The controller clears this registration before
+// it goes, and the queued call is dropped if it has gone meanwhile.
+void AppDelegate::AudioSystemEventListener(AudioSystemEvent event, void* clientData)
+{
+    auto* self = static_cast<AppDelegate*>(clientData);
+    QMetaObject::invokeMethod(self, [self, event] { self->audioSystemEvent(event); }, Qt::QueuedConnection);
+}
+
+void AppDelegate::audioSystemEvent(AudioSystemEvent event)
+{
+    if (!m_linked)
+        return;
+    if (event == AudioSystemEvent::Reconnected) {
+        qCInfo(lcApp) << "the sound server is back; making the device the default again";
+        m_audioRestorePending = true;
+    }
+    if (m_audioRestorePending && restoreLinkedAudio()) {
+        m_audioRestorePending = false;
+        qCInfo(lcApp) << "the device is the default output and input again";
+    }
+}
+
+// The link's audio steps once more, on the devices found now: the server
+// handed out new ids and chose its own defaults while it was away.
+bool AppDelegate::restoreLinkedAudio()
+{
+    AudioDevice device(*m_ports.audio);
+    if (!device.FindQuorelDevice() || !device.SetAsDefault())
+        return false;
+    // The listeners stop before the volumes are set, so the server's fresh
+    // volumes, still on their way, are not taken for the user's; the reports
+    // already handed over are dropped by the new epoch.
+    m_volumeListeners.remove(AudioScope::Output);
+    m_volumeListeners.remove(AudioScope::Input);
+    setVolume(static_cast<float>(Spk->value()) / 100.0f, device.outputID());
+    setMicGain(static_cast<float>(Mic->value()) / 100.0f, device.inputID());
+    addVolumeListeners(device.outputID(), device.inputID());
+    ++m_volumeReportEpoch;
+    // A fresh capture of the new default input.
+    if (SpectrumController) {
+        SpectrumController->Stop();
+        SpectrumController->Start();
+    }
+    return true;
 }
 
 void AppDelegate::VolumeListenerDevices::remove(AudioScope scope)

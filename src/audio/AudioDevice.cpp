@@ -43,9 +43,13 @@ bool AudioDevice::GetDeviceID(const AudioObjectID* list, std::int32_t deviceNum,
         std::string name;
         if (m_system.deviceName(list[i], scope, name) != AudioStatus::Ok)
             continue;
-        // The target contains the device's name; an empty name is no name.
+        // The target contains the device's name, or the name contains the
+        // target (older PipeWire names it "Quorel IIS Audio Analog Stereo");
+        // an empty name is no name.
         const QString deviceName = QString::fromUtf8(name.c_str());
-        if (deviceName.isEmpty() || !target.contains(deviceName, Qt::CaseInsensitive))
+        if (deviceName.isEmpty()
+            || !(target.contains(deviceName, Qt::CaseInsensitive)
+                 || deviceName.contains(target, Qt::CaseInsensitive)))
             continue;
         if (IsInput)
             m_InputID = list[i];

@@ -16,8 +16,9 @@ public:
     // The device list and its count. On failure `deviceNum` is 0 and `list`
     // is left as it was.
     void FindAllDevices(std::unique_ptr<AudioObjectID[]>& list, std::int32_t& deviceNum);
-    // Stores the first device in `list` whose name matches, read in the
-    // direction given by `IsInput`, as m_InputID or m_OutputID.
+    // Stores the first device in `list` whose name matches (is part of the
+    // target name, or contains it), read in the direction given by
+    // `IsInput`, as m_InputID or m_OutputID.
     bool GetDeviceID(const AudioObjectID* list, std::int32_t deviceNum, bool IsInput);
     // True when a device was found for input and one for output.
     bool FindQuorelDevice();

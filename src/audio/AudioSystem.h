@@ -28,6 +28,14 @@ inline constexpr int BadValue = 7;      // a volume that is not a number or belo
 // settings there. The return value is ignored; return 0.
 using AudioVolumeListenerProc = int (*)(AudioObjectID device, AudioScope scope, void* clientData);
 
+// What the audio system announces about itself.
+enum class AudioSystemEvent {
+    Reconnected, // the system is back after it was lost; ids handed out before are stale
+    DeviceAdded, // a device appeared
+};
+// Called on the audio system's own thread; must only hand the event over.
+using AudioSystemEventProc = void (*)(AudioSystemEvent event, void* clientData);
+
 // The system audio layer as the panel uses it: the device list, names,
 // the default output and input device, and the main volume of a device in
 // one direction with change notification. Every operation but
@@ -65,4 +73,13 @@ public:
     // Once this returns, `proc` is not called again for this registration.
     virtual int removeVolumeListener(AudioObjectID device, AudioScope scope,
                                      AudioVolumeListenerProc proc, void* clientData) = 0;
+
+    // Sets the one receiver of the system's own events (none: nullptr).
+    // Once this returns, a receiver set before is not called again. A system
+    // that never reconnects nor changes its devices announces nothing.
+    virtual void setEventListener(AudioSystemEventProc proc, void* clientData)
+    {
+        static_cast<void>(proc);
+        static_cast<void>(clientData);
+    }
 };

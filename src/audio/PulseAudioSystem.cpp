@@ -240,12 +240,17 @@ void PulseAudioSystem::onContextState(pa_context* context)
         qCInfo(lcPulseAudio, "connected to the sound server %s", pa_context_get_server(context));
         pa_context_set_subscribe_callback(context, subscribeThunk, this);
         PulseOperationPtr subscribe(pa_context_subscribe(
-            context, static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE),
+            context,
+            static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE
+                                                | PA_SUBSCRIPTION_MASK_SERVER),
             nullptr, nullptr));
         if (!subscribe)
             qCWarning(lcPulseAudio, "cannot follow the sound server's devices: %s",
                       pa_strerror(pa_context_errno(context)));
         refreshWatchedLocked();
+        if (m_everConnected)
+            announceLocked(AudioSystemEvent::Reconnected);
+        m_everConnected = true;
     } else if (state == PA_CONTEXT_FAILED || state == PA_CONTEXT_TERMINATED) {
         onUnavailableLocked(pa_context_errno(context));
         return;
@@ -282,9 +287,20 @@ void PulseAudioSystem::countAttemptLocked()
 void PulseAudioSystem::onSubscription(pa_subscription_event_type_t type, std::uint32_t index)
 {
     const unsigned kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
+    const unsigned facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+    if (facility == PA_SUBSCRIPTION_EVENT_SERVER) {
+        // The defaults may have changed: wake whoever waits for one.
+        {
+            std::lock_guard<std::mutex> lock(m_stateMutex);
+            ++m_serverChanges;
+        }
+        m_stateChanged.notify_all();
+        return;
+    }
     if (kind == PA_SUBSCRIPTION_EVENT_REMOVE)
         return;
-    const unsigned facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+    if (kind == PA_SUBSCRIPTION_EVENT_NEW)
+        announceLocked(AudioSystemEvent::DeviceAdded);
     const AudioScope scope = facility == PA_SUBSCRIPTION_EVENT_SINK ? AudioScope::Output : AudioScope::Input;
     const bool watching = std::any_of(m_watched.begin(), m_watched.end(),
                                       [scope](const auto& entry) { return entry.first.first == scope; });
@@ -297,6 +313,13 @@ void PulseAudioSystem::onSubscription(pa_subscription_event_type_t type, std::ui
     if (!info)
         qCWarning(lcPulseAudio, "cannot read the changed %s device %u: %s", scopeName(scope), index,
                   pa_strerror(pa_context_errno(context)));
+}
+
+// Main loop thread, or with the loop locked.
+void PulseAudioSystem::announceLocked(AudioSystemEvent event)
+{
+    if (m_eventProc)
+        m_eventProc(event, m_eventClientData);
 }
 
 // Main loop thread: asks for every listened device again after a reconnect.
@@ -323,7 +346,7 @@ void PulseAudioSystem::onWatchedInfo(const DeviceInfo& info)
         return;
     Watched& watched = found->second;
     watched.id = info.id;
-    const pa_volume_t raw = pa_cvolume_avg(&info.volume);
+    const pa_volume_t raw = pa_cvolume_max(&info.volume);
     if (raw == watched.raw)
         return;
     watched.raw = raw;
@@ -498,16 +521,26 @@ int PulseAudioSystem::deviceName(AudioObjectID device, AudioScope scope, std::st
     return status;
 }
 
-int PulseAudioSystem::defaultDevice(AudioScope scope, AudioObjectID& device)
+int PulseAudioSystem::readDefaults(Request& server)
 {
-    Request server;
     const int status = run(server, [](pa_context* context, Request& r) {
         return pa_context_get_server_info(context, Request::serverInfo, &r);
     }, "read the default devices");
+    if (status == AudioStatus::Ok && server.failed) {
+        qCWarning(lcPulseAudio, "the sound server refused to tell its default devices");
+        return AudioStatus::ServerError;
+    }
+    return status;
+}
+
+int PulseAudioSystem::defaultDevice(AudioScope scope, AudioObjectID& device)
+{
+    Request server;
+    const int status = readDefaults(server);
     if (status != AudioStatus::Ok)
         return status;
     const std::string& serverName = scope == AudioScope::Output ? server.defaultSink : server.defaultSource;
-    if (server.failed || serverName.empty()) {
+    if (serverName.empty()) {
         qCWarning(lcPulseAudio, "the sound server has no default %s device", scopeName(scope));
         return AudioStatus::NoSuchDevice;
     }
@@ -518,6 +551,57 @@ int PulseAudioSystem::defaultDevice(AudioScope scope, AudioObjectID& device)
     return found;
 }
 
+// Waits at most `bound` until the server reports `serverName` as its
+// default; woken by the server's change events, and looking again now and
+// then in case a server does not send them. `current` is the last default
+// seen.
+int PulseAudioSystem::waitForDefault(AudioScope scope, const std::string& serverName,
+                                     std::chrono::milliseconds bound, std::string& current)
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + bound;
+    for (;;) {
+        std::uint64_t seen = 0;
+        {
+            std::lock_guard<std::mutex> lock(m_stateMutex);
+            seen = m_serverChanges;
+        }
+        Request server;
+        const int status = readDefaults(server);
+        if (status != AudioStatus::Ok)
+            return status;
+        current = scope == AudioScope::Output ? server.defaultSink : server.defaultSource;
+        if (current == serverName)
+            return AudioStatus::Ok;
+        const Clock::time_point now = Clock::now();
+        if (now >= deadline)
+            return AudioStatus::Timeout;
+        std::unique_lock<std::mutex> lock(m_stateMutex);
+        m_stateChanged.wait_until(lock, std::min(deadline, now + std::chrono::milliseconds(50)),
+                                  [&] { return m_serverChanges != seen || !m_connected; });
+    }
+}
+
+int PulseAudioSystem::requestDefault(AudioScope scope, const std::string& serverName)
+{
+    Request request;
+    const int status = run(request, [&serverName, scope](pa_context* context, Request& r) {
+        return scope == AudioScope::Output
+            ? pa_context_set_default_sink(context, serverName.c_str(), Request::success, &r)
+            : pa_context_set_default_source(context, serverName.c_str(), Request::success, &r);
+    }, "set the default device");
+    if (status == AudioStatus::Ok && request.failed) {
+        qCWarning(lcPulseAudio, "the sound server refused to make %s the default %s", serverName.c_str(),
+                  scopeName(scope));
+        return AudioStatus::ServerError;
+    }
+    return status;
+}
+
+// Returns once the server reports the new default, within the request
+// bound: PipeWire acknowledges the request before its session manager has
+// made the change. A session manager busy with an earlier change may keep
+// its own choice; the request is made once more halfway through the bound.
 int PulseAudioSystem::setDefaultDevice(AudioScope scope, AudioObjectID device)
 {
     DeviceInfo info;
@@ -528,21 +612,19 @@ int PulseAudioSystem::setDefaultDevice(AudioScope scope, AudioObjectID device)
                       scopeName(scope), scopeName(scope));
         return status;
     }
-    Request request;
     const std::string& serverName = info.serverName;
-    status = run(request, [&serverName, scope](pa_context* context, Request& r) {
-        return scope == AudioScope::Output
-            ? pa_context_set_default_sink(context, serverName.c_str(), Request::success, &r)
-            : pa_context_set_default_source(context, serverName.c_str(), Request::success, &r);
-    }, "set the default device");
-    if (status != AudioStatus::Ok)
-        return status;
-    if (request.failed) {
-        qCWarning(lcPulseAudio, "the sound server refused to make %s the default %s", serverName.c_str(),
-                  scopeName(scope));
-        return AudioStatus::ServerError;
+    std::string current;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        status = requestDefault(scope, serverName);
+        if (status == AudioStatus::Ok)
+            status = waitForDefault(scope, serverName, m_timeout / 2, current);
+        if (status != AudioStatus::Timeout)
+            return status;
     }
-    return AudioStatus::Ok;
+    qCWarning(lcPulseAudio, "the sound server accepted %s as the default %s but still reports %s after %lld ms",
+              serverName.c_str(), scopeName(scope), current.empty() ? "none" : current.c_str(),
+              static_cast<long long>(m_timeout.count()));
+    return status;
 }
 
 bool PulseAudioSystem::hasMainVolume(AudioObjectID device, AudioScope scope)
@@ -570,7 +652,7 @@ int PulseAudioSystem::volumeScalar(AudioObjectID device, AudioScope scope, float
     if (status != AudioStatus::Ok)
         return status;
     PulseLoopLock lock(m_loop.get());
-    scalar = scalarOfLocked({scope, info.serverName}, pa_cvolume_avg(&info.volume));
+    scalar = scalarOfLocked({scope, info.serverName}, pa_cvolume_max(&info.volume));
     return AudioStatus::Ok;
 }
 
@@ -587,8 +669,9 @@ int PulseAudioSystem::setVolumeScalar(AudioObjectID device, AudioScope scope, fl
         return status;
     const double wanted = std::round(static_cast<double>(scalar) * PA_VOLUME_NORM);
     const auto raw = static_cast<pa_volume_t>(std::min(wanted, static_cast<double>(PA_VOLUME_MAX)));
+    // The loudest channel gets the value and the others keep their share.
     pa_cvolume volume = info.volume;
-    pa_cvolume_set(&volume, info.volume.channels, raw);
+    pa_cvolume_scale(&volume, raw);
     const DeviceKey key{scope, info.serverName};
     const std::uint32_t index = indexOf(device);
     Request request;
@@ -625,7 +708,7 @@ int PulseAudioSystem::addVolumeListener(AudioObjectID device, AudioScope scope,
     auto [entry, added] = m_watched.try_emplace(key);
     entry->second.id = device;
     if (added) {
-        entry->second.raw = pa_cvolume_avg(&info.volume);
+        entry->second.raw = pa_cvolume_max(&info.volume);
         entry->second.scalar = scalarOfLocked(key, entry->second.raw);
     }
     const auto known = std::find_if(m_listeners.begin(), m_listeners.end(), [&](const Listener& l) {
@@ -662,6 +745,15 @@ int PulseAudioSystem::removeVolumeListener(AudioObjectID device, AudioScope scop
                             [&entry](const Listener& l) { return l.device == entry.first; });
     });
     return AudioStatus::Ok;
+}
+
+void PulseAudioSystem::setEventListener(AudioSystemEventProc proc, void* clientData)
+{
+    if (!m_loop)
+        return;
+    PulseLoopLock lock(m_loop.get());
+    m_eventProc = proc;
+    m_eventClientData = clientData;
 }
 
 // ---- Trampolines (main loop thread) ----

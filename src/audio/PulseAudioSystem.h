@@ -24,15 +24,21 @@
 // Devices are the server's sinks (output only) followed by its sources that
 // are not monitors (input only), each in the server's order. A device's name
 // is its product name ("device.product.name"), else its description. The
-// main volume is the channels' average over PA_VOLUME_NORM; setting it gives
-// every channel the value.
+// main volume is the loudest channel over PA_VOLUME_NORM, as desktop mixers
+// show it; setting it scales every channel in proportion, so a balance
+// survives.
+//
+// Setting a default returns once the server reports the new default (PipeWire
+// acknowledges the request before its session manager has made the change),
+// so reading the default right after gives the device just set.
 //
 // Requests from the main thread wait for the server's answer at most
 // `timeout`; no answer in time is AudioStatus::Timeout. Without a server
 // every request fails with AudioStatus::NotConnected. When the connection
 // drops the backend keeps trying to reconnect in the background; once back,
 // registered volume listeners follow their devices again (by device name,
-// since the server hands out new ids).
+// since the server hands out new ids) and the event listener hears
+// AudioSystemEvent::Reconnected.
 class PulseAudioSystem final : public AudioSystem {
 public:
     explicit PulseAudioSystem(std::chrono::milliseconds timeout = std::chrono::milliseconds(2000),
@@ -58,6 +64,7 @@ public:
                           AudioVolumeListenerProc proc, void* clientData) override;
     int removeVolumeListener(AudioObjectID device, AudioScope scope,
                              AudioVolumeListenerProc proc, void* clientData) override;
+    void setEventListener(AudioSystemEventProc proc, void* clientData) override;
 
 private:
     struct DeviceInfo;
@@ -91,6 +98,7 @@ private:
     void onUnavailableLocked(int error);
     void countAttemptLocked();
     void onSubscription(pa_subscription_event_type_t type, std::uint32_t index);
+    void announceLocked(AudioSystemEvent event);
     void onWatchedInfo(const DeviceInfo& info);
     void refreshWatchedLocked();
     void scheduleReconnectLocked();
@@ -101,6 +109,10 @@ private:
     int query(AudioObjectID device, AudioScope scope, DeviceInfo& info, const char* what);
     int queryByName(AudioScope scope, const std::string& serverName, DeviceInfo& info, const char* what);
     int queryAll(std::vector<DeviceInfo>& devices);
+    int readDefaults(Request& server);
+    int requestDefault(AudioScope scope, const std::string& serverName);
+    int waitForDefault(AudioScope scope, const std::string& serverName, std::chrono::milliseconds bound,
+                       std::string& current);
 
     static void contextStateThunk(pa_context* context, void* self);
     static void subscribeThunk(pa_context* context, pa_subscription_event_type_t type,
@@ -117,6 +129,9 @@ private:
     PulseContextPtr m_context;
     pa_time_event* m_reconnect = nullptr;
     bool m_outageReported = false;
+    bool m_everConnected = false;
+    AudioSystemEventProc m_eventProc = nullptr;
+    void* m_eventClientData = nullptr;
     std::vector<Listener> m_listeners;
     std::map<DeviceKey, Watched> m_watched;
     std::map<DeviceKey, SetScalar> m_setScalars;
@@ -125,4 +140,5 @@ private:
     std::mutex m_stateMutex;
     std::condition_variable m_stateChanged;
     int m_attempts = 0; // guarded by m_stateMutex
+    std::uint64_t m_serverChanges = 0; // guarded by m_stateMutex
 };

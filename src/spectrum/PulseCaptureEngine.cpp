@@ -13,63 +13,130 @@ namespace {
 
 constexpr std::int32_t kBytesPerSample = 2;
 
-// Waits on the loop (its lock held) until ready(); false once failed().
-template <typename Ready, typename Failed>
-bool waitFor(pa_threaded_mainloop* loop, Ready ready, Failed failed)
-{
-    while (!ready()) {
-        if (failed())
-            return false;
-        pa_threaded_mainloop_wait(loop);
-    }
-    return true;
-}
-
 } // namespace
 
-// One connection to the sound server with its record stream. Teardown takes
-// the stream down before the context, both under the loop's lock, and stops
-// the loop's thread last.
+// One capture session: the loop, and the connection with its record stream,
+// made anew on each retry. Everything but construction and teardown runs on
+// the loop's thread with its lock held. Teardown takes the stream down before
+// the context, both under the loop's lock, and stops the loop's thread last.
 struct PulseCaptureEngine::Session {
     explicit Session(PulseCaptureEngine& owner) : engine(owner) {}
     ~Session()
     {
-        if (loop) {
-            {
-                const PulseLoopLock guard(loop.get());
-                stream.reset();
-                context.reset();
+        if (!loop)
+            return;
+        {
+            const PulseLoopLock guard(loop.get());
+            if (retry) {
+                api()->time_free(retry);
+                retry = nullptr;
             }
-            loop.reset();
+            stream.reset();
+            context.reset();
         }
+        loop.reset();
+    }
+
+    pa_mainloop_api* api() const { return pa_threaded_mainloop_get_api(loop.get()); }
+
+    // Loop lock held: a new connection; the rest follows from its states.
+    void connect()
+    {
+        stream.reset();
+        context.reset(pa_context_new(api(), "quorel-panel"));
+        if (!context) {
+            fail("cannot create a sound server context", PA_ERR_INTERNAL);
+            return;
+        }
+        pa_context_set_state_callback(context.get(), &Session::onContextState, this);
+        // No autospawn: the desktop session owns the server; we wait for it.
+        if (pa_context_connect(context.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+            fail("cannot connect to the sound server", pa_context_errno(context.get()));
+    }
+
+    // Loop thread: the connection is up; capture the default input.
+    void openStream()
+    {
+        const CaptureFormat& format = engine.m_format;
+        const pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(format.sampleRate),
+                                  static_cast<std::uint8_t>(format.channels)};
+        stream.reset(pa_stream_new(context.get(), "Spectrum", &spec, nullptr));
+        if (!stream) {
+            fail("cannot create the capture stream", pa_context_errno(context.get()));
+            return;
+        }
+        pa_stream_set_state_callback(stream.get(), &Session::onStreamState, this);
+        pa_stream_set_read_callback(stream.get(), &Session::onRead, this);
+        pa_buffer_attr attr{};
+        attr.maxlength = static_cast<std::uint32_t>(-1);
+        attr.tlength = static_cast<std::uint32_t>(-1);
+        attr.prebuf = static_cast<std::uint32_t>(-1);
+        attr.minreq = static_cast<std::uint32_t>(-1);
+        attr.fragsize = static_cast<std::uint32_t>(engine.m_bufferSize * format.channels * kBytesPerSample);
+        // No device: the record stream follows the system's default input.
+        if (pa_stream_connect_record(stream.get(), nullptr, &attr, PA_STREAM_ADJUST_LATENCY) < 0)
+            fail("cannot start capturing the default input", pa_context_errno(context.get()));
+    }
+
+    // Loop thread: logs the first failure of an outage and tries again later.
+    void fail(const char* what, int error)
+    {
+        if (!outage) {
+            qCWarning(lcSpectrum, "spectrum: %s: %s; trying again until it works", what, pa_strerror(error));
+            outage = true;
+        }
+        if (retry)
+            return;
+        timeval when{};
+        pa_gettimeofday(&when);
+        pa_timeval_add(&when, static_cast<pa_usec_t>(kRetryIntervalMs) * PA_USEC_PER_MSEC);
+        retry = api()->time_new(api(), &when, &Session::onRetry, this);
     }
 
     // libpulse thread, loop lock held.
-    static void onContextState(pa_context*, void* self)
+    static void onContextState(pa_context* context, void* self)
     {
-        pa_threaded_mainloop_signal(static_cast<Session*>(self)->loop.get(), 0);
+        auto* session = static_cast<Session*>(self);
+        const pa_context_state_t state = pa_context_get_state(context);
+        if (state == PA_CONTEXT_READY)
+            session->openStream();
+        else if (!PA_CONTEXT_IS_GOOD(state))
+            session->fail("lost the sound server", pa_context_errno(context));
     }
     // libpulse thread, loop lock held.
     static void onStreamState(pa_stream* stream, void* self)
     {
         auto* session = static_cast<Session*>(self);
-        if (session->ready && pa_stream_get_state(stream) == PA_STREAM_FAILED) {
-            qCWarning(lcSpectrum) << "spectrum: capture stream failed:"
-                                  << pa_strerror(pa_context_errno(session->context.get()));
+        const pa_stream_state_t state = pa_stream_get_state(stream);
+        if (state == PA_STREAM_READY) {
+            if (session->outage)
+                qCInfo(lcSpectrum) << "spectrum: capturing the default input again";
+            session->outage = false;
+        } else if (!PA_STREAM_IS_GOOD(state)) {
+            session->fail("capture stream failed", pa_context_errno(pa_stream_get_context(stream)));
         }
-        pa_threaded_mainloop_signal(session->loop.get(), 0);
     }
     // libpulse thread, loop lock held: hands what was captured to the tap.
     static void onRead(pa_stream* stream, size_t, void* self)
     {
         static_cast<Session*>(self)->engine.deliver(stream);
     }
+    // libpulse thread, loop lock held. A failed handle cannot be reused: the
+    // connection is made anew.
+    static void onRetry(pa_mainloop_api* api, pa_time_event* event, const struct timeval*, void* self)
+    {
+        auto* session = static_cast<Session*>(self);
+        api->time_free(event);
+        session->retry = nullptr;
+        session->connect();
+    }
 
     PulseCaptureEngine& engine;
     PulseMainloopPtr loop;
     PulseContextPtr context;
     PulseStreamPtr stream;
-    bool ready = false;
+    pa_time_event* retry = nullptr;
+    bool outage = false;
 };
 
 PulseCaptureEngine::PulseCaptureEngine() = default;
@@ -114,61 +181,15 @@ bool PulseCaptureEngine::start()
         qCWarning(lcSpectrum) << "spectrum: cannot create the sound server's event loop";
         return false;
     }
-    pa_threaded_mainloop* loop = session->loop.get();
-    const PulseLoopLock guard(loop);
-
-    session->context.reset(pa_context_new(pa_threaded_mainloop_get_api(loop), "quorel-panel"));
-    if (!session->context) {
-        qCWarning(lcSpectrum) << "spectrum: cannot create a sound server context";
+    pa_threaded_mainloop_set_name(session->loop.get(), "quorel-capture");
+    {
+        const PulseLoopLock guard(session->loop.get());
+        session->connect();
+    }
+    if (pa_threaded_mainloop_start(session->loop.get()) < 0) {
+        qCWarning(lcSpectrum) << "spectrum: cannot start the sound server's event loop";
         return false;
     }
-    pa_context* context = session->context.get();
-    pa_context_set_state_callback(context, &Session::onContextState, session.get());
-    if (pa_context_connect(context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0
-        || pa_threaded_mainloop_start(loop) < 0) {
-        qCWarning(lcSpectrum) << "spectrum: cannot connect to the sound server:"
-                              << pa_strerror(pa_context_errno(context));
-        return false;
-    }
-    if (!waitFor(
-            loop, [context] { return pa_context_get_state(context) == PA_CONTEXT_READY; },
-            [context] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(context)); })) {
-        qCWarning(lcSpectrum) << "spectrum: cannot connect to the sound server:"
-                              << pa_strerror(pa_context_errno(context));
-        return false;
-    }
-
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(m_format.sampleRate),
-                              static_cast<std::uint8_t>(m_format.channels)};
-    session->stream.reset(pa_stream_new(context, "Spectrum", &spec, nullptr));
-    if (!session->stream) {
-        qCWarning(lcSpectrum) << "spectrum: cannot create the capture stream:"
-                              << pa_strerror(pa_context_errno(context));
-        return false;
-    }
-    pa_stream* stream = session->stream.get();
-    pa_stream_set_state_callback(stream, &Session::onStreamState, session.get());
-    pa_stream_set_read_callback(stream, &Session::onRead, session.get());
-    pa_buffer_attr attr{};
-    attr.maxlength = static_cast<std::uint32_t>(-1);
-    attr.tlength = static_cast<std::uint32_t>(-1);
-    attr.prebuf = static_cast<std::uint32_t>(-1);
-    attr.minreq = static_cast<std::uint32_t>(-1);
-    attr.fragsize = static_cast<std::uint32_t>(m_bufferSize * m_format.channels * kBytesPerSample);
-    // No device: the record stream follows the system's default input.
-    if (pa_stream_connect_record(stream, nullptr, &attr, PA_STREAM_ADJUST_LATENCY) < 0) {
-        qCWarning(lcSpectrum) << "spectrum: cannot start capturing the default input:"
-                              << pa_strerror(pa_context_errno(context));
-        return false;
-    }
-    if (!waitFor(
-            loop, [stream] { return pa_stream_get_state(stream) == PA_STREAM_READY; },
-            [stream] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(stream)); })) {
-        qCWarning(lcSpectrum) << "spectrum: cannot start capturing the default input:"
-                              << pa_strerror(pa_context_errno(context));
-        return false;
-    }
-    session->ready = true;
     m_session = std::move(session);
     return true;
 }
@@ -183,7 +204,7 @@ bool PulseCaptureEngine::running() const
     if (!m_session)
         return false;
     const PulseLoopLock guard(m_session->loop.get());
-    return pa_stream_get_state(m_session->stream.get()) == PA_STREAM_READY;
+    return m_session->stream && pa_stream_get_state(m_session->stream.get()) == PA_STREAM_READY;
 }
 
 // libpulse thread, loop lock held. Hands the tap buffers of at most the

@@ -39,6 +39,8 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <csignal>
 #include <cstring>
 
@@ -363,17 +365,18 @@ TEST_F(AppDelegateTest, EveryEarlyStopDismissesTheSheetAndNamesTheStep)
     EXPECT_FALSE(m_outlets.Spk->isEnabled());
     EXPECT_EQ(m_outlets.linkText->text(), QStringLiteral("TAVO未连接"));
 
+    // Past the defaults the link acts on the device it found: a default
+    // that cannot be read back does not stop it.
     audio.failSet = false;
     audio.failRead = true;
     m_delegate->usbhidDidMatch(); // a second arrival tries again
-    EXPECT_FALSE(waitForLink());
+    EXPECT_TRUE(waitForLink());
     EXPECT_FALSE(m_outlets.LinkingPanel->isVisible());
-    EXPECT_EQ(log.count(QStringLiteral("link stopped: the default output or input device could not be read")), 1);
     EXPECT_TRUE(m_outlets.Spk->isEnabled());
     EXPECT_EQ(m_outlets.linkText->text(), QStringLiteral("TAVO已连接"));
-    EXPECT_EQ(m_delegate->spectrum(), nullptr);
-    QTest::qWait(200);
-    EXPECT_TRUE(m_reports.isEmpty());
+    EXPECT_NE(m_delegate->spectrum(), nullptr);
+    EXPECT_TRUE(waitForReports(1));
+    m_delegate.reset(); // while the audio system it uses is still there
 }
 
 TEST_F(AppDelegateTest, UnplugWhileRecordingStopsTheRecorderAndDisablesEverything)
@@ -464,6 +467,13 @@ TEST_F(AppDelegateTest, TerminationSignalRunsTheNormalShutDown)
     QObject::connect(&signalNotifier, &UnixSignalNotifier::received, m_delegate.get(),
                      &AppDelegate::closeApplication);
     QSignalSpy received(&signalNotifier, &UnixSignalNotifier::received);
+    // umockdev's preload (0.17) can leave a thread's signals blocked when
+    // two threads pass its path traps at once, as the spectrum's capture
+    // thread and this one do while linking; the signal must reach us.
+    sigset_t hangup;
+    sigemptyset(&hangup);
+    sigaddset(&hangup, SIGHUP);
+    pthread_sigmask(SIG_UNBLOCK, &hangup, nullptr);
     std::raise(SIGHUP); // a logout; the end-to-end run sends SIGTERM
     ASSERT_TRUE(received.wait(3000));
 

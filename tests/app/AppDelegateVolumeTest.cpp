@@ -11,14 +11,21 @@
 #include "app/MainWindow.h"
 #include "audio/PulseAudioSystem.h"
 #include "controls/SpkMicSliderAction.h"
+#include "spectrum/PulseCaptureEngine.h"
+#include "spectrum/SpectrumViewController.h"
 #include "settings/SettingsStore.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 
 using namespace std::chrono_literals;
 using pulsetest::channelVolumes;
@@ -88,6 +95,27 @@ protected:
 
     int pactl(const QStringList& args) const { return m_daemon.pactl(args); }
 
+    // The source the spectrum's capture stream records from, by name.
+    QString spectrumSource() const
+    {
+        const QString outputs = pactlText(m_daemon, {QStringLiteral("list"), QStringLiteral("source-outputs")});
+        static const QRegularExpression sourceIndex(QStringLiteral("Source: (\\d+)"));
+        for (const QString& block : outputs.split(QStringLiteral("Source Output #"), Qt::SkipEmptyParts)) {
+            if (!block.contains(QStringLiteral("media.name = \"Spectrum\"")))
+                continue;
+            const QString index = sourceIndex.match(block).captured(1);
+            const QStringList sources =
+                pactlText(m_daemon, {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sources")})
+                    .split(u'\n');
+            for (const QString& source : sources) {
+                const QStringList fields = source.split(u'\t');
+                if (fields.size() > 1 && fields.at(0) == index)
+                    return fields.at(1);
+            }
+        }
+        return {};
+    }
+
     std::vector<unsigned> volumes(const QString& kind, const QString& name) const
     {
         return channelVolumes(m_daemon, kind, name);
@@ -149,13 +177,24 @@ TEST_F(AppDelegateVolumeTest, SlidersSetTheDefaultDevicesAndStoreWhatTheyRead)
     EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), 100);
     EXPECT_FALSE(settings().boolValue(SettingsKey::spkMute));
 
-    // 0.53 as a 32-bit float reads back as 52 percent, and so does its echo.
-    move(m_outlets.Spk, 53);
-    EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("53%"));
-    EXPECT_EQ(volumes(QStringLiteral("sink"), kSink), (std::vector<unsigned>{34734, 34734}));
-    EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), 52);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_outlets.Spk->value() == 52; }, 3000));
-    EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("52%"));
+    // 0.53 and 0.59 as 32-bit floats fall just short of their percent; they
+    // read back as what was set, and so do their echoes.
+    pulsetest::ListenerLog echoes(*m_audio);
+    const AudioObjectID sink = pulsetest::findByName(*m_audio, AudioScope::Output, "Quorel IIS Audio");
+    ASSERT_EQ(m_audio->addVolumeListener(sink, AudioScope::Output, pulsetest::ListenerLog::proc, &echoes),
+              AudioStatus::Ok);
+    for (const int value : {53, 59}) {
+        move(m_outlets.Spk, value);
+        EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("%1%").arg(value));
+        EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), value);
+    }
+    EXPECT_EQ(volumes(QStringLiteral("sink"), kSink), (std::vector<unsigned>{38666, 38666}));
+    ASSERT_TRUE(echoes.waitForScalar(0.59f));
+    m_audio->removeVolumeListener(sink, AudioScope::Output, pulsetest::ListenerLog::proc, &echoes);
+    QTest::qWait(20);
+    EXPECT_EQ(m_outlets.Spk->value(), 59);
+    EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("59%"));
+    EXPECT_EQ(std::count_if(m_spkValues.begin(), m_spkValues.end(), [](int v) { return v == 52 || v == 58; }), 0);
 
     move(m_outlets.Mic, 0);
     EXPECT_EQ(m_outlets.MicText->text(), QStringLiteral("0%"));
@@ -189,6 +228,10 @@ TEST_F(AppDelegateVolumeTest, AnotherDefaultTakesTheSliderWhileTheDeviceStillRep
 {
     ASSERT_TRUE(launchAndLink());
     ASSERT_EQ(pactl({QStringLiteral("set-default-sink"), QStringLiteral("builtin_out")}), 0);
+    // PipeWire's session manager makes the change a moment later.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return pactlText(m_daemon, {QStringLiteral("get-default-sink")}) == QStringLiteral("builtin_out"); },
+        5000));
 
     move(m_outlets.Spk, 30);
     EXPECT_EQ(volumes(QStringLiteral("sink"), QStringLiteral("builtin_out")), (std::vector<unsigned>{19661, 19661}));
@@ -233,38 +276,77 @@ TEST_F(AppDelegateVolumeTest, ControllerGoingAwayWhileLinkedLeavesNoListenerBehi
               AudioStatus::NotRegistered);
 }
 
-TEST_F(AppDelegateVolumeTest, ServerRestartWhileLinkedKeepsTheSlidersWorking)
+// The sound server is killed while linked and comes back with its own
+// defaults, three times: each time, within 2 s of the device's return, the
+// device is the default again at the sliders' volumes, outside changes
+// reach the sliders and the spectrum captures the device's input.
+TEST_F(AppDelegateVolumeTest, ServerRestartWhileLinkedRestoresDefaultsVolumesListenersAndCapture)
+{
+    ASSERT_TRUE(launchAndLink());
+    const QString properties =
+        QStringLiteral("'device.description=\"Quorel IIS Audio\" device.product.name=\"Quorel IIS Audio\"'");
+    int spk = 37;
+    for (int restart = 1; restart <= 3; ++restart) {
+        SCOPED_TRACE(restart);
+        m_daemon.stop(true);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !m_audio->isConnected(); }, 5000));
+
+        // Without a server the slider keeps the user's value.
+        spk = 40 + restart;
+        move(m_outlets.Spk, spk);
+        EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("%1%").arg(spk));
+        EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), spk);
+
+        // The server comes back with the built-in defaults, then the
+        // device's sink and source come back too.
+        ASSERT_TRUE(m_daemon.start());
+        ASSERT_EQ(pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+                         QStringLiteral("sink_name=") + kSink, QStringLiteral("sink_properties=") + properties}),
+                  0);
+        ASSERT_EQ(pactl({QStringLiteral("load-module"), QStringLiteral("module-remap-source"),
+                         QStringLiteral("master=%1.monitor").arg(kSink), QStringLiteral("source_name=") + kSource,
+                         QStringLiteral("source_properties=") + properties}),
+                  0);
+        QElapsedTimer sinceReturn;
+        sinceReturn.start();
+        const unsigned spkRaw = static_cast<unsigned>(std::lround(spk * 655.36));
+        const auto restored = [&] {
+            const auto* capture = dynamic_cast<const PulseCaptureEngine*>(m_delegate->spectrum()->engine());
+            return pactlText(m_daemon, {QStringLiteral("get-default-sink")}) == kSink
+                && pactlText(m_daemon, {QStringLiteral("get-default-source")}) == kSource
+                && volumes(QStringLiteral("sink"), kSink) == std::vector<unsigned>{spkRaw, spkRaw}
+                && volumes(QStringLiteral("source"), kSource) == std::vector<unsigned>{41943, 41943}
+                && capture && capture->running() && spectrumSource() == kSource;
+        };
+        ASSERT_TRUE(QTest::qWaitFor(restored, 10000));
+        EXPECT_LT(sinceReturn.elapsed(), 2000) << "restored " << sinceReturn.elapsed() << " ms after the device";
+
+        ASSERT_EQ(pactl({QStringLiteral("set-sink-volume"), kSink, QStringLiteral("75%")}), 0);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return m_outlets.Spk->value() == 75; }, 5000));
+        ASSERT_EQ(pactl({QStringLiteral("set-source-volume"), kSource, QStringLiteral("64%")}), 0);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return m_outlets.Mic->value() == 64; }, 5000));
+    }
+}
+
+// An unplug while the server is down still stops the spectrum, and the next
+// link captures again.
+TEST_F(AppDelegateVolumeTest, UnplugWhileTheServerIsDownStopsTheSpectrumAndTheNextLinkCapturesAgain)
 {
     ASSERT_TRUE(launchAndLink());
     m_daemon.stop(true);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !m_audio->isConnected(); }, 5000));
+    m_device->unplug();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_delegate->linked(); }, 5000));
+    EXPECT_EQ(m_delegate->spectrum()->engine(), nullptr);
+    EXPECT_EQ(m_delegate->spectrum()->timer(), nullptr);
 
-    // Without a server the slider keeps the user's value.
-    move(m_outlets.Spk, 40);
-    EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("40%"));
-    EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), 40);
-
-    // The server comes back, and with it the device's sink and source.
     ASSERT_TRUE(m_daemon.start());
     ASSERT_TRUE(m_audio->waitForConnection(5s));
-    const QString properties =
-        QStringLiteral("'device.description=\"Quorel IIS Audio\" device.product.name=\"Quorel IIS Audio\"'");
-    ASSERT_EQ(pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"), QStringLiteral("sink_name=") + kSink,
-                     QStringLiteral("sink_properties=") + properties}),
-              0);
-    ASSERT_EQ(pactl({QStringLiteral("load-module"), QStringLiteral("module-remap-source"),
-                     QStringLiteral("master=%1.monitor").arg(kSink), QStringLiteral("source_name=") + kSource,
-                     QStringLiteral("source_properties=") + properties}),
-              0);
-
-    ASSERT_EQ(pactl({QStringLiteral("set-sink-volume"), kSink, QStringLiteral("75%")}), 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_outlets.Spk->value() == 75; }, 5000));
-    ASSERT_EQ(pactl({QStringLiteral("set-source-volume"), kSource, QStringLiteral("25%")}), 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_outlets.Mic->value() == 25; }, 5000));
-
-    // The restarted server's default output is the built-in speaker.
-    move(m_outlets.Spk, 30);
-    EXPECT_EQ(volumes(QStringLiteral("sink"), QStringLiteral("builtin_out")), (std::vector<unsigned>{19661, 19661}));
+    QSignalSpy finished(m_delegate.get(), &AppDelegate::linkFinished);
+    ASSERT_TRUE(m_device->plug());
+    ASSERT_TRUE(finished.wait(10000));
+    ASSERT_TRUE(finished.first().first().toBool());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return spectrumSource() == kSource; }, 5000));
 }
 
 TEST_F(AppDelegateVolumeTest, DefaultWithoutAMainVolumeLeavesTheVolumeAndTheMuteSettingAlone)

@@ -3,16 +3,27 @@
 // missing, hangs, or dies and comes back.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QElapsedTimer>
+#include <QThread>
 
 #include <cmath>
 #include <csignal>
 #include <limits>
 #include <memory>
 
+#include <unistd.h>
+
 #include "LogCapture.h"
 #include "PulseTestSupport.h"
 #include "audio/PulseAudioSystem.h"
+#include "audio/VolumePercent.h"
 
 using namespace pulsetest;
 using namespace std::chrono_literals;
@@ -111,28 +122,80 @@ TEST_F(PulseAudioSystemTest, VolumeReadsBackExactlyWhatWasSetAndOutsideChangesAs
     ASSERT_EQ(system->setVolumeScalar(quorelIn, AudioScope::Input, 0.53f), AudioStatus::Ok);
     EXPECT_EQ(channelVolumes(daemon, QStringLiteral("source"), QStringLiteral("quorel_in")),
               (std::vector<unsigned>{34734, 34734}));
-    float read = -1.0f;
-    ASSERT_EQ(system->volumeScalar(quorelIn, AudioScope::Input, read), AudioStatus::Ok);
-    EXPECT_EQ(static_cast<int>(read * 100.0f), 52);
-
-    ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"), QStringLiteral("99.9%")}), 0);
-    ASSERT_EQ(system->volumeScalar(quorelOut, AudioScope::Output, read), AudioStatus::Ok);
-    EXPECT_EQ(static_cast<int>(read * 100.0f), 99);
-    ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"), QStringLiteral("0.5%")}), 0);
-    ASSERT_EQ(system->volumeScalar(quorelOut, AudioScope::Output, read), AudioStatus::Ok);
-    EXPECT_EQ(static_cast<int>(read * 100.0f), 0);
 
     EXPECT_TRUE(system->hasMainVolume(quorelOut, AudioScope::Output));
     EXPECT_FALSE(system->hasMainVolume(quorelOut, AudioScope::Input));
     EXPECT_EQ(system->setVolumeScalar(quorelOut, AudioScope::Input, 0.5f), AudioStatus::NoSuchDevice);
 
     LogCapture log;
+    ASSERT_EQ(system->setVolumeScalar(quorelOut, AudioScope::Output, 0.005f), AudioStatus::Ok);
     EXPECT_EQ(system->setVolumeScalar(quorelOut, AudioScope::Output, std::numeric_limits<float>::quiet_NaN()),
               AudioStatus::BadValue);
     EXPECT_EQ(system->setVolumeScalar(quorelOut, AudioScope::Output, -0.1f), AudioStatus::BadValue);
     EXPECT_EQ(log.count(QStringLiteral("refusing to set the output volume")), 2);
     EXPECT_EQ(channelVolumes(daemon, QStringLiteral("sink"), QStringLiteral("quorel_out")),
-              (std::vector<unsigned>{327, 327}));
+              (std::vector<unsigned>{328, 328}));
+}
+
+// Whole percents read as the desktop mixer shows them, whoever set them;
+// anything between whole percents is truncated.
+TEST_F(PulseAudioSystemTest, PercentOfAVolumeIsWhatTheMixerShows)
+{
+    // PipeWire applies a volume a moment after acknowledging it: a reading
+    // is taken once it has settled on the percent expected, or after a bound.
+    const auto settledPercent = [](AudioSystem& reader, AudioObjectID device, AudioScope scope, int expected) {
+        float read = -1.0f;
+        const QDeadlineTimer deadline(3000);
+        do {
+            if (reader.volumeScalar(device, scope, read) == AudioStatus::Ok && volumePercent(read) == expected)
+                break;
+            QThread::msleep(10);
+        } while (!deadline.hasExpired());
+        return volumePercent(read);
+    };
+    PulseAudioSystem other; // reads without knowing what the panel set
+    const AudioObjectID otherIn = findByName(other, AudioScope::Input, "Quorel IIS Audio");
+    for (int p = 0; p <= 100; ++p) {
+        ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"),
+                                QStringLiteral("%1%").arg(p)}),
+                  0);
+        EXPECT_EQ(settledPercent(*system, quorelOut, AudioScope::Output, p), p) << "set by pactl";
+        ASSERT_EQ(system->setVolumeScalar(quorelIn, AudioScope::Input, static_cast<float>(p) / 100.0f),
+                  AudioStatus::Ok);
+        EXPECT_EQ(settledPercent(other, otherIn, AudioScope::Input, p), p) << "set by the panel";
+    }
+    const auto percentAfter = [&](const char* raw, int expected) {
+        daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"), QString::fromLatin1(raw)});
+        return settledPercent(*system, quorelOut, AudioScope::Output, expected);
+    };
+    EXPECT_EQ(percentAfter("65470", 99), 99) << "0.999";
+    EXPECT_EQ(percentAfter("328", 0), 0) << "0.005";
+    EXPECT_EQ(percentAfter("24247", 37), 37) << "within a step and a half of 37 %";
+    EXPECT_EQ(percentAfter("24246", 36), 36) << "farther below 37 %";
+    EXPECT_EQ(volumePercent(0.53f), 53);
+    EXPECT_EQ(volumePercent(0.59f), 59);
+    EXPECT_EQ(volumePercent(-1.0f), 0);
+    EXPECT_EQ(volumePercent(std::numeric_limits<float>::quiet_NaN()), 0);
+}
+
+// A left/right balance reads as its louder side and survives a new volume.
+TEST_F(PulseAudioSystemTest, UnbalancedVolumeReadsTheLoudestChannelAndKeepsItsBalance)
+{
+    ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"), QStringLiteral("40%"),
+                            QStringLiteral("80%")}),
+              0);
+    float read = -1.0f;
+    ASSERT_EQ(system->volumeScalar(quorelOut, AudioScope::Output, read), AudioStatus::Ok);
+    EXPECT_EQ(volumePercent(read), 80);
+
+    ASSERT_EQ(system->setVolumeScalar(quorelOut, AudioScope::Output, 0.5f), AudioStatus::Ok);
+    const std::vector<unsigned> channels =
+        channelVolumes(daemon, QStringLiteral("sink"), QStringLiteral("quorel_out"));
+    ASSERT_EQ(channels.size(), 2u);
+    EXPECT_NEAR(channels[0], 16384, 2) << "25 %: half the louder side, as before";
+    EXPECT_EQ(channels[1], 32768u);
+    ASSERT_EQ(system->volumeScalar(quorelOut, AudioScope::Output, read), AudioStatus::Ok);
+    EXPECT_EQ(volumePercent(read), 50);
 }
 
 TEST_F(PulseAudioSystemTest, ListenerRunsOnTheServersThreadForVolumeChangesOfItsDeviceOnly)
@@ -207,7 +270,7 @@ TEST_F(PulseAudioSystemTest, HungServerTimesOutWithinTheBoundAndIsUsableAfterwar
 {
     PulseAudioSystem quick(300ms, 100ms);
     ASSERT_TRUE(quick.isConnected());
-    const pid_t pid = daemonPid(daemon);
+    const pid_t pid = daemon.serverPid();
     ASSERT_GT(pid, 0);
 
     LogCapture log;
@@ -297,6 +360,58 @@ TEST(PulseAudioSystemWithoutServer, EveryRequestFailsAndTheServerIsFoundWhenItSt
     ASSERT_TRUE(daemon.start());
     ASSERT_TRUE(system.waitForConnection(5000ms));
     EXPECT_EQ(system.deviceCount(count), AudioStatus::Ok);
+}
+
+// Processes running with `directory` as their runtime directory.
+QList<int> processesIn(const QString& directory)
+{
+    const QByteArray marker = "XDG_RUNTIME_DIR=" + QFile::encodeName(directory) + '\0';
+    QList<int> pids;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool numeric = false;
+        const int pid = entry.toInt(&numeric);
+        QFile environ(QStringLiteral("/proc/%1/environ").arg(entry));
+        if (numeric && pid != ::getpid() && environ.open(QIODevice::ReadOnly) && environ.readAll().contains(marker))
+            pids.append(pid);
+    }
+    return pids;
+}
+
+// The private server, the whole PipeWire stack included, goes with the test
+// process however that ends: here a test process killed outright.
+TEST(PulseDaemonLifetime, ServerProcessesDieWithAKilledTestProcess)
+{
+    const QString report = qEnvironmentVariable("QUOREL_TEST_SERVER_REPORT");
+    if (!report.isEmpty()) {
+        // The doomed test process: start a server, say where, and wait.
+        PulseDaemon daemon(QString{});
+        ASSERT_TRUE(daemon.start());
+        QFile out(report);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(QFile::encodeName(daemon.directory()));
+        out.close();
+        QThread::sleep(60);
+        return;
+    }
+    QTemporaryDir dir;
+    const QString reportPath = dir.filePath(QStringLiteral("server"));
+    QProcess doomed;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QUOREL_TEST_SERVER_REPORT"), reportPath);
+    doomed.setProcessEnvironment(env);
+    doomed.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--gtest_filter=PulseDaemonLifetime.*")});
+    ASSERT_TRUE(doomed.waitForStarted(5000));
+    QFile in(reportPath);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return in.exists() && in.size() > 0; }, 20000));
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    const QString serverDir = QFile::decodeName(in.readAll());
+    EXPECT_FALSE(processesIn(serverDir).isEmpty());
+
+    doomed.kill();
+    doomed.waitForFinished(5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return processesIn(serverDir).isEmpty(); }, 5000))
+        << "left behind: " << processesIn(serverDir).size();
 }
 
 } // namespace

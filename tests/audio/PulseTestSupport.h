@@ -3,8 +3,6 @@
 // Helpers for tests that drive a private sound server (PulseDaemon).
 
 #include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
 #include <QThread>
@@ -56,23 +54,6 @@ inline AudioObjectID findByName(AudioSystem& system, AudioScope scope, const std
             return list[i];
     }
     return kAudioObjectUnknown;
-}
-
-// The process id of the daemon serving `daemon`, found by its script path.
-inline pid_t daemonPid(const PulseDaemon& daemon)
-{
-    const QByteArray script = (daemon.directory() + QStringLiteral("/test.pa")).toUtf8();
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
-    for (const QString& entry : entries) {
-        bool numeric = false;
-        const int pid = entry.toInt(&numeric);
-        if (!numeric)
-            continue;
-        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(script))
-            return pid;
-    }
-    return -1;
 }
 
 // Records every call of a volume listener. The procedure runs on the audio

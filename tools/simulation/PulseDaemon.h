@@ -5,12 +5,28 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-// A private PulseAudio server for one test binary: its own socket, its own
-// runtime directory, no user configuration, and a fixed set of devices.
-// start() exports PULSE_SERVER so libpulse and GStreamer clients in this
-// process (and the pactl calls below) talk to it and nothing else.
+#include <memory>
+#include <vector>
+
+#include <sys/types.h>
+
+// A private sound server for one test binary, speaking the PulseAudio
+// protocol on its own socket: either a PulseAudio daemon or a PipeWire stack
+// (a session bus for WirePlumber, pipewire, wireplumber and pipewire-pulse),
+// each in its own runtime, configuration and state directories with no user
+// configuration, and a fixed set of devices. start() exports PULSE_SERVER so
+// libpulse and GStreamer clients in this process (and the pactl calls below)
+// talk to it and nothing else.
+//
+// Which server runs is chosen by QUOREL_TEST_SOUND_SERVER ("pipewire", else
+// PulseAudio), so every test that needs a server runs against both without
+// knowing which. Every process it starts dies with the test process, even
+// when that one is killed.
 class PulseDaemon {
 public:
+    enum class Kind { PulseAudio, PipeWire };
+    static Kind kindFromEnvironment();
+
     // Devices of the default script:
     //   sink "quorel_out" and source "quorel_in" (the remapped monitor of
     //   quorel_out, so what is played into the sink can be captured), both
@@ -22,19 +38,32 @@ public:
     // device, which a SimulatedDevice then plugs in.
     static QString builtinScript();
 
-    explicit PulseDaemon(QString script = defaultScript());
+    // `script` holds PulseAudio script commands, one a line; PipeWire runs
+    // each through pactl once its PulseAudio server answers.
+    explicit PulseDaemon(QString script = defaultScript(), Kind kind = kindFromEnvironment());
     ~PulseDaemon();
     PulseDaemon(const PulseDaemon&) = delete;
     PulseDaemon& operator=(const PulseDaemon&) = delete;
 
-    // Starts the server and waits (bounded) until it answers. Re-callable
-    // after stop() to simulate the server coming back.
+    Kind kind() const { return m_kind; }
+    // "PulseAudio" or "PipeWire", for test output.
+    QString kindName() const;
+
+    // Starts the server, waits (bounded) until it answers and has the
+    // script's devices and defaults. Re-callable after stop() to simulate
+    // the server coming back (with the script's devices and defaults again).
     bool start();
-    // Ends the server (SIGKILL when `crash`, else SIGTERM) and waits.
+    // Ends the server (SIGKILL when `crash`, else SIGTERM) and waits. For
+    // PipeWire that is the whole stack but its session bus, as when the
+    // desktop's sound service restarts.
     void stop(bool crash = false);
     bool running() const;
 
-    QString server() const;          // "unix:<dir>/native"
+    // The process that serves the PulseAudio protocol (pulseaudio or
+    // pipewire-pulse); -1 when none runs.
+    pid_t serverPid() const;
+
+    QString server() const;          // "unix:<socket path>"
     QString directory() const;       // the private runtime directory
 
     // Runs pactl against this server; returns its exit code.
@@ -46,8 +75,18 @@ public:
 
 private:
     QProcessEnvironment environment() const;
+    QProcessEnvironment serverEnvironment() const;
+    std::unique_ptr<QProcess> launch(const QString& program, const QStringList& args, const QString& logName);
+    bool startPulseAudio();
+    bool startPipeWire();
+    bool runScriptThroughPactl();
+    bool waitUntilAnswering(const QProcess& server);
+    void logFailure(const char* what) const;
+    static void end(QProcess& process, bool crash);
 
+    const Kind m_kind;
     QTemporaryDir m_dir;
     QString m_script;
-    QProcess m_process;
+    std::unique_ptr<QProcess> m_bus;                    // PipeWire only; outlives restarts
+    std::vector<std::unique_ptr<QProcess>> m_processes; // in start order; the server last
 };
