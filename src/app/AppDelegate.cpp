@@ -332,6 +332,7 @@ void AppDelegate::finishLink()
     m_linking = false;
     m_linked = true;
     m_audioRestorePending = false;
+    m_audioRestoreFault.clear();
     qCInfo(lcApp) << "device linked";
     showDeviceFault();
     emit linkFinished(true);
@@ -411,10 +412,24 @@ bool AppDelegate::deviceResponding() const
 
 // The link texts stay the device's own; the link image dims and its tooltip
 // says what is wrong and what to do, while the linked device cannot be
-// written. Settings that could not be saved are told there too.
+// written or its sound does not go where the panel says. Settings that
+// could not be saved are told there too.
 void AppDelegate::showDeviceFault()
 {
-    const QString fault = m_linked && hid ? hid->faultDescription() : QString();
+    QStringList faults{m_linked && hid ? hid->faultDescription() : QString()};
+    if (m_linked) {
+        faults.append(m_audioRestoreFault);
+        if (m_outputVolumeFailed)
+            faults.append(QStringLiteral("The sound server did not take the Speaker volume, so what you hear may "
+                                         "differ from the slider. Move the slider again, or check the system's "
+                                         "sound settings."));
+        if (m_inputVolumeFailed)
+            faults.append(QStringLiteral("The sound server did not take the Mic gain, so the microphone may be "
+                                         "louder or quieter than the slider says. Move the slider again, or check "
+                                         "the system's sound settings."));
+    }
+    faults.removeAll(QString());
+    const QString fault = faults.join(QLatin1Char('\n'));
     QStringList warnings{fault};
     if (m_settingsUnsaved) {
         warnings.append(QStringLiteral("Your settings could not be saved to %1; check that folder's permissions and "

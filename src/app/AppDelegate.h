@@ -162,7 +162,9 @@ public:
     // ---- Speaker volume and microphone gain ----
     void SpkVolumeChanged(QObject* sender);
     void MicGainChanged(QObject* sender);
-    // On `device`, or on the current default device when none is given.
+    // On `device`, waiting for the server's answer (the link's steps); when
+    // none is given, sent to the current default device without waiting (a
+    // slider step), a refusal coming back as an audio system event.
     void setVolume(float scalar, AudioObjectID device = kAudioObjectUnknown);
     void setMicGain(float scalar, AudioObjectID device = kAudioObjectUnknown);
     // Any thread: hand the new scalar to the main thread.
@@ -246,6 +248,10 @@ private:
     // default again and gets the sliders' volumes, the listeners and the
     // spectrum's capture. False while the device is not back yet.
     bool restoreLinkedAudio();
+    // The window's warnings while linked: the device's audio is not
+    // restored (empty: it is), a volume was not taken by the sound server.
+    void showAudioRestoreFault(const QString& fault);
+    void showVolumeFault(AudioScope scope, bool failed);
 
     // ---- Recorder and player (helpers) ----
     TransportFactory& transportFactory();
@@ -280,6 +286,10 @@ private:
     // Volume reports handed over before the last restore are stale; the
     // listeners' thread reads it as a report is queued.
     std::atomic<unsigned> m_volumeReportEpoch{0};
+    // Shown at the link image while linked; see showDeviceFault().
+    QString m_audioRestoreFault;
+    bool m_outputVolumeFailed = false;
+    bool m_inputVolumeFailed = false;
 
     // ---- Speaker volume and microphone gain (state) ----
     // The devices the two volume listeners were added on. A listener still

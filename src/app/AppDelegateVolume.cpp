@@ -29,18 +29,26 @@ QString percentText(int value)
     return QString::asprintf("%d%%", value);
 }
 
-// Sets the main volume of `device`, or of the current default device of
-// `scope` when none is given; false when any step fails (the audio system
-// has logged why).
-bool setDeviceVolume(AudioSystem* audio, AudioScope scope, AudioObjectID device, float scalar)
+// Sets the main volume of `device` and waits for the answer (the link's
+// steps), or, when none is given, sends it to the current default device of
+// `scope` without waiting (a slider step: the answer comes back as an audio
+// system event). The audio system has logged a failure.
+int setDeviceVolume(AudioSystem* audio, AudioScope scope, AudioObjectID device, float scalar)
 {
     if (!audio)
-        return false;
-    if (device == kAudioObjectUnknown && audio->defaultDevice(scope, device) != AudioStatus::Ok)
-        return false;
+        return AudioStatus::NotConnected;
+    if (device == kAudioObjectUnknown)
+        return audio->sendDefaultVolume(scope, scalar);
     if (!audio->hasMainVolume(device, scope))
-        return false;
-    return audio->setVolumeScalar(device, scope, scalar) == AudioStatus::Ok;
+        return AudioStatus::NoMainVolume;
+    return audio->setVolumeScalar(device, scope, scalar);
+}
+
+// The server failed the request or left it unanswered: what the user hears
+// is not what the slider says.
+bool serverFailed(int status)
+{
+    return status == AudioStatus::ServerError || status == AudioStatus::Timeout;
 }
 
 // Main thread: a volume changed elsewhere moves the slider, its text and
@@ -79,7 +87,10 @@ void AppDelegate::MicGainChanged(QObject* sender)
 
 void AppDelegate::setVolume(float scalar, AudioObjectID device)
 {
-    if (!setDeviceVolume(m_ports.audio, AudioScope::Output, device, scalar))
+    const int status = setDeviceVolume(m_ports.audio, AudioScope::Output, device, scalar);
+    if (device != kAudioObjectUnknown)
+        showVolumeFault(AudioScope::Output, serverFailed(status));
+    if (status != AudioStatus::Ok)
         return;
     file->setInteger(SettingsKey::spkVolume, percentOf(scalar));
     file->setBool(SettingsKey::spkMute, scalar == 0.0f);
@@ -87,7 +98,10 @@ void AppDelegate::setVolume(float scalar, AudioObjectID device)
 
 void AppDelegate::setMicGain(float scalar, AudioObjectID device)
 {
-    if (!setDeviceVolume(m_ports.audio, AudioScope::Input, device, scalar))
+    const int status = setDeviceVolume(m_ports.audio, AudioScope::Input, device, scalar);
+    if (device != kAudioObjectUnknown)
+        showVolumeFault(AudioScope::Input, serverFailed(status));
+    if (status != AudioStatus::Ok)
         return;
     file->setInteger(SettingsKey::micGain, percentOf(scalar));
     file->setBool(SettingsKey::micMute, scalar == 0.0f);
@@ -182,9 +196,19 @@ void AppDelegate::audioSystemEvent(AudioSystemEvent event)
 {
     if (!m_linked)
         return;
-    if (event == AudioSystemEvent::Reconnected) {
+    switch (event) {
+    case AudioSystemEvent::OutputVolumeRefused:
+    case AudioSystemEvent::OutputVolumeTaken:
+        return showVolumeFault(AudioScope::Output, event == AudioSystemEvent::OutputVolumeRefused);
+    case AudioSystemEvent::InputVolumeRefused:
+    case AudioSystemEvent::InputVolumeTaken:
+        return showVolumeFault(AudioScope::Input, event == AudioSystemEvent::InputVolumeRefused);
+    case AudioSystemEvent::Reconnected:
         qCInfo(lcApp) << "the sound server is back; making the device the default again";
         m_audioRestorePending = true;
+        break;
+    case AudioSystemEvent::DeviceAdded:
+        break;
     }
     if (m_audioRestorePending && restoreLinkedAudio()) {
         m_audioRestorePending = false;
@@ -193,12 +217,24 @@ void AppDelegate::audioSystemEvent(AudioSystemEvent event)
 }
 
 // The link's audio steps once more, on the devices found now: the server
-// handed out new ids and chose its own defaults while it was away.
+// handed out new ids and chose its own defaults while it was away. Until
+// they succeed the window says that sound goes elsewhere.
 bool AppDelegate::restoreLinkedAudio()
 {
     AudioDevice device(*m_ports.audio);
-    if (!device.FindQuorelDevice() || !device.SetAsDefault())
+    if (!device.FindQuorelDevice()) {
+        showAudioRestoreFault(QStringLiteral(
+            "The sound server restarted without the Quorel IIS Audio, so sound goes to another device until it "
+            "is back. If it does not come back, plug the device in again."));
         return false;
+    }
+    if (!device.SetAsDefault()) {
+        showAudioRestoreFault(QStringLiteral(
+            "The sound server restarted and did not make the Quorel IIS Audio its default output and input, so "
+            "sound goes to another device. Plug the device in again, or choose it in the system's sound settings."));
+        return false;
+    }
+    showAudioRestoreFault(QString());
     // The listeners stop before the volumes are set, so the server's fresh
     // volumes, still on their way, are not taken for the user's; the reports
     // already handed over are dropped by the new epoch.
@@ -214,6 +250,28 @@ bool AppDelegate::restoreLinkedAudio()
         SpectrumController->Start();
     }
     return true;
+}
+
+// Logged when it appears; restores retried on every new device say it again
+// only when the reason changes.
+void AppDelegate::showAudioRestoreFault(const QString& fault)
+{
+    if (fault == m_audioRestoreFault)
+        return;
+    if (!fault.isEmpty())
+        qCWarning(lcApp).noquote() << "the device's audio is not restored:" << fault;
+    m_audioRestoreFault = fault;
+    showDeviceFault();
+}
+
+// The audio system has logged the failure with its details.
+void AppDelegate::showVolumeFault(AudioScope scope, bool failed)
+{
+    bool& shown = scope == AudioScope::Output ? m_outputVolumeFailed : m_inputVolumeFailed;
+    if (shown == failed)
+        return;
+    shown = failed;
+    showDeviceFault();
 }
 
 void AppDelegate::VolumeListenerDevices::remove(AudioScope scope)

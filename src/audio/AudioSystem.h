@@ -20,6 +20,7 @@ inline constexpr int ServerError = 4;   // the server refused or failed the requ
 inline constexpr int NotRegistered = 5; // removing a listener that was never added
 inline constexpr int WrongThread = 6;   // a blocking request from the audio system's own thread
 inline constexpr int BadValue = 7;      // a volume that is not a number or below 0
+inline constexpr int NoMainVolume = 8;  // the device has no main volume in that direction
 }
 
 // Called on the audio system's own thread (never the main thread) when the
@@ -32,6 +33,12 @@ using AudioVolumeListenerProc = int (*)(AudioObjectID device, AudioScope scope, 
 enum class AudioSystemEvent {
     Reconnected, // the system is back after it was lost; ids handed out before are stale
     DeviceAdded, // a device appeared
+    // A volume sent with sendDefaultVolume() was refused or failed; told
+    // once until one in that direction is taken again (then *VolumeTaken).
+    OutputVolumeRefused,
+    InputVolumeRefused,
+    OutputVolumeTaken,
+    InputVolumeTaken,
 };
 // Called on the audio system's own thread; must only hand the event over.
 using AudioSystemEventProc = void (*)(AudioSystemEvent event, void* clientData);
@@ -41,8 +48,9 @@ using AudioSystemEventProc = void (*)(AudioSystemEvent event, void* clientData);
 // one direction with change notification. Every operation but
 // hasMainVolume() returns a status (AudioStatus, 0 on success); out
 // parameters are written only on success. Calls other than the listener's
-// own volumeScalar() are made from the main thread and may block for a
-// bounded time while the system answers.
+// own volumeScalar() are made from the main thread. sendDefaultVolume() and
+// the listener and event registrations never wait on the system; every
+// other call may block for a bounded time while the system answers.
 class AudioSystem {
 public:
     virtual ~AudioSystem() = default;
@@ -65,6 +73,13 @@ public:
     // The main volume as a scalar 0.0..1.0 (above 1.0 when amplified).
     virtual int volumeScalar(AudioObjectID device, AudioScope scope, float& scalar) = 0;
     virtual int setVolumeScalar(AudioObjectID device, AudioScope scope, float scalar) = 0;
+    // Sets the main volume of the current default device of `scope` (as the
+    // system last reported it) without waiting for the system: it returns
+    // once the write is on its way, and writes arrive in the order sent, so
+    // the last one wins. NoSuchDevice when no default is known, NoMainVolume
+    // when it has none. A write the system refuses or fails later is told
+    // through the event listener (OutputVolumeRefused, InputVolumeRefused).
+    virtual int sendDefaultVolume(AudioScope scope, float scalar) = 0;
 
     // Registers `proc` with `clientData` for changes of the device's main
     // volume in `scope`. Adding the same registration twice keeps one.

@@ -45,6 +45,18 @@ const char* scopeName(AudioScope scope)
     return scope == AudioScope::Output ? "output" : "input";
 }
 
+// The server's volume for a scalar the caller has checked.
+pa_volume_t rawVolumeOf(float scalar)
+{
+    const double wanted = std::round(static_cast<double>(scalar) * PA_VOLUME_NORM);
+    return static_cast<pa_volume_t>(std::min(wanted, static_cast<double>(PA_VOLUME_MAX)));
+}
+
+bool isVolume(float scalar)
+{
+    return std::isfinite(scalar) && scalar >= 0.0f;
+}
+
 } // namespace
 
 struct PulseAudioSystem::DeviceInfo {
@@ -247,6 +259,7 @@ void PulseAudioSystem::onContextState(pa_context* context)
         if (!subscribe)
             qCWarning(lcPulseAudio, "cannot follow the sound server's devices: %s",
                       pa_strerror(pa_context_errno(context)));
+        followDefaultsLocked();
         refreshWatchedLocked();
         if (m_everConnected)
             announceLocked(AudioSystemEvent::Reconnected);
@@ -263,6 +276,9 @@ void PulseAudioSystem::onContextState(pa_context* context)
 void PulseAudioSystem::onUnavailableLocked(int error)
 {
     const bool wasConnected = m_connected.exchange(false);
+    // The next server has ids and defaults of its own.
+    m_defaults.clear();
+    m_volumeRefused.clear();
     const char* reason = error == PA_OK ? "it stopped answering" : pa_strerror(error);
     if (wasConnected)
         qCWarning(lcPulseAudio, "lost the sound server (%s); reconnecting in the background", reason);
@@ -295,16 +311,26 @@ void PulseAudioSystem::onSubscription(pa_subscription_event_type_t type, std::ui
             ++m_serverChanges;
         }
         m_stateChanged.notify_all();
+        followDefaultsLocked();
         return;
     }
-    if (kind == PA_SUBSCRIPTION_EVENT_REMOVE)
+    const AudioScope scope = facility == PA_SUBSCRIPTION_EVENT_SINK ? AudioScope::Output : AudioScope::Input;
+    const AudioObjectID id = scope == AudioScope::Output ? sinkId(index) : sourceId(index);
+    FollowedDefault& followed = m_defaults[scope];
+    if (kind == PA_SUBSCRIPTION_EVENT_REMOVE) {
+        // Until the server names its next default, volumes have nowhere to go.
+        if (followed.id == id)
+            followed = FollowedDefault{followed.serverName};
         return;
+    }
     if (kind == PA_SUBSCRIPTION_EVENT_NEW)
         announceLocked(AudioSystemEvent::DeviceAdded);
-    const AudioScope scope = facility == PA_SUBSCRIPTION_EVENT_SINK ? AudioScope::Output : AudioScope::Input;
     const bool watching = std::any_of(m_watched.begin(), m_watched.end(),
                                       [scope](const auto& entry) { return entry.first.first == scope; });
-    if (!watching)
+    // A default not seen yet may be the device just added.
+    const bool maybeDefault =
+        followed.id == id || (followed.id == kAudioObjectUnknown && !followed.serverName.empty());
+    if (!watching && !maybeDefault)
         return;
     pa_context* context = m_context.get();
     PulseOperationPtr info(scope == AudioScope::Output
@@ -334,6 +360,75 @@ void PulseAudioSystem::refreshWatchedLocked()
         if (!info)
             qCWarning(lcPulseAudio, "cannot read the %s device %s: %s", scopeName(key.first), name,
                       pa_strerror(pa_context_errno(context)));
+    }
+}
+
+// Main loop thread: asks which devices are the defaults now.
+void PulseAudioSystem::followDefaultsLocked()
+{
+    pa_context* context = m_context.get();
+    PulseOperationPtr info(pa_context_get_server_info(context, serverInfoThunk, this));
+    if (!info)
+        qCWarning(lcPulseAudio, "cannot read the default devices: %s", pa_strerror(pa_context_errno(context)));
+}
+
+// Main loop thread: the server's defaults; a new one is read by name.
+void PulseAudioSystem::onServerInfo(const pa_server_info* info)
+{
+    if (!info)
+        return;
+    pa_context* context = m_context.get();
+    for (const AudioScope scope : {AudioScope::Output, AudioScope::Input}) {
+        const char* name = scope == AudioScope::Output ? info->default_sink_name : info->default_source_name;
+        FollowedDefault& followed = m_defaults[scope];
+        if (!name || !*name) {
+            followed = FollowedDefault{};
+            continue;
+        }
+        if (followed.serverName == name && followed.id != kAudioObjectUnknown)
+            continue;
+        followed = FollowedDefault{name};
+        PulseOperationPtr device(scope == AudioScope::Output
+                                     ? pa_context_get_sink_info_by_name(context, name, watchedSinkThunk, this)
+                                     : pa_context_get_source_info_by_name(context, name, watchedSourceThunk, this));
+        if (!device)
+            qCWarning(lcPulseAudio, "cannot read the default %s device %s: %s", scopeName(scope), name,
+                      pa_strerror(pa_context_errno(context)));
+    }
+}
+
+// Main loop thread: fresh information on a device that may be the default
+// or listened to.
+void PulseAudioSystem::onDeviceInfo(const DeviceInfo& info)
+{
+    FollowedDefault& followed = m_defaults[info.scope];
+    if (!followed.serverName.empty() && followed.serverName == info.serverName) {
+        followed.id = info.id;
+        followed.volume = info.volume;
+    }
+    onWatchedInfo(info);
+}
+
+// Main loop thread: the server's answer to a volume sent without waiting.
+// Only a change is logged and announced, so a drag against a refusing
+// server says it once.
+void PulseAudioSystem::onVolumeSent(AudioScope scope, bool ok)
+{
+    // A connection that went down fails what it carried; the next one starts afresh.
+    if (!m_connected)
+        return;
+    bool& refused = m_volumeRefused[scope];
+    if (refused == !ok)
+        return;
+    refused = !ok;
+    const bool output = scope == AudioScope::Output;
+    if (refused) {
+        qCWarning(lcPulseAudio, "the sound server refused the %s volume of %s: %s", scopeName(scope),
+                  m_defaults[scope].serverName.c_str(), pa_strerror(pa_context_errno(m_context.get())));
+        announceLocked(output ? AudioSystemEvent::OutputVolumeRefused : AudioSystemEvent::InputVolumeRefused);
+    } else {
+        qCInfo(lcPulseAudio, "the sound server takes the %s volume again", scopeName(scope));
+        announceLocked(output ? AudioSystemEvent::OutputVolumeTaken : AudioSystemEvent::InputVolumeTaken);
     }
 }
 
@@ -658,7 +753,7 @@ int PulseAudioSystem::volumeScalar(AudioObjectID device, AudioScope scope, float
 
 int PulseAudioSystem::setVolumeScalar(AudioObjectID device, AudioScope scope, float scalar)
 {
-    if (!std::isfinite(scalar) || scalar < 0.0f) {
+    if (!isVolume(scalar)) {
         qCWarning(lcPulseAudio, "refusing to set the %s volume of %u to %g", scopeName(scope), device,
                   static_cast<double>(scalar));
         return AudioStatus::BadValue;
@@ -667,8 +762,7 @@ int PulseAudioSystem::setVolumeScalar(AudioObjectID device, AudioScope scope, fl
     int status = query(device, scope, info, "set a volume");
     if (status != AudioStatus::Ok)
         return status;
-    const double wanted = std::round(static_cast<double>(scalar) * PA_VOLUME_NORM);
-    const auto raw = static_cast<pa_volume_t>(std::min(wanted, static_cast<double>(PA_VOLUME_MAX)));
+    const pa_volume_t raw = rawVolumeOf(scalar);
     // The loudest channel gets the value and the others keep their share.
     pa_cvolume volume = info.volume;
     pa_cvolume_scale(&volume, raw);
@@ -684,12 +778,67 @@ int PulseAudioSystem::setVolumeScalar(AudioObjectID device, AudioScope scope, fl
     }, "set a volume");
     if (status != AudioStatus::Ok)
         return status;
+    {
+        // The caller knows this outcome; volumes sent later are told
+        // against it.
+        PulseLoopLock lock(m_loop.get());
+        m_volumeRefused[scope] = request.failed;
+    }
     if (request.failed) {
         qCWarning(lcPulseAudio, "the sound server refused the %s volume of %s", scopeName(scope),
                   info.serverName.c_str());
         return AudioStatus::ServerError;
     }
     return AudioStatus::Ok;
+}
+
+// Sent from what the subscriptions told of the default: no round trip
+// before, none waited for after. Writes leave in order on the one
+// connection, so the server applies the last one last.
+int PulseAudioSystem::sendDefaultVolume(AudioScope scope, float scalar)
+{
+    if (!isVolume(scalar)) {
+        qCWarning(lcPulseAudio, "refusing to set the default %s volume to %g", scopeName(scope),
+                  static_cast<double>(scalar));
+        return AudioStatus::BadValue;
+    }
+    if (!m_loop)
+        return AudioStatus::NotConnected;
+    PulseLoopLock lock(m_loop.get());
+    if (!m_connected)
+        return AudioStatus::NotConnected;
+    const FollowedDefault& followed = m_defaults[scope];
+    if (followed.id == kAudioObjectUnknown)
+        return AudioStatus::NoSuchDevice;
+    if (!pa_cvolume_valid(&followed.volume) || followed.volume.channels == 0)
+        return AudioStatus::NoMainVolume;
+    const pa_volume_t raw = rawVolumeOf(scalar);
+    // The loudest channel gets the value and the others keep their share.
+    pa_cvolume volume = followed.volume;
+    pa_cvolume_scale(&volume, raw);
+    // Recorded before the server can report the change back.
+    m_setScalars[{scope, followed.serverName}] = SetScalar{raw, scalar};
+    pa_context* context = m_context.get();
+    const std::uint32_t index = indexOf(followed.id);
+    PulseOperationPtr operation(
+        scope == AudioScope::Output
+            ? pa_context_set_sink_volume_by_index(context, index, &volume, sinkVolumeSentThunk, this)
+            : pa_context_set_source_volume_by_index(context, index, &volume, sourceVolumeSentThunk, this));
+    if (!operation) {
+        qCWarning(lcPulseAudio, "cannot send the %s volume of %s: %s", scopeName(scope),
+                  followed.serverName.c_str(), pa_strerror(pa_context_errno(context)));
+        return AudioStatus::ServerError;
+    }
+    return AudioStatus::Ok;
+}
+
+AudioObjectID PulseAudioSystem::followedDefault(AudioScope scope) const
+{
+    if (!m_loop)
+        return kAudioObjectUnknown;
+    PulseLoopLock lock(m_loop.get());
+    const auto found = m_defaults.find(scope);
+    return found == m_defaults.end() ? kAudioObjectUnknown : found->second.id;
 }
 
 int PulseAudioSystem::addVolumeListener(AudioObjectID device, AudioScope scope,
@@ -781,13 +930,28 @@ void PulseAudioSystem::reconnectThunk(pa_mainloop_api* api, pa_time_event* event
 void PulseAudioSystem::watchedSinkThunk(pa_context*, const pa_sink_info* info, int eol, void* self)
 {
     if (eol == 0 && info)
-        static_cast<PulseAudioSystem*>(self)->onWatchedInfo(
+        static_cast<PulseAudioSystem*>(self)->onDeviceInfo(
             DeviceInfo::from(*info, sinkId(info->index), AudioScope::Output));
 }
 
 void PulseAudioSystem::watchedSourceThunk(pa_context*, const pa_source_info* info, int eol, void* self)
 {
     if (eol == 0 && info)
-        static_cast<PulseAudioSystem*>(self)->onWatchedInfo(
+        static_cast<PulseAudioSystem*>(self)->onDeviceInfo(
             DeviceInfo::from(*info, sourceId(info->index), AudioScope::Input));
+}
+
+void PulseAudioSystem::serverInfoThunk(pa_context*, const pa_server_info* info, void* self)
+{
+    static_cast<PulseAudioSystem*>(self)->onServerInfo(info);
+}
+
+void PulseAudioSystem::sinkVolumeSentThunk(pa_context*, int ok, void* self)
+{
+    static_cast<PulseAudioSystem*>(self)->onVolumeSent(AudioScope::Output, ok != 0);
+}
+
+void PulseAudioSystem::sourceVolumeSentThunk(pa_context*, int ok, void* self)
+{
+    static_cast<PulseAudioSystem*>(self)->onVolumeSent(AudioScope::Input, ok != 0);
 }

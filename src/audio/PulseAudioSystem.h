@@ -32,7 +32,12 @@
 // acknowledges the request before its session manager has made the change),
 // so reading the default right after gives the device just set.
 //
-// Requests from the main thread wait for the server's answer at most
+// The backend follows the server's default sink and source (their ids and
+// channel volumes) through its change events, so sendDefaultVolume() sends
+// from what it knows and never waits; the server's answer comes back on the
+// main loop thread, where a refusal is logged and announced.
+//
+// Other requests from the main thread wait for the server's answer at most
 // `timeout`; no answer in time is AudioStatus::Timeout. Without a server
 // every request fails with AudioStatus::NotConnected. When the connection
 // drops the backend keeps trying to reconnect in the background; once back,
@@ -60,11 +65,16 @@ public:
     bool hasMainVolume(AudioObjectID device, AudioScope scope) override;
     int volumeScalar(AudioObjectID device, AudioScope scope, float& scalar) override;
     int setVolumeScalar(AudioObjectID device, AudioScope scope, float scalar) override;
+    int sendDefaultVolume(AudioScope scope, float scalar) override;
     int addVolumeListener(AudioObjectID device, AudioScope scope,
                           AudioVolumeListenerProc proc, void* clientData) override;
     int removeVolumeListener(AudioObjectID device, AudioScope scope,
                              AudioVolumeListenerProc proc, void* clientData) override;
     void setEventListener(AudioSystemEventProc proc, void* clientData) override;
+
+    // The default device of `scope` as last reported by the server, the one
+    // sendDefaultVolume() sets; unknown while none is known. Never waits.
+    AudioObjectID followedDefault(AudioScope scope) const;
 
 private:
     struct DeviceInfo;
@@ -90,6 +100,12 @@ private:
         pa_volume_t raw;
         float scalar;
     };
+    // What is known of the server's default device in one direction.
+    struct FollowedDefault {
+        std::string serverName; // empty: the server has not said
+        AudioObjectID id = kAudioObjectUnknown; // unknown until its information arrives
+        pa_cvolume volume{};
+    };
     using Start = std::function<pa_operation*(pa_context*, Request&)>;
 
     // Main loop thread (or with the loop locked): connection and events.
@@ -99,8 +115,12 @@ private:
     void countAttemptLocked();
     void onSubscription(pa_subscription_event_type_t type, std::uint32_t index);
     void announceLocked(AudioSystemEvent event);
+    void onDeviceInfo(const DeviceInfo& info);
     void onWatchedInfo(const DeviceInfo& info);
     void refreshWatchedLocked();
+    void followDefaultsLocked();
+    void onServerInfo(const pa_server_info* info);
+    void onVolumeSent(AudioScope scope, bool ok);
     void scheduleReconnectLocked();
     float scalarOfLocked(const DeviceKey& key, pa_volume_t raw) const;
 
@@ -121,6 +141,9 @@ private:
                                const struct timeval* when, void* self);
     static void watchedSinkThunk(pa_context* context, const pa_sink_info* info, int eol, void* self);
     static void watchedSourceThunk(pa_context* context, const pa_source_info* info, int eol, void* self);
+    static void serverInfoThunk(pa_context* context, const pa_server_info* info, void* self);
+    static void sinkVolumeSentThunk(pa_context* context, int ok, void* self);
+    static void sourceVolumeSentThunk(pa_context* context, int ok, void* self);
 
     const std::chrono::milliseconds m_timeout;
     const std::chrono::milliseconds m_reconnectInterval;
@@ -135,6 +158,9 @@ private:
     std::vector<Listener> m_listeners;
     std::map<DeviceKey, Watched> m_watched;
     std::map<DeviceKey, SetScalar> m_setScalars;
+    std::map<AudioScope, FollowedDefault> m_defaults;
+    // The last volume sent in that direction was refused (told once).
+    std::map<AudioScope, bool> m_volumeRefused;
     // Connection state, readable from any thread.
     std::atomic<bool> m_connected{false};
     std::mutex m_stateMutex;

@@ -90,6 +90,7 @@ public:
     {
         return m_real.setVolumeScalar(device, scope, scalar);
     }
+    int sendDefaultVolume(AudioScope scope, float scalar) override { return m_real.sendDefaultVolume(scope, scalar); }
     int addVolumeListener(AudioObjectID device, AudioScope scope, AudioVolumeListenerProc proc,
                           void* clientData) override
     {

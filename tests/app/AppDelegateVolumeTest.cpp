@@ -3,6 +3,7 @@
 // simulated device (umockdev HID node plus its sink and source).
 #include "AppTestSupport.h"
 #include "FakeAudioSystem.h"
+#include "LogCapture.h"
 #include "PulseDaemon.h"
 #include "SimulatedDevice.h"
 #include "../audio/PulseTestSupport.h"
@@ -10,6 +11,7 @@
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "audio/PulseAudioSystem.h"
+#include "controls/ImageView.h"
 #include "controls/SpkMicSliderAction.h"
 #include "spectrum/PulseCaptureEngine.h"
 #include "spectrum/SpectrumViewController.h"
@@ -21,11 +23,13 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 
 using namespace std::chrono_literals;
 using pulsetest::channelVolumes;
@@ -121,6 +125,32 @@ protected:
         return channelVolumes(m_daemon, kind, name);
     }
 
+    // Slider steps are sent without waiting: the server applies them a
+    // moment later.
+    bool waitForVolumes(const QString& kind, const QString& name, const std::vector<unsigned>& expected) const
+    {
+        return QTest::qWaitFor([&] { return volumes(kind, name) == expected; }, 5000);
+    }
+
+    // The link image's warning as the window shows it: the tooltip, with
+    // the image dimmed.
+    QString linkWarning() const { return m_outlets.linkImg->toolTip(); }
+    bool linkDimmed() const { return m_outlets.linkImg->graphicsEffect() != nullptr; }
+
+    // The device's sink and source come back on a restarted server.
+    void bringDeviceSoundBack()
+    {
+        const QString properties =
+            QStringLiteral("'device.description=\"Quorel IIS Audio\" device.product.name=\"Quorel IIS Audio\"'");
+        ASSERT_EQ(pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+                         QStringLiteral("sink_name=") + kSink, QStringLiteral("sink_properties=") + properties}),
+                  0);
+        ASSERT_EQ(pactl({QStringLiteral("load-module"), QStringLiteral("module-remap-source"),
+                         QStringLiteral("master=%1.monitor").arg(kSink), QStringLiteral("source_name=") + kSource,
+                         QStringLiteral("source_properties=") + properties}),
+                  0);
+    }
+
     // Waits until the server has told every listener of `sink`'s change to
     // `scalar` and the main thread has run what they handed over.
     void settleOutputChange(const QString& sink, const char* level, float scalar)
@@ -142,6 +172,8 @@ protected:
     PulseDaemon m_daemon{PulseDaemon::builtinScript()};
     std::unique_ptr<PulseAudioSystem> m_audio;
     std::unique_ptr<SimulatedDevice> m_device;
+    // For what no real server does on demand; outlives the controller.
+    FakeAudioSystem m_fake;
     std::unique_ptr<MainWindow> m_window;
     std::unique_ptr<AppDelegate> m_delegate;
     AppDelegateOutlets m_outlets;
@@ -168,12 +200,12 @@ TEST_F(AppDelegateVolumeTest, SlidersSetTheDefaultDevicesAndStoreWhatTheyRead)
 
     move(m_outlets.Spk, 0);
     EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("0%"));
-    EXPECT_EQ(volumes(QStringLiteral("sink"), kSink), (std::vector<unsigned>{0, 0}));
+    EXPECT_TRUE(waitForVolumes(QStringLiteral("sink"), kSink, {0, 0}));
     EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), 0);
     EXPECT_TRUE(settings().boolValue(SettingsKey::spkMute));
 
     move(m_outlets.Spk, 100);
-    EXPECT_EQ(volumes(QStringLiteral("sink"), kSink), (std::vector<unsigned>{65536, 65536}));
+    EXPECT_TRUE(waitForVolumes(QStringLiteral("sink"), kSink, {65536, 65536}));
     EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), 100);
     EXPECT_FALSE(settings().boolValue(SettingsKey::spkMute));
 
@@ -188,7 +220,7 @@ TEST_F(AppDelegateVolumeTest, SlidersSetTheDefaultDevicesAndStoreWhatTheyRead)
         EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("%1%").arg(value));
         EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), value);
     }
-    EXPECT_EQ(volumes(QStringLiteral("sink"), kSink), (std::vector<unsigned>{38666, 38666}));
+    EXPECT_TRUE(waitForVolumes(QStringLiteral("sink"), kSink, {38666, 38666}));
     ASSERT_TRUE(echoes.waitForScalar(0.59f));
     m_audio->removeVolumeListener(sink, AudioScope::Output, pulsetest::ListenerLog::proc, &echoes);
     QTest::qWait(20);
@@ -198,7 +230,7 @@ TEST_F(AppDelegateVolumeTest, SlidersSetTheDefaultDevicesAndStoreWhatTheyRead)
 
     move(m_outlets.Mic, 0);
     EXPECT_EQ(m_outlets.MicText->text(), QStringLiteral("0%"));
-    EXPECT_EQ(volumes(QStringLiteral("source"), kSource), (std::vector<unsigned>{0, 0}));
+    EXPECT_TRUE(waitForVolumes(QStringLiteral("source"), kSource, {0, 0}));
     EXPECT_EQ(settings().integerValue(SettingsKey::micGain), 0);
     EXPECT_TRUE(settings().boolValue(SettingsKey::micMute));
 }
@@ -232,9 +264,12 @@ TEST_F(AppDelegateVolumeTest, AnotherDefaultTakesTheSliderWhileTheDeviceStillRep
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return pactlText(m_daemon, {QStringLiteral("get-default-sink")}) == QStringLiteral("builtin_out"); },
         5000));
+    // Slider steps go to the default as the panel last heard of it.
+    const AudioObjectID builtin = pulsetest::findByName(*m_audio, AudioScope::Output, "Built-in Speaker");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_audio->followedDefault(AudioScope::Output) == builtin; }, 5000));
 
     move(m_outlets.Spk, 30);
-    EXPECT_EQ(volumes(QStringLiteral("sink"), QStringLiteral("builtin_out")), (std::vector<unsigned>{19661, 19661}));
+    EXPECT_TRUE(waitForVolumes(QStringLiteral("sink"), QStringLiteral("builtin_out"), {19661, 19661}));
     EXPECT_EQ(volumes(QStringLiteral("sink"), kSink), (std::vector<unsigned>{24248, 24248}));
 
     settleOutputChange(QStringLiteral("builtin_out"), "50%", 0.5f);
@@ -283,8 +318,6 @@ TEST_F(AppDelegateVolumeTest, ControllerGoingAwayWhileLinkedLeavesNoListenerBehi
 TEST_F(AppDelegateVolumeTest, ServerRestartWhileLinkedRestoresDefaultsVolumesListenersAndCapture)
 {
     ASSERT_TRUE(launchAndLink());
-    const QString properties =
-        QStringLiteral("'device.description=\"Quorel IIS Audio\" device.product.name=\"Quorel IIS Audio\"'");
     int spk = 37;
     for (int restart = 1; restart <= 3; ++restart) {
         SCOPED_TRACE(restart);
@@ -300,13 +333,7 @@ TEST_F(AppDelegateVolumeTest, ServerRestartWhileLinkedRestoresDefaultsVolumesLis
         // The server comes back with the built-in defaults, then the
         // device's sink and source come back too.
         ASSERT_TRUE(m_daemon.start());
-        ASSERT_EQ(pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
-                         QStringLiteral("sink_name=") + kSink, QStringLiteral("sink_properties=") + properties}),
-                  0);
-        ASSERT_EQ(pactl({QStringLiteral("load-module"), QStringLiteral("module-remap-source"),
-                         QStringLiteral("master=%1.monitor").arg(kSink), QStringLiteral("source_name=") + kSource,
-                         QStringLiteral("source_properties=") + properties}),
-                  0);
+        ASSERT_NO_FATAL_FAILURE(bringDeviceSoundBack());
         QElapsedTimer sinceReturn;
         sinceReturn.start();
         const unsigned spkRaw = static_cast<unsigned>(std::lround(spk * 655.36));
@@ -326,6 +353,115 @@ TEST_F(AppDelegateVolumeTest, ServerRestartWhileLinkedRestoresDefaultsVolumesLis
         ASSERT_EQ(pactl({QStringLiteral("set-source-volume"), kSource, QStringLiteral("64%")}), 0);
         EXPECT_TRUE(QTest::qWaitFor([&] { return m_outlets.Mic->value() == 64; }, 5000));
     }
+}
+
+// A restore that fails after a restart (the server is back, the device's
+// sound is not) is shown at the link image, told once in the log, and
+// cleared once the device's sound is back and restored.
+TEST_F(AppDelegateVolumeTest, RestoreFailingAfterAServerRestartShowsUntilTheDeviceIsBack)
+{
+    ASSERT_TRUE(launchAndLink());
+    LogCapture log;
+    m_daemon.stop(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_audio->isConnected(); }, 5000));
+    ASSERT_TRUE(m_daemon.start());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return linkWarning().contains(QStringLiteral("restarted without the Quorel IIS Audio")); }, 10000));
+    EXPECT_TRUE(linkDimmed());
+    EXPECT_EQ(m_outlets.linkText->text(), QStringLiteral("TAVO已连接")) << "still linked";
+
+    ASSERT_NO_FATAL_FAILURE(bringDeviceSoundBack());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return linkWarning().isEmpty() && !linkDimmed(); }, 10000))
+        << linkWarning().toStdString();
+    EXPECT_EQ(pactlText(m_daemon, {QStringLiteral("get-default-sink")}), kSink);
+    EXPECT_EQ(log.count(QStringLiteral("the device's audio is not restored")), 1)
+        << "the retries on each new device say it once";
+}
+
+// A server that stops answering while linked (stopped, its socket still
+// taking what is written) never holds the window: each step of a drag
+// returns at once, the event loop turns between steps, and once the server
+// answers again the last step is the volume.
+TEST_F(AppDelegateVolumeTest, SliderDragAgainstAServerThatStoppedAnsweringNeverHoldsTheWindow)
+{
+    ASSERT_TRUE(launchAndLink());
+    const AudioObjectID sink = pulsetest::findByName(*m_audio, AudioScope::Output, "Quorel IIS Audio");
+    const AudioObjectID source = pulsetest::findByName(*m_audio, AudioScope::Input, "Quorel IIS Audio");
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return m_audio->followedDefault(AudioScope::Output) == sink
+            && m_audio->followedDefault(AudioScope::Input) == source;
+    }, 5000));
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(5);
+
+    const pid_t pid = m_daemon.serverPid();
+    ASSERT_GT(pid, 0);
+    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    struct Resume {
+        pid_t pid;
+        ~Resume() { ::kill(pid, SIGCONT); }
+    } resume{pid};
+    QElapsedTimer clock;
+    qint64 longest = 0;
+    int turns = 0;
+    for (int spk = 38; spk <= 60; ++spk) {
+        clock.restart();
+        move(m_outlets.Spk, spk);
+        move(m_outlets.Mic, 100 - spk);
+        longest = std::max(longest, clock.elapsed());
+        const int before = ticks;
+        turns += QTest::qWaitFor([&] { return ticks > before; }, 1000) ? 1 : 0;
+    }
+    EXPECT_LT(longest, 500) << "a step waited on the server (its request bound is 2000 ms)";
+    EXPECT_EQ(turns, 23);
+    EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("60%"));
+    EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), 60);
+    EXPECT_EQ(settings().integerValue(SettingsKey::micGain), 40);
+
+    ::kill(pid, SIGCONT);
+    EXPECT_TRUE(waitForVolumes(QStringLiteral("sink"), kSink, {39322, 39322})) << "60 %, the last step";
+    EXPECT_TRUE(waitForVolumes(QStringLiteral("source"), kSource, {26214, 26214})) << "40 %";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_outlets.Spk->value() == 60 && m_outlets.Mic->value() == 40; }, 5000));
+    EXPECT_TRUE(linkWarning().isEmpty()) << linkWarning().toStdString();
+}
+
+// A volume the server refuses after it was sent shows at the link image
+// until a later one in that direction is taken. No real server refuses a
+// volume on demand, so the fake answers here.
+TEST_F(AppDelegateVolumeTest, RefusedVolumeShowsAtTheLinkImageUntilOneIsTaken)
+{
+    FakeAudioSystem& fake = m_fake;
+    fake.addDevice({.id = 1, .outputName = "Quorel IIS Audio", .inputName = "Quorel IIS Audio"});
+    launch(&fake);
+    QSignalSpy finished(m_delegate.get(), &AppDelegate::linkFinished);
+    ASSERT_TRUE(m_device->plug());
+    ASSERT_TRUE(finished.wait(10000));
+    ASSERT_TRUE(finished.first().first().toBool());
+    EXPECT_TRUE(linkWarning().isEmpty());
+
+    fake.refuseSentVolumes(AudioScope::Output);
+    fake.refuseSentVolumes(AudioScope::Input);
+    move(m_outlets.Spk, 20);
+    move(m_outlets.Spk, 21);
+    move(m_outlets.Mic, 30);
+    const QString speaker = QStringLiteral("did not take the Speaker volume");
+    const QString mic = QStringLiteral("did not take the Mic gain");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return linkWarning().contains(speaker) && linkWarning().contains(mic); }, 2000));
+    EXPECT_TRUE(linkDimmed());
+    EXPECT_EQ(m_outlets.SpkText->text(), QStringLiteral("21%")) << "the slider keeps the user's value";
+    EXPECT_EQ(fake.volume(1, AudioScope::Output), 0.37f);
+
+    fake.refuseSentVolumes(AudioScope::Output, false);
+    move(m_outlets.Spk, 22);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !linkWarning().contains(speaker); }, 2000));
+    EXPECT_TRUE(linkWarning().contains(mic));
+    EXPECT_EQ(fake.volume(1, AudioScope::Output), 0.22f);
+
+    fake.refuseSentVolumes(AudioScope::Input, false);
+    move(m_outlets.Mic, 31);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return linkWarning().isEmpty() && !linkDimmed(); }, 2000));
 }
 
 // An unplug while the server is down still stops the spectrum, and the next
@@ -351,7 +487,7 @@ TEST_F(AppDelegateVolumeTest, UnplugWhileTheServerIsDownStopsTheSpectrumAndTheNe
 
 TEST_F(AppDelegateVolumeTest, DefaultWithoutAMainVolumeLeavesTheVolumeAndTheMuteSettingAlone)
 {
-    FakeAudioSystem fake;
+    FakeAudioSystem& fake = m_fake;
     fake.addDevice({.id = 1, .outputName = "Quorel IIS Audio", .inputName = {}, .hasMainVolume = false,
                     .outputVolume = 0.8f});
     ASSERT_EQ(fake.setDefaultDevice(AudioScope::Output, 1), AudioStatus::Ok);

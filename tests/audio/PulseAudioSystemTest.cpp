@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <limits>
@@ -264,6 +265,60 @@ TEST_F(PulseAudioSystemTest, ListenerFollowsAReAddedDeviceAndIsRemovedByTheIdItW
     listener.clear();
     ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("extra_out"), QStringLiteral("40%")}), 0);
     EXPECT_FALSE(listener.waitForScalar(0.4f, 500)) << "a removed listener is never called again";
+}
+
+// A volume sent without waiting goes to the default the server last
+// reported, scales the channels in proportion, and follows a default
+// changed elsewhere; against a server that has stopped answering every send
+// returns at once and, once it answers, the last one wins.
+TEST_F(PulseAudioSystemTest, SentVolumesGoToTheFollowedDefaultInOrderWithoutWaiting)
+{
+    const auto followed = [&](AudioObjectID id) {
+        return QTest::qWaitFor([&] { return system->followedDefault(AudioScope::Output) == id; }, 5000);
+    };
+    const auto sinkVolumes = [&](const char* sink, std::vector<unsigned> expected) {
+        return QTest::qWaitFor(
+            [&] { return channelVolumes(daemon, QStringLiteral("sink"), QString::fromLatin1(sink)) == expected; },
+            5000);
+    };
+    ASSERT_TRUE(followed(builtinOut));
+    // The listener hears the balance once the backend has followed it.
+    ListenerLog reports(*system);
+    ASSERT_EQ(system->addVolumeListener(builtinOut, AudioScope::Output, ListenerLog::proc, &reports), AudioStatus::Ok);
+    ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("builtin_out"), QStringLiteral("40%"),
+                            QStringLiteral("80%")}),
+              0);
+    ASSERT_TRUE(reports.waitForScalar(0.8f));
+    system->removeVolumeListener(builtinOut, AudioScope::Output, ListenerLog::proc, &reports);
+    EXPECT_EQ(system->sendDefaultVolume(AudioScope::Output, -0.1f), AudioStatus::BadValue);
+    ASSERT_EQ(system->sendDefaultVolume(AudioScope::Output, 0.5f), AudioStatus::Ok);
+    EXPECT_TRUE(sinkVolumes("builtin_out", {16384, 32768})) << "25 % and 50 %: the balance kept";
+
+    ASSERT_EQ(daemon.pactl({QStringLiteral("set-default-sink"), QStringLiteral("quorel_out")}), 0);
+    ASSERT_TRUE(followed(quorelOut));
+    ASSERT_EQ(system->sendDefaultVolume(AudioScope::Output, 0.3f), AudioStatus::Ok);
+    EXPECT_TRUE(sinkVolumes("quorel_out", {19661, 19661}));
+    EXPECT_EQ(channelVolumes(daemon, QStringLiteral("sink"), QStringLiteral("builtin_out")),
+              (std::vector<unsigned>{16384, 32768}));
+
+    LogCapture log;
+    const pid_t pid = daemon.serverPid();
+    ASSERT_GT(pid, 0);
+    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 longest = 0;
+    for (int percent = 10; percent <= 60; ++percent) {
+        clock.restart();
+        EXPECT_EQ(system->sendDefaultVolume(AudioScope::Output, static_cast<float>(percent) / 100.0f),
+                  AudioStatus::Ok);
+        longest = std::max(longest, clock.elapsed());
+    }
+    ::kill(pid, SIGCONT);
+    EXPECT_LT(longest, 200) << "a send waits on nothing";
+    EXPECT_TRUE(sinkVolumes("quorel_out", {39322, 39322})) << "60 %, the last one sent";
+    EXPECT_EQ(log.count(QStringLiteral("refused")), 0);
+    EXPECT_TRUE(system->isConnected());
 }
 
 TEST_F(PulseAudioSystemTest, HungServerTimesOutWithinTheBoundAndIsUsableAfterwards)

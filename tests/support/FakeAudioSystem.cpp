@@ -12,6 +12,11 @@ void FakeAudioSystem::failSetDefault(AudioScope scope, bool fail)
     m_failSetDefault[scope] = fail;
 }
 
+void FakeAudioSystem::refuseSentVolumes(AudioScope scope, bool refuse)
+{
+    m_refuseSentVolumes[scope] = refuse;
+}
+
 std::vector<AudioObjectID> FakeAudioSystem::defaultsSet(AudioScope scope) const
 {
     const auto found = m_defaultsSet.find(scope);
@@ -111,4 +116,31 @@ int FakeAudioSystem::addVolumeListener(AudioObjectID, AudioScope, AudioVolumeLis
 int FakeAudioSystem::removeVolumeListener(AudioObjectID, AudioScope, AudioVolumeListenerProc, void*)
 {
     return AudioStatus::NotRegistered;
+}
+
+// Like a server, tells only a change between refused and taken.
+int FakeAudioSystem::sendDefaultVolume(AudioScope scope, float scalar)
+{
+    AudioObjectID device = kAudioObjectUnknown;
+    if (const int status = defaultDevice(scope, device); status != AudioStatus::Ok)
+        return status;
+    if (!hasMainVolume(device, scope))
+        return AudioStatus::NoMainVolume;
+    const bool refused = m_refuseSentVolumes[scope];
+    if (!refused)
+        setVolumeScalar(device, scope, scalar);
+    if (m_sentVolumeRefused[scope] != refused && m_eventProc) {
+        const bool output = scope == AudioScope::Output;
+        m_eventProc(refused ? (output ? AudioSystemEvent::OutputVolumeRefused : AudioSystemEvent::InputVolumeRefused)
+                            : (output ? AudioSystemEvent::OutputVolumeTaken : AudioSystemEvent::InputVolumeTaken),
+                    m_eventClientData);
+    }
+    m_sentVolumeRefused[scope] = refused;
+    return AudioStatus::Ok;
+}
+
+void FakeAudioSystem::setEventListener(AudioSystemEventProc proc, void* clientData)
+{
+    m_eventProc = proc;
+    m_eventClientData = clientData;
 }

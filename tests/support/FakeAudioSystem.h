@@ -9,8 +9,9 @@
 
 // An in-memory audio system for what a real sound server cannot be made to
 // do on demand: a device whose name cannot be read, a default that cannot be
-// set, a device without a main volume. It keeps no volume listeners.
-// Main thread only.
+// set, a device without a main volume, a volume write refused after it was
+// sent. It keeps no volume listeners; its events are told on the caller's
+// thread. Main thread only.
 class FakeAudioSystem final : public AudioSystem {
 public:
     struct Device {
@@ -28,6 +29,9 @@ public:
     void addDevice(const Device& device);
     // Makes setting this direction's default fail from now on.
     void failSetDefault(AudioScope scope, bool fail = true);
+    // Makes sendDefaultVolume() in this direction be refused from now on,
+    // as a server answering a write it had accepted.
+    void refuseSentVolumes(AudioScope scope, bool refuse = true);
 
     std::vector<AudioObjectID> defaultsSet(AudioScope scope) const;
     float volume(AudioObjectID device, AudioScope scope) const;
@@ -40,10 +44,12 @@ public:
     bool hasMainVolume(AudioObjectID device, AudioScope scope) override;
     int volumeScalar(AudioObjectID device, AudioScope scope, float& scalar) override;
     int setVolumeScalar(AudioObjectID device, AudioScope scope, float scalar) override;
+    int sendDefaultVolume(AudioScope scope, float scalar) override;
     int addVolumeListener(AudioObjectID device, AudioScope scope,
                           AudioVolumeListenerProc proc, void* clientData) override;
     int removeVolumeListener(AudioObjectID device, AudioScope scope,
                              AudioVolumeListenerProc proc, void* clientData) override;
+    void setEventListener(AudioSystemEventProc proc, void* clientData) override;
 
 private:
     Device* find(AudioObjectID id);
@@ -53,4 +59,8 @@ private:
     std::map<AudioScope, AudioObjectID> m_defaults;
     std::map<AudioScope, std::vector<AudioObjectID>> m_defaultsSet;
     std::map<AudioScope, bool> m_failSetDefault;
+    std::map<AudioScope, bool> m_refuseSentVolumes;
+    std::map<AudioScope, bool> m_sentVolumeRefused;
+    AudioSystemEventProc m_eventProc = nullptr;
+    void* m_eventClientData = nullptr;
 };
