@@ -69,20 +69,26 @@ TEST(HidReportWriter, WritesInOrderAndAnswersEachOnTheMainThread)
             results.push_back(error);
             onMainThread = onMainThread && QThread::currentThread() == qApp->thread();
         });
-        for (int n = 0; n < 20; ++n) {
-            const std::uint8_t payload[2] = {static_cast<std::uint8_t>(n), 0};
-            writer.enqueue(0, payload);
-            if (n == 10)
-                device->failWith = EPIPE;
-            if (n == 12)
-                device->failWith = 0;
-        }
-        ASSERT_TRUE(QTest::qWaitFor([&] { return results.size() == 20; }, 5000));
+        // Queued in three bursts, the middle one refused; each burst is
+        // answered before the device changes, however slow the writer is.
+        const auto burst = [&](int from, int to, int failWith) {
+            device->failWith = failWith;
+            for (int n = from; n < to; ++n) {
+                const std::uint8_t payload[2] = {static_cast<std::uint8_t>(n), 0};
+                writer.enqueue(0, payload);
+            }
+            return QTest::qWaitFor([&] { return results.size() == static_cast<std::size_t>(to); }, 5000);
+        };
+        ASSERT_TRUE(burst(0, 10, 0));
+        ASSERT_TRUE(burst(10, 12, EPIPE));
+        ASSERT_TRUE(burst(12, 20, 0));
     }
     EXPECT_TRUE(onMainThread);
     EXPECT_EQ(device->closeCount(), 1) << "the writer closes the device when it goes";
+    EXPECT_EQ(results[10], EPIPE);
+    EXPECT_EQ(results[12], 0) << "a refused report stops none after it";
     const auto reports = device->reports();
-    ASSERT_GE(reports.size(), 17U);
+    ASSERT_EQ(reports.size(), 18U);
     for (std::size_t i = 1; i < reports.size(); ++i)
         EXPECT_LT(reports[i - 1][1], reports[i][1]) << "in the order queued";
     EXPECT_EQ(reports.back()[1], 19);
