@@ -5,7 +5,6 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <vector>
 
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -34,7 +33,7 @@ struct HidReportWriter::Shared {
 
     std::mutex mutex;
     std::condition_variable changed;
-    std::deque<std::vector<std::uint8_t>> queue;
+    std::deque<Job> queue;
     std::deque<int> results;
     bool stopping = false;
     bool finished = false;
@@ -85,7 +84,7 @@ HidReportWriter::~HidReportWriter()
         m_thread.join();
     } else {
         qCWarning(lcHidWriter).noquote() << "the device" << m_shared->device->name()
-                                         << "is still busy with a report; not waiting for it";
+                                         << "is still busy opening or writing; not waiting for it";
         m_thread.detach();
     }
 }
@@ -96,14 +95,23 @@ bool HidReportWriter::enqueue(std::uint8_t reportId, std::span<const std::uint8_
     report.reserve(payload.size() + 1);
     report.push_back(reportId);
     report.insert(report.end(), payload.begin(), payload.end());
+    return push(std::move(report));
+}
 
+bool HidReportWriter::enqueueOpen()
+{
+    return push(std::nullopt);
+}
+
+bool HidReportWriter::push(Job job)
+{
     std::lock_guard lock(m_shared->mutex);
     bool kept = true;
     if (m_shared->queue.size() >= QueueLimit) {
         m_shared->queue.pop_front();
         kept = false;
     }
-    m_shared->queue.push_back(std::move(report));
+    m_shared->queue.push_back(std::move(job));
     m_shared->changed.notify_all();
     return kept;
 }
@@ -127,18 +135,23 @@ void HidReportWriter::deliverResults()
 void HidReportWriter::run(std::shared_ptr<Shared> shared)
 {
     for (;;) {
-        std::vector<std::uint8_t> report;
+        Job job;
         {
             std::unique_lock lock(shared->mutex);
             shared->changed.wait(lock, [&] { return shared->stopping || !shared->queue.empty(); });
             if (shared->stopping)
                 break;
-            report = std::move(shared->queue.front());
+            job = std::move(shared->queue.front());
             shared->queue.pop_front();
         }
 
-        const std::span<const std::uint8_t> payload(report.data() + 1, report.size() - 1);
-        const int error = shared->device->setOutputReport(report.front(), payload, shared->cancelFd);
+        int error = 0;
+        if (job) {
+            const std::span<const std::uint8_t> payload(job->data() + 1, job->size() - 1);
+            error = shared->device->setOutputReport(job->front(), payload, shared->cancelFd);
+        } else {
+            error = shared->device->open();
+        }
 
         std::lock_guard lock(shared->mutex);
         if (shared->stopping)

@@ -3,17 +3,19 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <thread>
+#include <vector>
 
 class QSocketNotifier;
 
 class HidDevice;
 
-// Writes output reports to one device on a thread of its own, in the order
-// they were queued, so the main thread never waits on the device. Each
-// finished write is reported back on the main thread. Created, used and
-// destroyed on the main thread.
+// Opens one device and writes output reports to it on a thread of its own,
+// in the order they were queued, so the main thread never waits on the
+// device. Each finished open or write is reported back on the main thread.
+// Created, used and destroyed on the main thread.
 class HidReportWriter {
 public:
     // At most this many reports wait; a further one pushes out the oldest.
@@ -21,12 +23,13 @@ public:
     // ones did.
     static constexpr std::size_t QueueLimit = 32;
 
-    // `written` receives each write's result (0 or an errno value) on the
-    // main thread, never after the writer is gone.
+    // `written` receives each open's and write's result (0 or an errno
+    // value) on the main thread, never after the writer is gone.
     HidReportWriter(std::shared_ptr<HidDevice> device, std::function<void(int error)> written);
-    // Cancels a write waiting on the device and closes it. A write stuck in
-    // the kernel is not waited for beyond a short bound: its thread is left
-    // to end on its own, so shutting down never hangs on the device.
+    // Cancels a write waiting on the device and closes it. An open or a
+    // write stuck in the kernel is not waited for beyond a short bound: its
+    // thread is left to end on its own, so shutting down never hangs on the
+    // device.
     ~HidReportWriter();
     HidReportWriter(const HidReportWriter&) = delete;
     HidReportWriter& operator=(const HidReportWriter&) = delete;
@@ -34,9 +37,15 @@ public:
     // Queues one report: `reportId` then `payload`. False when the queue was
     // full and its oldest report was dropped.
     bool enqueue(std::uint8_t reportId, std::span<const std::uint8_t> payload);
+    // Queues opening the device without writing to it (HidDevice::open());
+    // its result is answered as a write's is.
+    bool enqueueOpen();
 
 private:
     struct Shared;
+    // A report to write, its ID first; none opens the device only.
+    using Job = std::optional<std::vector<std::uint8_t>>;
+    bool push(Job job);
     static void run(std::shared_ptr<Shared> shared);
     void deliverResults();
 

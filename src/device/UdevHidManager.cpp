@@ -15,6 +15,7 @@
 #include <QSocketNotifier>
 
 #include "device/DeviceAccess.h"
+#include "device/HidReportWriter.h"
 
 // Details of failed opens and writes are debug lines: the transport logs the
 // failure itself. QT_LOGGING_RULES="quorel.device.udev.debug=true" shows them.
@@ -39,8 +40,9 @@ void logPermissionHint(const std::string& node, int error, std::atomic<bool>& lo
 }
 
 // A hidraw node, opened on the first report and reopened after a failure
-// (the node may have come back as another device). Written to on the
-// transport's writer thread only.
+// (the node may have come back as another device). Opened and written to on
+// a writer thread only: opening can resume a suspended device or wait on a
+// stalled one.
 class HidrawDevice final : public HidDevice {
 public:
     HidrawDevice(std::string node, std::shared_ptr<std::atomic<bool>> permissionHintLogged)
@@ -52,16 +54,23 @@ public:
 
     QString name() const override { return QString::fromStdString(m_node); }
 
+    int open() override
+    {
+        if (m_fd >= 0)
+            return 0;
+        m_fd = ::open(m_node.c_str(), O_RDWR | O_CLOEXEC);
+        if (m_fd >= 0)
+            return 0;
+        const int error = errno;
+        qCDebug(lcUdev).noquote().nospace() << "cannot open " << name() << ": " << std::strerror(error);
+        logPermissionHint(m_node, error, *m_permissionHintLogged);
+        return error;
+    }
+
     int setOutputReport(std::uint8_t reportId, std::span<const std::uint8_t> payload, int cancelFd) override
     {
-        if (m_fd < 0) {
-            m_fd = ::open(m_node.c_str(), O_RDWR | O_CLOEXEC);
-            if (m_fd < 0) {
-                const int error = errno;
-                logOpenFailure(error);
-                return error;
-            }
-        }
+        if (const int error = open(); error != 0)
+            return error;
 
         // hidraw takes the report ID as the first byte, 0 for unnumbered
         // reports, and sends the whole buffer as one report.
@@ -117,12 +126,6 @@ private:
                 return errno;
         }
         return 0;
-    }
-
-    void logOpenFailure(int error)
-    {
-        qCDebug(lcUdev).noquote().nospace() << "cannot open " << name() << ": " << std::strerror(error);
-        logPermissionHint(m_node, error, *m_permissionHintLogged);
     }
 
     std::string m_node;
@@ -223,6 +226,7 @@ std::vector<std::shared_ptr<HidDevice>> UdevHidManager::copyDevices()
 
 int UdevHidManager::close()
 {
+    m_accessChecks.clear();
     m_notifier.reset();
     m_monitor.reset();
     m_udev.reset();
@@ -321,15 +325,23 @@ void UdevHidManager::deviceAdded(udev_device* device, bool change)
 }
 
 // A missing udev rule shows as soon as the device is found, not only at the
-// first setting sent. Opening a hidraw node has no effect on the device.
+// first setting sent: the node is opened once, on a writer thread of its own
+// (the device logs a refusal), and closed again there.
 void UdevHidManager::checkAccess(const std::string& devnode)
 {
-    const int fd = ::open(devnode.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd >= 0) {
-        ::close(fd);
-        return;
-    }
-    logPermissionHint(devnode, errno, *m_permissionHintLogged);
+    const std::uint64_t id = ++m_accessChecksStarted;
+    auto check = std::make_unique<HidReportWriter>(std::make_shared<HidrawDevice>(devnode, m_permissionHintLogged),
+                                                   [this, id](int) { accessChecked(id); });
+    check->enqueueOpen();
+    m_accessChecks.emplace(id, std::move(check));
+}
+
+// Main thread, from an access check's writer: it has opened the node or been
+// refused. The writer goes once control is back in the event loop, as it is
+// still delivering this answer; its thread closes the node.
+void UdevHidManager::accessChecked(std::uint64_t id)
+{
+    QMetaObject::invokeMethod(this, [this, id] { m_accessChecks.erase(id); }, Qt::QueuedConnection);
 }
 
 void UdevHidManager::deviceRemoved(udev_device* device)

@@ -1,7 +1,7 @@
 // The controller with the real window and controls, the HID transport on a
 // umockdev node, the real libpulse backend on a private sound server and the
 // real GStreamer transport. The link wait is shortened; nothing else is.
-#include "AppTestSupport.h"
+#include "PanelFixture.h"
 #include "FakeHidManager.h"
 #include "LogCapture.h"
 #include "PulseDaemon.h"
@@ -106,68 +106,24 @@ private:
     AudioSystem& m_real;
 };
 
-class AppDelegateTest : public ::testing::Test {
+class AppDelegateTest : public apptest::PanelFixture {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_daemon = new PulseDaemon(PulseDaemon::builtinScript());
-        ASSERT_TRUE(s_daemon->start());
-        s_audio = new PulseAudioSystem();
-        ASSERT_TRUE(s_audio->waitForConnection(5s));
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete s_audio;
-        s_audio = nullptr;
-        delete s_daemon;
-        s_daemon = nullptr;
-    }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        ASSERT_TRUE(store().save(apptest::storedSettings()));
-        m_device = std::make_unique<SimulatedDevice>();
-        QObject::connect(m_device.get(), &SimulatedDevice::reportReceived,
-                         [this](const QByteArray& record) { m_reports.append(record); });
-        s_daemon->pactl({QStringLiteral("set-default-sink"), QStringLiteral("builtin_out")});
-        s_daemon->pactl({QStringLiteral("set-default-source"), QStringLiteral("builtin_in")});
-    }
-
-    void TearDown() override
-    {
-        m_delegate.reset();
-        m_window.reset();
-        m_device.reset();
-    }
-
-    SettingsStore store() const
-    {
-        return SettingsStore(m_dir.filePath(QStringLiteral("quorel-panel.conf")),
-                             m_dir.filePath(QStringLiteral("missing-defaults.plist")));
-    }
-
     void launch()
     {
-        m_window = std::make_unique<MainWindow>();
-        AppDelegatePorts ports;
-        ports.audio = m_audio ? m_audio : s_audio;
-        ports.settingsStore = store();
+        AppDelegatePorts ports = panelPorts();
+        if (m_audio)
+            ports.audio = m_audio;
         ports.linkWait = m_linkWait;
         if (m_hidControl)
             ports.makeHidManager = [control = m_hidControl] { return std::make_unique<FakeHidManager>(control); };
-        ports.quitApplication = [this] { ++m_quits; };
         ports.filePanels = std::make_shared<ChosenFilePanels>(m_dir.filePath(QStringLiteral("take.aac")));
-        m_delegate = std::make_unique<AppDelegate>(std::move(ports));
-        m_outlets = m_window->outlets();
-        m_delegate->setOutlets(m_outlets);
+        createPanel(std::move(ports));
         m_window->show();
         m_delegate->applicationDidFinishLaunching();
     }
 
-    // Plugs the device in (or expects it plugged already) and waits for the
-    // link sequence to end; true when it linked.
+    // Waits for the link sequence of a device plugged in already to end;
+    // true when it linked.
     bool waitForLink()
     {
         QSignalSpy finished(m_delegate.get(), &AppDelegate::linkFinished);
@@ -178,18 +134,6 @@ protected:
 
     bool plug() { return m_device->plug(); }
 
-    bool plugAndLink()
-    {
-        if (!plug())
-            return false;
-        return waitForLink();
-    }
-
-    bool waitForReports(int count)
-    {
-        return QTest::qWaitFor([&] { return m_reports.size() >= count; }, 3000);
-    }
-
     std::vector<QWidget*> effectControls() const
     {
         const AppDelegateOutlets& o = m_outlets;
@@ -197,24 +141,11 @@ protected:
                 o.Denoise, o.MixerButton, o.Spk, o.Mic, o.Stage1, o.Stage2, o.Stage3, o.Stage4, o.Stage5};
     }
 
-    static PulseDaemon* s_daemon;
-    static PulseAudioSystem* s_audio;
-
-    QTemporaryDir m_dir;
-    std::unique_ptr<SimulatedDevice> m_device;
-    std::unique_ptr<MainWindow> m_window;
-    std::unique_ptr<AppDelegate> m_delegate;
-    AppDelegateOutlets m_outlets;
-    QList<QByteArray> m_reports;
-    int m_quits = 0;
     AudioSystem* m_audio = nullptr;
     std::chrono::milliseconds m_linkWait = 50ms;
     // Set, the transport watches this fake instead of the udev testbed.
     std::shared_ptr<FakeHidManager::Control> m_hidControl;
 };
-
-PulseDaemon* AppDelegateTest::s_daemon = nullptr;
-PulseAudioSystem* AppDelegateTest::s_audio = nullptr;
 
 TEST_F(AppDelegateTest, LaunchWithTheDeviceAttachedShowsNotLinkedThenSendsOneFullRecord)
 {

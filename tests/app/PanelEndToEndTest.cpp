@@ -3,6 +3,7 @@
 // preload and UMOCKDEV_DIR) and its sink and source on a private sound
 // server. The link wait is the product's five seconds.
 #include "AppTestSupport.h"
+#include "HelperProcess.h"
 #include "PrivateSessionBus.h"
 #include "PulseDaemon.h"
 #include "SimulatedDevice.h"
@@ -64,17 +65,6 @@ private:
 
 namespace {
 
-// Asks a helper process to end, and kills it when it won't.
-void endProcess(QProcess& process)
-{
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(3000))
-        process.kill();
-    process.waitForFinished(2000);
-}
-
 // A virtual X display for the panel, ended with the test.
 class VirtualDisplay {
 public:
@@ -99,7 +89,7 @@ public:
     }
     ~VirtualDisplay()
     {
-        endProcess(m_process);
+        endHelperProcess(m_process);
     }
     QString name() const { return m_name; }
 

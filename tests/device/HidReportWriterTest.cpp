@@ -69,30 +69,25 @@ TEST(HidReportWriter, WritesInOrderAndAnswersEachOnTheMainThread)
             results.push_back(error);
             onMainThread = onMainThread && QThread::currentThread() == qApp->thread();
         });
-        // Reports 10 and 11 meet a device that refuses them; the device
-        // changes only once the reports before have been answered.
-        const auto answered = [&](std::size_t count) {
-            return QTest::qWaitFor([&] { return results.size() == count; }, 5000);
+        // Queued in three bursts, the middle one refused; each burst is
+        // answered before the device changes, however slow the writer is.
+        const auto burst = [&](int from, int to, int failWith) {
+            device->failWith = failWith;
+            for (int n = from; n < to; ++n) {
+                const std::uint8_t payload[2] = {static_cast<std::uint8_t>(n), 0};
+                writer.enqueue(0, payload);
+            }
+            return QTest::qWaitFor([&] { return results.size() == static_cast<std::size_t>(to); }, 5000);
         };
-        for (int n = 0; n < 20; ++n) {
-            if (n == 10) {
-                ASSERT_TRUE(answered(10));
-                device->failWith = EPIPE;
-            }
-            if (n == 12) {
-                ASSERT_TRUE(answered(12));
-                device->failWith = 0;
-            }
-            const std::uint8_t payload[2] = {static_cast<std::uint8_t>(n), 0};
-            writer.enqueue(0, payload);
-        }
-        ASSERT_TRUE(answered(20));
+        ASSERT_TRUE(burst(0, 10, 0));
+        ASSERT_TRUE(burst(10, 12, EPIPE));
+        ASSERT_TRUE(burst(12, 20, 0));
     }
     EXPECT_TRUE(onMainThread);
     EXPECT_EQ(device->closeCount(), 1) << "the writer closes the device when it goes";
     std::vector<int> expectedResults(20, 0);
     expectedResults[10] = expectedResults[11] = EPIPE;
-    EXPECT_EQ(results, expectedResults) << "one answer a report, in order";
+    EXPECT_EQ(results, expectedResults) << "one answer a report, in order; a refused report stops none after it";
     const auto reports = device->reports();
     ASSERT_EQ(reports.size(), 18U);
     for (std::size_t i = 1; i < reports.size(); ++i)
@@ -121,4 +116,37 @@ TEST(HidReportWriter, DestructionDoesNotWaitOnAStuckWriteAndDropsItsAnswer)
     ASSERT_TRUE(QTest::qWaitFor([&] { return device->closed == 1; }, 3000));
     QTest::qWait(50);
     EXPECT_EQ(answers, 0);
+}
+
+namespace {
+
+// A device that refuses to be opened on its own but takes reports, and tells
+// which thread opened it.
+class RefusingDevice final : public HidDevice {
+public:
+    QString name() const override { return QStringLiteral("/dev/hidraw-refusing"); }
+    int open() override
+    {
+        openedOnMainThread = QThread::currentThread() == qApp->thread();
+        return EACCES;
+    }
+    int setOutputReport(std::uint8_t, std::span<const std::uint8_t>, int) override { return 0; }
+    int close() override { return 0; }
+
+    std::atomic<bool> openedOnMainThread = true;
+};
+
+}
+
+TEST(HidReportWriter, OpensOnItsOwnThreadAndAnswersInOrderWithTheWrites)
+{
+    auto device = std::make_shared<RefusingDevice>();
+    std::vector<int> results;
+    HidReportWriter writer(device, [&](int error) { results.push_back(error); });
+    const std::uint8_t payload[1] = {1};
+    writer.enqueueOpen();
+    writer.enqueue(0, payload);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return results.size() == 2; }, 5000));
+    EXPECT_EQ(results, std::vector({EACCES, 0}));
+    EXPECT_FALSE(device->openedOnMainThread);
 }

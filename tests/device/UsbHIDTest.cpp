@@ -5,6 +5,7 @@
 #include <umockdev.h>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <termios.h>
 #include <linux/capability.h>
@@ -12,6 +13,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,6 +99,17 @@ public:
 
     // The test's end of the emulated node.
     int devFd(const char* node) { return umockdev_testbed_get_dev_fd(m_testbed, node); }
+
+    // Puts an empty plain file where the panel looks for /dev/hidraw<number>
+    // (added without a node) and returns its path in the testbed.
+    QString addPlainNode(int number)
+    {
+        EXPECT_TRUE(QDir().mkpath(rootDir() + QStringLiteral("/dev")));
+        const QString path = rootDir() + QStringLiteral("/dev/hidraw%1").arg(number);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        return path;
+    }
 
 private:
     UMockdevTestbed* m_testbed;
@@ -347,10 +360,7 @@ TEST(UsbHIDUdev, NoPermissionAtStartNamesTheRuleWhenTheDeviceIsFound)
 {
     Testbed testbed;
     const std::string syspath = testbed.addHidraw(202, 0x0A12, 0x1243, false);
-    ASSERT_TRUE(QDir().mkpath(testbed.rootDir() + QStringLiteral("/dev")));
-    QFile file(testbed.rootDir() + QStringLiteral("/dev/hidraw202"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    QFile file(testbed.addPlainNode(202));
     ASSERT_TRUE(file.setPermissions({}));
 
     LogCapture log;
@@ -359,7 +369,8 @@ TEST(UsbHIDUdev, NoPermissionAtStartNamesTheRuleWhenTheDeviceIsFound)
     ASSERT_NE(usb, nullptr);
     RecordingDelegate delegate(*usb);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !delegate.calls.empty(); }, 2000));
-    EXPECT_EQ(log.count(QStringLiteral("70-quorel-panel.rules")), 1) << "said before anything is sent";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log.count(QStringLiteral("70-quorel-panel.rules")) == 1; }, 2000))
+        << "said before anything is sent";
 
     usb->connectHID();
     usb->senddata(controlPanelReport(rebuildControlPanelInfo({}, ChangeDenoise)));
@@ -383,10 +394,7 @@ TEST(UsbHIDUdev, NoPermissionNamesTheRuleOnce)
     Testbed testbed;
     testbed.addHidraw(201, 0x0A12, 0x1243, false);
     // A plain file nobody may open stands in for the node.
-    ASSERT_TRUE(QDir().mkpath(testbed.rootDir() + QStringLiteral("/dev")));
-    QFile file(testbed.rootDir() + QStringLiteral("/dev/hidraw201"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    QFile file(testbed.addPlainNode(201));
     ASSERT_TRUE(file.setPermissions({}));
 
     auto usb = UsbHID::create();
@@ -508,4 +516,119 @@ TEST(UsbHIDUdev, AStalledNodeKeepsTheNewestReportsAndNeverHoldsTheShutDown)
     usb.reset();
     EXPECT_LT(shutDown.elapsed(), 2000);
     setFlowStopped("/dev/hidraw221", false);
+}
+
+namespace {
+
+// Holds a lease on the plain file standing in for a node, so every open of
+// it for writing waits until the lease is given up, as the open of a device
+// that resumes from suspend or has stalled waits.
+class OpenHeld {
+public:
+    explicit OpenHeld(const QString& path)
+        : m_fd(open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC))
+    {
+        // The holder is told of each waiting open by SIGIO, which would end
+        // the test; nothing else here uses it.
+        signal(SIGIO, SIG_IGN);
+        m_held = m_fd >= 0 && fcntl(m_fd, F_SETLEASE, F_RDLCK) == 0;
+    }
+    ~OpenHeld()
+    {
+        release();
+        if (m_fd >= 0)
+            close(m_fd);
+    }
+    OpenHeld(const OpenHeld&) = delete;
+    OpenHeld& operator=(const OpenHeld&) = delete;
+
+    bool held() const { return m_held; }
+    // Somebody's open waits on the lease: it is being broken.
+    bool openWaiting() const { return m_held && fcntl(m_fd, F_GETLEASE) == F_UNLCK; }
+    // Lets the waiting opens through. False when the kernel had already
+    // taken the lease away (after /proc/sys/fs/lease-break-time, 45 s), as
+    // it does when the holder cannot give it up in time.
+    bool release()
+    {
+        const bool released = m_held && fcntl(m_fd, F_SETLEASE, F_UNLCK) == 0;
+        m_held = false;
+        return released;
+    }
+
+private:
+    int m_fd;
+    bool m_held = false;
+};
+
+}
+
+// umockdev holds a lock of its own across every path call (open included),
+// so while an open waits the test calls nothing that reads a path on the
+// main thread; the panel's main thread does not either.
+TEST(UsbHIDUdev, ANodeWhoseOpenWaitsHoldsNeitherTheEventLoopNorTheShutDown)
+{
+    Testbed testbed;
+    testbed.addHidraw(230, 0x0A12, 0x1243, false);
+    const QString path = testbed.addPlainNode(230);
+    auto held = std::make_unique<OpenHeld>(path);
+    ASSERT_TRUE(held->held()) << "no lease on " << path.toStdString();
+
+    LogCapture log;
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(20);
+    auto usb = UsbHID::create();
+    ASSERT_NE(usb, nullptr);
+    std::optional<RecordingDelegate> delegate(std::in_place, *usb);
+
+    // Found: its access is checked by opening it, and that waits elsewhere.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !delegate->calls.empty() && held->openWaiting(); }, 3000));
+    int before = ticks;
+    QTest::qWait(300);
+    EXPECT_GE(ticks - before, 5) << "the event loop turns while the node's open waits";
+
+    // A main thread stuck in the open could not have come here before the
+    // kernel broke the lease.
+    ASSERT_TRUE(held->release());
+    // Once the check has its answer it lets go of the node: a lease can be
+    // had again only while nobody has it open for writing.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            held = std::make_unique<OpenHeld>(path);
+            return held->held();
+        },
+        3000));
+    held.reset();
+
+    // The chosen device's first report waits behind its open.
+    usb->connectHID();
+    held = std::make_unique<OpenHeld>(path);
+    ASSERT_TRUE(held->held());
+    usb->senddata(reportWithCode(ChangeDenoise));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return usb->fault() == UsbHID::Fault::NotAnswering; }, 5000));
+    EXPECT_TRUE(held->openWaiting());
+    before = ticks;
+    QTest::qWait(300);
+    EXPECT_GE(ticks - before, 5) << "the event loop turns while the report's open waits";
+
+    ASSERT_TRUE(held->release());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return usb->responding(); }, 3000));
+    EXPECT_EQ(QFile(path).size(), 17);
+    EXPECT_EQ(log.count(QStringLiteral("send data failed")), 0);
+    EXPECT_EQ(log.count(QStringLiteral("70-quorel-panel.rules")), 0) << "an open that waits is no refusal";
+
+    // A second node is found while its open waits: shutting down leaves it.
+    const std::string second = testbed.addHidraw(231, 0x0A12, 0x1243, false);
+    held = std::make_unique<OpenHeld>(testbed.addPlainNode(231));
+    ASSERT_TRUE(held->held());
+    testbed.uevent(second, "add");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delegate->calls.size() == 2 && held->openWaiting(); }, 3000));
+    delegate.reset();
+    QElapsedTimer shutDown;
+    shutDown.start();
+    usb.reset();
+    EXPECT_LT(shutDown.elapsed(), 2000);
+    EXPECT_TRUE(held->release());
+    QTest::qWait(100);
 }

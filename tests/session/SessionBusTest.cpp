@@ -3,7 +3,7 @@
 // the session interface on a private dbus-daemon, and the real binary as
 // the second process that scripts run (--status, --set, --toggle, a second
 // start). The link wait is shortened; nothing else is.
-#include "../app/AppTestSupport.h"
+#include "../app/PanelFixture.h"
 #include "PrivateSessionBus.h"
 #include "PulseDaemon.h"
 #include "SimulatedDevice.h"
@@ -64,37 +64,15 @@ struct CommandResult {
     QString err;
 };
 
-class SessionBusTest : public ::testing::Test {
+class SessionBusTest : public apptest::PanelFixture {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_daemon = new PulseDaemon(PulseDaemon::builtinScript());
-        ASSERT_TRUE(s_daemon->start());
-        s_audio = new PulseAudioSystem();
-        ASSERT_TRUE(s_audio->waitForConnection(5s));
-    }
-
-    static void TearDownTestSuite()
-    {
-        delete s_audio;
-        s_audio = nullptr;
-        delete s_daemon;
-        s_daemon = nullptr;
-    }
-
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        ASSERT_TRUE(store().save(apptest::storedSettings()));
+        PanelFixture::SetUp();
         ASSERT_TRUE(m_bus.start());
         m_connectionName = QStringLiteral("panel-%1").arg(++s_connections);
         m_connection = m_bus.connect(m_connectionName);
         ASSERT_TRUE(m_connection.isConnected());
-        m_device = std::make_unique<SimulatedDevice>();
-        QObject::connect(m_device.get(), &SimulatedDevice::reportReceived,
-                         [this](const QByteArray& record) { m_reports.append(record); });
-        s_daemon->pactl({QStringLiteral("set-default-sink"), QStringLiteral("builtin_out")});
-        s_daemon->pactl({QStringLiteral("set-default-source"), QStringLiteral("builtin_in")});
     }
 
     void TearDown() override
@@ -102,30 +80,14 @@ protected:
         m_background.reset();
         m_service.reset();
         m_remote.reset();
-        m_delegate.reset();
-        m_window.reset();
-        m_device.reset();
+        PanelFixture::TearDown();
         QDBusConnection::disconnectFromBus(m_connectionName);
-    }
-
-    SettingsStore store() const
-    {
-        return SettingsStore(m_dir.filePath(QStringLiteral("quorel-panel.conf")),
-                             m_dir.filePath(QStringLiteral("missing-defaults.plist")));
     }
 
     // The panel as main() puts it together, holding the session's name.
     void launch()
     {
-        m_window = std::make_unique<MainWindow>();
-        AppDelegatePorts ports;
-        ports.audio = s_audio;
-        ports.settingsStore = store();
-        ports.linkWait = 50ms;
-        ports.quitApplication = [this] { ++m_quits; };
-        m_delegate = std::make_unique<AppDelegate>(std::move(ports));
-        m_outlets = m_window->outlets();
-        m_delegate->setOutlets(m_outlets);
+        createPanel(panelPorts());
         m_remote = std::make_unique<PanelRemote>(*m_delegate, m_outlets);
         m_service = std::make_unique<PanelService>();
         ASSERT_TRUE(m_service->registerOn(m_connection));
@@ -139,14 +101,6 @@ protected:
         m_background = std::make_unique<BackgroundMode>(m_window.get(), *m_remote, config);
         m_window->show();
         m_delegate->applicationDidFinishLaunching();
-    }
-
-    bool plugAndLink()
-    {
-        QSignalSpy finished(m_delegate.get(), &AppDelegate::linkFinished);
-        if (!m_device->plug() || !finished.wait(10000))
-            return false;
-        return finished.first().first().toBool();
     }
 
     // The real binary with these arguments, on the test's bus, while this
@@ -174,32 +128,16 @@ protected:
         return result;
     }
 
-    bool waitForReports(int count)
-    {
-        return QTest::qWaitFor([&] { return m_reports.size() >= count; }, 5000);
-    }
-
-    static PulseDaemon* s_daemon;
-    static PulseAudioSystem* s_audio;
     static int s_connections;
 
-    QTemporaryDir m_dir;
     PrivateSessionBus m_bus;
     QString m_connectionName;
     QDBusConnection m_connection{QString()};
-    std::unique_ptr<SimulatedDevice> m_device;
-    std::unique_ptr<MainWindow> m_window;
-    std::unique_ptr<AppDelegate> m_delegate;
     std::unique_ptr<PanelRemote> m_remote;
     std::unique_ptr<PanelService> m_service;
     std::unique_ptr<BackgroundMode> m_background;
-    AppDelegateOutlets m_outlets;
-    QList<QByteArray> m_reports;
-    int m_quits = 0;
 };
 
-PulseDaemon* SessionBusTest::s_daemon = nullptr;
-PulseAudioSystem* SessionBusTest::s_audio = nullptr;
 int SessionBusTest::s_connections = 0;
 
 TEST_F(SessionBusTest, StatusTellsTheStateBeforeAndAfterLinkingAndExitsZeroOnlyWhenLinked)

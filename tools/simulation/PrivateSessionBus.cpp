@@ -1,17 +1,14 @@
 #include "PrivateSessionBus.h"
 
+#include "HelperProcess.h"
+
 #include <QDir>
 
 PrivateSessionBus::PrivateSessionBus() = default;
 
 PrivateSessionBus::~PrivateSessionBus()
 {
-    if (m_daemon.state() == QProcess::NotRunning)
-        return;
-    m_daemon.terminate();
-    if (!m_daemon.waitForFinished(3000))
-        m_daemon.kill();
-    m_daemon.waitForFinished(2000);
+    endHelperProcess(m_daemon);
 }
 
 bool PrivateSessionBus::start()

@@ -1,5 +1,7 @@
 #include "PulseDaemon.h"
 
+#include "HelperProcess.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -301,16 +303,9 @@ void PulseDaemon::logFailure(const char* what) const
 
 void PulseDaemon::end(QProcess& process, bool crash)
 {
-    if (process.state() == QProcess::NotRunning)
-        return;
-    if (crash)
+    if (crash && process.state() != QProcess::NotRunning)
         process.kill();
-    else
-        process.terminate();
-    if (!process.waitForFinished(2000)) {
-        process.kill();
-        process.waitForFinished(2000);
-    }
+    endHelperProcess(process, std::chrono::seconds(2));
 }
 
 void PulseDaemon::stop(bool crash)

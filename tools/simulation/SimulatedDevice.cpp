@@ -148,6 +148,10 @@ bool SimulatedDevice::plug()
         unplug();
         return false;
     }
+    // The device's end is read only when it signals: a panel that opens the
+    // node without writing (to check its access) must not leave that read
+    // waiting.
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
     m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &SimulatedDevice::onReadable);
     umockdev_testbed_uevent(m_testbed, m_hidPath.constData(), "add");
