@@ -211,16 +211,22 @@ bool PulseAudioSystem::waitForConnection(std::chrono::milliseconds timeout)
 
 // ---- Connection (main loop thread, or with the loop locked) ----
 
-void PulseAudioSystem::connectLocked()
+PulseContextPtr PulseAudioSystem::newContextLocked()
 {
-    m_context.reset();
     pa_proplist* properties = pa_proplist_new();
     pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "quorel-panel");
     pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, "quorel-panel");
     pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, "quorel-panel");
-    m_context.reset(pa_context_new_with_proplist(pa_threaded_mainloop_get_api(m_loop.get()),
-                                                 "quorel-panel", properties));
+    PulseContextPtr context(pa_context_new_with_proplist(pa_threaded_mainloop_get_api(m_loop.get()),
+                                                         "quorel-panel", properties));
     pa_proplist_free(properties);
+    return context;
+}
+
+void PulseAudioSystem::connectLocked()
+{
+    m_context.reset();
+    m_context = newContextLocked();
     if (!m_context) {
         qCWarning(lcPulseAudio, "cannot create a sound server context");
         scheduleReconnectLocked();
@@ -250,17 +256,7 @@ void PulseAudioSystem::onContextState(pa_context* context)
         m_connected = true;
         m_outageReported = false;
         qCInfo(lcPulseAudio, "connected to the sound server %s", pa_context_get_server(context));
-        pa_context_set_subscribe_callback(context, subscribeThunk, this);
-        PulseOperationPtr subscribe(pa_context_subscribe(
-            context,
-            static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE
-                                                | PA_SUBSCRIPTION_MASK_SERVER),
-            nullptr, nullptr));
-        if (!subscribe)
-            qCWarning(lcPulseAudio, "cannot follow the sound server's devices: %s",
-                      pa_strerror(pa_context_errno(context)));
-        followDefaultsLocked();
-        refreshWatchedLocked();
+        followServerLocked();
         if (m_everConnected)
             announceLocked(AudioSystemEvent::Reconnected);
         m_everConnected = true;
@@ -271,6 +267,79 @@ void PulseAudioSystem::onContextState(pa_context* context)
         return;
     }
     countAttemptLocked();
+}
+
+// Main loop thread (or with the loop locked): subscribes to the current
+// connection's events and reads again what is followed.
+void PulseAudioSystem::followServerLocked()
+{
+    pa_context* context = m_context.get();
+    pa_context_set_subscribe_callback(context, subscribeThunk, this);
+    PulseOperationPtr subscribe(pa_context_subscribe(
+        context,
+        static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE
+                                            | PA_SUBSCRIPTION_MASK_SERVER),
+        nullptr, nullptr));
+    if (!subscribe)
+        qCWarning(lcPulseAudio, "cannot follow the sound server's devices: %s",
+                  pa_strerror(pa_context_errno(context)));
+    followDefaultsLocked();
+    refreshWatchedLocked();
+}
+
+// PipeWire's PulseAudio server (0.3.65 at least) can stop telling one
+// connection of changes to its defaults: that connection keeps reporting the
+// old default however long it waits, while a new one reports the new
+// default. A second connection is opened beside the current one and takes
+// its place once ready; the followed defaults and listened devices are read
+// again on it. Nothing is announced: for the caller the server never went.
+// Waits at most `bound`; false when the server is not reached in time.
+bool PulseAudioSystem::renewConnection(std::chrono::milliseconds bound)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_stateMutex);
+        m_renewalSettled = false;
+    }
+    {
+        PulseLoopLock lock(m_loop.get());
+        if (!m_connected)
+            return false;
+        m_renewal = newContextLocked();
+        if (!m_renewal)
+            return false;
+        pa_context_set_state_callback(m_renewal.get(), renewalStateThunk, this);
+        if (pa_context_connect(m_renewal.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+            m_renewal.reset();
+            return false;
+        }
+    }
+    {
+        std::unique_lock<std::mutex> lock(m_stateMutex);
+        m_stateChanged.wait_for(lock, bound, [this] { return m_renewalSettled; });
+    }
+    PulseLoopLock lock(m_loop.get());
+    PulseContextPtr renewal = std::move(m_renewal);
+    if (!m_connected || pa_context_get_state(renewal.get()) != PA_CONTEXT_READY)
+        return false;
+    // The old connection goes quietly: its end is not the server's.
+    const PulseContextPtr old = std::move(m_context);
+    m_context = std::move(renewal);
+    pa_context_set_state_callback(m_context.get(), contextStateThunk, this);
+    followServerLocked();
+    return true;
+}
+
+// Main loop thread: the renewal connection is ready or has failed.
+void PulseAudioSystem::onRenewalState(pa_context* context)
+{
+    const pa_context_state_t state = pa_context_get_state(context);
+    if (state != PA_CONTEXT_READY && state != PA_CONTEXT_FAILED && state != PA_CONTEXT_TERMINATED)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_stateMutex);
+        m_renewalSettled = true;
+    }
+    m_stateChanged.notify_all();
 }
 
 void PulseAudioSystem::onUnavailableLocked(int error)
@@ -696,7 +765,8 @@ int PulseAudioSystem::requestDefault(AudioScope scope, const std::string& server
 // Returns once the server reports the new default, within the request
 // bound: PipeWire acknowledges the request before its session manager has
 // made the change. A session manager busy with an earlier change may keep
-// its own choice; the request is made once more halfway through the bound.
+// its own choice, and a connection may miss the change: after a quarter of
+// the bound the request is made once more, over a new connection.
 int PulseAudioSystem::setDefaultDevice(AudioScope scope, AudioObjectID device)
 {
     DeviceInfo info;
@@ -712,9 +782,14 @@ int PulseAudioSystem::setDefaultDevice(AudioScope scope, AudioObjectID device)
     for (int attempt = 0; attempt < 2; ++attempt) {
         status = requestDefault(scope, serverName);
         if (status == AudioStatus::Ok)
-            status = waitForDefault(scope, serverName, m_timeout / 2, current);
+            status = waitForDefault(scope, serverName, attempt == 0 ? m_timeout / 4 : m_timeout / 2, current);
         if (status != AudioStatus::Timeout)
             return status;
+        // This connection may be the one that no longer hears of changes
+        // to the defaults; the second request goes over a new one.
+        if (attempt == 0 && renewConnection(m_timeout / 4))
+            qCInfo(lcPulseAudio, "still told %s is the default %s; asking again over a new connection",
+                   current.empty() ? "none" : current.c_str(), scopeName(scope));
     }
     qCWarning(lcPulseAudio, "the sound server accepted %s as the default %s but still reports %s after %lld ms",
               serverName.c_str(), scopeName(scope), current.empty() ? "none" : current.c_str(),
@@ -910,6 +985,11 @@ void PulseAudioSystem::setEventListener(AudioSystemEventProc proc, void* clientD
 void PulseAudioSystem::contextStateThunk(pa_context* context, void* self)
 {
     static_cast<PulseAudioSystem*>(self)->onContextState(context);
+}
+
+void PulseAudioSystem::renewalStateThunk(pa_context* context, void* self)
+{
+    static_cast<PulseAudioSystem*>(self)->onRenewalState(context);
 }
 
 void PulseAudioSystem::subscribeThunk(pa_context*, pa_subscription_event_type_t type, std::uint32_t index,

@@ -109,8 +109,11 @@ private:
     using Start = std::function<pa_operation*(pa_context*, Request&)>;
 
     // Main loop thread (or with the loop locked): connection and events.
+    PulseContextPtr newContextLocked();
     void connectLocked();
     void onContextState(pa_context* context);
+    void followServerLocked();
+    void onRenewalState(pa_context* context);
     void onUnavailableLocked(int error);
     void countAttemptLocked();
     void onSubscription(pa_subscription_event_type_t type, std::uint32_t index);
@@ -133,8 +136,10 @@ private:
     int requestDefault(AudioScope scope, const std::string& serverName);
     int waitForDefault(AudioScope scope, const std::string& serverName, std::chrono::milliseconds bound,
                        std::string& current);
+    bool renewConnection(std::chrono::milliseconds bound);
 
     static void contextStateThunk(pa_context* context, void* self);
+    static void renewalStateThunk(pa_context* context, void* self);
     static void subscribeThunk(pa_context* context, pa_subscription_event_type_t type,
                                std::uint32_t index, void* self);
     static void reconnectThunk(pa_mainloop_api* api, pa_time_event* event,
@@ -150,6 +155,8 @@ private:
     PulseMainloopPtr m_loop;
     // Guarded by the main loop's lock.
     PulseContextPtr m_context;
+    // A connection opened to take m_context's place (renewConnection).
+    PulseContextPtr m_renewal;
     pa_time_event* m_reconnect = nullptr;
     bool m_outageReported = false;
     bool m_everConnected = false;
@@ -167,4 +174,5 @@ private:
     std::condition_variable m_stateChanged;
     int m_attempts = 0; // guarded by m_stateMutex
     std::uint64_t m_serverChanges = 0; // guarded by m_stateMutex
+    bool m_renewalSettled = false; // guarded by m_stateMutex
 };

@@ -14,6 +14,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <csignal>
 #include <limits>
@@ -319,6 +320,53 @@ TEST_F(PulseAudioSystemTest, SentVolumesGoToTheFollowedDefaultInOrderWithoutWait
     EXPECT_TRUE(sinkVolumes("quorel_out", {39322, 39322})) << "60 %, the last one sent";
     EXPECT_EQ(log.count(QStringLiteral("refused")), 0);
     EXPECT_TRUE(system->isConnected());
+}
+
+// PipeWire acknowledges a new default before its session manager makes the
+// change. With the session manager stopped the change never comes and the
+// request ends within its bound. A connection that lived through the stop
+// may no longer hear of changes to the defaults: once the session manager
+// runs again, the request still succeeds, and the connection that served it
+// follows the default and the listened device, the caller none the wiser.
+TEST_F(PulseAudioSystemTest, DefaultNotMadeEndsWithinTheBoundAndTheNextRequestCatchesUp)
+{
+    const pid_t manager = daemon.sessionManagerPid();
+    if (manager <= 0)
+        GTEST_SKIP() << "PulseAudio makes a new default itself";
+    ListenerLog listener(*system);
+    ASSERT_EQ(system->addVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &listener),
+              AudioStatus::Ok);
+    static std::atomic<int> reconnects{0};
+    reconnects = 0;
+    system->setEventListener(
+        [](AudioSystemEvent event, void*) { reconnects += event == AudioSystemEvent::Reconnected ? 1 : 0; },
+        nullptr);
+
+    LogCapture log;
+    ASSERT_EQ(::kill(manager, SIGSTOP), 0);
+    QElapsedTimer clock;
+    clock.start();
+    const int status = system->setDefaultDevice(AudioScope::Output, quorelOut);
+    const qint64 waited = clock.elapsed();
+    // A client that tries to connect meanwhile leaves PipeWire's PulseAudio
+    // server (0.3.65) no longer telling our connection of new defaults.
+    daemon.run(QStringLiteral("pactl"), {QStringLiteral("info")}, 300);
+    ::kill(manager, SIGCONT);
+    EXPECT_EQ(status, AudioStatus::Timeout);
+    EXPECT_LT(waited, 4000) << "the bound is 2000 ms";
+    EXPECT_EQ(log.count(QStringLiteral("still reports builtin_out after 2000 ms")), 1);
+
+    EXPECT_EQ(system->setDefaultDevice(AudioScope::Output, quorelOut), AudioStatus::Ok);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return system->followedDefault(AudioScope::Output) == quorelOut; }, 5000));
+    ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"), QStringLiteral("40%")}), 0);
+    EXPECT_TRUE(listener.waitForScalar(0.4f));
+    EXPECT_EQ(system->setDefaultDevice(AudioScope::Output, builtinOut), AudioStatus::Ok);
+    EXPECT_TRUE(system->isConnected());
+    EXPECT_EQ(log.count(QStringLiteral("lost the sound server")), 0);
+    EXPECT_EQ(reconnects, 0);
+    system->setEventListener(nullptr, nullptr);
+    EXPECT_EQ(system->removeVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &listener),
+              AudioStatus::Ok);
 }
 
 TEST_F(PulseAudioSystemTest, HungServerTimesOutWithinTheBoundAndIsUsableAfterwards)

@@ -327,6 +327,14 @@ pid_t PulseDaemon::serverPid() const
     return running() ? static_cast<pid_t>(m_processes.back()->processId()) : -1;
 }
 
+pid_t PulseDaemon::sessionManagerPid() const
+{
+    // Started second, after PipeWire itself.
+    if (m_kind != Kind::PipeWire || m_processes.size() < 2 || m_processes[1]->state() != QProcess::Running)
+        return -1;
+    return static_cast<pid_t>(m_processes[1]->processId());
+}
+
 int PulseDaemon::pactl(const QStringList& args, QString* output) const
 {
     return run(QStringLiteral("pactl"), args, 10000, output);

@@ -62,6 +62,8 @@ public:
     // The process that serves the PulseAudio protocol (pulseaudio or
     // pipewire-pulse); -1 when none runs.
     pid_t serverPid() const;
+    // PipeWire's session manager (WirePlumber), or -1 (PulseAudio, stopped).
+    pid_t sessionManagerPid() const;
 
     QString server() const;          // "unix:<socket path>"
     QString directory() const;       // the private runtime directory
