@@ -224,6 +224,8 @@ void AppDelegate::initialize()
 // in one link; a removal meanwhile is held until the wait is over.
 void AppDelegate::usbhidDidMatch()
 {
+    m_linkStopped.clear();
+    showDeviceFault();
     emit linkStateChanged();
     if (m_linking) {
         qCInfo(lcApp) << "device arrived again while linking; waiting" << m_ports.linkWait.count() << "ms from now";
@@ -345,8 +347,12 @@ void AppDelegate::finishLink()
 void AppDelegate::stopLink(const char* step)
 {
     qCWarning(lcApp) << "link stopped:" << step;
+    m_linkStopped = QStringLiteral("The device was found, but linking stopped: %1. Plug it in again to retry; "
+                                   "if it keeps stopping, see the troubleshooting in the README.")
+                        .arg(QString::fromUtf8(step));
     LinkingPanel->done(QDialog::Rejected);
     m_linking = false;
+    showDeviceFault();
     emit linkFinished(false);
     handleHeldRemoval();
 }
@@ -431,6 +437,8 @@ void AppDelegate::showDeviceFault()
     faults.removeAll(QString());
     const QString fault = faults.join(QLatin1Char('\n'));
     QStringList warnings{fault};
+    if (!m_linked && !m_linking)
+        warnings.append(m_linkStopped);
     if (m_settingsUnsaved) {
         warnings.append(QStringLiteral("Your settings could not be saved to %1; check that folder's permissions and "
                                        "free space.")

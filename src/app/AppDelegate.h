@@ -288,6 +288,9 @@ private:
     std::atomic<unsigned> m_volumeReportEpoch{0};
     // Shown at the link image while linked; see showDeviceFault().
     QString m_audioRestoreFault;
+    // Why the last link stopped early; shown at the link image until the
+    // next arrival.
+    QString m_linkStopped;
     bool m_outputVolumeFailed = false;
     bool m_inputVolumeFailed = false;
 

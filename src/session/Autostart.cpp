@@ -9,7 +9,7 @@
 
 namespace {
 
-// The Exec key's quoting (Desktop Entry Specification, "The Exec key"): an
+// The Exec key's quoting, as freedesktop.org's desktop entries have it: an
 // argument with a reserved character goes in double quotes with ", `, $
 // and \ escaped; '%' is doubled. The string-level escape then doubles each
 // backslash.

@@ -296,6 +296,8 @@ TEST_F(AppDelegateTest, EveryEarlyStopDismissesTheSheetAndNamesTheStep)
     EXPECT_EQ(log.count(QStringLiteral("link stopped: the device could not be made the default")), 1);
     EXPECT_FALSE(m_outlets.Spk->isEnabled());
     EXPECT_EQ(m_outlets.linkText->text(), QStringLiteral("TAVO未连接"));
+    EXPECT_TRUE(m_outlets.linkImg->toolTip().contains(QStringLiteral("the device could not be made the default")))
+        << "the window says why, not only the log";
 
     // Past the defaults the link acts on the device it found: a default
     // that cannot be read back does not stop it.
@@ -306,6 +308,7 @@ TEST_F(AppDelegateTest, EveryEarlyStopDismissesTheSheetAndNamesTheStep)
     EXPECT_FALSE(m_outlets.LinkingPanel->isVisible());
     EXPECT_TRUE(m_outlets.Spk->isEnabled());
     EXPECT_EQ(m_outlets.linkText->text(), QStringLiteral("TAVO已连接"));
+    EXPECT_FALSE(m_outlets.linkImg->toolTip().contains(QStringLiteral("linking stopped")));
     EXPECT_NE(m_delegate->spectrum(), nullptr);
     EXPECT_TRUE(waitForReports(1));
     m_delegate.reset(); // while the audio system it uses is still there
