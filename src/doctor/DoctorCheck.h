@@ -18,8 +18,8 @@ struct DoctorCheck {
     QString title; // what was checked, e.g. "Quorel IIS Audio on USB"
     Outcome outcome = Outcome::Pass;
     QString detail; // what was found
-    QString cause;  // Warn and Fail: what is wrong
-    QString fix;    // Warn and Fail: what to do about it
+    QString cause;  // Warn and Fail: what is wrong, without a closing full stop
+    QString fix;    // Warn and Fail: what to do about it, one sentence
 
     static DoctorCheck pass(QString id, QString title, QString detail);
     static DoctorCheck skip(QString id, QString title, QString why);

@@ -19,7 +19,7 @@ struct DoctorReport {
     // True when no check failed (warnings and skips do not count).
     bool passed() const;
     // One line a check: its status, title and what was found, or, for a
-    // warning or a failure, its cause and fix in one sentence.
+    // warning or a failure, its cause and fix; then how many failed.
     QString toText() const;
     QByteArray toJson() const;
 
