@@ -16,7 +16,7 @@ public:
         QString server;            // empty: libpulse's own choice (PULSE_SERVER, the session's)
         int timeoutMs = 5000;      // for the whole libpulse conversation
         QString metadataProgram = QStringLiteral("pw-metadata");
-        int metadataTimeoutMs = 3000;
+        int metadataTimeoutMs = 5000;
     };
 
     SoundServerChecks();

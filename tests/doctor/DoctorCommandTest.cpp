@@ -210,7 +210,10 @@ TEST_F(DoctorCommandTest, ASetUpWhereThePanelCanWorkPassesExitsZeroAndIsLeftAsIt
 
 TEST_F(DoctorCommandTest, EachFaultIsNamedWithItsCauseAndFixAndTheExitIsOne)
 {
-    // No device: the testbed is empty. No sound server at its address.
+    // No device: the testbed is empty, whatever this machine has plugged in.
+    SimulatedDevice unplugged;
+    env.insert(QStringLiteral("UMOCKDEV_DIR"), qEnvironmentVariable("UMOCKDEV_DIR"));
+    // No sound server at its address.
     env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:%1/no-server").arg(home.path()));
 
     // GStreamer with everything the panel needs but the libav plugin.
@@ -259,6 +262,7 @@ TEST_F(DoctorCommandTest, EachFaultIsNamedWithItsCauseAndFixAndTheExitIsOne)
     EXPECT_TRUE(causeAndFix(checks, QStringLiteral("device.usb")).contains(QStringLiteral("Plug the device in")));
     EXPECT_EQ(status(checks, QStringLiteral("sound.server")), QStringLiteral("fail"));
     EXPECT_TRUE(causeAndFix(checks, QStringLiteral("sound.server")).contains(home.filePath(QStringLiteral("no-server"))));
+    EXPECT_EQ(status(checks, QStringLiteral("sound.output")), QStringLiteral("skip"));
     EXPECT_EQ(status(checks, QStringLiteral("gstreamer.avenc_aac")), QStringLiteral("fail"));
     EXPECT_TRUE(causeAndFix(checks, QStringLiteral("gstreamer.avenc_aac")).contains(QStringLiteral("apt-get install gstreamer1.0-libav")));
     for (const char* present : {"gstreamer.pulsesrc", "gstreamer.aacparse", "gstreamer.playbin"})

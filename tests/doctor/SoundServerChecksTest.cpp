@@ -1,6 +1,6 @@
 // The sound-server checks against private servers, PulseAudio and PipeWire:
-// the device's endpoints there or not, defaults elsewhere, the session
-// manager's configured default, and no server at all.
+// the device's endpoints there or not, defaults elsewhere, and the session
+// manager's configured default. (No server at all: DoctorCommandTest.)
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -109,19 +109,4 @@ TEST(SoundServerChecks, AServerWithoutTheDeviceNamesItsAbsenceAndSkipsTheDefault
     EXPECT_EQ(found["sound.default-input"].outcome, Outcome::Skip);
     // A configured default with no device to compare it to is no fault.
     EXPECT_NE(found["sound.configured-default"].outcome, Outcome::Fail);
-}
-
-TEST(SoundServerChecks, NoServerIsNamedWithTheWayToStartOneAndTheRestIsSkipped)
-{
-    PulseDaemon daemon;
-    ASSERT_TRUE(daemon.start());
-    daemon.stop();
-
-    const Findings found = check();
-    EXPECT_EQ(found["sound.server"].outcome, Outcome::Fail);
-    EXPECT_TRUE(found["sound.server"].cause.contains(daemon.server())) << found["sound.server"].cause.toStdString();
-    EXPECT_TRUE(found["sound.server"].fix.contains(QStringLiteral("pipewire-pulse")));
-    ASSERT_EQ(found.checks.size(), 6U);
-    for (std::size_t i = 1; i < found.checks.size(); ++i)
-        EXPECT_EQ(found.checks[i].outcome, Outcome::Skip) << found.checks[i].id.toStdString();
 }
