@@ -2,6 +2,8 @@
 // opens: modal to the window, "checking…" while the checks run off the main
 // thread, then the report and a button that copies it.
 #include <QAction>
+#include <QDBusConnection>
+#include <QPointer>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
@@ -16,6 +18,7 @@
 #include <future>
 #include <thread>
 
+#include "PrivateSessionBus.h"
 #include "doctor/DiagnosticsDialog.h"
 #include "doctor/Doctor.h"
 #include "session/BackgroundMode.h"
@@ -114,6 +117,26 @@ TEST(DiagnosticsDialog, AReportThatArrivesAfterTheDialogClosedIsDropped)
     // The thread lets go of the doctor once its report is handed over.
     EXPECT_TRUE(QTest::qWaitFor([&] { return doctor.expired(); }, 10000));
     QTest::qWait(50);
+}
+
+TEST(DiagnosticsDialog, TheStandardChecksInTheWindowKnowThePanelsOwnBusName)
+{
+    PrivateSessionBus bus;
+    ASSERT_TRUE(bus.start());
+    QDBusConnection connection = bus.connect(QStringLiteral("panel"));
+    ASSERT_TRUE(connection.registerService(QStringLiteral("com.quorel.panel")));
+    QWidget window;
+    window.show();
+    QPointer<DiagnosticsDialog> dialog = DiagnosticsDialog::openOver(&window, connection);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->isChecking(); }, 60000));
+    const QString report = dialog->reportText();
+    EXPECT_TRUE(report.contains(QStringLiteral("PASS  Panel running in this session: this panel holds com.quorel.panel")))
+        << qPrintable(report);
+    for (const char* title : {"Quorel IIS Audio on USB", "Sound server", "GStreamer element avenc_aac",
+                              "Settings file readable and valid", "Tray host"})
+        EXPECT_TRUE(report.contains(QLatin1String(title))) << title;
+    dialog->close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); }, 5000)) << "deleted once closed";
 }
 
 TEST(DiagnosticsDialog, TheWindowsAndTheTraysMenuOpenItOverTheShownWindow)
