@@ -89,9 +89,9 @@ int main(int argc, char** argv)
 
     PanelRemote remote(delegate, window.outlets());
     service.setPort(&remote);
+    const auto diagnose = [&window, &instance] { DiagnosticsDialog::openOver(&window, instance.connection()); };
     BackgroundMode background(&window, remote,
-                              {.quit = [&delegate] { delegate.closeApplication(); },
-                               .diagnose = [&window, &instance] { DiagnosticsDialog::openOver(&window, instance.connection()); }});
+                              {.quit = [&delegate] { delegate.closeApplication(); }, .diagnose = diagnose});
 
     UnixSignalNotifier quitSignals;
     QObject::connect(&quitSignals, &UnixSignalNotifier::received, &delegate, &AppDelegate::closeApplication);

@@ -139,31 +139,32 @@ std::vector<DoctorCheck> DeviceChecks::run()
         checks.push_back(DoctorCheck::skip(QStringLiteral("device.node"), kNodeTitle, QStringLiteral("no device")));
     } else if (device.node.isEmpty() || !QFileInfo::exists(device.node)) {
         checks.push_back(DoctorCheck::fail(
-            QStringLiteral("device.node"), kNodeTitle,
-            QStringLiteral("the device's HID interface has no hidraw node"),
+            QStringLiteral("device.node"), kNodeTitle, QStringLiteral("the device's HID interface has no hidraw node"),
             QStringLiteral("Load the kernel's hidraw support ('sudo modprobe hidraw') and plug the device in again.")));
     } else {
         checks.push_back(DoctorCheck::pass(QStringLiteral("device.node"), kNodeTitle, device.node));
     }
 
-    const DeviceAccess::Install install =
-        DeviceAccess::detectInstall(m_config.ruleDirs, m_config.program, m_config.packageList);
+    const DeviceAccess::Install install = DeviceAccess::detectInstall(m_config.ruleDirs, m_config.program,
+                                                                      m_config.packageList);
     QString rule;
     for (const QString& dir : m_config.ruleDirs) {
         if (rule.isEmpty() && QFileInfo::exists(QDir(dir).filePath(DeviceAccess::RuleName)))
             rule = QDir(dir).filePath(DeviceAccess::RuleName);
     }
     if (rule.isEmpty()) {
-        checks.push_back(DoctorCheck::fail(QStringLiteral("device.rule"), kRuleTitle,
-                                           QStringLiteral("%1 is in none of udev's folders (%2)")
-                                               .arg(DeviceAccess::RuleName, m_config.ruleDirs.join(QStringLiteral(", "))),
-                                           DeviceAccess::permissionFix(install)));
+        checks.push_back(
+            DoctorCheck::fail(QStringLiteral("device.rule"), kRuleTitle,
+                              QStringLiteral("%1 is in none of udev's folders (%2)")
+                                  .arg(DeviceAccess::RuleName, m_config.ruleDirs.join(QStringLiteral(", "))),
+                              DeviceAccess::permissionFix(install)));
     } else {
         checks.push_back(DoctorCheck::pass(QStringLiteral("device.rule"), kRuleTitle, rule));
     }
 
     if (device.node.isEmpty() || !QFileInfo::exists(device.node)) {
-        checks.push_back(DoctorCheck::skip(QStringLiteral("device.access"), kAccessTitle, QStringLiteral("no HID node")));
+        checks.push_back(
+            DoctorCheck::skip(QStringLiteral("device.access"), kAccessTitle, QStringLiteral("no HID node")));
         return checks;
     }
     // Opened for writing as the panel opens it, and closed at once: nothing
@@ -176,14 +177,15 @@ std::vector<DoctorCheck> DeviceChecks::run()
         checks.push_back(DoctorCheck::pass(QStringLiteral("device.access"), kAccessTitle,
                                            QStringLiteral("this user may write to %1").arg(device.node)));
     } else if (openError == EACCES || openError == EPERM) {
-        checks.push_back(DoctorCheck::fail(
-            QStringLiteral("device.access"), kAccessTitle,
-            QStringLiteral("this user may not write to %1 (%2)").arg(device.node, QString::fromLocal8Bit(std::strerror(openError))),
-            DeviceAccess::permissionFix(install)));
+        checks.push_back(DoctorCheck::fail(QStringLiteral("device.access"), kAccessTitle,
+                                           QStringLiteral("this user may not write to %1 (%2)")
+                                               .arg(device.node, QString::fromLocal8Bit(std::strerror(openError))),
+                                           DeviceAccess::permissionFix(install)));
     } else {
         checks.push_back(DoctorCheck::fail(
             QStringLiteral("device.access"), kAccessTitle,
-            QStringLiteral("%1 cannot be opened (%2)").arg(device.node, QString::fromLocal8Bit(std::strerror(openError))),
+            QStringLiteral("%1 cannot be opened (%2)")
+                .arg(device.node, QString::fromLocal8Bit(std::strerror(openError))),
             QStringLiteral("Plug the device in again; if that does not help, try another USB port.")));
     }
     return checks;

@@ -12,9 +12,9 @@
 class DeviceChecks : public DoctorCheckFamily {
 public:
     struct Config {
-        QStringList ruleDirs;    // where udev reads rules from
-        QString program;         // this program, to tell a package install
-        QString packageList;     // the package's file list
+        QStringList ruleDirs; // where udev reads rules from
+        QString program;      // this program, to tell a package install
+        QString packageList;  // the package's file list
     };
     // The machine's own folders and this program.
     static Config defaultConfig();

@@ -33,8 +33,7 @@ DiagnosticsDialog::DiagnosticsDialog(std::shared_ptr<Doctor> doctor, QWidget* wi
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     m_copy = buttons->addButton(QStringLiteral("Copy report"), QDialogButtonBox::ActionRole);
     m_copy->setEnabled(false);
-    connect(m_copy, &QPushButton::clicked, this,
-            [this] { QGuiApplication::clipboard()->setText(m_report.toText()); });
+    connect(m_copy, &QPushButton::clicked, this, [this] { QGuiApplication::clipboard()->setText(m_report.toText()); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_status);
@@ -46,8 +45,7 @@ DiagnosticsDialog::DiagnosticsDialog(std::shared_ptr<Doctor> doctor, QWidget* wi
 DiagnosticsDialog* DiagnosticsDialog::openOver(QWidget* window, const QDBusConnection& session)
 {
     // Qt's own tray check reads the platform's state: main thread only.
-    auto* dialog = new DiagnosticsDialog(
-        Doctor::standard({session, QSystemTrayIcon::isSystemTrayAvailable()}), window);
+    auto* dialog = new DiagnosticsDialog(Doctor::standard({session, QSystemTrayIcon::isSystemTrayAvailable()}), window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
     return dialog;
@@ -62,7 +60,8 @@ void DiagnosticsDialog::start(std::shared_ptr<Doctor> doctor)
         const DoctorReport report = doctor->run();
         // Runs on the main thread.
         QMetaObject::invokeMethod(
-            qApp, [self, report] {
+            qApp,
+            [self, report] {
                 if (self)
                     self->showReport(report);
             },

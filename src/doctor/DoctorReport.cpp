@@ -16,10 +16,14 @@ bool DoctorReport::passed() const
 QString DoctorReport::statusName(DoctorCheck::Outcome outcome)
 {
     switch (outcome) {
-    case DoctorCheck::Outcome::Pass: return QStringLiteral("pass");
-    case DoctorCheck::Outcome::Warn: return QStringLiteral("warn");
-    case DoctorCheck::Outcome::Fail: return QStringLiteral("fail");
-    case DoctorCheck::Outcome::Skip: break;
+    case DoctorCheck::Outcome::Pass:
+        return QStringLiteral("pass");
+    case DoctorCheck::Outcome::Warn:
+        return QStringLiteral("warn");
+    case DoctorCheck::Outcome::Fail:
+        return QStringLiteral("fail");
+    case DoctorCheck::Outcome::Skip:
+        break;
     }
     return QStringLiteral("skip");
 }

@@ -27,8 +27,8 @@ std::vector<DoctorCheck> GStreamerChecks::run()
     std::vector<DoctorCheck> checks;
     for (const Element& element : kElements) {
         const QString id = QStringLiteral("gstreamer.%1").arg(QLatin1String(element.name));
-        const QString title = QStringLiteral("GStreamer element %1 (%2)")
-                                  .arg(QLatin1String(element.name), QLatin1String(element.role));
+        const QString title =
+            QStringLiteral("GStreamer element %1 (%2)").arg(QLatin1String(element.name), QLatin1String(element.role));
         if (GstElementFactory* factory = gst_element_factory_find(element.name)) {
             GstPlugin* plugin = gst_plugin_feature_get_plugin(GST_PLUGIN_FEATURE(factory));
             const char* file = plugin ? gst_plugin_get_filename(plugin) : nullptr;

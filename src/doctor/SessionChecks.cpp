@@ -57,12 +57,14 @@ std::vector<DoctorCheck> SessionChecks::run()
     }
 
     if (!bus.isConnected()) {
-        checks.push_back(DoctorCheck::skip(QStringLiteral("session.panel"), kPanelTitle, QStringLiteral("no session bus")));
+        checks.push_back(
+            DoctorCheck::skip(QStringLiteral("session.panel"), kPanelTitle, QStringLiteral("no session bus")));
     } else {
         const QDBusReply<QString> owner = bus.interface()->serviceOwner(SessionInstance::kBusName);
         if (!owner.isValid()) {
-            checks.push_back(DoctorCheck::pass(QStringLiteral("session.panel"), kPanelTitle,
-                                               QStringLiteral("no other panel holds %1").arg(SessionInstance::kBusName)));
+            checks.push_back(
+                DoctorCheck::pass(QStringLiteral("session.panel"), kPanelTitle,
+                                  QStringLiteral("no other panel holds %1").arg(SessionInstance::kBusName)));
         } else if (owner.value() == bus.baseService()) {
             checks.push_back(DoctorCheck::pass(QStringLiteral("session.panel"), kPanelTitle,
                                                QStringLiteral("this panel holds %1").arg(SessionInstance::kBusName)));
@@ -79,12 +81,15 @@ std::vector<DoctorCheck> SessionChecks::run()
         }
     }
 
-    const std::optional<bool> tray =
-        m_config.trayFromQt ? m_config.trayFromQt : bus.isConnected() ? std::optional(trayOnBus(bus)) : std::nullopt;
+    const std::optional<bool> tray = m_config.trayFromQt ? m_config.trayFromQt
+                                     : bus.isConnected() ? std::optional(trayOnBus(bus))
+                                                         : std::nullopt;
     if (!tray) {
-        checks.push_back(DoctorCheck::skip(QStringLiteral("session.tray"), kTrayTitle, QStringLiteral("no session bus")));
+        checks.push_back(
+            DoctorCheck::skip(QStringLiteral("session.tray"), kTrayTitle, QStringLiteral("no session bus")));
     } else if (*tray) {
-        checks.push_back(DoctorCheck::pass(QStringLiteral("session.tray"), kTrayTitle, QStringLiteral("the desktop shows a tray")));
+        checks.push_back(
+            DoctorCheck::pass(QStringLiteral("session.tray"), kTrayTitle, QStringLiteral("the desktop shows a tray")));
     } else {
         checks.push_back(DoctorCheck::warn(
             QStringLiteral("session.tray"), kTrayTitle,

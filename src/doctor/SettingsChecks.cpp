@@ -39,20 +39,21 @@ DoctorCheck checkFile(const QString& path)
             return DoctorCheck::pass(id, kFileTitle,
                                      QStringLiteral("%1 is not there yet; the factory values are used").arg(path));
         return DoctorCheck::fail(
-            id, kFileTitle, QStringLiteral("%1 cannot be read (%2), so the panel starts from the factory values").arg(path, errorText(error)),
+            id, kFileTitle,
+            QStringLiteral("%1 cannot be read (%2), so the panel starts from the factory values")
+                .arg(path, errorText(error)),
             QStringLiteral("Give it back to your user ('sudo chown \"$USER\": %1 && chmod 600 %1').").arg(path));
     }
-    struct stat info {};
+    struct stat info { };
     const bool statted = ::fstat(fd, &info) == 0;
     ::close(fd);
     if (!statted || !S_ISREG(info.st_mode))
         return DoctorCheck::fail(id, kFileTitle, QStringLiteral("%1 is not a regular file").arg(path), resetFix);
     if (info.st_size > SettingsStore::MaxFileSize)
-        return DoctorCheck::fail(id, kFileTitle,
-                                 QStringLiteral("%1 is damaged (%2 bytes, far more than settings take)")
-                                     .arg(path)
-                                     .arg(info.st_size),
-                                 resetFix);
+        return DoctorCheck::fail(
+            id, kFileTitle,
+            QStringLiteral("%1 is damaged (%2 bytes, far more than settings take)").arg(path).arg(info.st_size),
+            resetFix);
 
     const QSettings settings(path, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
@@ -85,8 +86,9 @@ DoctorCheck checkFolder(const QString& path)
         folder = QFileInfo(folder).absolutePath();
     const QFileInfo info(folder);
     if (!info.isDir())
-        return DoctorCheck::fail(id, kFolderTitle, QStringLiteral("%1 is not a folder").arg(folder),
-                                 QStringLiteral("Move %1 aside, so the panel can make its settings folder.").arg(folder));
+        return DoctorCheck::fail(
+            id, kFolderTitle, QStringLiteral("%1 is not a folder").arg(folder),
+            QStringLiteral("Move %1 aside, so the panel can make its settings folder.").arg(folder));
     // As the panel's own writes would be judged: by the effective ids.
     if (::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK | X_OK, AT_EACCESS) != 0) {
         const int error = errno;

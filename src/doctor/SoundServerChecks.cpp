@@ -136,8 +136,7 @@ ServerFacts askServer(const QString& server, int timeoutMs)
     PulseOperationPtr serverInfo(pa_context_get_server_info(context.get(), serverInfoReceived, &facts));
     PulseOperationPtr sinks(pa_context_get_sink_info_list(context.get(), sinkReceived, &facts));
     PulseOperationPtr sources(pa_context_get_source_info_list(context.get(), sourceReceived, &facts));
-    if (!serverInfo || !sinks || !sources
-        || !iterateUntil(loop.get(), deadline, [&] { return facts.pending == 0; })) {
+    if (!serverInfo || !sinks || !sources || !iterateUntil(loop.get(), deadline, [&] { return facts.pending == 0; })) {
         facts.error = QStringLiteral("it answered, but not what it has within %1 s").arg(timeoutMs / 1000.0);
         // The operations' callbacks point at `facts`: none may run later.
         for (pa_operation* operation : {serverInfo.get(), sinks.get(), sources.get()}) {
@@ -223,15 +222,16 @@ std::vector<DoctorCheck> SoundServerChecks::run()
     std::vector<DoctorCheck> checks;
     const ServerFacts facts = askServer(m_config.server, m_config.timeoutMs);
     if (!facts.reached) {
-        const QString where = !m_config.server.isEmpty()              ? m_config.server
+        const QString where = !m_config.server.isEmpty()                  ? m_config.server
                               : qEnvironmentVariableIsSet("PULSE_SERVER") ? qEnvironmentVariable("PULSE_SERVER")
-                                                                      : QStringLiteral("the session's socket");
+                                                                          : QStringLiteral("the session's socket");
         checks.push_back(DoctorCheck::fail(
             QStringLiteral("sound.server"), kServerTitle,
             QStringLiteral("no sound server answers at %1 (%2)").arg(where, facts.error),
             QStringLiteral("Start PipeWire's PulseAudio server ('systemctl --user start pipewire-pulse') or "
                            "PulseAudio ('pulseaudio --start'); the panel connects by itself once it runs.")));
-        for (const auto& [id, title] : {std::pair{"sound.output", kOutputTitle}, {"sound.input", kInputTitle},
+        for (const auto& [id, title] : {std::pair{"sound.output", kOutputTitle},
+                                        {"sound.input", kInputTitle},
                                         {"sound.default-output", kDefaultOutputTitle},
                                         {"sound.default-input", kDefaultInputTitle},
                                         {"sound.configured-default", kConfiguredTitle}})
@@ -252,14 +252,14 @@ std::vector<DoctorCheck> SoundServerChecks::run()
         if (endpoint)
             checks.push_back(DoctorCheck::pass(QString::fromLatin1(id), title, describe(*endpoint)));
         else
-            checks.push_back(DoctorCheck::fail(QString::fromLatin1(id), title,
-                                               QStringLiteral("the sound server has no %1 named \"%2\"")
-                                                   .arg(QLatin1String(kind), target),
-                                               absentFix));
+            checks.push_back(DoctorCheck::fail(
+                QString::fromLatin1(id), title,
+                QStringLiteral("the sound server has no %1 named \"%2\"").arg(QLatin1String(kind), target), absentFix));
     }
 
     for (const auto& [endpoint, current, id, title, kind, command] :
-         {std::tuple{output, facts.defaultSink, "sound.default-output", kDefaultOutputTitle, "output", "set-default-sink"},
+         {std::tuple{output, facts.defaultSink, "sound.default-output", kDefaultOutputTitle, "output",
+                     "set-default-sink"},
           {input, facts.defaultSource, "sound.default-input", kDefaultInputTitle, "input", "set-default-source"}}) {
         if (!endpoint) {
             checks.push_back(DoctorCheck::skip(QString::fromLatin1(id), title,
@@ -283,8 +283,8 @@ std::vector<DoctorCheck> SoundServerChecks::run()
         return checks;
     }
     QString why;
-    const std::optional<QString> configured =
-        configuredDefaultSink(m_config.metadataProgram, m_config.metadataTimeoutMs, &why);
+    const std::optional<QString> configured = configuredDefaultSink(m_config.metadataProgram,
+                                                                    m_config.metadataTimeoutMs, &why);
     if (!configured) {
         checks.push_back(DoctorCheck::skip(QStringLiteral("sound.configured-default"), kConfiguredTitle, why));
     } else if (configured->isEmpty()) {

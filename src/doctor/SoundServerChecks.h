@@ -13,8 +13,8 @@
 class SoundServerChecks : public DoctorCheckFamily {
 public:
     struct Config {
-        QString server;            // empty: libpulse's own choice (PULSE_SERVER, the session's)
-        int timeoutMs = 5000;      // for the whole libpulse conversation
+        QString server;       // empty: libpulse's own choice (PULSE_SERVER, the session's)
+        int timeoutMs = 5000; // for the whole libpulse conversation
         QString metadataProgram = QStringLiteral("pw-metadata");
         int metadataTimeoutMs = 5000;
     };

@@ -16,12 +16,13 @@ class QWidget;
 
 // Running without the window: the tray icon with the link state and its
 // menu (show the panel, Monitor and Denoise, "Keep running when the window
-// is closed", "Start at login", "Diagnostics…", Quit), and what closing the window does.
-// With "keep running" off (the default) closing quits as it always has;
-// with it on, closing only hides the window and the panel goes on linking
-// the device whenever it is plugged in. Where there is no tray, the two
-// options, "Diagnostics…" and Quit are in the window's context menu (they
-// are there in any case). "Start at login" turns "keep running" on with it. Main thread.
+// is closed", "Start at login", "Diagnostics…", Quit), and what closing the
+// window does. With "keep running" off (the default) closing quits as it
+// always has; with it on, closing only hides the window and the panel goes
+// on linking the device whenever it is plugged in. Where there is no tray,
+// the two options, "Diagnostics…" and Quit are in the window's context menu
+// (they are there in any case). "Start at login" turns "keep running" on
+// with it. Main thread.
 class BackgroundMode : public QObject {
     Q_OBJECT
 

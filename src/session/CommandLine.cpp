@@ -74,7 +74,8 @@ CommandLineRequest parseCommandLine(const QStringList& arguments)
                                     QStringLiteral("key"));
     const QCommandLineOption doctor(QStringLiteral("doctor"),
                                     QStringLiteral("Check the set-up (device, udev rule, sound server, GStreamer, "
-                                                   "settings, session), one line a check; exit 0 when none fails, else 1."));
+                                                   "settings, session), one line a check; exit 0 when none "
+                                                   "fails, else 1."));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("With --doctor: print the report as JSON."));
     parser.addOptions({hidden, status, set, toggle, doctor, json});
     parser.addPositionalArgument(QStringLiteral("key=value"), QStringLiteral("With --set: the settings to change."),

@@ -18,7 +18,10 @@ namespace {
 // a plain file (numbered far from real devices' nodes).
 class Testbed {
 public:
-    Testbed() : m_testbed(umockdev_testbed_new()) {}
+    Testbed()
+        : m_testbed(umockdev_testbed_new())
+    {
+    }
     ~Testbed() { g_object_unref(m_testbed); }
     Testbed(const Testbed&) = delete;
     Testbed& operator=(const Testbed&) = delete;
@@ -67,7 +70,8 @@ struct Machine {
         const QString lib = root.filePath(QStringLiteral("lib"));
         QDir().mkpath(etc);
         QDir().mkpath(lib);
-        config = {{etc, lib}, root.filePath(QStringLiteral("quorel-panel")), root.filePath(QStringLiteral("none.list"))};
+        config = {
+            {etc, lib}, root.filePath(QStringLiteral("quorel-panel")), root.filePath(QStringLiteral("none.list"))};
     }
 
     void installRule()
@@ -130,7 +134,8 @@ TEST(DeviceChecks, ANodeWithoutTheRuleAppliedIsOpenedForWritingAndNothingWritten
         EXPECT_TRUE(find(checks, QStringLiteral("device.rule")).detail.startsWith(machine.config.ruleDirs.last()));
         const DoctorCheck& access = find(checks, QStringLiteral("device.access"));
         EXPECT_EQ(access.outcome, Outcome::Fail);
-        EXPECT_TRUE(access.cause.contains(QStringLiteral("may not write to /dev/hidraw233"))) << access.cause.toStdString();
+        EXPECT_TRUE(access.cause.contains(QStringLiteral("may not write to /dev/hidraw233")))
+            << access.cause.toStdString();
         // The rule is there, so it only needs applying.
         EXPECT_TRUE(access.fix.contains(QStringLiteral("not yet applied"))) << access.fix.toStdString();
         EXPECT_TRUE(access.fix.contains(QStringLiteral("udevadm trigger")));

@@ -2,12 +2,12 @@
 // opens: modal to the window, "checking…" while the checks run off the main
 // thread, then the report and a button that copies it.
 #include <QAction>
-#include <QDBusConnection>
-#include <QPointer>
 #include <QClipboard>
+#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -130,7 +130,8 @@ TEST(DiagnosticsDialog, TheStandardChecksInTheWindowKnowThePanelsOwnBusName)
     QPointer<DiagnosticsDialog> dialog = DiagnosticsDialog::openOver(&window, connection);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->isChecking(); }, 60000));
     const QString report = dialog->reportText();
-    EXPECT_TRUE(report.contains(QStringLiteral("PASS  Panel running in this session: this panel holds com.quorel.panel")))
+    EXPECT_TRUE(
+        report.contains(QStringLiteral("PASS  Panel running in this session: this panel holds com.quorel.panel")))
         << qPrintable(report);
     for (const char* title : {"Quorel IIS Audio on USB", "Sound server", "GStreamer element avenc_aac",
                               "Settings file readable and valid", "Tray host"})

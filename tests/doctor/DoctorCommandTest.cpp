@@ -74,9 +74,8 @@ QMap<QString, QJsonObject> validatedChecks(const QString& json)
     const QJsonDocument document = QJsonDocument::fromJson(json.toUtf8(), &error);
     EXPECT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
     const QJsonObject root = document.object();
-    EXPECT_EQ(keySet(root),
-              (QSet<QString>{QStringLiteral("program"), QStringLiteral("version"), QStringLiteral("passed"),
-                             QStringLiteral("checks")}));
+    EXPECT_EQ(keySet(root), (QSet<QString>{QStringLiteral("program"), QStringLiteral("version"),
+                                           QStringLiteral("passed"), QStringLiteral("checks")}));
     EXPECT_EQ(root.value(QStringLiteral("program")).toString(), QStringLiteral("quorel-panel"));
     EXPECT_FALSE(root.value(QStringLiteral("version")).toString().isEmpty());
     EXPECT_TRUE(root.value(QStringLiteral("passed")).isBool());
@@ -150,17 +149,21 @@ TEST_F(DoctorCommandTest, ASetUpWhereThePanelCanWorkPassesExitsZeroAndIsLeftAsIt
     SimulatedDevice device;
     ASSERT_TRUE(device.plug());
     QList<QByteArray> reports;
-    QObject::connect(&device, &SimulatedDevice::reportReceived, [&](const QByteArray& record) { reports.append(record); });
+    QObject::connect(&device, &SimulatedDevice::reportReceived,
+                     [&](const QByteArray& record) { reports.append(record); });
     // Where the panel has linked: the device is the default.
     ASSERT_EQ(daemon.pactl({QStringLiteral("set-default-sink"), QStringLiteral("quorel_sim_out")}), 0);
     ASSERT_EQ(daemon.pactl({QStringLiteral("set-default-source"), QStringLiteral("quorel_sim_in")}), 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        QString sink;
-        QString source;
-        daemon.pactl({QStringLiteral("get-default-sink")}, &sink);
-        daemon.pactl({QStringLiteral("get-default-source")}, &source);
-        return sink.trimmed() == QStringLiteral("quorel_sim_out") && source.trimmed() == QStringLiteral("quorel_sim_in");
-    }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            QString sink;
+            QString source;
+            daemon.pactl({QStringLiteral("get-default-sink")}, &sink);
+            daemon.pactl({QStringLiteral("get-default-source")}, &source);
+            return sink.trimmed() == QStringLiteral("quorel_sim_out")
+                   && source.trimmed() == QStringLiteral("quorel_sim_in");
+        },
+        10000));
     // The testbed's folder was named to this process when it was made.
     env.insert(QStringLiteral("UMOCKDEV_DIR"), qEnvironmentVariable("UMOCKDEV_DIR"));
     env.insert(QStringLiteral("PULSE_SERVER"), daemon.server());
@@ -189,11 +192,12 @@ TEST_F(DoctorCommandTest, ASetUpWhereThePanelCanWorkPassesExitsZeroAndIsLeftAsIt
                                   && daemon.kind() == PulseDaemon::Kind::PulseAudio;
         EXPECT_TRUE(status(checks, id) == QStringLiteral("pass") || status(checks, id) == QStringLiteral("warn")
                     || (mayBeSkipped && status(checks, id) == QStringLiteral("skip")))
-            << id.toStdString() << ": " << status(checks, id).toStdString() << " " << causeAndFix(checks, id).toStdString()
-            << check.value(QStringLiteral("detail")).toString().toStdString();
+            << id.toStdString() << ": " << status(checks, id).toStdString() << " "
+            << causeAndFix(checks, id).toStdString() << check.value(QStringLiteral("detail")).toString().toStdString();
     }
     EXPECT_EQ(json.exitCode, 0) << qPrintable(json.err);
-    EXPECT_EQ(checks.value(QStringLiteral("device.node")).value(QStringLiteral("detail")).toString(), device.hidrawNode());
+    EXPECT_EQ(checks.value(QStringLiteral("device.node")).value(QStringLiteral("detail")).toString(),
+              device.hidrawNode());
     // Nothing was written to the device, nor any settings made (libpulse
     // keeps its cookie in the configuration folder, as for any client).
     QTest::qWait(100);
@@ -218,8 +222,8 @@ TEST_F(DoctorCommandTest, EachFaultIsNamedWithItsCauseAndFixAndTheExitIsOne)
 
     // GStreamer with everything the panel needs but the libav plugin.
     QTemporaryDir plugins;
-    for (const char* plugin : {"libgstcoreelements.so", "libgstpulseaudio.so", "libgstaudioparsers.so",
-                               "libgstplayback.so"})
+    for (const char* plugin :
+         {"libgstcoreelements.so", "libgstpulseaudio.so", "libgstaudioparsers.so", "libgstplayback.so"})
         ASSERT_TRUE(QFile::link(QStringLiteral(QUOREL_GST_PLUGIN_DIR "/") + QLatin1String(plugin),
                                 plugins.filePath(QLatin1String(plugin))));
     env.insert(QStringLiteral("GST_PLUGIN_SYSTEM_PATH_1_0"), plugins.path());
@@ -250,9 +254,9 @@ TEST_F(DoctorCommandTest, EachFaultIsNamedWithItsCauseAndFixAndTheExitIsOne)
     first.start(QStringLiteral(QUOREL_PANEL_BINARY), {QStringLiteral("--hidden")});
     ASSERT_TRUE(first.waitForStarted(5000));
     QDBusConnection connection = bus.connect(QStringLiteral("test"));
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        return connection.interface()->isServiceRegistered(QStringLiteral("com.quorel.panel")).value();
-    }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return connection.interface()->isServiceRegistered(QStringLiteral("com.quorel.panel")).value(); },
+        30000));
 
     const Result json = runPanel({QStringLiteral("--doctor"), QStringLiteral("--json")}, env, asUser);
     EXPECT_EQ(json.exitCode, 1) << qPrintable(json.err);
@@ -261,16 +265,19 @@ TEST_F(DoctorCommandTest, EachFaultIsNamedWithItsCauseAndFixAndTheExitIsOne)
     EXPECT_EQ(status(checks, QStringLiteral("device.usb")), QStringLiteral("fail"));
     EXPECT_TRUE(causeAndFix(checks, QStringLiteral("device.usb")).contains(QStringLiteral("Plug the device in")));
     EXPECT_EQ(status(checks, QStringLiteral("sound.server")), QStringLiteral("fail"));
-    EXPECT_TRUE(causeAndFix(checks, QStringLiteral("sound.server")).contains(home.filePath(QStringLiteral("no-server"))));
+    EXPECT_TRUE(
+        causeAndFix(checks, QStringLiteral("sound.server")).contains(home.filePath(QStringLiteral("no-server"))));
     EXPECT_EQ(status(checks, QStringLiteral("sound.output")), QStringLiteral("skip"));
     EXPECT_EQ(status(checks, QStringLiteral("gstreamer.avenc_aac")), QStringLiteral("fail"));
-    EXPECT_TRUE(causeAndFix(checks, QStringLiteral("gstreamer.avenc_aac")).contains(QStringLiteral("apt-get install gstreamer1.0-libav")));
+    EXPECT_TRUE(causeAndFix(checks, QStringLiteral("gstreamer.avenc_aac"))
+                    .contains(QStringLiteral("apt-get install gstreamer1.0-libav")));
     for (const char* present : {"gstreamer.pulsesrc", "gstreamer.aacparse", "gstreamer.playbin"})
         EXPECT_EQ(status(checks, QLatin1String(present)), QStringLiteral("pass")) << present;
     EXPECT_EQ(status(checks, QStringLiteral("settings.file")), QStringLiteral("fail"));
     EXPECT_TRUE(causeAndFix(checks, QStringLiteral("settings.file")).contains(settings));
     EXPECT_EQ(status(checks, QStringLiteral("session.panel")), QStringLiteral("warn"));
-    EXPECT_TRUE(causeAndFix(checks, QStringLiteral("session.panel")).contains(QStringLiteral("process %1").arg(first.processId())))
+    EXPECT_TRUE(causeAndFix(checks, QStringLiteral("session.panel"))
+                    .contains(QStringLiteral("process %1").arg(first.processId())))
         << causeAndFix(checks, QStringLiteral("session.panel")).toStdString();
 
     // The text names the same, one line a check and a count.
@@ -278,9 +285,10 @@ TEST_F(DoctorCommandTest, EachFaultIsNamedWithItsCauseAndFixAndTheExitIsOne)
     EXPECT_EQ(text.exitCode, 1);
     const QStringList lines = text.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     EXPECT_EQ(lines.size(), checks.size() + 1) << qPrintable(text.out);
-    EXPECT_TRUE(lines.contains(QStringLiteral("FAIL  GStreamer element avenc_aac (encodes recordings as AAC): GStreamer "
-                                              "has no element avenc_aac. Install it with 'sudo apt-get install "
-                                              "gstreamer1.0-libav'.")))
+    EXPECT_TRUE(
+        lines.contains(QStringLiteral("FAIL  GStreamer element avenc_aac (encodes recordings as AAC): GStreamer "
+                                      "has no element avenc_aac. Install it with 'sudo apt-get install "
+                                      "gstreamer1.0-libav'.")))
         << qPrintable(text.out);
     EXPECT_TRUE(lines.last().endsWith(QStringLiteral("checks failed."))) << qPrintable(lines.last());
 

@@ -71,7 +71,8 @@ TEST_F(SessionChecksTest, AnotherPanelHoldingTheNameIsNamedWithItsProcessAndThis
     ASSERT_TRUE(other.registerService(QStringLiteral("com.quorel.panel")));
     checks = run();
     EXPECT_EQ(checks[1].outcome, Outcome::Warn);
-    EXPECT_TRUE(checks[1].cause.contains(QStringLiteral("process %1").arg(::getpid()))) << checks[1].cause.toStdString();
+    EXPECT_TRUE(checks[1].cause.contains(QStringLiteral("process %1").arg(::getpid())))
+        << checks[1].cause.toStdString();
     EXPECT_TRUE(checks[1].fix.contains(QStringLiteral("quit it")));
     ASSERT_TRUE(other.unregisterService(QStringLiteral("com.quorel.panel")));
     QDBusConnection::disconnectFromBus(QStringLiteral("other-panel"));

@@ -51,9 +51,11 @@ TEST(SoundServerChecks, TheDeviceIsFoundByNameAndNotTheDefaultUntilItIsMadeSo)
     EXPECT_EQ(found["sound.server"].detail.contains(QStringLiteral("PipeWire")), pipewire)
         << found["sound.server"].detail.toStdString();
     EXPECT_EQ(found["sound.output"].outcome, Outcome::Pass);
-    EXPECT_TRUE(found["sound.output"].detail.startsWith(QStringLiteral("quorel_out"))) << found["sound.output"].detail.toStdString();
+    EXPECT_TRUE(found["sound.output"].detail.startsWith(QStringLiteral("quorel_out")))
+        << found["sound.output"].detail.toStdString();
     // The input is the device's own source, not a sink's monitor.
-    EXPECT_TRUE(found["sound.input"].detail.startsWith(QStringLiteral("quorel_in"))) << found["sound.input"].detail.toStdString();
+    EXPECT_TRUE(found["sound.input"].detail.startsWith(QStringLiteral("quorel_in")))
+        << found["sound.input"].detail.toStdString();
 
     // The built-in pair are the defaults: each fix names the device's endpoint.
     EXPECT_EQ(found["sound.default-output"].outcome, Outcome::Fail);
@@ -65,16 +67,20 @@ TEST(SoundServerChecks, TheDeviceIsFoundByNameAndNotTheDefaultUntilItIsMadeSo)
     ASSERT_EQ(daemon.pactl({QStringLiteral("set-default-sink"), QStringLiteral("quorel_out")}), 0);
     ASSERT_EQ(daemon.pactl({QStringLiteral("set-default-source"), QStringLiteral("quorel_in")}), 0);
     // PipeWire's session manager makes the defaults a moment after asked.
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        found = check();
-        return found["sound.default-output"].outcome == Outcome::Pass
-               && found["sound.default-input"].outcome == Outcome::Pass;
-    }, 10000)) << found["sound.default-output"].cause.toStdString();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            found = check();
+            return found["sound.default-output"].outcome == Outcome::Pass
+                   && found["sound.default-input"].outcome == Outcome::Pass;
+        },
+        10000))
+        << found["sound.default-output"].cause.toStdString();
     if (!pipewire) {
         EXPECT_EQ(found["sound.configured-default"].outcome, Outcome::Skip);
         return;
     }
-    EXPECT_EQ(found["sound.configured-default"].outcome, Outcome::Pass) << found["sound.configured-default"].detail.toStdString();
+    EXPECT_EQ(found["sound.configured-default"].outcome, Outcome::Pass)
+        << found["sound.configured-default"].detail.toStdString();
     EXPECT_EQ(found["sound.configured-default"].detail, QStringLiteral("quorel_out"));
 
     // The session manager's stored choice names another output: it would
@@ -84,10 +90,12 @@ TEST(SoundServerChecks, TheDeviceIsFoundByNameAndNotTheDefaultUntilItIsMadeSo)
                           QStringLiteral("default.configured.audio.sink"), QStringLiteral("{\"name\":\"builtin_out\"}"),
                           QStringLiteral("Spa:String:JSON")}),
               0);
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        found = check();
-        return found["sound.configured-default"].outcome == Outcome::Fail;
-    }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            found = check();
+            return found["sound.configured-default"].outcome == Outcome::Fail;
+        },
+        10000));
     EXPECT_TRUE(found["sound.configured-default"].cause.contains(QStringLiteral("builtin_out")));
     EXPECT_TRUE(found["sound.configured-default"].fix.contains(QStringLiteral("pactl set-default-sink quorel_out")));
 }
