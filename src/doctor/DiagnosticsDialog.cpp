@@ -19,9 +19,26 @@
 
 Q_LOGGING_CATEGORY(lcDoctor, "quorel.doctor")
 
+namespace {
+
+// The window's light text is inherited: the dialog takes the linking
+// sheet's graphite panel to carry it.
+const char* const kStyleSheet = R"(
+QDialog#DiagnosticsPanel { background: #262b31; }
+QDialog#DiagnosticsPanel QLabel { font-size: 11pt; font-weight: 600; }
+QDialog#DiagnosticsPanel QPlainTextEdit { background: #1b1f24; color: #e7eaee; border: 1px solid #3a414c; border-radius: 6px; }
+QDialog#DiagnosticsPanel QPushButton { color: #e7eaee; background: #3a4048; border: 1px solid #4a525c; border-radius: 8px; padding: 4px 12px; font-weight: 600; }
+QDialog#DiagnosticsPanel QPushButton:hover { background: #454c55; }
+QDialog#DiagnosticsPanel QPushButton:disabled { color: #6c747d; background: #2c3137; border-color: #363c43; }
+)";
+
+} // namespace
+
 DiagnosticsDialog::DiagnosticsDialog(std::shared_ptr<Doctor> doctor, QWidget* window)
     : QDialog(window)
 {
+    setObjectName(QStringLiteral("DiagnosticsPanel"));
+    setStyleSheet(QString::fromLatin1(kStyleSheet));
     setWindowTitle(QStringLiteral("Diagnostics"));
     setWindowModality(Qt::WindowModal);
     m_status = new QLabel(QStringLiteral("checking…"), this);
