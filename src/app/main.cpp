@@ -1,5 +1,6 @@
 // quorel-panel: with --status, --set or --toggle it talks to the panel
-// running in this session and exits; otherwise it becomes that panel,
+// running in this session and exits; with --doctor it checks the set-up,
+// prints the report and exits; otherwise it becomes that panel,
 // unless one runs already (then it brings that one's window to the front
 // and exits), and hands control to the Qt application loop, which loads
 // the main window, creates the controller, wires it and runs its start-up.
@@ -9,6 +10,8 @@
 #include "app/PanelRemote.h"
 #include "app/UnixSignalNotifier.h"
 #include "audio/PulseAudioSystem.h"
+#include "doctor/DiagnosticsDialog.h"
+#include "doctor/Doctor.h"
 #include "session/BackgroundMode.h"
 #include "session/CommandLine.h"
 #include "session/PanelService.h"
@@ -30,8 +33,8 @@ QStringList argumentList(int argc, char** argv)
     return arguments;
 }
 
-// Help, version, usage errors and the talk to a running panel need no
-// window, so they run without a display.
+// Help, version, usage errors, the doctor and the talk to a running panel
+// need no window, so they run without a display.
 int runWithoutWindow(const CommandLineRequest& request, int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
@@ -41,6 +44,8 @@ int runWithoutWindow(const CommandLineRequest& request, int argc, char** argv)
         (request.exitCode == ExitCode::Success ? out : err) << request.text;
         return request.exitCode;
     }
+    if (request.mode == CommandLineRequest::Mode::Doctor)
+        return runDoctorCommand(request.json, SessionInstance().connection(), out);
     return runClient(request, SessionInstance().connection(), out, err);
 }
 
@@ -84,7 +89,9 @@ int main(int argc, char** argv)
 
     PanelRemote remote(delegate, window.outlets());
     service.setPort(&remote);
-    BackgroundMode background(&window, remote, {.quit = [&delegate] { delegate.closeApplication(); }});
+    const auto diagnose = [&window, &instance] { DiagnosticsDialog::openOver(&window, instance.connection()); };
+    BackgroundMode background(&window, remote,
+                              {.quit = [&delegate] { delegate.closeApplication(); }, .diagnose = diagnose});
 
     UnixSignalNotifier quitSignals;
     QObject::connect(&quitSignals, &UnixSignalNotifier::received, &delegate, &AppDelegate::closeApplication);

@@ -38,18 +38,11 @@ bool AudioDevice::GetDeviceID(const AudioObjectID* list, std::int32_t deviceNum,
     if (!list || deviceNum <= 0)
         return false;
     const AudioScope scope = IsInput ? AudioScope::Input : AudioScope::Output;
-    const QString target = QString::fromUtf8(kTargetName);
     for (std::int32_t i = 0; i < deviceNum; ++i) {
         std::string name;
         if (m_system.deviceName(list[i], scope, name) != AudioStatus::Ok)
             continue;
-        // The target contains the device's name, or the name contains the
-        // target (older PipeWire names it "Quorel IIS Audio Analog Stereo");
-        // an empty name is no name.
-        const QString deviceName = QString::fromUtf8(name.c_str());
-        if (deviceName.isEmpty()
-            || !(target.contains(deviceName, Qt::CaseInsensitive)
-                 || deviceName.contains(target, Qt::CaseInsensitive)))
+        if (!nameMatches(QString::fromUtf8(name.c_str())))
             continue;
         if (IsInput)
             m_InputID = list[i];
@@ -58,6 +51,15 @@ bool AudioDevice::GetDeviceID(const AudioObjectID* list, std::int32_t deviceNum,
         return true;
     }
     return false;
+}
+
+// The target contains the device's name, or the name contains the target
+// (older PipeWire names it "Quorel IIS Audio Analog Stereo").
+bool AudioDevice::nameMatches(const QString& name)
+{
+    const QString target = QString::fromUtf8(kTargetName);
+    return !name.isEmpty()
+           && (target.contains(name, Qt::CaseInsensitive) || name.contains(target, Qt::CaseInsensitive));
 }
 
 bool AudioDevice::FindQuorelDevice()

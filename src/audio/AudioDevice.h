@@ -2,6 +2,8 @@
 
 #include "audio/AudioSystem.h"
 
+#include <QString>
+
 #include <cstdint>
 #include <memory>
 
@@ -33,6 +35,9 @@ public:
 
     // The name a device must have (or be part of) to be taken.
     static const char* const kTargetName;
+    // Whether a device of this name is taken: it is part of the target name,
+    // or contains it; an empty name is no name.
+    static bool nameMatches(const QString& name);
 
 private:
     AudioSystem& m_system;

@@ -6,7 +6,6 @@
 
 namespace {
 
-const QString kPackageList = QStringLiteral("/var/lib/dpkg/info/quorel-panel.list");
 const QString kReloadAndTrigger =
     QStringLiteral("'sudo udevadm control --reload-rules && sudo udevadm trigger --subsystem-match=hidraw'");
 
@@ -41,7 +40,7 @@ DeviceAccess::Install DeviceAccess::detectInstall(const QStringList& ruleDirs, c
 DeviceAccess::Install DeviceAccess::detectInstall()
 {
     const QString program = QCoreApplication::instance() ? QCoreApplication::applicationFilePath() : QString();
-    return detectInstall(udevRuleDirs(), program, kPackageList);
+    return detectInstall(udevRuleDirs(), program, PackageList);
 }
 
 QString DeviceAccess::permissionFix(Install install)

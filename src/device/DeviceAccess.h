@@ -8,6 +8,8 @@
 namespace DeviceAccess {
 
 inline const QString RuleName = QStringLiteral("70-quorel-panel.rules");
+// The Debian package's list of the files it installed.
+inline const QString PackageList = QStringLiteral("/var/lib/dpkg/info/quorel-panel.list");
 
 // Where udev reads rules from, in its own order of precedence.
 QStringList udevRuleDirs();

@@ -51,12 +51,22 @@ BackgroundMode::BackgroundMode(QWidget* window, PanelPort& port, Config config, 
     m_startAtLogin->setCheckable(true);
     connect(m_startAtLogin, &QAction::triggered, this, &BackgroundMode::setStartAtLogin);
     m_menu->addSeparator();
+    if (m_config.diagnose) {
+        // From the tray the window may be hidden: the dialog is modal to it.
+        m_diagnostics = m_menu->addAction(QStringLiteral("Diagnostics…"), this, [this] {
+            m_port.showWindow();
+            m_config.diagnose();
+        });
+    }
     m_quit = m_menu->addAction(QStringLiteral("Quit"), this, [this] { m_config.quit(); });
     // The entry may have been added or removed outside the panel.
     connect(m_menu, &QMenu::aboutToShow, this,
             [this] { m_startAtLogin->setChecked(m_config.autostart.isEnabled()); });
 
-    window->addActions({m_keepRunning, m_startAtLogin, m_quit});
+    window->addActions({m_keepRunning, m_startAtLogin});
+    if (m_diagnostics)
+        window->addAction(m_diagnostics);
+    window->addAction(m_quit);
     window->setContextMenuPolicy(Qt::ActionsContextMenu);
     window->installEventFilter(this);
 

@@ -16,12 +16,13 @@ class QWidget;
 
 // Running without the window: the tray icon with the link state and its
 // menu (show the panel, Monitor and Denoise, "Keep running when the window
-// is closed", "Start at login", Quit), and what closing the window does.
-// With "keep running" off (the default) closing quits as it always has;
-// with it on, closing only hides the window and the panel goes on linking
-// the device whenever it is plugged in. Where there is no tray, the two
-// options and Quit are in the window's context menu (they are there in any
-// case). "Start at login" turns "keep running" on with it. Main thread.
+// is closed", "Start at login", "Diagnostics…", Quit), and what closing the
+// window does. With "keep running" off (the default) closing quits as it
+// always has; with it on, closing only hides the window and the panel goes
+// on linking the device whenever it is plugged in. Where there is no tray,
+// the two options, "Diagnostics…" and Quit are in the window's context menu
+// (they are there in any case). "Start at login" turns "keep running" on
+// with it. Main thread.
 class BackgroundMode : public QObject {
     Q_OBJECT
 
@@ -34,6 +35,9 @@ public:
         QString program = Autostart::programForEntry();
         // Ends the panel the way closing the window does.
         std::function<void()> quit;
+        // Opens the diagnostics over the window; without it there is no
+        // "Diagnostics…" entry.
+        std::function<void()> diagnose;
     };
 
     BackgroundMode(QWidget* window, PanelPort& port, Config config, QObject* parent = nullptr);
@@ -50,6 +54,8 @@ public:
     QAction* denoiseAction() const { return m_denoise; }
     QAction* keepRunningAction() const { return m_keepRunning; }
     QAction* startAtLoginAction() const { return m_startAtLogin; }
+    // Null without Config::diagnose.
+    QAction* diagnosticsAction() const { return m_diagnostics; }
     QAction* quitAction() const { return m_quit; }
 
 signals:
@@ -77,5 +83,6 @@ private:
     QAction* m_denoise = nullptr;
     QAction* m_keepRunning = nullptr;
     QAction* m_startAtLogin = nullptr;
+    QAction* m_diagnostics = nullptr;
     QAction* m_quit = nullptr;
 };

@@ -72,7 +72,12 @@ CommandLineRequest parseCommandLine(const QStringList& arguments)
     const QCommandLineOption toggle(QStringLiteral("toggle"),
                                     QStringLiteral("Switch monitor, denoise or mixer over (may be repeated)."),
                                     QStringLiteral("key"));
-    parser.addOptions({hidden, status, set, toggle});
+    const QCommandLineOption doctor(QStringLiteral("doctor"),
+                                    QStringLiteral("Check the set-up (device, udev rule, sound server, GStreamer, "
+                                                   "settings, session), one line a check; exit 0 when none "
+                                                   "fails, else 1."));
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("With --doctor: print the report as JSON."));
+    parser.addOptions({hidden, status, set, toggle, doctor, json});
     parser.addPositionalArgument(QStringLiteral("key=value"), QStringLiteral("With --set: the settings to change."),
                                  QStringLiteral("[key=value ...]"));
 
@@ -85,6 +90,16 @@ CommandLineRequest parseCommandLine(const QStringList& arguments)
                         QStringLiteral("%1 %2\n").arg(kProgram, QCoreApplication::applicationVersion()));
 
     CommandLineRequest request;
+    if (parser.isSet(json) && !parser.isSet(doctor))
+        return usageError(QStringLiteral("--json goes with --doctor"));
+    if (parser.isSet(doctor)) {
+        if (parser.isSet(hidden) || parser.isSet(status) || parser.isSet(set) || parser.isSet(toggle)
+            || !parser.positionalArguments().isEmpty())
+            return usageError(QStringLiteral("--doctor goes with --json only"));
+        request.mode = CommandLineRequest::Mode::Doctor;
+        request.json = parser.isSet(json);
+        return request;
+    }
     const QStringList pairs = parser.positionalArguments();
     if (!pairs.isEmpty() && !parser.isSet(set))
         return usageError(QStringLiteral("unexpected argument \"%1\" (settings go after --set)").arg(pairs.first()));

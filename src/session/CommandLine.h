@@ -21,10 +21,10 @@ constexpr int NotLinked = 4; // the panel runs, but the device is not linked
 } // namespace ExitCode
 
 // What the command line asks for: run the panel (perhaps without showing
-// its window), talk to the running panel, or just print and exit (help,
-// version, a usage error).
+// its window), talk to the running panel, check the set-up (the doctor), or
+// just print and exit (help, version, a usage error).
 struct CommandLineRequest {
-    enum class Mode { Panel, Client, Exit };
+    enum class Mode { Panel, Client, Doctor, Exit };
     Mode mode = Mode::Panel;
 
     // Panel: start with the window hidden (background mode, autostart).
@@ -34,6 +34,9 @@ struct CommandLineRequest {
     std::vector<std::pair<PanelSetting, int>> sets;
     std::vector<PanelSetting> toggles;
     bool status = false;
+
+    // Doctor: print the report as JSON rather than text.
+    bool json = false;
 
     // Exit: the text to print (to stdout on success, else stderr) and the code.
     QString text;

@@ -8,9 +8,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <termios.h>
-#include <linux/capability.h>
 #include <poll.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <optional>
@@ -25,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include "LogCapture.h"
+#include "WithoutFileAccessOverride.h"
 #include "device/ControlPanelInfo.h"
 #include "device/HidReportWriter.h"
 #include "device/UdevHidManager.h"
@@ -136,26 +135,6 @@ std::vector<std::uint8_t> readNode(int fd, int timeoutMs = 500)
     } while (QTest::qWaitFor(readable, 50));
     return bytes;
 }
-
-// Drops the file-permission override capabilities from the effective set
-// while alive, so root is refused like any user.
-class WithoutFileAccessOverride {
-public:
-    WithoutFileAccessOverride()
-    {
-        syscall(SYS_capget, &m_header, m_saved);
-        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
-        reduced[0].effective &= ~((1U << CAP_DAC_OVERRIDE) | (1U << CAP_DAC_READ_SEARCH));
-        syscall(SYS_capset, &m_header, reduced);
-    }
-    ~WithoutFileAccessOverride() { syscall(SYS_capset, &m_header, m_saved); }
-    WithoutFileAccessOverride(const WithoutFileAccessOverride&) = delete;
-    WithoutFileAccessOverride& operator=(const WithoutFileAccessOverride&) = delete;
-
-private:
-    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct m_saved[2]{};
-};
 
 struct Call {
     std::string what;

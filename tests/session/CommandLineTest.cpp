@@ -65,6 +65,27 @@ TEST(CommandLineTest, MistakesAreUsageErrorsNamingTheFault)
     }
 }
 
+TEST(CommandLineTest, DoctorIsARequestOfItsOwnAndJsonGoesOnlyWithIt)
+{
+    const CommandLineRequest text = parse({QStringLiteral("--doctor")});
+    EXPECT_EQ(text.mode, CommandLineRequest::Mode::Doctor);
+    EXPECT_FALSE(text.json);
+    const CommandLineRequest json = parse({QStringLiteral("--json"), QStringLiteral("--doctor")});
+    EXPECT_EQ(json.mode, CommandLineRequest::Mode::Doctor);
+    EXPECT_TRUE(json.json);
+
+    for (const QStringList& arguments :
+         {QStringList{QStringLiteral("--json")}, QStringList{QStringLiteral("--json"), QStringLiteral("--status")},
+          QStringList{QStringLiteral("--doctor"), QStringLiteral("--status")},
+          QStringList{QStringLiteral("--doctor"), QStringLiteral("--hidden")},
+          QStringList{QStringLiteral("--doctor"), QStringLiteral("--set"), QStringLiteral("denoise=on")}}) {
+        const CommandLineRequest r = parse(arguments);
+        EXPECT_EQ(r.mode, CommandLineRequest::Mode::Exit) << qPrintable(arguments.join(' '));
+        EXPECT_EQ(r.exitCode, ExitCode::Usage) << qPrintable(arguments.join(' '));
+    }
+    EXPECT_TRUE(parse({QStringLiteral("--help")}).text.contains(QStringLiteral("--doctor")));
+}
+
 TEST(CommandLineTest, HelpListsTheCommandsAndTheKeys)
 {
     const CommandLineRequest r = parse({QStringLiteral("--help")});

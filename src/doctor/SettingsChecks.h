@@ -1,0 +1,19 @@
+#pragma once
+
+#include "doctor/DoctorCheck.h"
+
+#include <QString>
+
+// The settings file: readable and valid where it exists (a missing one is
+// the first run's), and its folder writable, so the next save can land.
+// Only reads; creates nothing.
+class SettingsChecks : public DoctorCheckFamily {
+public:
+    // The user's own settings file.
+    SettingsChecks();
+    explicit SettingsChecks(QString settingsFile);
+    std::vector<DoctorCheck> run() override;
+
+private:
+    QString m_settingsFile;
+};
