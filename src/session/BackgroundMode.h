@@ -15,7 +15,7 @@ class QSystemTrayIcon;
 class QWidget;
 
 // Running without the window: the tray icon with the link state and its
-// menu (show the panel, Monitor and Denoise, "Keep running when the window
+// menu (show the panel, Monitor and Denoise, the Presets submenu, "Keep running when the window
 // is closed", "Start at login", Quit), and what closing the window does.
 // With "keep running" off (the default) closing quits as it always has;
 // with it on, closing only hides the window and the panel goes on linking
@@ -48,6 +48,8 @@ public:
     QAction* showAction() const { return m_show; }
     QAction* monitorAction() const { return m_monitor; }
     QAction* denoiseAction() const { return m_denoise; }
+    // One checkable action per preset; the active one is checked.
+    QMenu* presetsMenu() const { return m_presets; }
     QAction* keepRunningAction() const { return m_keepRunning; }
     QAction* startAtLoginAction() const { return m_startAtLogin; }
     QAction* quitAction() const { return m_quit; }
@@ -65,6 +67,8 @@ private:
     void setKeepRunning(bool on);
     void setStartAtLogin(bool on);
     void setSwitch(QAction* action, PanelSetting setting);
+    void refreshPresets();
+    void applyPreset(const QString& name);
     void report(const QString& message);
 
     QWidget* m_window;
@@ -75,6 +79,11 @@ private:
     QAction* m_show = nullptr;
     QAction* m_monitor = nullptr;
     QAction* m_denoise = nullptr;
+    QMenu* m_presets = nullptr;
+    // What the presets submenu was last built from.
+    QStringList m_presetNames;
+    QString m_activePreset;
+    bool m_presetModified = false;
     QAction* m_keepRunning = nullptr;
     QAction* m_startAtLogin = nullptr;
     QAction* m_quit = nullptr;
