@@ -132,7 +132,10 @@ void PresetSelector::paintEvent(QPaintEvent*)
         const QSizeF dot = m_modifiedImage.size();
         const QRectF dotRect(textArea.right() - dot.width(), field.center().y() - dot.height() / 2, dot.width(),
                              dot.height());
+        // Dimmed with the rest of a disabled field.
+        painter.setOpacity(isEnabled() ? 1.0 : 0.35);
         m_modifiedImage.draw(painter, dotRect);
+        painter.setOpacity(1.0);
         textArea.setRight(dotRect.left() - kDotGap);
     }
     const bool none = m_active.isEmpty();
