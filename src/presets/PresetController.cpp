@@ -96,8 +96,9 @@ void PresetController::soundChanged(const PresetSound& sound, bool stepEnded)
         const QString active = m_store.active();
         m_history.record({m_settled, active}, {sound, active});
         m_settled = sound;
-        emit historyChanged();
     }
+    // A step still going on can be undone already.
+    emit historyChanged();
     refresh();
 }
 

@@ -42,6 +42,7 @@ public:
 signals:
     // The names, the active preset or the modified mark changed.
     void stateChanged();
+    // What can be undone or redone may have changed.
     void historyChanged();
 
 private:

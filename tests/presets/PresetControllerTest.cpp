@@ -1,13 +1,18 @@
 // The preset controller over a sound target that keeps every change it is
 // given, as the panel's model does: each apply is one change, the modified
 // mark follows the sound, and undo takes back whole steps.
+#include <QAction>
+#include <QApplication>
 #include <QSignalSpy>
+#include <QTest>
+#include <QWidget>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "presets/FactoryPresets.h"
 #include "presets/PresetController.h"
 #include "presets/PresetStore.h"
+#include "presets/UndoActions.h"
 #include "RecordingSoundTarget.h"
 
 namespace {
@@ -140,4 +145,33 @@ TEST_F(PresetControllerTest, OnlyTheLastHundredStepsAreKept)
         ++undone;
     EXPECT_EQ(undone, 100);
     EXPECT_FALSE(m_target.current.denoise) << "30 steps in, which is off after an even count";
+}
+
+TEST_F(PresetControllerTest, CtrlZAndCtrlShiftZInTheWindowUndoAndRedoAndAreEnabledOnlyWithAStepToTake)
+{
+    QWidget window;
+    UndoActions actions(m_controller);
+    window.addActions({actions.undoAction(), actions.redoAction()});
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_FALSE(actions.undoAction()->isEnabled());
+    EXPECT_FALSE(actions.redoAction()->isEnabled());
+
+    m_target.hold(4, 3);
+    EXPECT_TRUE(actions.undoAction()->isEnabled()) << "a drag still held can be undone";
+    m_target.drag(4, {9});
+    QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(m_target.current, PresetSound{});
+    EXPECT_FALSE(actions.undoAction()->isEnabled());
+    EXPECT_TRUE(actions.redoAction()->isEnabled());
+    QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(m_target.current.stages[3], 9);
+
+    QSignalSpy failed(&actions, &UndoActions::failed);
+    m_target.refusal = QStringLiteral("the device is busy");
+    QTest::keyClick(&window, Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_EQ(failed.first().first().toString(), QStringLiteral("Cannot undo: the device is busy"));
+    EXPECT_TRUE(actions.undoAction()->isEnabled());
 }
