@@ -32,7 +32,9 @@ std::optional<QByteArray> PresetFile::read(const QString& path, ReadStatus* stat
     }
     if (info.st_size > PresetFormat::MaxFileSize) {
         ::close(fd);
-        *why = QStringLiteral("it is larger than %1 KiB (%2 bytes)").arg(PresetFormat::MaxFileSize / 1024).arg(info.st_size);
+        *why = QStringLiteral("it is %1 bytes, larger than %2 KiB")
+                   .arg(static_cast<qint64>(info.st_size))
+                   .arg(PresetFormat::MaxFileSize / 1024);
         return std::nullopt;
     }
     QFile file;
