@@ -271,7 +271,11 @@ int runClient(const CommandLineRequest& request, QDBusConnection connection, QTe
     const std::optional<PanelState> state = panel.state();
     if (!state)
         return panel.lastCode();
-    if (request.listPresets && !state->presets.isEmpty())
+    if (request.listPresets && state->presets.isEmpty()) {
+        err << kProgram << ": the panel's presets are not available yet\n";
+        return ExitCode::Failure;
+    }
+    if (request.listPresets)
         out << state->presetLines().join(QLatin1Char('\n')) << '\n';
     if (!request.status)
         return ExitCode::Success;

@@ -213,9 +213,12 @@ TEST_F(SessionPresetsTest, UnknownAndRefusedNamesFailWithTheirExitCodesAndChange
 TEST_F(SessionPresetsTest, APanelWithoutPresetsYetSaysSo)
 {
     launch(nullptr);
-    const CommandResult r = run({QStringLiteral("--preset"), QStringLiteral("Flat")});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("not available yet"))) << qPrintable(r.err);
+    for (const QStringList& arguments : {QStringList{QStringLiteral("--preset"), QStringLiteral("Flat")},
+                                         QStringList{QStringLiteral("--presets")}}) {
+        const CommandResult r = run(arguments);
+        EXPECT_EQ(r.exitCode, 1) << qPrintable(arguments.join(' '));
+        EXPECT_TRUE(r.err.contains(QStringLiteral("not available yet"))) << qPrintable(r.err);
+    }
     EXPECT_FALSE(m_background->presetsMenu()->menuAction()->isEnabled());
 }
 
