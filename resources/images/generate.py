@@ -258,6 +258,33 @@ def link_icon(name, colour, broken):
 link_icon("linkEnable", ACCENT, broken=False)
 link_icon("linkDisable", DISABLED_GLYPH, broken=True)
 
+# Preset selector --------------------------------------------------------------
+# A 168 x 26 field with a chevron at its right end; the control writes the
+# preset's name over it and puts the "modified" dot before the chevron.
+
+PRESET_W, PRESET_H = 168, 26
+
+
+def preset_field(name, face_top, face_bottom, stroke, chevron, glow=None):
+    inset = STROKE_WIDTH / 2
+    glow_svg = (f'<rect x="-0.5" y="-0.5" width="{PRESET_W + 1}" height="{PRESET_H + 1}" rx="7" fill="none" '
+                f'stroke="{glow}" stroke-opacity="0.25" stroke-width="1"/>') if glow else ""
+    cx, cy = PRESET_W - 14, PRESET_H / 2
+    body = (f'<rect x="{inset}" y="{inset + 0.8}" width="{PRESET_W - 2 * inset}" height="{PRESET_H - 2 * inset}" '
+            f'rx="6" fill="#000" fill-opacity="0.3"/>'
+            f'<rect x="{inset}" y="{inset}" width="{PRESET_W - 2 * inset}" height="{PRESET_H - 2 * inset}" rx="6" '
+            f'fill="url(#face)" stroke="{stroke}" stroke-width="{STROKE_WIDTH}"/>'
+            + glow_svg +
+            f'<path d="M{cx - 4} {cy - 2} L{cx} {cy + 2.5} L{cx + 4} {cy - 2}" fill="none" stroke="{chevron}" '
+            f'stroke-width="1.8" stroke-linecap="round" stroke-linejoin="round"/>')
+    write(name, svg(PRESET_W, PRESET_H, body, vertical_gradient("face", face_top, face_bottom)))
+
+
+preset_field("presetEnable", SURFACE_TOP, SURFACE_BOTTOM, STROKE, GLYPH)
+preset_field("presetHover", "#434b57", SURFACE_BOTTOM, ACCENT, ACCENT_LIGHT, glow=ACCENT)
+preset_field("presetDisable", DISABLED_FILL, DISABLED_FILL, DISABLED_STROKE, DISABLED_GLYPH)
+write("presetModified", svg(8, 8, f'<circle cx="4" cy="4" r="3.2" fill="{ACCENT}"/>'))
+
 # Focus rings ------------------------------------------------------------------
 # Each ring has the size of the image it is drawn over, so it lands on the
 # control's edge at any scale.
@@ -285,6 +312,7 @@ focus_pill("focusRingSwitch", 46, 26)
 focus_round("spkMicKnobFocus", 22)
 focus_pill("knobStageFocus", 28, 14, radius=4)
 focus_pill("focusRingLevel", 180, LEVEL_H)
+focus_pill("focusRingPreset", PRESET_W, PRESET_H, radius=6)
 
 # Window background and tooltip ------------------------------------------------------
 

@@ -8,6 +8,7 @@
 #include "controls/ProgressIndicator.h"
 #include "controls/SpkMicSliderAction.h"
 #include "device/UsbHID.h"
+#include "presets/PresetController.h"
 #include "settings/SettingsDictionary.h"
 
 #include <QEvent>
@@ -156,4 +157,38 @@ void PanelRemote::showWindow()
     window->showNormal();
     window->raise();
     window->activateWindow();
+}
+
+void PanelRemote::setPresets(PresetController* presets)
+{
+    m_presets = presets;
+    connect(presets, &PresetController::stateChanged, this, &PanelRemote::scheduleAnnouncement);
+    scheduleAnnouncement();
+}
+
+QStringList PanelRemote::presets() const
+{
+    return m_presets ? m_presets->names() : QStringList();
+}
+
+QString PanelRemote::activePreset() const
+{
+    return m_presets ? m_presets->active() : QString();
+}
+
+bool PanelRemote::activePresetModified() const
+{
+    return m_presets && m_presets->modified();
+}
+
+bool PanelRemote::applyPreset(const QString& name, QString* why)
+{
+    *why = QStringLiteral("the panel's presets are not available yet");
+    return m_presets && m_presets->apply(name, why);
+}
+
+bool PanelRemote::savePreset(const QString& name, QString* why)
+{
+    *why = QStringLiteral("the panel's presets are not available yet");
+    return m_presets && m_presets->saveCurrent(name, why);
 }

@@ -3,7 +3,10 @@
 #include "app/AppDelegate.h"
 #include "session/PanelPort.h"
 
+#include <QPointer>
 #include <QTimer>
+
+class PresetController;
 
 // The controller as the session interface and the tray see it. A setting
 // from outside goes the way of a click: the window's control takes the
@@ -26,6 +29,15 @@ public:
     bool set(PanelSetting setting, int value, QString* why) override;
     void showWindow() override;
 
+    // Presets go to the controller once it is attached; until then there
+    // are none.
+    void setPresets(PresetController* presets);
+    QStringList presets() const override;
+    QString activePreset() const override;
+    bool activePresetModified() const override;
+    bool applyPreset(const QString& name, QString* why) override;
+    bool savePreset(const QString& name, QString* why) override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -37,4 +49,5 @@ private:
     AppDelegate& m_controller;
     AppDelegateOutlets m_outlets;
     QTimer m_announce;
+    QPointer<PresetController> m_presets;
 };

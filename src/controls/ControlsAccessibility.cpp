@@ -2,6 +2,7 @@
 
 #include "controls/Button.h"
 #include "controls/CheckButton.h"
+#include "controls/PresetSelector.h"
 #include "controls/ProgressIndicator.h"
 #include "controls/SpkMicSliderAction.h"
 
@@ -186,6 +187,44 @@ private:
     bool isReverb() const { return level()->tagId() == 0; }
 };
 
+// A combo box whose value is the active preset; its press opens the list.
+class PresetSelectorAccessible : public QAccessibleWidget {
+public:
+    explicit PresetSelectorAccessible(PresetSelector* selector)
+        : QAccessibleWidget(selector, QAccessible::ComboBox)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return nameOr(widget(), QStringLiteral("Preset"));
+        if (t == QAccessible::Value)
+            return selector()->valueText();
+        return QAccessibleWidget::text(t);
+    }
+
+    QStringList actionNames() const override
+    {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (widget()->isEnabled())
+            names.prepend(showMenuAction());
+        return names;
+    }
+
+    void doAction(const QString& name) override
+    {
+        if (name == showMenuAction()) {
+            selector()->showList();
+            return;
+        }
+        QAccessibleWidget::doAction(name);
+    }
+
+private:
+    PresetSelector* selector() const { return static_cast<PresetSelector*>(object()); }
+};
+
 // Qt asks with each class name of the object's chain, most derived first.
 QAccessibleInterface* controlsFactory(const QString& className, QObject* object)
 {
@@ -199,6 +238,10 @@ QAccessibleInterface* controlsFactory(const QString& className, QObject* object)
     if (className == QLatin1String("SpkMicSliderAction")) {
         if (auto* slider = qobject_cast<SpkMicSliderAction*>(object))
             return new SliderAccessible(slider);
+    }
+    if (className == QLatin1String("PresetSelector")) {
+        if (auto* selector = qobject_cast<PresetSelector*>(object))
+            return new PresetSelectorAccessible(selector);
     }
     if (className == QLatin1String("ProgressIndicator")) {
         if (auto* level = qobject_cast<ProgressIndicator*>(object))

@@ -14,6 +14,8 @@
 // - ProgressIndicator: Reverb is a slider whose changes are key steps;
 //   Mixer is a read-only progress bar. The value text is the tooltip's, and
 //   a level whose `enable` is off is reported disabled.
+// - PresetSelector: a combo box whose value is the active preset (", modified"
+//   when the sound has changed since); its show-menu action opens the list.
 //
 // Each control calls this when it is created; the first call installs the
 // factory, later calls do nothing. Main thread only.

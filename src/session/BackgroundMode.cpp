@@ -42,6 +42,7 @@ BackgroundMode::BackgroundMode(QWidget* window, PanelPort& port, Config config, 
     m_denoise->setCheckable(true);
     connect(m_denoise, &QAction::triggered, this,
             [this] { setSwitch(m_denoise, PanelSetting::Denoise); });
+    m_presets = m_menu->addMenu(QStringLiteral("Presets"));
     m_menu->addSeparator();
     m_keepRunning = m_menu->addAction(QStringLiteral("Keep running when the window is closed"));
     m_keepRunning->setCheckable(true);
@@ -63,7 +64,7 @@ BackgroundMode::BackgroundMode(QWidget* window, PanelPort& port, Config config, 
     connect(m_menu, &QMenu::aboutToShow, this,
             [this] { m_startAtLogin->setChecked(m_config.autostart.isEnabled()); });
 
-    window->addActions({m_keepRunning, m_startAtLogin});
+    window->addActions({m_presets->menuAction(), m_keepRunning, m_startAtLogin});
     if (m_diagnostics)
         window->addAction(m_diagnostics);
     window->addAction(m_quit);
@@ -122,6 +123,7 @@ void BackgroundMode::refresh()
     m_monitor->setChecked(state.monitor);
     m_denoise->setEnabled(state.linked);
     m_denoise->setChecked(state.denoise);
+    refreshPresets();
     m_startAtLogin->setChecked(m_config.autostart.isEnabled());
     if (!m_tray)
         return;
@@ -138,6 +140,41 @@ void BackgroundMode::setSwitch(QAction* action, PanelSetting setting)
     if (!m_port.set(setting, action->isChecked() ? 1 : 0, &why))
         report(QStringLiteral("Cannot change %1: %2").arg(action->text(), why));
     refresh();
+}
+
+// Rebuilt only when the names, the active preset or its mark change.
+void BackgroundMode::refreshPresets()
+{
+    const QStringList names = m_port.presets();
+    const QString activePreset = m_port.activePreset();
+    const bool modified = m_port.activePresetModified();
+    m_presets->menuAction()->setEnabled(!names.isEmpty());
+    if (names == m_presetNames && activePreset == m_activePreset && modified == m_presetModified)
+        return;
+    m_presetNames = names;
+    m_activePreset = activePreset;
+    m_presetModified = modified;
+    m_presets->clear();
+    for (const QString& name : names) {
+        const bool active = name == activePreset;
+        QAction* action = m_presets->addAction(active && modified
+                                                   ? QStringLiteral("%1 (modified)").arg(name)
+                                                   : name);
+        action->setCheckable(true);
+        action->setChecked(active);
+        connect(action, &QAction::triggered, this, [this, name] { applyPreset(name); });
+    }
+}
+
+void BackgroundMode::applyPreset(const QString& name)
+{
+    QString why;
+    if (!m_port.applyPreset(name, &why))
+        report(QStringLiteral("Cannot apply the preset \"%1\": %2").arg(name, why));
+    // The triggered action flipped its own check mark: rebuild the submenu,
+    // after the action's signal is done with it.
+    m_presetNames.clear();
+    QMetaObject::invokeMethod(this, &BackgroundMode::refresh, Qt::QueuedConnection);
 }
 
 void BackgroundMode::setKeepRunning(bool on)

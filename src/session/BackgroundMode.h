@@ -15,14 +15,14 @@ class QSystemTrayIcon;
 class QWidget;
 
 // Running without the window: the tray icon with the link state and its
-// menu (show the panel, Monitor and Denoise, "Keep running when the window
-// is closed", "Start at login", "Diagnostics…", Quit), and what closing the
-// window does. With "keep running" off (the default) closing quits as it
-// always has; with it on, closing only hides the window and the panel goes
-// on linking the device whenever it is plugged in. Where there is no tray,
-// the two options, "Diagnostics…" and Quit are in the window's context menu
-// (they are there in any case). "Start at login" turns "keep running" on
-// with it. Main thread.
+// menu (show the panel, Monitor and Denoise, the Presets submenu, "Keep
+// running when the window is closed", "Start at login", "Diagnostics…",
+// Quit), and what closing the window does. With "keep running" off (the
+// default) closing quits as it always has; with it on, closing only hides
+// the window and the panel goes on linking the device whenever it is plugged
+// in. Where there is no tray, the presets, the two options, "Diagnostics…"
+// and Quit are in the window's context menu (they are there in any case).
+// "Start at login" turns "keep running" on with it. Main thread.
 class BackgroundMode : public QObject {
     Q_OBJECT
 
@@ -52,6 +52,8 @@ public:
     QAction* showAction() const { return m_show; }
     QAction* monitorAction() const { return m_monitor; }
     QAction* denoiseAction() const { return m_denoise; }
+    // One checkable action per preset; the active one is checked.
+    QMenu* presetsMenu() const { return m_presets; }
     QAction* keepRunningAction() const { return m_keepRunning; }
     QAction* startAtLoginAction() const { return m_startAtLogin; }
     // Null without Config::diagnose.
@@ -71,6 +73,8 @@ private:
     void setKeepRunning(bool on);
     void setStartAtLogin(bool on);
     void setSwitch(QAction* action, PanelSetting setting);
+    void refreshPresets();
+    void applyPreset(const QString& name);
     void report(const QString& message);
 
     QWidget* m_window;
@@ -81,6 +85,11 @@ private:
     QAction* m_show = nullptr;
     QAction* m_monitor = nullptr;
     QAction* m_denoise = nullptr;
+    QMenu* m_presets = nullptr;
+    // What the presets submenu was last built from.
+    QStringList m_presetNames;
+    QString m_activePreset;
+    bool m_presetModified = false;
     QAction* m_keepRunning = nullptr;
     QAction* m_startAtLogin = nullptr;
     QAction* m_diagnostics = nullptr;

@@ -39,10 +39,11 @@ QString keysHelp()
         "Keys: speaker, mic (0 to 100), stage1 .. stage5 (-15 to 15), reverb (0 to 100),\n"
         "monitor, denoise, mixer (on or off).\n"
         "\n"
-        "--status, --set and --toggle talk to the panel running in this session and\n"
-        "exit with 0 on success, 1 when the panel answered with an error, 2 for a\n"
-        "wrong key or value, 3 when no panel runs, 4 when the device is not linked\n"
-        "(--status prints the state either way and exits 0 only when linked).");
+        "--status, --set, --toggle and the preset options talk to the panel running in\n"
+        "this session and exit with 0 on success, 1 when the panel answered with an\n"
+        "error, 2 for a wrong key, value or preset name, 3 when no panel runs, 4 when\n"
+        "the device is not linked (--status prints the state either way and exits 0\n"
+        "only when linked).");
 }
 
 // The usage line names the program as users type it, whatever started it.
@@ -77,7 +78,14 @@ CommandLineRequest parseCommandLine(const QStringList& arguments)
                                                    "settings, session), one line a check; exit 0 when none "
                                                    "fails, else 1."));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("With --doctor: print the report as JSON."));
-    parser.addOptions({hidden, status, set, toggle, doctor, json});
+    const QCommandLineOption presets(QStringLiteral("presets"),
+                                     QStringLiteral("List the presets, one a line, the active one marked with *."));
+    const QCommandLineOption preset(QStringLiteral("preset"), QStringLiteral("Apply the preset <name>."),
+                                    QStringLiteral("name"));
+    const QCommandLineOption savePreset(QStringLiteral("save-preset"),
+                                        QStringLiteral("Save the current sound as the preset <name>."),
+                                        QStringLiteral("name"));
+    parser.addOptions({hidden, status, set, toggle, presets, preset, savePreset, doctor, json});
     parser.addPositionalArgument(QStringLiteral("key=value"), QStringLiteral("With --set: the settings to change."),
                                  QStringLiteral("[key=value ...]"));
 
@@ -94,6 +102,7 @@ CommandLineRequest parseCommandLine(const QStringList& arguments)
         return usageError(QStringLiteral("--json goes with --doctor"));
     if (parser.isSet(doctor)) {
         if (parser.isSet(hidden) || parser.isSet(status) || parser.isSet(set) || parser.isSet(toggle)
+            || parser.isSet(presets) || parser.isSet(preset) || parser.isSet(savePreset)
             || !parser.positionalArguments().isEmpty())
             return usageError(QStringLiteral("--doctor goes with --json only"));
         request.mode = CommandLineRequest::Mode::Doctor;
@@ -127,10 +136,19 @@ CommandLineRequest parseCommandLine(const QStringList& arguments)
         request.toggles.push_back(key->setting);
     }
     request.status = parser.isSet(status);
+    request.listPresets = parser.isSet(presets);
+    if (parser.isSet(preset))
+        request.applyPreset = parser.value(preset);
+    if (parser.isSet(savePreset))
+        request.savePreset = parser.value(savePreset);
+    if (request.savePreset && request.savePreset->trimmed().isEmpty())
+        return usageError(QStringLiteral("--save-preset needs a name"));
 
-    const bool client = request.status || !request.sets.empty() || !request.toggles.empty();
+    const bool client = request.status || !request.sets.empty() || !request.toggles.empty() || request.listPresets
+                        || request.applyPreset || request.savePreset;
     if (client && parser.isSet(hidden))
-        return usageError(QStringLiteral("--hidden starts the panel; it does not go with --status, --set or --toggle"));
+        return usageError(QStringLiteral("--hidden starts the panel; it does not go with --status, --set, --toggle "
+                                         "or the preset options"));
     request.mode = client ? CommandLineRequest::Mode::Client : CommandLineRequest::Mode::Panel;
     request.hidden = parser.isSet(hidden);
     return request;
@@ -188,15 +206,36 @@ public:
         return false;
     }
 
+    bool applyPreset(const QString& name)
+    {
+        return finished(m_proxy.ApplyPreset(name), QStringLiteral("cannot apply the preset \"%1\"").arg(name));
+    }
+
+    bool savePreset(const QString& name)
+    {
+        return finished(m_proxy.SavePreset(name), QStringLiteral("cannot save the preset \"%1\"").arg(name));
+    }
+
     int lastCode() const { return m_lastCode; }
 
 private:
+    bool finished(QDBusPendingReply<> reply, const QString& what)
+    {
+        reply.waitForFinished();
+        if (!reply.isError())
+            return true;
+        m_lastCode = failure(what, reply.error().name(), reply.error().message());
+        return false;
+    }
+
     int failure(const QString& what, const QString& errorName, const QString& message)
     {
         m_err << kProgram << ": " << what << ": " << message << '\n';
         if (errorName == QLatin1String("com.quorel.panel.Error.NotLinked"))
             return ExitCode::NotLinked;
-        if (errorName == QLatin1String("com.quorel.panel.Error.OutOfRange"))
+        if (errorName == QLatin1String("com.quorel.panel.Error.OutOfRange")
+            || errorName == QLatin1String("com.quorel.panel.Error.UnknownPreset")
+            || errorName == QLatin1String("com.quorel.panel.Error.InvalidName"))
             return ExitCode::Usage;
         if (errorName == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
             || errorName == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
@@ -225,6 +264,8 @@ int runClient(const CommandLineRequest& request, QDBusConnection connection, QTe
     }
 
     PanelClient panel(connection, err);
+    if (request.applyPreset && !panel.applyPreset(*request.applyPreset))
+        return panel.lastCode();
     for (const auto& [setting, value] : request.sets) {
         if (!panel.set(setting, value))
             return panel.lastCode();
@@ -239,11 +280,21 @@ int runClient(const CommandLineRequest& request, QDBusConnection connection, QTe
         if (!panel.set(setting, on ? 0 : 1))
             return panel.lastCode();
     }
-    if (!request.status)
+    if (request.savePreset && !panel.savePreset(*request.savePreset))
+        return panel.lastCode();
+    if (!request.status && !request.listPresets)
         return ExitCode::Success;
     const std::optional<PanelState> state = panel.state();
     if (!state)
         return panel.lastCode();
+    if (request.listPresets && state->presets.isEmpty()) {
+        err << kProgram << ": the panel's presets are not available yet\n";
+        return ExitCode::Failure;
+    }
+    if (request.listPresets)
+        out << state->presetLines().join(QLatin1Char('\n')) << '\n';
+    if (!request.status)
+        return ExitCode::Success;
     out << state->statusLines().join(QLatin1Char('\n')) << '\n';
     return state->linked ? ExitCode::Success : ExitCode::NotLinked;
 }

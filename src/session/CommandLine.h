@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -30,9 +31,14 @@ struct CommandLineRequest {
     // Panel: start with the window hidden (background mode, autostart).
     bool hidden = false;
 
-    // Client, run in this order: the sets, the toggles, then the status.
+    // Client, run in this order: the preset to apply, the sets, the
+    // toggles, the preset to save (so it holds the sets), then the list of
+    // presets and the status.
+    std::optional<QString> applyPreset;
     std::vector<std::pair<PanelSetting, int>> sets;
     std::vector<PanelSetting> toggles;
+    std::optional<QString> savePreset;
+    bool listPresets = false;
     bool status = false;
 
     // Doctor: print the report as JSON rather than text.

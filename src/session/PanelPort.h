@@ -3,6 +3,7 @@
 #include "session/PanelState.h"
 
 #include <QObject>
+#include <QStringList>
 
 // The running panel as the session interface and the tray drive it: its
 // state, and each setting changed through the window's own control and
@@ -20,6 +21,21 @@ public:
     virtual bool set(PanelSetting setting, int value, QString* why) = 0;
     // Shows the window and brings it to the front.
     virtual void showWindow() = 0;
+
+    // The presets' names, factory ones first; empty while presets are not
+    // available.
+    virtual QStringList presets() const = 0;
+    // The preset last chosen (empty for none), and whether the sound has
+    // changed since.
+    virtual QString activePreset() const = 0;
+    virtual bool activePresetModified() const = 0;
+    // Applies the preset `name` (one of presets()) as one change, as choosing
+    // it in the window would; false with the reason in *why when refused.
+    virtual bool applyPreset(const QString& name, QString* why) = 0;
+    // Saves the current sound as the user preset `name` (new or
+    // overwriting) and makes it the active one; false with *why when the
+    // name is refused (a factory preset's, empty, ...).
+    virtual bool savePreset(const QString& name, QString* why) = 0;
 
 signals:
     // Something the state is made of may have changed; emitted at most once

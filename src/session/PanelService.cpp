@@ -14,6 +14,9 @@ namespace {
 
 const QString kNotLinkedError = QStringLiteral("com.quorel.panel.Error.NotLinked");
 const QString kOutOfRangeError = QStringLiteral("com.quorel.panel.Error.OutOfRange");
+const QString kUnknownPresetError = QStringLiteral("com.quorel.panel.Error.UnknownPreset");
+const QString kInvalidNameError = QStringLiteral("com.quorel.panel.Error.InvalidName");
+const QString kFailedError = QStringLiteral("com.quorel.panel.Error.Failed");
 
 } // namespace
 
@@ -48,7 +51,13 @@ void PanelService::setPort(PanelPort* port)
 
 PanelState PanelService::current() const
 {
-    return m_port ? m_port->state() : PanelState{};
+    if (!m_port)
+        return {};
+    PanelState state = m_port->state();
+    state.presets = m_port->presets();
+    state.activePreset = m_port->activePreset();
+    state.presetModified = m_port->activePresetModified();
+    return state;
 }
 
 // Only what differs from the last announcement goes out, in one signal.
@@ -128,6 +137,45 @@ void PanelService::SetReverb(int value)
 void PanelService::SetMixer(bool on)
 {
     apply(PanelSetting::Mixer, on ? 1 : 0);
+}
+
+bool PanelService::presetsAvailable()
+{
+    if (m_port && !m_port->presets().isEmpty())
+        return true;
+    sendErrorReply(kFailedError, QStringLiteral("the panel's presets are not available yet"));
+    return false;
+}
+
+void PanelService::ApplyPreset(const QString& name)
+{
+    if (!presetsAvailable())
+        return;
+    if (!m_port->presets().contains(name)) {
+        sendErrorReply(kUnknownPresetError, QStringLiteral("there is no preset \"%1\"; the presets are %2")
+                                                .arg(name, m_port->presets().join(QStringLiteral(", "))));
+        return;
+    }
+    QString why;
+    if (!m_port->applyPreset(name, &why)) {
+        sendErrorReply(kFailedError, why);
+        return;
+    }
+    qCInfo(lcSession).noquote() << "applied the preset" << name << "from the session bus";
+    announceChanges();
+}
+
+void PanelService::SavePreset(const QString& name)
+{
+    if (!presetsAvailable())
+        return;
+    QString why;
+    if (!m_port->savePreset(name, &why)) {
+        sendErrorReply(kInvalidNameError, why);
+        return;
+    }
+    qCInfo(lcSession).noquote() << "saved the preset" << name << "from the session bus";
+    announceChanges();
 }
 
 // A launcher passes the token that lets the window take the focus

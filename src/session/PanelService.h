@@ -36,6 +36,9 @@ class PanelService : public QObject, protected QDBusContext {
     Q_PROPERTY(int Reverb READ reverb)
     Q_PROPERTY(bool Mixer READ mixer)
     Q_PROPERTY(QString TransportState READ transportState)
+    Q_PROPERTY(QStringList Presets READ presets)
+    Q_PROPERTY(QString ActivePreset READ activePreset)
+    Q_PROPERTY(bool PresetModified READ presetModified)
 
 public:
     static const QString kObjectPath;
@@ -63,6 +66,9 @@ public:
     int reverb() const { return current().reverb; }
     bool mixer() const { return current().mixer; }
     QString transportState() const { return current().transport; }
+    QStringList presets() const { return current().presets; }
+    QString activePreset() const { return current().activePreset; }
+    bool presetModified() const { return current().presetModified; }
 
 public slots:
     // com.quorel.panel.Control
@@ -73,6 +79,8 @@ public slots:
     void SetStage(int stage, int value);
     void SetReverb(int value);
     void SetMixer(bool on);
+    void ApplyPreset(const QString& name);
+    void SavePreset(const QString& name);
 
     // org.freedesktop.Application
     void Activate(const QVariantMap& platformData);
@@ -82,6 +90,8 @@ public slots:
 private:
     PanelState current() const;
     void apply(PanelSetting setting, int value);
+    // False (with an error reply sent) while the port offers no presets.
+    bool presetsAvailable();
     void announceChanges();
 
     QDBusConnection m_connection{QString()};

@@ -43,6 +43,9 @@ QVariantMap PanelState::properties() const
     p.insert(QStringLiteral("Reverb"), reverb);
     p.insert(QStringLiteral("Mixer"), mixer);
     p.insert(QStringLiteral("TransportState"), transport);
+    p.insert(QStringLiteral("Presets"), presets);
+    p.insert(QStringLiteral("ActivePreset"), activePreset);
+    p.insert(QStringLiteral("PresetModified"), presetModified);
     return p;
 }
 
@@ -61,6 +64,9 @@ PanelState PanelState::fromProperties(const QVariantMap& p)
     s.reverb = p.value(QStringLiteral("Reverb")).toInt();
     s.mixer = p.value(QStringLiteral("Mixer")).toBool();
     s.transport = p.value(QStringLiteral("TransportState"), QStringLiteral("idle")).toString();
+    s.presets = p.value(QStringLiteral("Presets")).toStringList();
+    s.activePreset = p.value(QStringLiteral("ActivePreset")).toString();
+    s.presetModified = p.value(QStringLiteral("PresetModified")).toBool();
     return s;
 }
 
@@ -79,6 +85,18 @@ QStringList PanelState::statusLines() const
         lines << QStringLiteral("stage%1=%2").arg(n).arg(stages[n - 1]);
     lines << QStringLiteral("reverb=%1").arg(reverb) << QStringLiteral("mixer=") + onOff(mixer)
           << QStringLiteral("transport=") + transport;
+    return lines;
+}
+
+QStringList PanelState::presetLines() const
+{
+    QStringList lines;
+    for (const QString& name : presets) {
+        if (name != activePreset)
+            lines << QStringLiteral("  ") + name;
+        else
+            lines << QStringLiteral("* ") + name + (presetModified ? QStringLiteral(" (modified)") : QString());
+    }
     return lines;
 }
 

@@ -23,16 +23,24 @@ struct PanelState {
     bool mixer = false;
     // idle, playing, playback-paused, recording or recording-paused
     QString transport = QStringLiteral("idle");
+    // The presets' names, the active one (empty for none) and whether the
+    // sound has changed since it was chosen.
+    QStringList presets;
+    QString activePreset;
+    bool presetModified = false;
 
     bool operator==(const PanelState&) const = default;
 
-    // The D-Bus properties by name ("Linked", "Stage3", ...).
+    // The D-Bus properties by name ("Linked", "Stage3", "ActivePreset", ...).
     QVariantMap properties() const;
     static PanelState fromProperties(const QVariantMap& properties);
 
     // One "key=value" a line: the link state ("linked=yes", "present=yes",
     // "responding=yes"), every setting under its key below, "transport=idle".
     QStringList statusLines() const;
+    // The presets one a line, the active one marked: "* Voice (modified)",
+    // the others indented by two spaces.
+    QStringList presetLines() const;
 };
 
 // The settings a script may change, by their command-line names.

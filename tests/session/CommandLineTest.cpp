@@ -37,6 +37,20 @@ TEST(CommandLineTest, SetsTogglesAndStatusAreOneClientRequestInTheirOrder)
     EXPECT_TRUE(r.status);
 }
 
+TEST(CommandLineTest, PresetOptionsAreAClientRequestAndKeepTheirNamesAsTyped)
+{
+    const CommandLineRequest r = parse({QStringLiteral("--preset"), QStringLiteral("Late night"), QStringLiteral("--set"),
+                                        QStringLiteral("reverb=10"), QStringLiteral("--save-preset=Late night 2"),
+                                        QStringLiteral("--presets")});
+    ASSERT_EQ(r.mode, CommandLineRequest::Mode::Client);
+    EXPECT_EQ(r.applyPreset, QStringLiteral("Late night"));
+    EXPECT_EQ(r.savePreset, QStringLiteral("Late night 2"));
+    EXPECT_TRUE(r.listPresets);
+    EXPECT_FALSE(r.status);
+    EXPECT_EQ(parse({QStringLiteral("--presets")}).mode, CommandLineRequest::Mode::Client);
+    EXPECT_FALSE(parse({QStringLiteral("--status")}).applyPreset.has_value());
+}
+
 TEST(CommandLineTest, MistakesAreUsageErrorsNamingTheFault)
 {
     struct Case {
@@ -56,6 +70,9 @@ TEST(CommandLineTest, MistakesAreUsageErrorsNamingTheFault)
         {{QStringLiteral("--toggle"), QStringLiteral("stage1")}, QStringLiteral("monitor, denoise or mixer")},
         {{QStringLiteral("--status"), QStringLiteral("--hidden")}, QStringLiteral("--hidden starts the panel")},
         {{QStringLiteral("--colour")}, QStringLiteral("colour")},
+        {{QStringLiteral("--save-preset"), QStringLiteral(" ")}, QStringLiteral("--save-preset needs a name")},
+        {{QStringLiteral("--preset")}, QStringLiteral("Missing value after '--preset'")},
+        {{QStringLiteral("--presets"), QStringLiteral("--hidden")}, QStringLiteral("--hidden starts the panel")},
     };
     for (const Case& c : cases) {
         const CommandLineRequest r = parse(c.arguments);
@@ -107,7 +124,12 @@ TEST(CommandLineTest, StatusLinesRoundTripThroughTheBusProperties)
     s.reverb = 57;
     s.mixer = true;
     s.transport = transportStateName(4);
+    s.presets = QStringList{QStringLiteral("Flat"), QStringLiteral("Voice"), QStringLiteral("Mine")};
+    s.activePreset = QStringLiteral("Voice");
+    s.presetModified = true;
     EXPECT_EQ(PanelState::fromProperties(s.properties()), s);
+    EXPECT_EQ(s.presetLines(), (QStringList{QStringLiteral("  Flat"), QStringLiteral("* Voice (modified)"),
+                                            QStringLiteral("  Mine")}));
     EXPECT_EQ(s.statusLines().join(QLatin1Char(' ')),
               QStringLiteral("linked=yes present=yes responding=yes speaker=37 mic=0 monitor=off denoise=on "
                              "stage1=5 stage2=-3 stage3=0 stage4=12 stage5=-15 reverb=57 mixer=on "

@@ -7,6 +7,7 @@
 #include "PrivateSessionBus.h"
 #include "PulseDaemon.h"
 #include "SimulatedDevice.h"
+#include "PropertiesWatcher.h"
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
@@ -34,27 +35,6 @@
 #include <gtest/gtest.h>
 
 using namespace std::chrono_literals;
-
-// Collects the PropertiesChanged signals a bus client sees.
-class PropertiesWatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QVariantMap> changes;
-    // Whether some signal so far carried `name` with `value`.
-    bool saw(const QString& name, const QVariant& value) const
-    {
-        return std::any_of(changes.cbegin(), changes.cend(), [&](const QVariantMap& change) {
-            return change.contains(name) && change.value(name) == value;
-        });
-    }
-
-public slots:
-    void changed(const QString& interface, const QVariantMap& properties, const QStringList&)
-    {
-        if (interface == PanelService::kInterface)
-            changes.append(properties);
-    }
-};
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "controls/CheckButton.h"
 #include "controls/ImageView.h"
 #include "controls/Popover.h"
+#include "controls/PresetSelector.h"
 #include "controls/ProgressIndicator.h"
 #include "controls/RootView.h"
 #include "controls/SpkMicSlider.h"
@@ -228,6 +229,47 @@ QWidget* levels(QWidget* parent, std::vector<ProgressIndicator*>& withTooltip, T
     return box;
 }
 
+// The preset selector: a preset as chosen, changed since, none, hovered,
+// disabled; the focused one is shown with the other focus rings.
+QWidget* presetSelectors(QWidget* parent, std::vector<QWidget*>& focused)
+{
+    auto* box = new QWidget(parent);
+    auto* grid = new QGridLayout(box);
+    grid->setHorizontalSpacing(22);
+    struct Case {
+        QString active;
+        bool modified;
+        bool hover;
+        bool enabled;
+        bool focus;
+        QString text;
+    };
+    const std::vector<Case> cases{
+        {QStringLiteral("Voice"), false, false, true, false, QStringLiteral("chosen")},
+        {QStringLiteral("Voice"), true, false, true, false, QStringLiteral("modified")},
+        {QString(), false, false, true, false, QStringLiteral("none")},
+        {QStringLiteral("Podcast"), false, true, true, false, QStringLiteral("hover")},
+        {QStringLiteral("Music"), true, false, false, false, QStringLiteral("disabled")},
+        {QStringLiteral("Late night, very quiet and soft"), false, false, true, true, QStringLiteral("focus, long name")},
+    };
+    int index = 0;
+    for (const Case& c : cases) {
+        auto* selector = new PresetSelector(box);
+        selector->setPresets({QStringLiteral("Flat"), QStringLiteral("Voice"), QStringLiteral("Podcast"),
+                              QStringLiteral("Music"), QStringLiteral("Late night, very quiet and soft")});
+        selector->setActive(c.active, c.modified);
+        selector->setFixedSize(selector->sizeHint());
+        selector->setEnabled(c.enabled);
+        if (c.hover)
+            send(selector, QEvent::Enter);
+        if (c.focus)
+            focused.push_back(selector);
+        addCell(grid, index / 3, index % 3, selector, c.text);
+        ++index;
+    }
+    return box;
+}
+
 // One control of each kind, each later shown with its focus ring: only one
 // widget holds the focus at a time, so each is rendered while it does.
 QWidget* focusRings(QWidget* parent, std::vector<QWidget*>& focused)
@@ -385,6 +427,7 @@ int main(int argc, char** argv)
     right->addWidget(section(QStringLiteral("Level controls (Reverb, Mixer)"),
                              levels(root, withTooltip, delegate, reverb, mixer), root));
     right->addWidget(section(QStringLiteral("Spectrum bars and link status"), spectrum(root), root));
+    right->addWidget(section(QStringLiteral("Preset selector"), presetSelectors(root, focused), root));
     right->addStretch();
     columns->addLayout(left);
     columns->addLayout(right);

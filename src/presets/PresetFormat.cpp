@@ -1,0 +1,298 @@
+#include "presets/PresetFormat.h"
+
+#include <QStringDecoder>
+
+#include <utility>
+
+namespace {
+
+using Line = std::pair<QString, QString>; // key, value
+
+const QString kPresetFormat = QStringLiteral("quorel-preset");
+const QString kStoreFormat = QStringLiteral("quorel-presets");
+
+QString onOff(bool on)
+{
+    return on ? QStringLiteral("on") : QStringLiteral("off");
+}
+
+QByteArray soundLines(const PresetSound& sound)
+{
+    QString text = QStringLiteral("monitor=%1\ndenoise=%2\n").arg(onOff(sound.monitor), onOff(sound.denoise));
+    for (int n = 1; n <= 5; ++n)
+        text += QStringLiteral("stage%1=%2\n").arg(n).arg(sound.stages[static_cast<std::size_t>(n - 1)]);
+    text += QStringLiteral("reverb=%1\nmixer=%2\n").arg(sound.reverb).arg(onOff(sound.mixer));
+    return text.toUtf8();
+}
+
+// Text lines without comments and blanks, each with its 1-based number.
+// Nothing when the bytes are not UTF-8 text.
+std::optional<QList<std::pair<int, QString>>> textLines(const QByteArray& bytes)
+{
+    if (bytes.contains('\0'))
+        return std::nullopt;
+    QStringDecoder decode(QStringDecoder::Utf8);
+    const QString text = decode(bytes);
+    if (decode.hasError())
+        return std::nullopt;
+    QList<std::pair<int, QString>> lines;
+    int number = 0;
+    for (const QString& raw : text.split(QLatin1Char('\n'))) {
+        ++number;
+        const QString line = raw.trimmed();
+        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
+            lines.append({number, line});
+    }
+    return lines;
+}
+
+std::optional<Line> splitLine(const QString& line)
+{
+    const qsizetype equals = line.indexOf(QLatin1Char('='));
+    if (equals <= 0)
+        return std::nullopt;
+    return Line{line.left(equals).trimmed(), line.mid(equals + 1).trimmed()};
+}
+
+std::optional<bool> readSwitch(const QString& key, const QString& value, QString* why)
+{
+    if (value == QLatin1String("on"))
+        return true;
+    if (value == QLatin1String("off"))
+        return false;
+    *why = QStringLiteral("%1 takes on or off, not \"%2\"").arg(key, value);
+    return std::nullopt;
+}
+
+std::optional<int> readNumber(const QString& key, const QString& value, int min, int max, QString* why)
+{
+    bool ok = false;
+    const int number = value.toInt(&ok, 10);
+    if (!ok) {
+        *why = QStringLiteral("%1 takes a whole number from %2 to %3, not \"%4\"").arg(key).arg(min).arg(max).arg(value);
+        return std::nullopt;
+    }
+    if (number < min || number > max) {
+        *why = QStringLiteral("%1 is %2, out of its range %3 to %4").arg(key).arg(number).arg(min).arg(max);
+        return std::nullopt;
+    }
+    return number;
+}
+
+// The sound from exactly its nine keys, each once.
+std::optional<PresetSound> readSound(const QList<Line>& lines, QString* why)
+{
+    PresetSound sound;
+    QStringList seen;
+    for (const auto& [key, value] : lines) {
+        if (seen.contains(key)) {
+            *why = QStringLiteral("%1 is given twice").arg(key);
+            return std::nullopt;
+        }
+        seen << key;
+        if (key == QLatin1String("monitor") || key == QLatin1String("denoise") || key == QLatin1String("mixer")) {
+            const std::optional<bool> on = readSwitch(key, value, why);
+            if (!on)
+                return std::nullopt;
+            (key == QLatin1String("monitor") ? sound.monitor : key == QLatin1String("denoise") ? sound.denoise
+                                                                                                : sound.mixer) = *on;
+        } else if (key == QLatin1String("reverb")) {
+            const std::optional<int> number =
+                readNumber(key, value, PresetSound::ReverbMin, PresetSound::ReverbMax, why);
+            if (!number)
+                return std::nullopt;
+            sound.reverb = *number;
+        } else if (key.size() == 6 && key.startsWith(QLatin1String("stage")) && key[5] >= QLatin1Char('1')
+                   && key[5] <= QLatin1Char('5')) {
+            const std::optional<int> number =
+                readNumber(key, value, PresetSound::StageMin, PresetSound::StageMax, why);
+            if (!number)
+                return std::nullopt;
+            sound.stages[static_cast<std::size_t>(key[5].unicode() - '1')] = *number;
+        } else {
+            *why = QStringLiteral("unknown key \"%1\"").arg(key);
+            return std::nullopt;
+        }
+    }
+    for (const char* key : {"monitor", "denoise", "stage1", "stage2", "stage3", "stage4", "stage5", "reverb", "mixer"}) {
+        if (!seen.contains(QLatin1String(key))) {
+            *why = QStringLiteral("%1 is missing").arg(QLatin1String(key));
+            return std::nullopt;
+        }
+    }
+    return sound;
+}
+
+// The "format" and "version" lines that open a file; *next is the index
+// of the first line after them.
+bool readHeader(const QList<std::pair<int, QString>>& lines, const QString& format, const QString& what,
+                qsizetype* next, QString* why)
+{
+    const std::optional<Line> first = lines.isEmpty() ? std::nullopt : splitLine(lines[0].second);
+    if (!first || first->first != QLatin1String("format") || first->second != format) {
+        *why = QStringLiteral("it is not %1 (wrong type: the first line must be \"format=%2\")").arg(what, format);
+        return false;
+    }
+    const std::optional<Line> second = lines.size() < 2 ? std::nullopt : splitLine(lines[1].second);
+    if (!second || second->first != QLatin1String("version")) {
+        *why = QStringLiteral("its version is missing");
+        return false;
+    }
+    if (second->second != QString::number(PresetFormat::Version)) {
+        *why = QStringLiteral("its version \"%1\" is unknown; this panel reads version %2")
+                   .arg(second->second)
+                   .arg(PresetFormat::Version);
+        return false;
+    }
+    *next = 2;
+    return true;
+}
+
+} // namespace
+
+bool PresetFormat::validName(const QString& name, QString* why)
+{
+    const QString trimmed = name.trimmed();
+    if (trimmed.isEmpty()) {
+        *why = QStringLiteral("a preset needs a name");
+        return false;
+    }
+    if (trimmed.size() > MaxNameLength) {
+        *why = QStringLiteral("a preset's name takes at most %1 characters").arg(MaxNameLength);
+        return false;
+    }
+    for (const QChar c : trimmed) {
+        if (c.category() == QChar::Other_Control) {
+            *why = QStringLiteral("a preset's name cannot hold control characters");
+            return false;
+        }
+    }
+    if (trimmed.startsWith(QLatin1Char('['))) {
+        *why = QStringLiteral("a preset's name cannot start with \"[\"");
+        return false;
+    }
+    if (trimmed != name) {
+        *why = QStringLiteral("a preset's name cannot start or end with spaces");
+        return false;
+    }
+    return true;
+}
+
+QByteArray PresetFormat::write(const Preset& preset)
+{
+    return QStringLiteral("# A sound for the Quorel IIS Audio, for quorel-panel\nformat=%1\nversion=%2\nname=%3\n")
+               .arg(kPresetFormat)
+               .arg(Version)
+               .arg(preset.name)
+               .toUtf8()
+           + soundLines(preset.sound);
+}
+
+std::optional<Preset> PresetFormat::read(const QByteArray& text, QString* why)
+{
+    const auto lines = textLines(text);
+    if (!lines) {
+        *why = QStringLiteral("it is not a preset (wrong type: not text)");
+        return std::nullopt;
+    }
+    qsizetype index = 0;
+    if (!readHeader(*lines, kPresetFormat, QStringLiteral("a preset"), &index, why))
+        return std::nullopt;
+    Preset preset;
+    QList<Line> sound;
+    bool named = false;
+    for (; index < lines->size(); ++index) {
+        const auto& [number, line] = (*lines)[index];
+        const std::optional<Line> pair = splitLine(line);
+        if (!pair) {
+            *why = QStringLiteral("line %1 is not key=value").arg(number);
+            return std::nullopt;
+        }
+        if (pair->first == QLatin1String("name")) {
+            if (named) {
+                *why = QStringLiteral("name is given twice");
+                return std::nullopt;
+            }
+            named = true;
+            preset.name = pair->second;
+        } else {
+            sound.append(*pair);
+        }
+    }
+    QString nameWhy;
+    if (!named || !validName(preset.name, &nameWhy)) {
+        *why = named ? nameWhy : QStringLiteral("name is missing");
+        return std::nullopt;
+    }
+    const std::optional<PresetSound> read = readSound(sound, why);
+    if (!read)
+        return std::nullopt;
+    preset.sound = *read;
+    return preset;
+}
+
+QByteArray PresetFormat::writeStore(const QList<Preset>& presets, const QString& active)
+{
+    QByteArray text = QStringLiteral("# quorel-panel's own presets; edit with care\nformat=%1\nversion=%2\nactive=%3\n")
+                          .arg(kStoreFormat)
+                          .arg(Version)
+                          .arg(active)
+                          .toUtf8();
+    for (const Preset& preset : presets)
+        text += "\n[" + preset.name.toUtf8() + "]\n" + soundLines(preset.sound);
+    return text;
+}
+
+std::optional<PresetFormat::Store> PresetFormat::readStore(const QByteArray& text, QString* why)
+{
+    const auto lines = textLines(text);
+    if (!lines) {
+        *why = QStringLiteral("it is not a preset store (wrong type: not text)");
+        return std::nullopt;
+    }
+    qsizetype index = 0;
+    if (!readHeader(*lines, kStoreFormat, QStringLiteral("a preset store"), &index, why))
+        return std::nullopt;
+
+    Store store;
+    // Lines before the first section belong to the header.
+    for (; index < lines->size() && !(*lines)[index].second.startsWith(QLatin1Char('[')); ++index) {
+        const std::optional<Line> pair = splitLine((*lines)[index].second);
+        if (pair && pair->first == QLatin1String("active"))
+            store.active = pair->second;
+        else
+            store.damaged << QStringLiteral("line %1 before the first preset is not understood and was skipped")
+                                 .arg((*lines)[index].first);
+    }
+    while (index < lines->size()) {
+        const auto& [number, header] = (*lines)[index++];
+        const QString name = header.endsWith(QLatin1Char(']')) ? header.mid(1, header.size() - 2) : QString();
+        QList<Line> sound;
+        QString damage;
+        for (; index < lines->size() && !(*lines)[index].second.startsWith(QLatin1Char('[')); ++index) {
+            const std::optional<Line> pair = splitLine((*lines)[index].second);
+            if (pair)
+                sound.append(*pair);
+            else if (damage.isEmpty())
+                damage = QStringLiteral("line %1 is not key=value").arg((*lines)[index].first);
+        }
+        const QString label = name.isEmpty() ? QStringLiteral("the preset at line %1").arg(number)
+                                             : QStringLiteral("the preset \"%1\" (line %2)").arg(name).arg(number);
+        QString nameWhy;
+        if (damage.isEmpty() && !validName(name, &nameWhy))
+            damage = nameWhy;
+        std::optional<PresetSound> read;
+        if (damage.isEmpty())
+            read = readSound(sound, &damage);
+        const bool taken = std::any_of(store.presets.cbegin(), store.presets.cend(),
+                                       [&](const Preset& p) { return p.name == name; });
+        if (read && taken)
+            damage = QStringLiteral("its name is taken by an earlier preset");
+        if (!damage.isEmpty()) {
+            store.damaged << QStringLiteral("%1 is damaged (%2) and was left out").arg(label, damage);
+            continue;
+        }
+        store.presets.append(Preset{name, *read, false});
+    }
+    return store;
+}

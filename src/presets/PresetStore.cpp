@@ -1,0 +1,274 @@
+#include "presets/PresetStore.h"
+
+#include "presets/FactoryPresets.h"
+#include "presets/PresetFile.h"
+#include "presets/PresetFormat.h"
+#include "presets/PresetsLog.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+Q_LOGGING_CATEGORY(lcPresets, "quorel.presets")
+
+PresetStore::PresetStore(QString file, QObject* parent)
+    : QObject(parent)
+    , m_file(std::move(file))
+{
+    m_files.setMaxThreadCount(1);
+}
+
+PresetStore::~PresetStore()
+{
+    m_files.waitForDone();
+}
+
+QString PresetStore::defaultFile()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("quorel-panel/presets"));
+}
+
+QStringList PresetStore::load()
+{
+    m_user.clear();
+    m_active.clear();
+    QStringList losses;
+    PresetFile::ReadStatus status{};
+    QString why;
+    const std::optional<QByteArray> bytes = PresetFile::read(m_file, &status, &why);
+    std::optional<PresetFormat::Store> stored;
+    if (bytes)
+        stored = PresetFormat::readStore(*bytes, &why);
+    if (status != PresetFile::ReadStatus::Missing && !stored) {
+        losses << QStringLiteral("Your presets in %1 cannot be read (%2); only the factory presets are offered")
+                      .arg(m_file, why);
+    }
+    if (stored) {
+        for (const QString& damage : stored->damaged)
+            losses << QStringLiteral("In %1, %2").arg(m_file, damage);
+        for (const Preset& preset : stored->presets) {
+            if (FactoryPresets::find(preset.name)) {
+                losses << QStringLiteral("In %1, the preset \"%2\" has a factory preset's name and was left out")
+                              .arg(m_file, preset.name);
+            } else if (m_user.size() < MaxUserPresets) {
+                m_user.append(preset);
+            }
+        }
+        m_active = find(stored->active) ? stored->active : QString();
+    }
+    for (const QString& loss : losses)
+        qCWarning(lcPresets).noquote() << loss;
+    emit changed();
+    return losses;
+}
+
+QList<Preset> PresetStore::all() const
+{
+    return FactoryPresets::all() + m_user;
+}
+
+QStringList PresetStore::names() const
+{
+    QStringList names;
+    for (const Preset& preset : all())
+        names << preset.name;
+    return names;
+}
+
+const Preset* PresetStore::find(const QString& name) const
+{
+    for (const Preset& preset : FactoryPresets::all()) {
+        if (preset.name == name)
+            return &preset;
+    }
+    for (const Preset& preset : m_user) {
+        if (preset.name == name)
+            return &preset;
+    }
+    return nullptr;
+}
+
+Preset* PresetStore::findUser(const QString& name)
+{
+    for (Preset& preset : m_user) {
+        if (preset.name == name)
+            return &preset;
+    }
+    return nullptr;
+}
+
+void PresetStore::setActive(const QString& name)
+{
+    if (name == m_active)
+        return;
+    m_active = name;
+    store();
+    emit changed();
+}
+
+bool PresetStore::checkNewName(const QString& name, QString* why) const
+{
+    if (!PresetFormat::validName(name, why))
+        return false;
+    if (FactoryPresets::find(name)) {
+        *why = QStringLiteral("\"%1\" is a factory preset, which cannot be changed; choose another name").arg(name);
+        return false;
+    }
+    return true;
+}
+
+bool PresetStore::save(const QString& name, const PresetSound& sound, QString* why)
+{
+    if (!checkNewName(name, why))
+        return false;
+    if (!sound.inRange(why))
+        return false;
+    if (Preset* existing = findUser(name)) {
+        existing->sound = sound;
+    } else {
+        if (m_user.size() >= MaxUserPresets) {
+            *why = QStringLiteral("there are already %1 presets; delete one first").arg(MaxUserPresets);
+            return false;
+        }
+        m_user.append(Preset{name, sound, false});
+    }
+    qCInfo(lcPresets).noquote() << "saved the preset" << name;
+    store();
+    emit changed();
+    return true;
+}
+
+bool PresetStore::rename(const QString& from, const QString& to, QString* why)
+{
+    Preset* preset = findUser(from);
+    if (!preset) {
+        *why = FactoryPresets::find(from) ? QStringLiteral("\"%1\" is a factory preset, which cannot be renamed").arg(from)
+                                          : QStringLiteral("there is no preset \"%1\"").arg(from);
+        return false;
+    }
+    if (!checkNewName(to, why))
+        return false;
+    if (to != from && findUser(to)) {
+        *why = QStringLiteral("there is already a preset \"%1\"").arg(to);
+        return false;
+    }
+    preset->name = to;
+    if (m_active == from)
+        m_active = to;
+    store();
+    emit changed();
+    return true;
+}
+
+bool PresetStore::remove(const QString& name, QString* why)
+{
+    const qsizetype removed = m_user.removeIf([&](const Preset& p) { return p.name == name; });
+    if (removed == 0) {
+        *why = FactoryPresets::find(name) ? QStringLiteral("\"%1\" is a factory preset, which cannot be deleted").arg(name)
+                                          : QStringLiteral("there is no preset \"%1\"").arg(name);
+        return false;
+    }
+    if (m_active == name)
+        m_active.clear();
+    store();
+    emit changed();
+    return true;
+}
+
+QString PresetStore::freeName(const QString& name) const
+{
+    if (!find(name) && !FactoryPresets::find(name))
+        return name;
+    for (int n = 2;; ++n) {
+        const QString candidate = QStringLiteral("%1 %2").arg(name).arg(n);
+        if (!find(candidate) && !FactoryPresets::find(candidate))
+            return candidate;
+    }
+}
+
+void PresetStore::importFile(const QString& path)
+{
+    m_files.start([this, path] {
+        // File thread: the file and the copies only.
+        PresetFile::ReadStatus status{};
+        QString why;
+        std::optional<Preset> preset;
+        if (const std::optional<QByteArray> bytes = PresetFile::read(path, &status, &why))
+            preset = PresetFormat::read(*bytes, &why);
+        QMetaObject::invokeMethod(
+            this,
+            [this, path, preset, why] {
+                if (preset)
+                    addImported(*preset, path);
+                else
+                    fail(QStringLiteral("Cannot import %1: %2").arg(path, why));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void PresetStore::addImported(Preset preset, const QString& path)
+{
+    if (m_user.size() >= MaxUserPresets) {
+        fail(QStringLiteral("Cannot import %1: there are already %2 presets; delete one first")
+                 .arg(path)
+                 .arg(MaxUserPresets));
+        return;
+    }
+    preset.name = freeName(preset.name);
+    preset.factory = false;
+    m_user.append(preset);
+    qCInfo(lcPresets).noquote() << "imported the preset" << preset.name << "from" << path;
+    store();
+    emit changed();
+    emit imported(preset.name);
+}
+
+bool PresetStore::exportFile(const QString& name, const QString& path, QString* why)
+{
+    const Preset* preset = find(name);
+    if (!preset) {
+        *why = QStringLiteral("there is no preset \"%1\"").arg(name);
+        return false;
+    }
+    m_files.start([this, path, text = PresetFormat::write(*preset)] {
+        // File thread.
+        QString failure;
+        const bool ok = PresetFile::write(path, text, &failure);
+        QMetaObject::invokeMethod(
+            this,
+            [this, ok, path, failure] {
+                if (ok)
+                    emit exported(path);
+                else
+                    fail(QStringLiteral("Cannot export to %1: %2").arg(path, failure));
+            },
+            Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void PresetStore::waitForFiles()
+{
+    m_files.waitForDone();
+}
+
+// The whole store, copied here and written on the file thread.
+void PresetStore::store()
+{
+    m_files.start([this, path = m_file, text = PresetFormat::writeStore(m_user, m_active)] {
+        QString why;
+        if (PresetFile::write(path, text, &why))
+            return;
+        QMetaObject::invokeMethod(
+            this, [this, path, why] { fail(QStringLiteral("Cannot store the presets in %1: %2").arg(path, why)); },
+            Qt::QueuedConnection);
+    });
+}
+
+void PresetStore::fail(const QString& message)
+{
+    qCWarning(lcPresets).noquote() << message;
+    emit failed(message);
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "presets/PresetSound.h"
+
+#include <QObject>
+#include <QString>
+
+// What presets and undo act on: the panel's device sound. The panel's
+// model implements it. Main thread.
+class SoundTarget : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    virtual PresetSound sound() const = 0;
+    // Makes `sound` the current one as one change: while linked one record
+    // with change code 8, and the stored settings as if set by hand; while
+    // unlinked only the settings (the next link sends them). False, with
+    // the reason in *why, when it is refused; nothing changes then.
+    virtual bool applySound(const PresetSound& sound, QString* why) = 0;
+
+signals:
+    // The sound changed, however it was changed. `stepEnded` is false
+    // while a step goes on (a slider being dragged, a reset between its
+    // stages) and true when it is over: undo takes each step whole.
+    void soundChanged(const PresetSound& sound, bool stepEnded);
+};
