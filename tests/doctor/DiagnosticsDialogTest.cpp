@@ -68,6 +68,11 @@ public:
     PanelState state() const override { return {}; }
     bool set(PanelSetting, int, QString*) override { return false; }
     void showWindow() override { ++shown; }
+    QStringList presets() const override { return {}; }
+    QString activePreset() const override { return {}; }
+    bool activePresetModified() const override { return false; }
+    bool applyPreset(const QString&, QString*) override { return false; }
+    bool savePreset(const QString&, QString*) override { return false; }
     int shown = 0;
 };
 
