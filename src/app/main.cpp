@@ -82,7 +82,7 @@ int main(int argc, char** argv)
     AppDelegate delegate(std::move(ports));
     delegate.setOutlets(window.outlets());
 
-    PanelRemote remote(delegate, window.outlets());
+    PanelRemote remote(delegate, &window);
     service.setPort(&remote);
     BackgroundMode background(&window, remote, {.quit = [&delegate] { delegate.closeApplication(); }});
 

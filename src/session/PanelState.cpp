@@ -1,5 +1,7 @@
 #include "session/PanelState.h"
 
+#include "model/PanelModel.h"
+
 namespace {
 
 constexpr std::array kKeys{
@@ -61,6 +63,25 @@ PanelState PanelState::fromProperties(const QVariantMap& p)
     s.reverb = p.value(QStringLiteral("Reverb")).toInt();
     s.mixer = p.value(QStringLiteral("Mixer")).toBool();
     s.transport = p.value(QStringLiteral("TransportState"), QStringLiteral("idle")).toString();
+    return s;
+}
+
+PanelState panelStateOf(const PanelModel& model)
+{
+    const PanelSettings& settings = model.settings();
+    PanelState s;
+    s.linked = model.link().linked;
+    s.devicePresent = model.link().devicePresent;
+    s.notResponding = !model.link().responding;
+    s.speaker = settings.speaker;
+    s.mic = settings.mic;
+    s.monitor = settings.sound.monitor;
+    s.denoise = settings.sound.denoise;
+    s.stages = settings.sound.stages;
+    // The level the settings keep, without the control's fraction.
+    s.reverb = static_cast<int>(settings.sound.reverb);
+    s.mixer = settings.sound.mixer;
+    s.transport = transportStateName(model.transportState());
     return s;
 }
 
