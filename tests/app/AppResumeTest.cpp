@@ -3,6 +3,7 @@
 // full record again and makes the device the default once more. logind is
 // python3-dbusmock's template on a private bus given as the system bus; the
 // device is the simulated one on both sound servers.
+#include "LogCapture.h"
 #include "MockLogind.h"
 #include "PanelFixture.h"
 
@@ -55,8 +56,10 @@ TEST_F(AppResumeTest, ALinkedPanelSendsEverythingAndTakesTheDefaultsBackAfterARe
     m_delegate->applicationDidFinishLaunching();
 
     // Not linked: a resume changes nothing.
+    LogCapture log;
     ASSERT_TRUE(s_logind->emitPrepareForSleep(true));
     ASSERT_TRUE(s_logind->emitPrepareForSleep(false));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.count(QStringLiteral("the system has resumed")) == 1; }, 10000));
 
     ASSERT_TRUE(plugAndLink());
     ASSERT_TRUE(waitForReports(1));
