@@ -10,7 +10,6 @@
 #include "spectrum/SpectrumViewController.h"
 
 #include <QAbstractSlider>
-#include <QLabel>
 #include <QLoggingCategory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
