@@ -12,6 +12,7 @@
 #include "controls/SpkMicSliderAction.h"
 #include "controls/VSlider.h"
 #include "device/UsbHID.h"
+#include "power/LogindPowerEvents.h"
 #include "settings/SettingsDictionary.h"
 #include "spectrum/SpectrumViewController.h"
 
@@ -47,6 +48,7 @@ AppDelegate::AppDelegate(AppDelegatePorts ports, QObject* parent)
     m_linkTimer->setSingleShot(true);
     m_linkTimer->setTimerType(Qt::PreciseTimer);
     connect(m_linkTimer.get(), &QTimer::timeout, this, &AppDelegate::finishLink);
+    connect(&m_model, &PanelModel::settingsChanged, this, &AppDelegate::showSettings);
     if (!m_ports.audio)
         qCWarning(lcApp) << "no audio system given: the device will not link";
     else
@@ -78,11 +80,9 @@ void AppDelegate::connectActions()
 {
     connect(Spk, &SpkMicSliderAction::action, this, [this] { SpkVolumeChanged(Spk); });
     connect(Mic, &SpkMicSliderAction::action, this, [this] { MicGainChanged(Mic); });
-    connect(Stage1, &SpkMicSliderAction::action, this, [this] { Stage1Changed(Stage1); });
-    connect(Stage2, &SpkMicSliderAction::action, this, [this] { Stage2Changed(Stage2); });
-    connect(Stage3, &SpkMicSliderAction::action, this, [this] { Stage3Changed(Stage3); });
-    connect(Stage4, &SpkMicSliderAction::action, this, [this] { Stage4Changed(Stage4); });
-    connect(Stage5, &SpkMicSliderAction::action, this, [this] { Stage5Changed(Stage5); });
+    const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
+    for (int n = 1; n <= 5; ++n)
+        connect(stages[n - 1], &SpkMicSliderAction::action, this, [this, n] { StageChanged(n); });
     connect(MixerButton, &QPushButton::clicked, this, [this] { MixerChanged(MixerButton); });
 }
 
@@ -100,32 +100,18 @@ void AppDelegate::applicationDidFinishLaunching()
     m_autosave = std::make_unique<SettingsAutosave>(m_ports.settingsStore, m_ports.autosaveDelay);
     m_autosave->watch(*file);
     connect(m_autosave.get(), &SettingsAutosave::saved, this, [this](bool ok) {
-        m_settingsUnsaved = !ok;
-        showDeviceFault();
+        changeFaults([ok](PanelFaults& faults) { faults.settingsUnsaved = !ok; });
     });
 
-    // Each read-out shows its value as the slider will hold it: a value
-    // outside the slider's range (a hand-edited file) is shown at the end
-    // the slider stops at, as it will also be sent.
-    SpkText->setAlignment(Qt::AlignCenter);
-    SpkText->setText(QString::asprintf("%d%%", std::clamp(file->integerValue(SettingsKey::spkVolume), 0, 100)));
-    Spk->setMaximum(100);
-    Spk->setMinimum(0);
-
-    MicText->setAlignment(Qt::AlignCenter);
-    MicText->setText(QString::asprintf("%d%%", std::clamp(file->integerValue(SettingsKey::micGain), 0, 100)));
-    Mic->setMaximum(100);
-    Mic->setMinimum(0);
-
-    const std::array stageTexts{Stage1Text, Stage2Text, Stage3Text, Stage4Text, Stage5Text};
-    for (int n = 1; n <= 5; ++n) {
-        stageTexts[n - 1]->setAlignment(Qt::AlignCenter);
-        stageTexts[n - 1]->setText(
-            QString::asprintf("%d", std::clamp(file->integerValue(SettingsKey::stage(n)), -15, 15)));
+    for (QLabel* text : {SpkText, MicText, Stage1Text, Stage2Text, Stage3Text, Stage4Text, Stage5Text})
+        text->setAlignment(Qt::AlignCenter);
+    for (SpkMicSliderAction* volume : {Spk, Mic}) {
+        volume->setMaximum(PanelSettings::VolumeMax);
+        volume->setMinimum(PanelSettings::VolumeMin);
     }
     for (SpkMicSliderAction* stage : {Stage1, Stage2, Stage3, Stage4, Stage5}) {
-        stage->setMaximum(15);
-        stage->setMinimum(-15);
+        stage->setMaximum(PanelSettings::StageMax);
+        stage->setMinimum(PanelSettings::StageMin);
     }
 
     hid = m_ports.makeHidManager ? UsbHID::create(m_ports.makeHidManager()) : UsbHID::create();
@@ -133,6 +119,9 @@ void AppDelegate::applicationDidFinishLaunching()
         hid->connectHID();
         hid->setDelegate(this);
     }
+
+    m_power = m_ports.makePowerEvents ? m_ports.makePowerEvents() : std::make_unique<LogindPowerEvents>();
+    connect(m_power.get(), &PowerEvents::resumed, this, &AppDelegate::systemDidResume);
 
     Monitor->setDelegate(this);
     Denoise->setDelegate(this);
@@ -155,15 +144,12 @@ void AppDelegate::applicationDidFinishLaunching()
 
     Reverb->setTagId(0);
     Mixer->setTagId(1);
-    Reverb->setMinValue(0);
-    Reverb->setMaxValue(100);
+    Reverb->setMinValue(PanelSettings::ReverbMin);
+    Reverb->setMaxValue(PanelSettings::ReverbMax);
     Mixer->setMinValue(0);
     Mixer->setMaxValue(1);
 
-    mixerChecked = file->boolValue(SettingsKey::mixer);
-    Mixer->setDoubleValue(mixerChecked ? 1.0 : 0.0);
-
-    actionStatus = 0;
+    m_model.setTransportState(TransportIdle);
 
     initialize();
 
@@ -180,39 +166,85 @@ void AppDelegate::applicationDidFinishLaunching()
 
 void AppDelegate::initialize()
 {
-    for (Button* button : {resetButton, playButton, stopButton, pauseButton, recordButton}) {
-        button->setStatus(Disable);
-        button->setEnabled(false);
-    }
-
     resetTransport();
+    loadStoredSettings();
+    enableControls(false);
+}
 
-    Monitor->setChecked(file->boolValue(SettingsKey::monitor));
-    Monitor->changeImage(Disable);
-    Monitor->setEnabled(false);
-    Denoise->setChecked(file->boolValue(SettingsKey::dehiss));
-    Denoise->changeImage(Disable);
-    Denoise->setEnabled(false);
+// The settings file is where the values live between links: the model and
+// every control take them again, whatever a control was moved to meanwhile.
+void AppDelegate::loadStoredSettings()
+{
+    m_model.setSettings(PanelSettings::fromDictionary(*file));
+    showSettings(m_model.settings(), ~PanelFields());
+}
 
-    Mixer->setEnable(false);
-    Mixer->setDoubleValue(file->boolValue(SettingsKey::mixer) ? 1.0 : 0.0);
-    MixerButton->setEnabled(false);
-
-    Reverb->setEnable(false);
-    Reverb->setDoubleValue(file->integerValue(SettingsKey::reverb));
-
-    Spk->setEnabled(false);
-    Spk->setValue(file->integerValue(SettingsKey::spkVolume));
-    Mic->setEnabled(false);
-    Mic->setValue(file->integerValue(SettingsKey::micGain));
-    const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
-    for (int n = 1; n <= 5; ++n) {
-        stages[n - 1]->setEnabled(false);
-        stages[n - 1]->setValue(file->integerValue(SettingsKey::stage(n)));
+// The three states the controls know: disabled at start-up and after the
+// unlink, enabled once linked. A recording or playback still running at a
+// link keeps Stop and Pause usable.
+void AppDelegate::enableControls(bool enabled)
+{
+    const int image = enabled ? Enable : Disable;
+    for (Button* button : {resetButton, playButton, stopButton, pauseButton, recordButton}) {
+        button->setStatus(image);
+        if (!enabled)
+            button->setEnabled(false);
+    }
+    if (enabled) {
+        resetButton->setEnabled(true);
+        showTransportRunning(m_transportRunning);
     }
 
-    linkImg->setImageName(QStringLiteral("linkDisable"));
-    linkText->setText(kNotLinkedText);
+    for (CheckButton* check : {Monitor, Denoise}) {
+        check->changeImage(image);
+        check->setEnabled(enabled);
+    }
+    Mixer->setEnable(enabled);
+    MixerButton->setEnabled(enabled);
+    Reverb->setEnable(enabled);
+    for (SpkMicSliderAction* slider : {Spk, Mic, Stage1, Stage2, Stage3, Stage4, Stage5})
+        slider->setEnabled(enabled);
+
+    linkImg->setImageName(enabled ? QStringLiteral("linkEnable") : QStringLiteral("linkDisable"));
+    linkText->setText(enabled ? kLinkedText : kNotLinkedText);
+}
+
+// The controls follow the model; setting a control from here reports
+// nothing back to the handlers. Each read-out shows its value as the control
+// holds it.
+void AppDelegate::showSettings(const PanelSettings& settings, PanelFields fields)
+{
+    if (!Spk)
+        return;
+    if (fields & PanelField::Speaker) {
+        Spk->setValue(settings.speaker);
+        SpkText->setText(QString::asprintf("%d%%", settings.speaker));
+    }
+    if (fields & PanelField::Mic) {
+        Mic->setValue(settings.mic);
+        MicText->setText(QString::asprintf("%d%%", settings.mic));
+    }
+    const std::pair<CheckButton*, bool> checks[] = {{Monitor, settings.sound.monitor},
+                                                    {Denoise, settings.sound.denoise}};
+    for (const PanelField field : {PanelField::Monitor, PanelField::Denoise}) {
+        const auto& [check, on] = checks[field == PanelField::Monitor ? 0 : 1];
+        if (!(fields & field) || check->checked() == on)
+            continue;
+        check->setChecked(on);
+        check->changeImage(check->isEnabled() ? Enable : Disable);
+    }
+    const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
+    const std::array stageTexts{Stage1Text, Stage2Text, Stage3Text, Stage4Text, Stage5Text};
+    for (int n = 1; n <= 5; ++n) {
+        if (!(fields & stageField(n)))
+            continue;
+        stages[n - 1]->setValue(settings.sound.stages[n - 1]);
+        stageTexts[n - 1]->setText(QString::asprintf("%d", settings.sound.stages[n - 1]));
+    }
+    if (fields & PanelField::Reverb)
+        Reverb->setDoubleValue(settings.sound.reverb);
+    if (fields & PanelField::Mixer)
+        Mixer->setDoubleValue(settings.sound.mixer ? 1.0 : 0.0);
 }
 
 // ---- Link -------------------------------------------------------------------
@@ -224,15 +256,14 @@ void AppDelegate::initialize()
 // in one link; a removal meanwhile is held until the wait is over.
 void AppDelegate::usbhidDidMatch()
 {
-    m_linkStopped.clear();
-    showDeviceFault();
-    emit linkStateChanged();
-    if (m_linking) {
+    changeFaults([](PanelFaults& faults) { faults.linkStopped.clear(); });
+    updateLinkState();
+    if (linking()) {
         qCInfo(lcApp) << "device arrived again while linking; waiting" << m_ports.linkWait.count() << "ms from now";
         startLinkWait();
         return;
     }
-    m_linking = true;
+    setLinkState(true, linked());
     qCInfo(lcApp) << "device arrived; linking in" << m_ports.linkWait.count() << "ms";
 
     LinkingPanel->setWindowModality(Qt::WindowModal);
@@ -270,47 +301,15 @@ void AppDelegate::finishLink()
     if (!device.SetAsDefault())
         return stopLink("the device could not be made the default output and input");
 
-    for (Button* button : {resetButton, playButton, stopButton, pauseButton, recordButton})
-        button->setStatus(Enable);
-    resetButton->setEnabled(true);
-    // A recording or playback still running keeps Stop and Pause usable.
-    showTransportRunning(m_transportRunning);
+    loadStoredSettings();
+    enableControls(true);
 
-    Monitor->setChecked(file->boolValue(SettingsKey::monitor));
-    Monitor->changeImage(Enable);
-    Monitor->setEnabled(true);
-    Denoise->setChecked(file->boolValue(SettingsKey::dehiss));
-    Denoise->changeImage(Enable);
-    Denoise->setEnabled(true);
-
-    Mixer->setEnable(true);
-    Mixer->setDoubleValue(file->boolValue(SettingsKey::mixer) ? 1.0 : 0.0);
-    MixerButton->setEnabled(true);
-
-    Reverb->setEnable(true);
-    Reverb->setDoubleValue(file->integerValue(SettingsKey::reverb));
-
-    // The volumes follow the sliders, which hold the stored values within
-    // 0..100: a hand-edited "spkVolume" of 400 must not set the system
-    // volume to 400 %.
-    // They go to the devices just made the defaults, whatever the server
-    // reports a moment later.
-    Spk->setEnabled(true);
-    Spk->setValue(file->integerValue(SettingsKey::spkVolume));
-    setVolume(static_cast<float>(Spk->value()) / 100.0f, device.outputID());
-
-    Mic->setEnabled(true);
-    Mic->setValue(file->integerValue(SettingsKey::micGain));
-    setMicGain(static_cast<float>(Mic->value()) / 100.0f, device.inputID());
-
-    const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
-    for (int n = 1; n <= 5; ++n) {
-        stages[n - 1]->setEnabled(true);
-        stages[n - 1]->setValue(file->integerValue(SettingsKey::stage(n)));
-    }
-
-    linkImg->setImageName(QStringLiteral("linkEnable"));
-    linkText->setText(kLinkedText);
+    // The volumes are the model's, the stored values within 0..100: a
+    // hand-edited "spkVolume" of 400 must not set the system volume to
+    // 400 %. They go to the devices just made the defaults, whatever the
+    // server reports a moment later.
+    setVolume(static_cast<float>(m_model.settings().speaker) / 100.0f, device.outputID());
+    setMicGain(static_cast<float>(m_model.settings().mic) / 100.0f, device.inputID());
 
     addVolumeListeners(device.outputID(), device.inputID());
 
@@ -331,11 +330,10 @@ void AppDelegate::finishLink()
     UpdateInfo(ChangeFullRefresh);
     sendPanelInfo();
 
-    m_linking = false;
-    m_linked = true;
+    setLinkState(false, true);
     m_audioRestorePending = false;
-    m_audioRestoreFault.clear();
     qCInfo(lcApp) << "device linked";
+    changeFaults([](PanelFaults& faults) { faults.audioRestore.clear(); });
     showDeviceFault();
     emit linkFinished(true);
     emit linkStateChanged();
@@ -347,12 +345,12 @@ void AppDelegate::finishLink()
 void AppDelegate::stopLink(const char* step)
 {
     qCWarning(lcApp) << "link stopped:" << step;
-    m_linkStopped = QStringLiteral("The device was found, but linking stopped: %1. Plug it in again to retry; "
-                                   "if it keeps stopping, see the troubleshooting in the README.")
-                        .arg(QString::fromUtf8(step));
+    const QString why = QStringLiteral("The device was found, but linking stopped: %1. Plug it in again to retry; "
+                                       "if it keeps stopping, see the troubleshooting in the README.")
+                            .arg(QString::fromUtf8(step));
     LinkingPanel->done(QDialog::Rejected);
-    m_linking = false;
-    showDeviceFault();
+    setLinkState(false, linked());
+    changeFaults([&why](PanelFaults& faults) { faults.linkStopped = why; });
     emit linkFinished(false);
     handleHeldRemoval();
 }
@@ -360,7 +358,7 @@ void AppDelegate::stopLink(const char* step)
 // A removal held during the link, not undone by a later arrival, unlinks now.
 void AppDelegate::handleHeldRemoval()
 {
-    if (!m_linking && hid && !hid->find())
+    if (!linking() && hid && !hid->find())
         usbhidDidRemove();
 }
 
@@ -368,36 +366,18 @@ void AppDelegate::handleHeldRemoval()
 
 void AppDelegate::usbhidDidRemove()
 {
-    if (m_linking) {
+    if (linking()) {
         qCInfo(lcApp) << "the device left while linking; its removal is held until the wait is over";
+        updateLinkState();
         emit linkStateChanged();
         return;
     }
     qCInfo(lcApp) << "device removed; unlinking";
-    m_linked = false;
+    setLinkState(false, false);
     showDeviceFault();
 
-    for (Button* button : {resetButton, playButton, stopButton, pauseButton, recordButton}) {
-        button->setStatus(Disable);
-        button->setEnabled(false);
-    }
-
     resetTransport();
-
-    Monitor->changeImage(Disable);
-    Monitor->setEnabled(false);
-    Denoise->changeImage(Disable);
-    Denoise->setEnabled(false);
-
-    Mixer->setEnable(false);
-    MixerButton->setEnabled(false);
-    Reverb->setEnable(false);
-
-    for (SpkMicSliderAction* slider : {Spk, Mic, Stage1, Stage2, Stage3, Stage4, Stage5})
-        slider->setEnabled(false);
-
-    linkImg->setImageName(QStringLiteral("linkDisable"));
-    linkText->setText(kNotLinkedText);
+    enableControls(false);
     timerText->setText(kClockZero);
 
     emit linkStateChanged();
@@ -416,20 +396,49 @@ bool AppDelegate::deviceResponding() const
     return !hid || hid->responding();
 }
 
+void AppDelegate::setLinkState(bool linking, bool linked)
+{
+    LinkState link = m_model.link();
+    link.linking = linking;
+    link.linked = linked;
+    m_model.setLink(link);
+    updateLinkState();
+}
+
+// The transport's part of the link state and its fault.
+void AppDelegate::updateLinkState()
+{
+    LinkState link = m_model.link();
+    link.devicePresent = hid && hid->find();
+    link.responding = deviceResponding();
+    m_model.setLink(link);
+    changeFaults([this](PanelFaults& faults) { faults.device = hid ? hid->faultDescription() : QString(); });
+}
+
+void AppDelegate::changeFaults(const std::function<void(PanelFaults&)>& change)
+{
+    PanelFaults faults = m_model.faults();
+    change(faults);
+    m_model.setFaults(faults);
+    showDeviceFault();
+}
+
 // The link texts stay the device's own; the link image dims and its tooltip
 // says what is wrong and what to do, while the linked device cannot be
 // written or its sound does not go where the panel says. Settings that
 // could not be saved are told there too.
 void AppDelegate::showDeviceFault()
 {
-    QStringList faults{m_linked && hid ? hid->faultDescription() : QString()};
-    if (m_linked) {
-        faults.append(m_audioRestoreFault);
-        if (m_outputVolumeFailed)
+    const PanelFaults& state = m_model.faults();
+    const bool isLinked = linked();
+    QStringList faults{isLinked ? state.device : QString()};
+    if (isLinked) {
+        faults.append(state.audioRestore);
+        if (state.outputVolumeFailed)
             faults.append(QStringLiteral("The sound server did not take the Speaker volume, so what you hear may "
                                          "differ from the slider. Move the slider again, or check the system's "
                                          "sound settings."));
-        if (m_inputVolumeFailed)
+        if (state.inputVolumeFailed)
             faults.append(QStringLiteral("The sound server did not take the Mic gain, so the microphone may be "
                                          "louder or quieter than the slider says. Move the slider again, or check "
                                          "the system's sound settings."));
@@ -437,9 +446,9 @@ void AppDelegate::showDeviceFault()
     faults.removeAll(QString());
     const QString fault = faults.join(QLatin1Char('\n'));
     QStringList warnings{fault};
-    if (!m_linked && !m_linking)
-        warnings.append(m_linkStopped);
-    if (m_settingsUnsaved) {
+    if (!isLinked && !linking())
+        warnings.append(state.linkStopped);
+    if (state.settingsUnsaved) {
         warnings.append(QStringLiteral("Your settings could not be saved to %1; check that folder's permissions and "
                                        "free space.")
                             .arg(m_ports.settingsStore.settingsFile()));
@@ -463,12 +472,39 @@ void AppDelegate::showDeviceFault()
 // once it takes them again it gets the whole record.
 void AppDelegate::usbhidDidChangeFault()
 {
-    showDeviceFault();
+    updateLinkState();
     emit linkStateChanged();
-    if (hid->responding() && m_linked && !m_linking && !m_terminated) {
+    if (hid->responding() && linked() && !linking() && !m_terminated) {
         qCInfo(lcApp) << "the device takes settings again; sending all of them";
         UpdateInfo(ChangeFullRefresh);
         sendPanelInfo();
+    }
+}
+
+// Records gave way while the device was behind: the last one it took may not
+// name every change it missed.
+void AppDelegate::usbhidDidDropReports()
+{
+    if (linked() && !linking() && !m_terminated) {
+        qCInfo(lcApp) << "the device missed settings while it was behind; sending all of them";
+        UpdateInfo(ChangeFullRefresh);
+        sendPanelInfo();
+    }
+}
+
+// A device may lose its settings across a suspend while its node stays, and
+// the sound server may have chosen another default meanwhile.
+void AppDelegate::systemDidResume()
+{
+    if (!linked() || linking() || m_terminated)
+        return;
+    qCInfo(lcApp) << "the system resumed; sending all settings and making the device the default again";
+    UpdateInfo(ChangeFullRefresh);
+    sendPanelInfo();
+    m_audioRestorePending = true;
+    if (m_ports.audio && restoreLinkedAudio()) {
+        m_audioRestorePending = false;
+        qCInfo(lcApp) << "the device is the default output and input again";
     }
 }
 
@@ -482,8 +518,8 @@ void AppDelegate::applicationWillTerminate()
 
     // A link still waiting is abandoned; nothing is sent at shut-down.
     m_linkTimer->stop();
-    if (m_linking) {
-        m_linking = false;
+    if (linking()) {
+        setLinkState(false, linked());
         LinkingPanel->done(QDialog::Rejected);
     }
 
@@ -497,19 +533,7 @@ void AppDelegate::applicationWillTerminate()
     // The save below stores everything; one still waiting is not needed.
     m_autosave->cancel();
 
-    const int spk = Spk->value();
-    const int mic = Mic->value();
-    file->setInteger(SettingsKey::spkVolume, spk);
-    file->setBool(SettingsKey::spkMute, spk == 0);
-    file->setInteger(SettingsKey::micGain, mic);
-    file->setBool(SettingsKey::micMute, mic == 0);
-    file->setBool(SettingsKey::monitor, Monitor->checked());
-    file->setBool(SettingsKey::dehiss, Denoise->checked());
-    file->setInteger(SettingsKey::reverb, static_cast<int>(Reverb->doubleValue()));
-    file->setBool(SettingsKey::mixer, mixerChecked);
-    const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
-    for (int n = 1; n <= 5; ++n)
-        file->setInteger(SettingsKey::stage(n), stages[n - 1]->value());
+    m_model.settings().storeInto(*file);
 
     if (m_ports.settingsStore.save(*file))
         qCInfo(lcApp) << "settings stored in" << m_ports.settingsStore.settingsFile();
@@ -535,16 +559,7 @@ void AppDelegate::closeApplication()
 
 void AppDelegate::UpdateInfo(unsigned code)
 {
-    ControlPanelValues values;
-    values.speaker = Spk->value();
-    values.mic = Mic->value();
-    values.denoise = Denoise->checked();
-    values.mixer = Mixer->doubleValue();
-    values.monitor = Monitor->checked();
-    values.reverb = Reverb->doubleValue();
-    values.stages = {Stage1->value(), Stage2->value(), Stage3->value(), Stage4->value(),
-                     Stage5->value()};
-    panelInfo = rebuildControlPanelInfo(values, code);
+    panelInfo = rebuildControlPanelInfo(m_model.settings().recordValues(), code);
 }
 
 void AppDelegate::sendPanelInfo()

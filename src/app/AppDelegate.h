@@ -17,6 +17,7 @@
 #include "controls/ProgressDelegate.h"
 #include "device/ControlPanelInfo.h"
 #include "device/UsbHIDDelegate.h"
+#include "model/PanelModel.h"
 #include "settings/SettingsAutosave.h"
 #include "settings/SettingsStore.h"
 #include "transport/AudioPlayer.h"
@@ -37,6 +38,7 @@ class HidManager;
 class ImageView;
 class MainWindow;
 class Notice;
+class PowerEvents;
 class ProgressIndicator;
 class SpectrumViewController;
 class SpkMicSlider;
@@ -63,6 +65,8 @@ struct AppDelegatePorts {
     std::function<void()> quitApplication;
     // How long the link sequence lets the device settle before using it.
     std::chrono::milliseconds linkWait{5000};
+    // Tells of the system's resume; empty means logind on the system bus.
+    std::function<std::unique_ptr<PowerEvents>()> makePowerEvents;
 
     // ---- Recorder and player ----
     // Makes players and recorders; empty means GStreamer.
@@ -140,19 +144,38 @@ public:
     void usbhidDidMatch() override;
     void usbhidDidRemove() override;
     void usbhidDidChangeFault() override;
+    void usbhidDidDropReports() override;
+    // While linked: the device gets the full record again, and is made the
+    // default output and input again with the sliders' volumes (the
+    // restore's steps, retried as devices come back).
+    void systemDidResume();
     void applicationWillTerminate();
     void closeApplication();
     void UpdateInfo(unsigned code);
 
+    // ---- The settings as the window, the session interface and the tray
+    // change them: each goes into the model, its settings key and, where the
+    // device takes it, one record, as a click on its control does. ----
+    void changeSpeaker(int value);
+    void changeMic(int value);
+    void changeMonitor(bool on);
+    void changeDenoise(bool on);
+    // Stage 1..5.
+    void changeStage(int number, int value);
+    void changeReverb(double value);
+    // Nothing happens when the mixer is already so.
+    void changeMixer(bool on);
+    // Sets monitor, denoise, the five stages, reverb and the mixer as one
+    // change: the model tells of it once, the settings take every key as
+    // the single changes would, and exactly one full record (code 8) goes
+    // to the device when it is present.
+    void applySoundValues(const SoundValues& values);
+
     // ---- Effect and equaliser handlers ----
     void MonitorChanged() override;
     void DenoiseChanged() override;
-    void Stage1Changed(QObject* sender);
-    void Stage2Changed(QObject* sender);
-    void Stage3Changed(QObject* sender);
-    void Stage4Changed(QObject* sender);
-    void Stage5Changed(QObject* sender);
-    void StageChanged();
+    // The stage sliders' actions: stage 1..5.
+    void StageChanged(int number);
     void ResetStage() override;
     void ReverberanceChanged() override;
     void MixerChanged(QObject* sender);
@@ -194,14 +217,16 @@ public:
     // Stops whatever runs and returns to idle; buttons and clock untouched.
     void resetTransport();
 
-    // ---- State, read by tests ----
+    // ---- State ----
+    // The panel's state; the window shows it, the session interface reads it.
+    const PanelModel& model() const { return m_model; }
     const _IIS_CONTROL_PANEL_INFO& info() const { return panelInfo; }
     UsbHID* transport() const { return hid.get(); }
     SettingsDictionary* settings() const { return file.get(); }
     SpectrumViewController* spectrum() const { return SpectrumController.get(); }
-    std::int64_t transportState() const { return actionStatus; }
-    bool linking() const { return m_linking; }
-    bool linked() const { return m_linked; }
+    std::int64_t transportState() const { return m_model.transportState(); }
+    bool linking() const { return m_model.link().linking; }
+    bool linked() const { return m_model.link().linked; }
 
     // False while the chosen device refuses reports or leaves them waiting
     // (the window says why); true otherwise.
@@ -218,14 +243,14 @@ protected:
 
     AppDelegatePorts m_ports;
     std::unique_ptr<UsbHID> hid;
+    std::unique_ptr<PowerEvents> m_power;
     std::unique_ptr<SettingsDictionary> file;
     std::unique_ptr<SettingsAutosave> m_autosave;
     std::unique_ptr<SpectrumViewController> SpectrumController;
     std::unique_ptr<AudioPlayer> player;
     std::unique_ptr<AudioRecorder> recorder;
     std::unique_ptr<QTimer> timer;
-    std::int64_t actionStatus = 0;
-    bool mixerChecked = false;
+    PanelModel m_model;
     _IIS_CONTROL_PANEL_INFO panelInfo{};
 
 private:
@@ -236,9 +261,18 @@ private:
     // The link image's warning while the linked device cannot be written
     // (or the settings cannot be saved).
     void showDeviceFault();
-    // A stage handler's first steps: its read-out and its setting.
-    void showAndStoreStage(SpkMicSliderAction* stage, QLabel* text, const QString& key);
     void handleHeldRemoval();
+    // The model's link state from the controller's and the transport's.
+    void setLinkState(bool linking, bool linked);
+    void updateLinkState();
+    void changeFaults(const std::function<void(PanelFaults&)>& change);
+    // The window's controls show the model's settings in `fields`.
+    void showSettings(const PanelSettings& settings, PanelFields fields);
+    // The controls as start-up, the link and the unlink leave them: the
+    // stored settings shown (not at the unlink), all enabled or disabled.
+    void loadStoredSettings();
+    void enableControls(bool enabled);
+    void toggleMixer();
 
     // ---- Speaker volume and microphone gain (helpers) ----
     // The audio system's thread: hands its events to the main thread.
@@ -268,11 +302,7 @@ private:
     // precise, and the deadline makes sure it never ends early.
     std::unique_ptr<QTimer> m_linkTimer;
     QDeadlineTimer m_linkDeadline;
-    bool m_linking = false;
-    bool m_linked = false;
     bool m_terminated = false;
-    // The last automatic save failed.
-    bool m_settingsUnsaved = false;
     // The transport buttons show something running (Stop and Pause usable).
     bool m_transportRunning = false;
     // The file being played or recorded, as the user named it.
@@ -286,13 +316,6 @@ private:
     // Volume reports handed over before the last restore are stale; the
     // listeners' thread reads it as a report is queued.
     std::atomic<unsigned> m_volumeReportEpoch{0};
-    // Shown at the link image while linked; see showDeviceFault().
-    QString m_audioRestoreFault;
-    // Why the last link stopped early; shown at the link image until the
-    // next arrival.
-    QString m_linkStopped;
-    bool m_outputVolumeFailed = false;
-    bool m_inputVolumeFailed = false;
 
     // ---- Speaker volume and microphone gain (state) ----
     // The devices the two volume listeners were added on. A listener still

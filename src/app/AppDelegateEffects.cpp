@@ -1,101 +1,119 @@
-// The effect and equaliser handlers: each stores its setting, rebuilds the
-// whole record with its change code and sends it when the device is present.
+// The effect and equaliser handlers: each puts its setting into the model
+// and the settings, rebuilds the whole record with its change code and sends
+// it when the device is present. The controls' handlers pass on what the
+// user did to the control; the change operations are also the session
+// interface's and the tray's way in.
 #include "app/AppDelegate.h"
 
-#include "controls/Button.h"
+#include "app/MainWindow.h"
 #include "controls/CheckButton.h"
 #include "controls/ProgressIndicator.h"
-#include "controls/SpkMicSliderDelegate.h"
 #include "controls/SpkMicSliderAction.h"
 #include "settings/SettingsDictionary.h"
 
-#include <QLabel>
+#include <QWidget>
+
+#include <array>
 
 void AppDelegate::MonitorChanged()
 {
-    file->setBool(SettingsKey::monitor, Monitor->checked());
-    UpdateInfo(ChangeMonitorOrMixer);
-    sendPanelInfo();
+    changeMonitor(Monitor->checked());
 }
 
 void AppDelegate::DenoiseChanged()
 {
-    file->setBool(SettingsKey::dehiss, Denoise->checked());
+    changeDenoise(Denoise->checked());
+}
+
+void AppDelegate::StageChanged(int number)
+{
+    const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
+    changeStage(number, stages[static_cast<std::size_t>(number - 1)]->value());
+}
+
+// The reverb control reports its press and its release, while the value it
+// was dragged to is the control's own until then.
+void AppDelegate::ReverberanceChanged()
+{
+    changeReverb(Reverb->doubleValue());
+}
+
+// The "On / Off" button; the Mixer bar only shows the state.
+void AppDelegate::MixerChanged(QObject*)
+{
+    toggleMixer();
+    Mixer->updateToolTip();
+}
+
+void AppDelegate::changeMonitor(bool on)
+{
+    m_model.setMonitor(on);
+    file->setBool(SettingsKey::monitor, m_model.sound().monitor);
+    UpdateInfo(ChangeMonitorOrMixer);
+    sendPanelInfo();
+}
+
+void AppDelegate::changeDenoise(bool on)
+{
+    m_model.setDenoise(on);
+    file->setBool(SettingsKey::dehiss, m_model.sound().denoise);
     UpdateInfo(ChangeDenoise);
     sendPanelInfo();
 }
 
-void AppDelegate::Stage1Changed(QObject*)
+void AppDelegate::changeStage(int number, int value)
 {
-    showAndStoreStage(Stage1, Stage1Text, SettingsKey::stage1);
-    StageChanged();
-}
-
-void AppDelegate::Stage2Changed(QObject*)
-{
-    showAndStoreStage(Stage2, Stage2Text, SettingsKey::stage2);
-    StageChanged();
-}
-
-void AppDelegate::Stage3Changed(QObject*)
-{
-    showAndStoreStage(Stage3, Stage3Text, SettingsKey::stage3);
-    StageChanged();
-}
-
-void AppDelegate::Stage4Changed(QObject*)
-{
-    showAndStoreStage(Stage4, Stage4Text, SettingsKey::stage4);
-    StageChanged();
-}
-
-void AppDelegate::Stage5Changed(QObject*)
-{
-    showAndStoreStage(Stage5, Stage5Text, SettingsKey::stage5);
-    StageChanged();
-}
-
-void AppDelegate::showAndStoreStage(SpkMicSliderAction* stage, QLabel* text, const QString& key)
-{
-    const int v = stage->value();
-    text->setText(QString::asprintf("%d", v));
-    file->setInteger(key, v);
-}
-
-void AppDelegate::StageChanged()
-{
+    if (number < 1 || number > 5)
+        return;
+    m_model.setStage(number, value);
+    file->setInteger(SettingsKey::stage(number), m_model.sound().stages[static_cast<std::size_t>(number - 1)]);
     UpdateInfo(ChangeStage);
     sendPanelInfo();
 }
 
-// All five sliders are zeroed before the first handler runs, so each of the
-// five records carries every stage at 0.
+// All five stages are zeroed before the first record is built, so each of
+// the five records carries every stage at 0.
 void AppDelegate::ResetStage()
 {
-    for (SpkMicSliderAction* stage : {Stage1, Stage2, Stage3, Stage4, Stage5})
-        stage->setValue(0);
-    Stage1Changed(resetButton);
-    Stage2Changed(resetButton);
-    Stage3Changed(resetButton);
-    Stage4Changed(resetButton);
-    Stage5Changed(resetButton);
+    SoundValues sound = m_model.sound();
+    sound.stages = {};
+    m_model.setSound(sound);
+    for (int n = 1; n <= 5; ++n)
+        changeStage(n, 0);
 }
 
-void AppDelegate::ReverberanceChanged()
+void AppDelegate::changeReverb(double value)
 {
-    file->setInteger(SettingsKey::reverb, static_cast<int>(Reverb->doubleValue()));
+    m_model.setReverb(value);
+    file->setInteger(SettingsKey::reverb, static_cast<int>(m_model.sound().reverb));
     UpdateInfo(ChangeReverb);
     sendPanelInfo();
 }
 
-void AppDelegate::MixerChanged(QObject*)
+void AppDelegate::changeMixer(bool on)
 {
-    mixerChecked = !mixerChecked;
-    Mixer->setDoubleValue(mixerChecked ? 1.0 : 0.0);
-    file->setBool(SettingsKey::mixer, mixerChecked);
+    if (m_model.sound().mixer == on)
+        return;
+    toggleMixer();
+    // The value pops up under the bar only over a window the user sees.
+    if (window && window->isVisible())
+        Mixer->updateToolTip();
+}
+
+void AppDelegate::toggleMixer()
+{
+    m_model.setMixer(!m_model.sound().mixer);
+    file->setBool(SettingsKey::mixer, m_model.sound().mixer);
     UpdateInfo(ChangeMonitorOrMixer);
     sendPanelInfo();
-    Mixer->updateToolTip();
+}
+
+void AppDelegate::applySoundValues(const SoundValues& values)
+{
+    m_model.setSound(values);
+    m_model.settings().storeSoundInto(*file);
+    UpdateInfo(ChangeFullRefresh);
+    sendPanelInfo();
 }
 
 QString AppDelegate::ReverbText()
@@ -105,5 +123,5 @@ QString AppDelegate::ReverbText()
 
 QString AppDelegate::MixerText()
 {
-    return QString::asprintf("%.1f", Mixer->doubleValue());
+    return QString::asprintf("%.1f", m_model.sound().mixer ? 1.0 : 0.0);
 }

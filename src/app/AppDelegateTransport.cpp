@@ -20,13 +20,11 @@ Q_LOGGING_CATEGORY(lcAppTransport, "quorel.app.transport")
 
 namespace {
 
-enum TransportState : std::int64_t {
-    Idle = 0,
-    Playing = 1,
-    PlaybackPaused = 2,
-    Recording = 3,
-    RecordingPaused = 4,
-};
+constexpr auto Idle = TransportIdle;
+constexpr auto Playing = TransportPlaying;
+constexpr auto PlaybackPaused = TransportPlaybackPaused;
+constexpr auto Recording = TransportRecording;
+constexpr auto RecordingPaused = TransportRecordingPaused;
 
 const QString kClockZero = QStringLiteral("00:00:00");
 
@@ -89,9 +87,9 @@ void AppDelegate::showTransportMessage(const QString& text)
 // starts.
 bool AppDelegate::stillWanted(const char* what, const QUrl& location, std::int64_t stateAtOpen)
 {
-    if (m_linked && !m_linking && !m_terminated && actionStatus == stateAtOpen)
+    if (linked() && !linking() && !m_terminated && transportState() == stateAtOpen)
         return true;
-    const char* reason = m_linked && !m_linking ? "the transport changed while the panel was open"
+    const char* reason = linked() && !linking() ? "the transport changed while the panel was open"
                                                 : "the device is not linked";
     refuseTransport(what, location, QString::fromLatin1(reason));
     return false;
@@ -101,7 +99,7 @@ bool AppDelegate::stillWanted(const char* what, const QUrl& location, std::int64
 // it, and says why.
 void AppDelegate::stopTransportOnFailure(const QString& message)
 {
-    actionStatus = Idle;
+    m_model.setTransportState(Idle);
     showTransportRunning(false);
     timer.reset();
     timerText->setText(kClockZero);
@@ -111,7 +109,7 @@ void AppDelegate::stopTransportOnFailure(const QString& message)
 // Open enters folders, as every file chooser's Open does, and plays files.
 void AppDelegate::Play()
 {
-    const std::int64_t stateAtOpen = actionStatus;
+    const std::int64_t stateAtOpen = transportState();
     const PanelResult chosen = filePanels().runOpenPanel(
         {.canChooseDirectories = false, .canChooseFiles = true, .allowsMultipleSelection = false});
     if (!chosen.confirmed || !stillWanted("play", chosen.location, stateAtOpen))
@@ -136,7 +134,7 @@ void AppDelegate::Play()
     }
 
     m_transportFile = chosen.location.toDisplayString(QUrl::PreferLocalFile);
-    actionStatus = Playing;
+    m_model.setTransportState(Playing);
     showTransportRunning(true);
     restartClock();
 }
@@ -145,7 +143,7 @@ void AppDelegate::Record()
 {
     const RecorderSettings settings{
         .formatID = kAudioFormatMPEG4AAC, .sampleRate = 48000, .numberOfChannels = 2};
-    const std::int64_t stateAtOpen = actionStatus;
+    const std::int64_t stateAtOpen = transportState();
     const PanelResult chosen = filePanels().runSavePanel(
         {.title = QStringLiteral("Save File"), .message = QStringLiteral("Save File"),
          .allowedFileTypes = {QStringLiteral("aac")}});
@@ -171,33 +169,33 @@ void AppDelegate::Record()
     }
 
     m_transportFile = chosen.location.toDisplayString(QUrl::PreferLocalFile);
-    actionStatus = Recording;
+    m_model.setTransportState(Recording);
     showTransportRunning(true);
     restartClock();
 }
 
 void AppDelegate::Pause()
 {
-    switch (actionStatus) {
+    switch (transportState()) {
     case Playing:
         if (player && player->isPlaying())
             player->pause();
-        actionStatus = PlaybackPaused;
+        m_model.setTransportState(PlaybackPaused);
         break;
     case Recording:
         if (recorder && recorder->isRecording())
             recorder->pause();
-        actionStatus = RecordingPaused;
+        m_model.setTransportState(RecordingPaused);
         break;
     case PlaybackPaused:
         if (player)
             player->play();
-        actionStatus = Playing;
+        m_model.setTransportState(Playing);
         break;
     case RecordingPaused:
         if (recorder)
             recorder->record();
-        actionStatus = Recording;
+        m_model.setTransportState(Recording);
         break;
     default:
         break;
@@ -206,16 +204,16 @@ void AppDelegate::Pause()
 
 void AppDelegate::Stop()
 {
-    if (actionStatus == Idle)
+    if (transportState() == Idle)
         return;
-    if (actionStatus == Playing || actionStatus == PlaybackPaused) {
+    if (transportState() == Playing || transportState() == PlaybackPaused) {
         if (player)
             player->stop();
-    } else if (actionStatus == Recording || actionStatus == RecordingPaused) {
+    } else if (transportState() == Recording || transportState() == RecordingPaused) {
         if (recorder)
             recorder->stop();
     }
-    actionStatus = Idle;
+    m_model.setTransportState(Idle);
 
     showTransportRunning(false);
     timer.reset();
@@ -225,9 +223,9 @@ void AppDelegate::Stop()
 void AppDelegate::TimerAction(QTimer*)
 {
     double t = 0;
-    if (actionStatus == Playing && player)
+    if (transportState() == Playing && player)
         t = player->currentTime();
-    else if (actionStatus == Recording && recorder)
+    else if (transportState() == Recording && recorder)
         t = recorder->currentTime();
     else
         return;
@@ -250,7 +248,7 @@ void AppDelegate::audioPlayerDecodeErrorDidOccur(AudioPlayer* sender, const QStr
         sender->stop();
     if (sender && sender != player.get())
         return;
-    if (actionStatus == Playing || actionStatus == PlaybackPaused)
+    if (transportState() == Playing || transportState() == PlaybackPaused)
         stopTransportOnFailure(tr("Playing %1 stopped: %2").arg(m_transportFile, error));
     else
         showTransportRunning(false);
@@ -260,7 +258,7 @@ void AppDelegate::audioPlayerDecodeErrorDidOccur(AudioPlayer* sender, const QStr
 void AppDelegate::audioRecorderEncodeErrorDidOccur(AudioRecorder* sender, const QString& error)
 {
     sender->stop();
-    if (sender != recorder.get() || (actionStatus != Recording && actionStatus != RecordingPaused))
+    if (sender != recorder.get() || (transportState() != Recording && transportState() != RecordingPaused))
         return;
     stopTransportOnFailure(tr("Recording %1 stopped: %2").arg(m_transportFile, error));
 }
@@ -273,11 +271,11 @@ void AppDelegate::audioRecorderDidFinishRecording(AudioRecorder*, bool successfu
 
 void AppDelegate::resetTransport()
 {
-    if ((actionStatus == Playing || actionStatus == PlaybackPaused) && player)
+    if ((transportState() == Playing || transportState() == PlaybackPaused) && player)
         player->stop();
-    else if ((actionStatus == Recording || actionStatus == RecordingPaused) && recorder)
+    else if ((transportState() == Recording || transportState() == RecordingPaused) && recorder)
         recorder->stop();
-    actionStatus = Idle;
+    m_model.setTransportState(Idle);
     m_transportRunning = false;
 }
 

@@ -10,7 +10,6 @@
 #include "spectrum/SpectrumViewController.h"
 
 #include <QAbstractSlider>
-#include <QLabel>
 #include <QLoggingCategory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
@@ -22,11 +21,6 @@ namespace {
 int percentOf(float scalar)
 {
     return volumePercent(scalar);
-}
-
-QString percentText(int value)
-{
-    return QString::asprintf("%d%%", value);
 }
 
 // Sets the main volume of `device` and waits for the answer (the link's
@@ -51,14 +45,17 @@ bool serverFailed(int status)
     return status == AudioStatus::ServerError || status == AudioStatus::Timeout;
 }
 
-// Main thread: a volume changed elsewhere moves the slider, its text and
-// its setting (the slider clamps what is above its range).
-void showOutsideVolume(QAbstractSlider* slider, QLabel* text, SettingsDictionary& file, const QString& key,
-                       float scalar)
+// Main thread: a volume changed elsewhere moves the model, so the slider and
+// its text, and its setting (what is above the range is taken at its end).
+void showOutsideVolume(PanelModel& model, AudioScope scope, SettingsDictionary& file, float scalar)
 {
-    slider->setValue(percentOf(scalar));
-    text->setText(percentText(slider->value()));
-    file.setInteger(key, slider->value());
+    if (scope == AudioScope::Output) {
+        model.setSpeaker(percentOf(scalar));
+        file.setInteger(SettingsKey::spkVolume, model.settings().speaker);
+    } else {
+        model.setMic(percentOf(scalar));
+        file.setInteger(SettingsKey::micGain, model.settings().mic);
+    }
 }
 
 int sliderValue(QObject* sender, QAbstractSlider* fallback)
@@ -71,18 +68,28 @@ int sliderValue(QObject* sender, QAbstractSlider* fallback)
 
 void AppDelegate::SpkVolumeChanged(QObject* sender)
 {
-    const int value = sliderValue(sender, Spk);
-    SpkText->setText(percentText(value));
-    file->setInteger(SettingsKey::spkVolume, value);
-    setVolume(static_cast<float>(value) / 100.0f);
+    changeSpeaker(sliderValue(sender, Spk));
 }
 
 void AppDelegate::MicGainChanged(QObject* sender)
 {
-    const int value = sliderValue(sender, Mic);
-    MicText->setText(percentText(value));
-    file->setInteger(SettingsKey::micGain, value);
-    setMicGain(static_cast<float>(value) / 100.0f);
+    changeMic(sliderValue(sender, Mic));
+}
+
+void AppDelegate::changeSpeaker(int value)
+{
+    m_model.setSpeaker(value);
+    const int speaker = m_model.settings().speaker;
+    file->setInteger(SettingsKey::spkVolume, speaker);
+    setVolume(static_cast<float>(speaker) / 100.0f);
+}
+
+void AppDelegate::changeMic(int value)
+{
+    m_model.setMic(value);
+    const int mic = m_model.settings().mic;
+    file->setInteger(SettingsKey::micGain, mic);
+    setMicGain(static_cast<float>(mic) / 100.0f);
 }
 
 void AppDelegate::setVolume(float scalar, AudioObjectID device)
@@ -114,7 +121,7 @@ void AppDelegate::VolumeChanged(float scalar)
 {
     QMetaObject::invokeMethod(this, [this, scalar, epoch = m_volumeReportEpoch.load()] {
         if (epoch == m_volumeReportEpoch && !m_audioRestorePending)
-            showOutsideVolume(Spk, SpkText, *file, SettingsKey::spkVolume, scalar);
+            showOutsideVolume(m_model, AudioScope::Output, *file, scalar);
     }, Qt::QueuedConnection);
 }
 
@@ -123,7 +130,7 @@ void AppDelegate::MicChanged(float scalar)
 {
     QMetaObject::invokeMethod(this, [this, scalar, epoch = m_volumeReportEpoch.load()] {
         if (epoch == m_volumeReportEpoch && !m_audioRestorePending)
-            showOutsideVolume(Mic, MicText, *file, SettingsKey::micGain, scalar);
+            showOutsideVolume(m_model, AudioScope::Input, *file, scalar);
     }, Qt::QueuedConnection);
 }
 
@@ -194,7 +201,7 @@ void AppDelegate::AudioSystemEventListener(AudioSystemEvent event, void* clientD
 
 void AppDelegate::audioSystemEvent(AudioSystemEvent event)
 {
-    if (!m_linked)
+    if (!linked())
         return;
     switch (event) {
     case AudioSystemEvent::OutputVolumeRefused:
@@ -240,8 +247,8 @@ bool AppDelegate::restoreLinkedAudio()
     // already handed over are dropped by the new epoch.
     m_volumeListeners.remove(AudioScope::Output);
     m_volumeListeners.remove(AudioScope::Input);
-    setVolume(static_cast<float>(Spk->value()) / 100.0f, device.outputID());
-    setMicGain(static_cast<float>(Mic->value()) / 100.0f, device.inputID());
+    setVolume(static_cast<float>(m_model.settings().speaker) / 100.0f, device.outputID());
+    setMicGain(static_cast<float>(m_model.settings().mic) / 100.0f, device.inputID());
     addVolumeListeners(device.outputID(), device.inputID());
     ++m_volumeReportEpoch;
     // A fresh capture of the new default input.
@@ -256,22 +263,22 @@ bool AppDelegate::restoreLinkedAudio()
 // only when the reason changes.
 void AppDelegate::showAudioRestoreFault(const QString& fault)
 {
-    if (fault == m_audioRestoreFault)
+    if (fault == m_model.faults().audioRestore)
         return;
     if (!fault.isEmpty())
         qCWarning(lcApp).noquote() << "the device's audio is not restored:" << fault;
-    m_audioRestoreFault = fault;
-    showDeviceFault();
+    changeFaults([&fault](PanelFaults& faults) { faults.audioRestore = fault; });
 }
 
 // The audio system has logged the failure with its details.
 void AppDelegate::showVolumeFault(AudioScope scope, bool failed)
 {
-    bool& shown = scope == AudioScope::Output ? m_outputVolumeFailed : m_inputVolumeFailed;
-    if (shown == failed)
+    const PanelFaults& now = m_model.faults();
+    if ((scope == AudioScope::Output ? now.outputVolumeFailed : now.inputVolumeFailed) == failed)
         return;
-    shown = failed;
-    showDeviceFault();
+    changeFaults([scope, failed](PanelFaults& faults) {
+        (scope == AudioScope::Output ? faults.outputVolumeFailed : faults.inputVolumeFailed) = failed;
+    });
 }
 
 void AppDelegate::VolumeListenerDevices::remove(AudioScope scope)

@@ -7,23 +7,20 @@
 #include <QTimer>
 
 class PresetController;
+class QWidget;
 
-// The controller as the session interface and the tray see it. A setting
-// from outside goes the way of a click: the window's control takes the
-// value, then the control's own handler runs, so the device gets the same
-// record, the settings the same value and the window shows it. Refused
+// The controller as the session interface and the tray see it: the state is
+// the controller's model, and a setting from outside goes through the same
+// change operation as the window's control, so the device gets the same
+// record, the settings the same value, and the window shows it. Refused
 // while the device is not linked, as the controls are disabled then.
-//
-// The state is read from the controls themselves. It changes through the
-// sliders (also moved by the system's mixer), the controller's link
-// signal, and the user's presses and keys on the other controls; each of
-// these schedules one stateMayHaveChanged() for the next turn of the loop.
 // Main thread.
 class PanelRemote final : public PanelPort {
     Q_OBJECT
 
 public:
-    PanelRemote(AppDelegate& controller, const AppDelegateOutlets& outlets, QObject* parent = nullptr);
+    // `window` is only shown and raised.
+    PanelRemote(AppDelegate& controller, QWidget* window, QObject* parent = nullptr);
 
     PanelState state() const override;
     bool set(PanelSetting setting, int value, QString* why) override;
@@ -38,16 +35,11 @@ public:
     bool applyPreset(const QString& name, QString* why) override;
     bool savePreset(const QString& name, QString* why) override;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void scheduleAnnouncement();
-    // Stage1..Stage5 by index 0..4.
-    SpkMicSliderAction* stageSlider(int index) const;
 
     AppDelegate& m_controller;
-    AppDelegateOutlets m_outlets;
+    QPointer<QWidget> m_window;
     QTimer m_announce;
     QPointer<PresetController> m_presets;
 };

@@ -87,7 +87,7 @@ int main(int argc, char** argv)
     AppDelegate delegate(std::move(ports));
     delegate.setOutlets(window.outlets());
 
-    PanelRemote remote(delegate, window.outlets());
+    PanelRemote remote(delegate, &window);
     service.setPort(&remote);
     const auto diagnose = [&window, &instance] { DiagnosticsDialog::openOver(&window, instance.connection()); };
     BackgroundMode background(&window, remote,

@@ -329,7 +329,10 @@ void ProgressIndicator::dragTo(const QPointF& point)
 {
     if (!m_enable || !m_isMouseDown)
         return;
-    setDoubleValue(valueForPosition(point.x()));
+    // The Mixer bar only shows the mixer's state; its button changes it. A
+    // value dragged in between would be neither on nor off.
+    if (m_tagId == 0)
+        setDoubleValue(valueForPosition(point.x()));
     closeToolTip();
     showToolTip();
 }

@@ -14,7 +14,8 @@ class ToolTipViewController;
 // a tooltip popup under it that shows the value as text from the delegate.
 // `tagId` 0 makes it the Reverb control (reports ReverberanceChanged on press
 // and on release, text from ReverbText); any other tagId the Mixer control
-// (never reports, text from MixerText).
+// (never reports, text from MixerText, and only shows its value: pressing or
+// dragging along it shows the tooltip but does not move it).
 //
 // `enable` is the control's own switch: it gates dragging and hover, not the
 // press and release reports. (The widget itself stays enabled so that it

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 // The device's sound processor is driven by this one 16-byte record. It is
-// rebuilt whole from the window's controls and sent whole as one HID output
+// rebuilt whole from the panel's settings and sent whole as one HID output
 // report; the field names are the device's own.
 
 // Byte 5 seen as bit-fields, allocated from the least significant bit up.
@@ -45,8 +45,8 @@ static_assert(sizeof(_IIS_CONTROL_PANEL_INFO) == 16, "the output report payload 
 
 using ControlPanelReport = std::array<std::uint8_t, 16>;
 
-// The control values a rebuild reads. Slider values are the sliders' integer
-// values (fraction dropped); the two level controls give their raw doubles.
+// The values a rebuild reads: whole numbers as the sliders hold them; the
+// mixer and the reverb as the two level controls' raw doubles.
 struct ControlPanelValues {
     int speaker = 0;
     int mic = 0;
@@ -69,7 +69,7 @@ enum ControlPanelChange : unsigned {
 // Reverb control value (0 to 100) to the device's level 0 to 15.
 std::uint8_t quantiseReverb(double reverbValue);
 
-// The whole record rebuilt from the controls with change code `changeCode`
+// The whole record rebuilt from the settings with change code `changeCode`
 // (only its low 8 bits are kept).
 _IIS_CONTROL_PANEL_INFO rebuildControlPanelInfo(const ControlPanelValues& values, unsigned changeCode);
 

@@ -41,7 +41,9 @@ struct HidMatching {
 // Everything, callbacks included, runs on the main thread.
 class HidManager {
 public:
-    using DeviceCallback = std::function<void()>;
+    // Receives the device's name (HidDevice::name()), which tells the
+    // devices apart.
+    using DeviceCallback = std::function<void(const QString& name)>;
 
     virtual ~HidManager() = default;
 

@@ -35,6 +35,8 @@ struct HidReportWriter::Shared {
     std::condition_variable changed;
     std::deque<Job> queue;
     std::deque<int> results;
+    // The writer thread is opening or writing.
+    bool busy = false;
     bool stopping = false;
     bool finished = false;
 
@@ -103,6 +105,14 @@ bool HidReportWriter::enqueueOpen()
     return push(std::nullopt);
 }
 
+bool HidReportWriter::flush(std::chrono::milliseconds bound)
+{
+    std::unique_lock lock(m_shared->mutex);
+    return m_shared->changed.wait_for(lock, bound, [this] {
+        return m_shared->finished || (m_shared->queue.empty() && !m_shared->busy);
+    });
+}
+
 bool HidReportWriter::push(Job job)
 {
     std::lock_guard lock(m_shared->mutex);
@@ -143,6 +153,7 @@ void HidReportWriter::run(std::shared_ptr<Shared> shared)
                 break;
             job = std::move(shared->queue.front());
             shared->queue.pop_front();
+            shared->busy = true;
         }
 
         int error = 0;
@@ -154,6 +165,8 @@ void HidReportWriter::run(std::shared_ptr<Shared> shared)
         }
 
         std::lock_guard lock(shared->mutex);
+        shared->busy = false;
+        shared->changed.notify_all();
         if (shared->stopping)
             break;
         shared->results.push_back(error);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -40,6 +41,10 @@ public:
     // Queues opening the device without writing to it (HidDevice::open());
     // its result is answered as a write's is.
     bool enqueueOpen();
+    // Waits until every queued report is written or `bound` has passed;
+    // true when nothing is left. Their results are not delivered. For the
+    // shut-down only: it holds the calling thread.
+    bool flush(std::chrono::milliseconds bound);
 
 private:
     struct Shared;

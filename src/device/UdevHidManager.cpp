@@ -282,7 +282,7 @@ void UdevHidManager::reportPresentDevices()
             continue;
         checkAccess(node.devnode);
         if (m_matched)
-            m_matched();
+            m_matched(QString::fromStdString(node.devnode));
     }
 }
 
@@ -311,9 +311,9 @@ void UdevHidManager::deviceAdded(udev_device* device, bool change)
         return;
     // A "change" of a node already reported: udev has re-applied its rules
     // (e.g. the package's trigger), so access may now be granted.
-    if (m_present.contains(syspath)) {
+    if (const auto known = m_present.find(syspath); known != m_present.end()) {
         if (change && m_changed)
-            m_changed();
+            m_changed(QString::fromStdString(known->second));
         return;
     }
     if (!matches(device))
@@ -321,7 +321,7 @@ void UdevHidManager::deviceAdded(udev_device* device, bool change)
     m_present.emplace(syspath, devnode);
     checkAccess(devnode);
     if (m_matched)
-        m_matched();
+        m_matched(QString::fromUtf8(devnode));
 }
 
 // A missing udev rule shows as soon as the device is found, not only at the
@@ -347,8 +347,11 @@ void UdevHidManager::accessChecked(std::uint64_t id)
 void UdevHidManager::deviceRemoved(udev_device* device)
 {
     const char* syspath = udev_device_get_syspath(device);
-    if (!syspath || m_present.erase(syspath) == 0)
+    const auto known = syspath ? m_present.find(syspath) : m_present.end();
+    if (known == m_present.end())
         return;
+    const QString name = QString::fromStdString(known->second);
+    m_present.erase(known);
     if (m_removed)
-        m_removed();
+        m_removed(name);
 }

@@ -1,5 +1,6 @@
 #include "device/UsbHID.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -32,9 +33,9 @@ std::unique_ptr<UsbHID> UsbHID::create(std::unique_ptr<HidManager> manager)
     // The manager dies with the transport, so its callbacks never outlive
     // the object they point at.
     UsbHID* self = usb.get();
-    usb->m_managerRef->registerDeviceMatchingCallback([self] { self->deviceMatched(); });
-    usb->m_managerRef->registerDeviceRemovalCallback([self] { self->deviceRemoved(); });
-    usb->m_managerRef->registerDeviceChangedCallback([self] { self->deviceChanged(); });
+    usb->m_managerRef->registerDeviceMatchingCallback([self](const QString& name) { self->deviceMatched(name); });
+    usb->m_managerRef->registerDeviceRemovalCallback([self](const QString& name) { self->deviceRemoved(name); });
+    usb->m_managerRef->registerDeviceChangedCallback([self](const QString& name) { self->deviceChanged(name); });
 
     if (usb->m_managerRef->copyDevices().empty())
         qCInfo(lcUsbHID, "there is no HID Device");
@@ -49,11 +50,16 @@ UsbHID::UsbHID(std::unique_ptr<HidManager> manager)
     QObject::connect(&m_responseTimer, &QTimer::timeout, [this] { responseOverdue(); });
 }
 
-// The writer closes the device on its own thread once it has let go of it;
-// one stuck in the kernel is not waited for.
+// Reports still waiting get a short while to reach the device, so the last
+// change before a quit is not lost. The writer closes the device on its own
+// thread once it has let go of it; one stuck in the kernel is not waited for.
 UsbHID::~UsbHID()
 {
     m_responseTimer.stop();
+    if (m_writer && m_pending > 0 && !m_writer->flush(ShutdownFlushBound)) {
+        qCWarning(lcUsbHID).noquote() << "the device" << m_deviceRef->name() << "did not take the last settings within"
+                                      << ShutdownFlushBound.count() << "ms of shutting down";
+    }
     m_writer.reset();
     m_deviceRef.reset();
     if (m_managerRef && m_managerRef->close() == 0)
@@ -63,7 +69,14 @@ UsbHID::~UsbHID()
 void UsbHID::connectHID()
 {
     const auto devices = m_managerRef->copyDevices();
-    std::shared_ptr<HidDevice> chosen = devices.empty() ? nullptr : devices.front();
+    // The node the panel follows; before any arrival was told, the first.
+    std::shared_ptr<HidDevice> chosen;
+    for (const auto& device : devices) {
+        if (device->name() == m_node)
+            chosen = device;
+    }
+    if (!chosen && m_node.isEmpty() && !devices.empty())
+        chosen = devices.front();
 
     // Results still on their way from the previous device's writer are
     // dropped with it.
@@ -109,9 +122,18 @@ void UsbHID::reportWritten(int error)
         m_responseTimer.stop();
 
     if (error == 0) {
+        const bool recovering = m_fault != Fault::None;
+        const bool dropped = m_pending == 0 && m_droppedReports;
         if (m_pending == 0)
             m_droppedReports = false;
         setFault(Fault::None, 0);
+        // A device that recovers gets everything anyway (see
+        // usbhidDidChangeFault); one that only fell behind is told here.
+        if (dropped && !recovering && m_delegate) {
+            qCInfo(lcUsbHID).noquote() << "the device" << m_deviceRef->name()
+                                       << "has caught up after reports gave way; it needs all settings again";
+            m_delegate->usbhidDidDropReports();
+        }
         return;
     }
     qCWarning(lcUsbHID, "send data failed");
@@ -164,27 +186,56 @@ QString UsbHID::faultDescription() const
     return {};
 }
 
-// Main thread: the manager delivers its notifications there.
-void UsbHID::deviceMatched()
+bool UsbHID::isPresent(const QString& name) const
 {
+    return std::find(m_nodes.begin(), m_nodes.end(), name) != m_nodes.end();
+}
+
+// Main thread: the manager delivers its notifications there. The panel
+// follows one node: a further one arriving while it is attached is only
+// noted.
+void UsbHID::deviceMatched(const QString& name)
+{
+    if (!isPresent(name))
+        m_nodes.push_back(name);
+    if (!m_node.isEmpty() && m_node != name && isPresent(m_node)) {
+        qCInfo(lcUsbHID).noquote() << "another matching device" << name << "arrived; the panel stays with" << m_node;
+        return;
+    }
+    m_node = name;
     m_find = true;
     if (m_delegate)
         m_delegate->usbhidDidMatch();
 }
 
-// Main thread: the manager delivers its notifications there.
-void UsbHID::deviceRemoved()
+// Main thread: the manager delivers its notifications there. Only the
+// followed node's removal is the device leaving; then a node still attached
+// is announced as arriving, to be linked in its turn.
+void UsbHID::deviceRemoved(const QString& name)
 {
+    std::erase(m_nodes, name);
+    if (name != m_node) {
+        qCInfo(lcUsbHID).noquote() << "another matching device" << name << "left; the panel stays with" << m_node;
+        return;
+    }
     m_find = false;
     if (m_delegate)
         m_delegate->usbhidDidRemove();
+    if (m_nodes.empty())
+        return;
+    m_node = m_nodes.back();
+    qCInfo(lcUsbHID).noquote() << "the matching device" << m_node << "is still attached; following it";
+    m_find = true;
+    if (m_delegate)
+        m_delegate->usbhidDidMatch();
 }
 
 // Main thread: the manager delivers its notifications there. A device that
 // refused reports is tried again with the last one.
-void UsbHID::deviceChanged()
+void UsbHID::deviceChanged(const QString& name)
 {
-    if (!m_find || !m_hasLastReport || (m_fault != Fault::NoPermission && m_fault != Fault::WriteFailed))
+    if (name != m_node || !m_find || !m_hasLastReport
+        || (m_fault != Fault::NoPermission && m_fault != Fault::WriteFailed))
         return;
     qCInfo(lcUsbHID) << "the device was announced again; trying it once more";
     const std::array<std::uint8_t, 16> report = m_lastReport;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include <QString>
 #include <QTimer>
@@ -26,6 +27,8 @@ public:
     // A report the device has not taken within this time makes it "not
     // answering".
     static constexpr std::chrono::milliseconds ResponseBound{1000};
+    // How long destruction lets reports still waiting reach the device.
+    static constexpr std::chrono::milliseconds ShutdownFlushBound{300};
 
     // Why the chosen device is not taking reports.
     enum class Fault {
@@ -45,14 +48,16 @@ public:
     UsbHID(const UsbHID&) = delete;
     UsbHID& operator=(const UsbHID&) = delete;
 
-    // Chooses the first device of the current matching set, or none. A new
-    // choice starts without a fault.
+    // Chooses the followed node (see node()) from the current matching set,
+    // or, before any arrival was told, the set's first device; or none. A
+    // new choice starts without a fault.
     void connectHID();
     // Queues the 16 bytes as one output report with report ID 0 for the
     // chosen device and returns at once; does nothing without one. Does not
     // look at `find`. A report that fails logs "send data failed".
     void senddata(std::span<const std::uint8_t, 16> data);
 
+    // The followed node is attached.
     bool find() const { return m_find; }
     void setFind(bool find) { m_find = find; }
 
@@ -62,6 +67,10 @@ public:
 
     // The chosen device, or null.
     const std::shared_ptr<HidDevice>& deviceRef() const { return m_deviceRef; }
+    // The node the transport follows: the first to arrive, until it leaves
+    // (then one still attached). Arrivals and removals of other matching
+    // nodes are not passed on. Empty before any arrival.
+    const QString& node() const { return m_node; }
 
     // The chosen device's state: a fault is set by a failed or overdue
     // report and cleared by the next report the device takes.
@@ -79,9 +88,10 @@ private:
     explicit UsbHID(std::unique_ptr<HidManager> manager);
 
     // Main thread, from the manager.
-    void deviceMatched();
-    void deviceRemoved();
-    void deviceChanged();
+    void deviceMatched(const QString& name);
+    void deviceRemoved(const QString& name);
+    void deviceChanged(const QString& name);
+    bool isPresent(const QString& name) const;
     // Main thread, from the writer and the response timer.
     void reportWritten(int error);
     void responseOverdue();
@@ -92,6 +102,9 @@ private:
     std::unique_ptr<HidReportWriter> m_writer;
     bool m_find = false;
     UsbHIDDelegate* m_delegate = nullptr;
+    // The matching nodes attached, in the order they arrived.
+    std::vector<QString> m_nodes;
+    QString m_node;
 
     Fault m_fault = Fault::None;
     int m_faultError = 0;

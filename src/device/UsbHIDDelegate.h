@@ -16,4 +16,8 @@ public:
     // UsbHID::fault() changed. When it went back to None the device has
     // missed reports or is out of step: it needs the full record again.
     virtual void usbhidDidChangeFault() {}
+    // Reports gave way to newer ones while the device was behind, and it
+    // has now taken all that waited: it may have missed a change of a
+    // setting the last one does not name, so it needs the full record.
+    virtual void usbhidDidDropReports() {}
 };

@@ -6,8 +6,9 @@
 #include <QStringList>
 
 // The running panel as the session interface and the tray drive it: its
-// state, and each setting changed through the window's own control and
-// handler. The controller's side implements it; main thread only.
+// state, and each setting changed through the same operation as the
+// window's control uses. The controller's side implements it; main thread
+// only.
 class PanelPort : public QObject {
     Q_OBJECT
 

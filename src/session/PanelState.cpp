@@ -1,5 +1,7 @@
 #include "session/PanelState.h"
 
+#include "model/PanelModel.h"
+
 namespace {
 
 constexpr std::array kKeys{
@@ -67,6 +69,25 @@ PanelState PanelState::fromProperties(const QVariantMap& p)
     s.presets = p.value(QStringLiteral("Presets")).toStringList();
     s.activePreset = p.value(QStringLiteral("ActivePreset")).toString();
     s.presetModified = p.value(QStringLiteral("PresetModified")).toBool();
+    return s;
+}
+
+PanelState panelStateOf(const PanelModel& model)
+{
+    const PanelSettings& settings = model.settings();
+    PanelState s;
+    s.linked = model.link().linked;
+    s.devicePresent = model.link().devicePresent;
+    s.notResponding = !model.link().responding;
+    s.speaker = settings.speaker;
+    s.mic = settings.mic;
+    s.monitor = settings.sound.monitor;
+    s.denoise = settings.sound.denoise;
+    s.stages = settings.sound.stages;
+    // The level the settings keep, without the control's fraction.
+    s.reverb = static_cast<int>(settings.sound.reverb);
+    s.mixer = settings.sound.mixer;
+    s.transport = transportStateName(model.transportState());
     return s;
 }
 

@@ -8,6 +8,8 @@
 #include <array>
 #include <optional>
 
+class PanelModel;
+
 // What the running panel shows, as the session interface and the command
 // line see it.
 struct PanelState {
@@ -42,6 +44,9 @@ struct PanelState {
     // the others indented by two spaces.
     QStringList presetLines() const;
 };
+
+// The model's state as the session interface tells it.
+PanelState panelStateOf(const PanelModel& model);
 
 // The settings a script may change, by their command-line names.
 enum class PanelSetting { Speaker, Mic, Monitor, Denoise, Stage1, Stage2, Stage3, Stage4, Stage5, Reverb, Mixer };

@@ -318,7 +318,7 @@ TEST_F(AppDelegateTest, UnplugWhileRecordingStopsTheRecorderAndDisablesEverythin
 {
     launch();
     ASSERT_TRUE(plugAndLink());
-    m_outlets.Mic->setValue(20);
+    m_delegate->changeMic(20);
     m_delegate->Record();
     ASSERT_EQ(m_delegate->transportState(), 3);
     QTest::qWait(500);
@@ -344,8 +344,7 @@ TEST_F(AppDelegateTest, ReplugReusesTheSpectrumAndRestoresTheLatestSettings)
     SpectrumViewController* first = m_delegate->spectrum();
     ASSERT_NE(first, nullptr);
 
-    m_outlets.Stage2->setValue(-7);
-    m_delegate->Stage2Changed(m_outlets.Stage2);
+    m_delegate->changeStage(2, -7);
     m_device->unplug();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !m_delegate->linked(); }, 3000));
     EXPECT_EQ(m_delegate->spectrum()->timer(), nullptr) << "the display stops on unlink";
@@ -365,10 +364,10 @@ TEST_F(AppDelegateTest, ReplugReusesTheSpectrumAndRestoresTheLatestSettings)
 TEST_F(AppDelegateTest, QuitWhileNotLinkedStoresAllThirteenKeys)
 {
     launch();
-    m_outlets.Spk->setValue(0);
-    m_outlets.Mic->setValue(88);
-    m_outlets.Stage3->setValue(15);
-    m_outlets.Monitor->setChecked(true);
+    m_delegate->changeSpeaker(0);
+    m_delegate->changeMic(88);
+    m_delegate->changeStage(3, 15);
+    m_delegate->changeMonitor(true);
 
     // The window's close button quits through the controller.
     m_window->close();
@@ -395,7 +394,8 @@ TEST_F(AppDelegateTest, TerminationSignalRunsTheNormalShutDown)
     launch();
     ASSERT_TRUE(plugAndLink());
     ASSERT_TRUE(waitForReports(1));
-    m_outlets.Stage1->setValue(-9);
+    m_delegate->changeStage(1, -9);
+    ASSERT_TRUE(waitForReports(2));
 
     UnixSignalNotifier signalNotifier;
     ASSERT_TRUE(signalNotifier.isActive());
@@ -415,7 +415,8 @@ TEST_F(AppDelegateTest, TerminationSignalRunsTheNormalShutDown)
     EXPECT_EQ(m_quits, 1);
     EXPECT_EQ(store().load()->integerValue(SettingsKey::stage1), -9);
     EXPECT_EQ(m_delegate->spectrum()->timer(), nullptr) << "the display stops at shut-down while linked";
-    EXPECT_TRUE(m_reports.size() == 1) << "nothing is sent at shut-down";
+    QTest::qWait(200);
+    EXPECT_TRUE(m_reports.size() == 2) << "nothing is sent at shut-down";
 }
 
 TEST_F(AppDelegateTest, StartUpWithoutSettingsLeavesTheWindowAsLoaded)
@@ -557,7 +558,7 @@ TEST_F(EffectHandlersTest, ReverbPressAndReleaseSendTwoRecords)
 
 TEST_F(EffectHandlersTest, MonitorAndDenoiseCarryTheirCodesAndTheCurrentVolumes)
 {
-    m_outlets.Spk->setValue(81); // a volume change rides along with the next record
+    m_delegate->changeSpeaker(81); // a volume change rides along with the next record
     QTest::mouseClick(m_outlets.Monitor, Qt::LeftButton);
     QTest::mouseClick(m_outlets.Denoise, Qt::LeftButton);
     ASSERT_TRUE(waitForReports(2));
@@ -595,8 +596,7 @@ TEST_F(EffectHandlersTest, AChangeIsStoredASecondLaterWithoutAShutDown)
 TEST_F(EffectHandlersTest, WithTheDeviceAbsentHandlersStoreButSendNothing)
 {
     m_delegate->transport()->setFind(false);
-    m_outlets.Stage4->setValue(-2);
-    m_delegate->Stage4Changed(m_outlets.Stage4);
+    m_delegate->changeStage(4, -2);
     m_delegate->MixerChanged(m_outlets.MixerButton);
     m_outlets.Denoise->setChecked(false);
     m_delegate->DenoiseChanged();
@@ -827,6 +827,88 @@ TEST_F(EffectHandlersTest, AStalledDeviceHoldsNothingShowsItAndGetsTheFullRecord
     EXPECT_TRUE(m_delegate->deviceResponding());
     EXPECT_TRUE(m_outlets.linkImg->toolTip().isEmpty());
     EXPECT_EQ(m_outlets.linkImg->graphicsEffect(), nullptr);
+}
+
+// A Denoise toggle and a drag that overruns the waiting reports: the toggle's
+// record gives way, but once the device has caught up the last record it
+// gets is the full one, with Denoise as the window shows it.
+TEST_F(EffectHandlersTest, RecordsThatGaveWayAreMadeGoodByAFullRecord)
+{
+    ASSERT_TRUE(m_device->setStalled(true));
+    QTest::mouseClick(m_outlets.Denoise, Qt::LeftButton);
+    m_outlets.Stage3->setFocus();
+    for (int step = 0; step < 50; ++step)
+        QTest::keyClick(m_outlets.Stage3, step % 2 ? Qt::Key_Up : Qt::Key_Down);
+    ASSERT_TRUE(m_device->setStalled(false));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return m_delegate->transport()->pendingReports() == 0 && !m_reports.isEmpty() && m_reports.last().at(0) == 8;
+    }, 10000));
+    QTest::qWait(200);
+    EXPECT_LT(m_reports.size(), 51) << "some records gave way";
+    const QByteArray full = m_reports.last();
+    EXPECT_EQ(full.at(0), 8);
+    EXPECT_EQ(full.at(4), 0) << "Denoise off, as the window shows";
+    EXPECT_FALSE(m_outlets.Denoise->checked());
+    EXPECT_EQ(static_cast<std::int8_t>(full.at(13)), m_outlets.Stage3->value());
+}
+
+// The Mixer bar only shows the mixer: a drag along it changes neither the
+// next record nor the stored "mixer".
+TEST_F(EffectHandlersTest, DraggingTheMixerBarChangesNothing)
+{
+    ProgressIndicator* bar = m_outlets.Mixer;
+    ASSERT_EQ(bar->doubleValue(), 1.0);
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(bar->width() / 2, bar->height() / 2));
+    QTest::mouseMove(bar, QPoint(bar->width() / 4, bar->height() / 2));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(bar->width() / 4, bar->height() / 2));
+    EXPECT_EQ(bar->doubleValue(), 1.0);
+    EXPECT_EQ(m_delegate->MixerText(), QStringLiteral("1.0"));
+
+    QTest::mouseClick(m_outlets.Monitor, Qt::LeftButton);
+    ASSERT_TRUE(waitForReports(1));
+    EXPECT_EQ(static_cast<std::uint8_t>(m_reports.last().at(5)), 0x17) << "mixer and monitor on";
+    EXPECT_TRUE(m_delegate->settings()->boolValue(SettingsKey::mixer));
+}
+
+// A whole set of sound values (a preset, an undo) is one change: one full
+// record, every key stored as the single changes would store it, and the
+// controls showing it; the volumes stay.
+TEST_F(EffectHandlersTest, ApplyingSoundValuesSendsOneFullRecordAndStoresThemAsByHand)
+{
+    QSignalSpy changes(&m_delegate->model(), &PanelModel::settingsChanged);
+    SoundValues preset;
+    preset.monitor = true;
+    preset.denoise = false;
+    preset.stages = {-15, 15, 1, -1, 0};
+    preset.reverb = 6.67;
+    preset.mixer = false;
+    m_delegate->applySoundValues(preset);
+    EXPECT_EQ(changes.count(), 1);
+
+    ASSERT_TRUE(waitForReports(1));
+    QTest::qWait(200);
+    ASSERT_EQ(m_reports.size(), 1);
+    const std::array<std::uint8_t, 16> expected{0x08, 0x11, 37,   64,   0x00, 0x06, 0x01, 0x01,
+                                                0x00, 0x01, 0x00, 0xF1, 0x0F, 0x01, 0xFF, 0x00};
+    EXPECT_EQ(m_reports.first().toHex(' '),
+              QByteArray(reinterpret_cast<const char*>(expected.data()), expected.size()).toHex(' '));
+
+    const SettingsDictionary* file = m_delegate->settings();
+    EXPECT_TRUE(file->boolValue(SettingsKey::monitor));
+    EXPECT_FALSE(file->boolValue(SettingsKey::dehiss));
+    EXPECT_FALSE(file->boolValue(SettingsKey::mixer));
+    EXPECT_EQ(file->integerValue(SettingsKey::reverb), 6);
+    EXPECT_EQ(file->integerValue(SettingsKey::stage1), -15);
+    EXPECT_EQ(file->integerValue(SettingsKey::stage4), -1);
+    EXPECT_EQ(file->integerValue(SettingsKey::spkVolume), 37);
+
+    EXPECT_TRUE(m_outlets.Monitor->checked());
+    EXPECT_FALSE(m_outlets.Denoise->checked());
+    EXPECT_EQ(m_outlets.Stage2->value(), 15);
+    EXPECT_EQ(m_outlets.Stage2Text->text(), QStringLiteral("15"));
+    EXPECT_EQ(m_outlets.Mixer->doubleValue(), 0.0);
+    EXPECT_EQ(m_outlets.Reverb->doubleValue(), 6.67);
 }
 
 // Quitting while the device hangs on a report: the settings are stored and

@@ -28,6 +28,7 @@ public:
         m_entered = true;
         m_changed.notify_all();
         m_changed.wait(lock, [this] { return m_released; });
+        ++written;
         return 0;
     }
     int close() override
@@ -49,6 +50,7 @@ public:
     }
 
     std::atomic<int> closed = 0;
+    std::atomic<int> written = 0;
 
 private:
     std::mutex m_mutex;
@@ -149,4 +151,21 @@ TEST(HidReportWriter, OpensOnItsOwnThreadAndAnswersInOrderWithTheWrites)
     ASSERT_TRUE(QTest::qWaitFor([&] { return results.size() == 2; }, 5000));
     EXPECT_EQ(results, std::vector({EACCES, 0}));
     EXPECT_FALSE(device->openedOnMainThread);
+}
+
+// At shut-down the reports still queued get a while to reach the device:
+// a device holding them makes the flush give up at its bound, one that takes
+// them is waited for until the last is written.
+TEST(HidReportWriter, FlushWaitsForEveryQueuedReportWithinItsBound)
+{
+    auto device = std::make_shared<StuckDevice>();
+    HidReportWriter writer(device, [](int) {});
+    const std::uint8_t payload[2] = {1, 2};
+    for (int n = 0; n < 3; ++n)
+        writer.enqueue(0, payload);
+    device->waitEntered();
+    EXPECT_FALSE(writer.flush(std::chrono::milliseconds(20))) << "the device holds the first report";
+    device->release();
+    EXPECT_TRUE(writer.flush(std::chrono::seconds(10)));
+    EXPECT_EQ(device->written, 3);
 }

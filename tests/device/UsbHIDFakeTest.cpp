@@ -1,5 +1,6 @@
 // UsbHID in the situations a udev testbed cannot stage: a HID manager that
-// will not open, two matching devices at once, and the close order.
+// will not open, the order of arrivals of two matching devices, and the
+// close order.
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -50,40 +51,56 @@ TEST(UsbHIDFake, MatchesVendorAndProductAndWatchesBeforeLooking)
                                                         "registerDeviceRemovalCallback", "copyDevices"}));
 }
 
-TEST(UsbHIDFake, TwoDevicesAreNotTrackedOneByOne)
+// Two matching devices: the transport follows the first to arrive. The
+// other's arrival and removal are not passed on, and reports go only to the
+// followed one; when that one leaves, the other is announced in its place.
+TEST(UsbHIDFake, TwoDevicesAreTrackedOneByOne)
 {
     auto control = std::make_shared<FakeHidManager::Control>();
     auto first = std::make_shared<FakeHidDevice>(QStringLiteral("/dev/hidraw-a"));
     auto second = std::make_shared<FakeHidDevice>(QStringLiteral("/dev/hidraw-b"));
-    control->devices = {first, second};
+    control->devices = {second};
     auto usb = UsbHID::create(std::make_unique<FakeHidManager>(control));
     ASSERT_NE(usb, nullptr);
     CountingDelegate delegate;
     delegate.usb = usb.get();
     usb->setDelegate(&delegate);
-    EXPECT_EQ(delegate.matched, 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.matched == 2; }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.matched == 1; }, 1000));
+    EXPECT_EQ(usb->node(), QStringLiteral("/dev/hidraw-b"));
 
+    // Listed first, arrived second.
+    control->devices.insert(control->devices.begin(), first);
+    control->matched(first->name());
+    EXPECT_EQ(delegate.matched, 1) << "a second device does not link again";
     usb->connectHID();
-    ASSERT_EQ(usb->deviceRef(), first);
+    ASSERT_EQ(usb->deviceRef(), second) << "the followed device, not the first listed";
 
-    // Either leaving clears the flag, though one remains.
+    const ControlPanelReport report = controlPanelReport(rebuildControlPanelInfo({}, ChangeReverb));
+    usb->senddata(report);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second->reports().size() == 1; }, 2000));
+    EXPECT_EQ(second->reports()[0].size(), 17U);
+
+    control->unplug(first);
+    EXPECT_EQ(delegate.removed, 0) << "the other device leaving does not unlink";
+    EXPECT_TRUE(usb->find());
+
+    control->plug(first);
     control->unplug(second);
     EXPECT_EQ(delegate.removed, 1);
     EXPECT_FALSE(delegate.findAtRemoval);
-    EXPECT_FALSE(usb->find());
-
-    // The chosen device is kept; sending does not look at the flag (its
-    // callers do).
-    const ControlPanelReport report = controlPanelReport(rebuildControlPanelInfo({}, ChangeReverb));
+    EXPECT_EQ(delegate.matched, 2) << "the device still attached is announced";
+    EXPECT_TRUE(usb->find());
+    EXPECT_EQ(usb->node(), QStringLiteral("/dev/hidraw-a"));
+    usb->connectHID();
+    EXPECT_EQ(usb->deviceRef(), first);
     usb->senddata(report);
     ASSERT_TRUE(QTest::qWaitFor([&] { return first->reports().size() == 1; }, 2000));
-    EXPECT_EQ(first->reports()[0].size(), 17U);
-    EXPECT_EQ(first->reports()[0][0], 0);
+    EXPECT_EQ(second->reports().size(), 1U);
 
-    control->plug(second);
-    EXPECT_EQ(delegate.matched, 3);
-    EXPECT_TRUE(usb->find());
+    control->unplug(first);
+    EXPECT_EQ(delegate.removed, 2);
+    EXPECT_FALSE(usb->find());
+    EXPECT_EQ(delegate.matched, 2);
 }
 
 TEST(UsbHIDFake, DestructionClosesTheChosenDeviceAndTheManager)

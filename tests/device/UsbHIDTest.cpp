@@ -152,10 +152,12 @@ public:
     void usbhidDidMatch() override { calls.push_back({"match", usb->find()}); }
     void usbhidDidRemove() override { calls.push_back({"remove", usb->find()}); }
     void usbhidDidChangeFault() override { faults.push_back(usb->fault()); }
+    void usbhidDidDropReports() override { ++drops; }
 
     UsbHID* usb;
     std::vector<Call> calls;
     std::vector<UsbHID::Fault> faults;
+    int drops = 0;
 };
 
 // Waits until the writer has answered every queued report. Reading the
@@ -597,12 +599,14 @@ TEST(UsbHIDUdev, ANodeWhoseOpenWaitsHoldsNeitherTheEventLoopNorTheShutDown)
     EXPECT_EQ(log.count(QStringLiteral("send data failed")), 0);
     EXPECT_EQ(log.count(QStringLiteral("70-quorel-panel.rules")), 0) << "an open that waits is no refusal";
 
-    // A second node is found while its open waits: shutting down leaves it.
+    // A second node is found (the transport stays with the first) while its
+    // access check's open waits: shutting down leaves it.
     const std::string second = testbed.addHidraw(231, 0x0A12, 0x1243, false);
     held = std::make_unique<OpenHeld>(testbed.addPlainNode(231));
     ASSERT_TRUE(held->held());
     testbed.uevent(second, "add");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return delegate->calls.size() == 2 && held->openWaiting(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return held->openWaiting(); }, 3000));
+    EXPECT_EQ(delegate->calls.size(), 1U);
     delegate.reset();
     QElapsedTimer shutDown;
     shutDown.start();
@@ -610,4 +614,104 @@ TEST(UsbHIDUdev, ANodeWhoseOpenWaitsHoldsNeitherTheEventLoopNorTheShutDown)
     EXPECT_LT(shutDown.elapsed(), 2000);
     EXPECT_TRUE(held->release());
     QTest::qWait(100);
+}
+
+// Two matching nodes: the transport follows the one that arrived first;
+// the other's arrival and removal are not the device coming or going, and
+// reports reach only the followed node.
+TEST(UsbHIDUdev, TwoMatchingNodesDoNotConfuseTheLink)
+{
+    Testbed testbed;
+    testbed.addHidraw(250, 0x0A12, 0x1243);
+    auto usb = UsbHID::create();
+    ASSERT_NE(usb, nullptr);
+    RecordingDelegate delegate(*usb);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.calls.size() == 1; }, 2000));
+    EXPECT_EQ(usb->node(), QStringLiteral("/dev/hidraw250"));
+
+    const std::string other = testbed.addHidraw(251, 0x0A12, 0x1243);
+    testbed.uevent(other, "add");
+    spin(300);
+    EXPECT_EQ(delegate.calls.size(), 1U) << "a second node does not link again";
+
+    usb->connectHID();
+    ASSERT_NE(usb->deviceRef(), nullptr);
+    EXPECT_EQ(usb->deviceRef()->name(), QStringLiteral("/dev/hidraw250"));
+    usb->senddata(reportWithCode(ChangeDenoise));
+    ASSERT_TRUE(waitWritten(*usb));
+    EXPECT_EQ(readNode(testbed.devFd("/dev/hidraw250")).size(), 17U);
+    EXPECT_TRUE(readNode(testbed.devFd("/dev/hidraw251"), 50).empty());
+
+    testbed.uevent(other, "remove");
+    testbed.remove(other);
+    spin(300);
+    EXPECT_EQ(delegate.calls.size(), 1U) << "the other node leaving does not unlink";
+    EXPECT_TRUE(usb->find());
+}
+
+// The device fell behind and reports gave way: once it has taken all that
+// waited, the delegate is told to send everything, once. (A device that
+// stayed silent past the response bound recovers through its fault
+// instead, which sends everything as well.)
+TEST(UsbHIDUdev, ReportsThatGaveWayAreFollowedByOneCallForTheFullRecord)
+{
+    Testbed testbed;
+    testbed.addHidraw(252, 0x0A12, 0x1243);
+    auto usb = UsbHID::create();
+    ASSERT_NE(usb, nullptr);
+    RecordingDelegate delegate(*usb);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return delegate.calls.size() == 1; }, 2000));
+    usb->connectHID();
+    const int fd = testbed.devFd("/dev/hidraw252");
+    usb->senddata(reportWithCode(ChangeFullRefresh));
+    ASSERT_TRUE(waitWritten(*usb));
+    readNode(fd);
+
+    setFlowStopped("/dev/hidraw252", true);
+    usb->senddata(reportWithCode(ChangeDenoise));
+    for (int step = 0; step < static_cast<int>(HidReportWriter::QueueLimit) + 8; ++step)
+        usb->senddata(reportWithCode(ChangeStage));
+    EXPECT_EQ(delegate.drops, 0) << "not while reports still wait";
+    setFlowStopped("/dev/hidraw252", false);
+    ASSERT_TRUE(waitWritten(*usb));
+    spin();
+
+    const bool recoveredFromFault = !delegate.faults.empty();
+    if (recoveredFromFault) {
+        EXPECT_EQ(delegate.faults.back(), UsbHID::Fault::None);
+        EXPECT_EQ(delegate.drops, 0) << "the recovery already asks for everything";
+    } else {
+        EXPECT_EQ(delegate.drops, 1);
+    }
+
+    // Caught up: reports taken one by one ask for nothing more.
+    usb->senddata(reportWithCode(ChangeReverb));
+    ASSERT_TRUE(waitWritten(*usb));
+    spin();
+    EXPECT_EQ(delegate.drops, recoveredFromFault ? 0 : 1);
+}
+
+// Reports still waiting at shut-down reach the node instead of being
+// discarded.
+TEST(UsbHIDUdev, ReportsWaitingAtShutDownAreWritten)
+{
+    Testbed testbed;
+    testbed.addHidraw(253, 0x0A12, 0x1243);
+    auto usb = UsbHID::create();
+    ASSERT_NE(usb, nullptr);
+    usb->connectHID();
+    const int fd = testbed.devFd("/dev/hidraw253");
+    // The node is opened by the first report; the testbed answers opens on
+    // this thread's event loop, which the shut-down does not turn.
+    usb->senddata(reportWithCode(ChangeFullRefresh));
+    ASSERT_TRUE(waitWritten(*usb));
+    readNode(fd);
+
+    for (unsigned code : {ChangeDenoise, ChangeMonitorOrMixer, ChangeReverb, ChangeStage, ChangeStage})
+        usb->senddata(reportWithCode(code));
+    usb.reset();
+    const std::vector<std::uint8_t> bytes = readNode(fd);
+    ASSERT_EQ(bytes.size(), 5U * 17U);
+    EXPECT_EQ(bytes[1], ChangeDenoise);
+    EXPECT_EQ(bytes[4 * 17 + 1], ChangeStage);
 }

@@ -14,6 +14,7 @@
 #include "app/PanelRemote.h"
 #include "audio/PulseAudioSystem.h"
 #include "controls/CheckButton.h"
+#include "controls/ProgressIndicator.h"
 #include "controls/SpkMicSliderAction.h"
 #include "session/BackgroundMode.h"
 #include "session/PanelService.h"
@@ -68,7 +69,7 @@ protected:
     void launch()
     {
         createPanel(panelPorts());
-        m_remote = std::make_unique<PanelRemote>(*m_delegate, m_outlets);
+        m_remote = std::make_unique<PanelRemote>(*m_delegate, m_outlets.window);
         m_service = std::make_unique<PanelService>();
         ASSERT_TRUE(m_service->registerOn(m_connection));
         m_service->setPort(m_remote.get());
@@ -180,6 +181,52 @@ TEST_F(SessionBusTest, SetFromAnotherProcessReachesTheDeviceAsTheControlsWouldAn
     ASSERT_EQ(m_reports.size(), 4);
     EXPECT_EQ(static_cast<int>(m_reports.at(3).at(0)), 3);
     EXPECT_FALSE(m_delegate->settings()->boolValue(SettingsKey::mixer));
+}
+
+// The same changes made in the window and with --set give the device the
+// same records and the settings the same values.
+TEST_F(SessionBusTest, SetAndTheWindowsOwnChangesGiveIdenticalRecordsAndStoredValues)
+{
+    launch();
+    ASSERT_TRUE(plugAndLink());
+    ASSERT_TRUE(waitForReports(1));
+    const auto stored = [this] {
+        QStringList values;
+        for (const QString& key : SettingsKey::all())
+            values << QStringLiteral("%1=%2").arg(key).arg(m_delegate->settings()->integerValue(key));
+        return values;
+    };
+    const auto inTheWindow = [this](Qt::Key stageKey) {
+        QTest::mouseClick(m_outlets.Denoise, Qt::LeftButton);
+        m_outlets.Stage2->setFocus();
+        QTest::keyClick(m_outlets.Stage2, stageKey);
+        QTest::mouseClick(m_outlets.MixerButton, Qt::LeftButton);
+        QTest::mouseClick(m_outlets.Monitor, Qt::LeftButton);
+    };
+
+    m_reports.clear();
+    inTheWindow(Qt::Key_Down);
+    ASSERT_TRUE(waitForReports(4));
+    const QList<QByteArray> byWindow = m_reports;
+    const QStringList storedByWindow = stored();
+    EXPECT_EQ(m_delegate->settings()->integerValue(SettingsKey::stage2), -4);
+
+    inTheWindow(Qt::Key_Up); // back as it was
+    ASSERT_TRUE(waitForReports(8));
+    m_reports.clear();
+
+    const CommandResult set = run({QStringLiteral("--set"), QStringLiteral("denoise=off"), QStringLiteral("stage2=-4"),
+                                   QStringLiteral("mixer=off"), QStringLiteral("monitor=on")});
+    ASSERT_EQ(set.exitCode, 0) << qPrintable(set.err);
+    ASSERT_TRUE(waitForReports(4));
+    QTest::qWait(200);
+    ASSERT_EQ(m_reports.size(), byWindow.size());
+    for (int i = 0; i < byWindow.size(); ++i)
+        EXPECT_EQ(m_reports.at(i).toHex(' '), byWindow.at(i).toHex(' ')) << "record " << i;
+    EXPECT_EQ(stored(), storedByWindow);
+    EXPECT_FALSE(m_outlets.Denoise->checked());
+    EXPECT_TRUE(m_outlets.Monitor->checked());
+    EXPECT_EQ(m_outlets.Mixer->doubleValue(), 0.0);
 }
 
 TEST_F(SessionBusTest, ABusClientSeesEveryChangeWhereverItCameFrom)

@@ -34,14 +34,14 @@ void FakeHidManager::Control::plug(const std::shared_ptr<FakeHidDevice>& device)
 {
     devices.push_back(device);
     if (matched)
-        matched();
+        matched(device->name());
 }
 
 void FakeHidManager::Control::unplug(const std::shared_ptr<FakeHidDevice>& device)
 {
     std::erase(devices, device);
     if (removed)
-        removed();
+        removed(device->name());
 }
 
 FakeHidManager::FakeHidManager(std::shared_ptr<Control> control)
@@ -63,7 +63,7 @@ int FakeHidManager::open()
                 const bool stillThere =
                     std::find(control->devices.begin(), control->devices.end(), device) != control->devices.end();
                 if (stillThere && control->matched)
-                    control->matched();
+                    control->matched(device->name());
             }
         },
         Qt::QueuedConnection);
