@@ -2,7 +2,6 @@
 
 #include <QDeadlineTimer>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <atomic>
@@ -36,7 +35,7 @@ class CheckButton;
 class HidManager;
 class ImageView;
 class MainWindow;
-class Notice;
+class MessageBand;
 class ProgressIndicator;
 class SpectrumViewController;
 class SpkMicSlider;
@@ -111,6 +110,7 @@ struct AppDelegateOutlets {
     QLabel* linkText = nullptr;
     ImageView* linkImg = nullptr;
     QWidget* SpectrumView = nullptr;
+    MessageBand* messageBand = nullptr;
 };
 
 // The application's single controller: start-up, link, unlink and
@@ -233,8 +233,8 @@ private:
     void finishLink();
     void stopLink(const char* step);
     void startLinkWait();
-    // The link image's warning while the linked device cannot be written
-    // (or the settings cannot be saved).
+    // The warning in the message band and at the link image while the
+    // linked device cannot be written (or the settings cannot be saved).
     void showDeviceFault();
     // A stage handler's first steps: its read-out and its setting.
     void showAndStoreStage(SpkMicSliderAction* stage, QLabel* text, const QString& key);
@@ -277,8 +277,6 @@ private:
     bool m_transportRunning = false;
     // The file being played or recorded, as the user named it.
     QString m_transportFile;
-    // Where transport failures are shown, under the clock; owned by the window.
-    QPointer<Notice> m_transportNotice;
     // The sound server came back while linked and the device is not yet
     // restored (it may come back a moment after the server). Meanwhile the
     // volumes it reports are the server's fresh ones, not the user's.

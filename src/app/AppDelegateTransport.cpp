@@ -3,8 +3,8 @@
 #include "app/AppDelegate.h"
 
 #include "app/MainWindow.h"
-#include "app/Notice.h"
 #include "controls/Button.h"
+#include "controls/MessageBand.h"
 #include "transport/AudioRecorder.h"
 #include "transport/ClockText.h"
 #include "transport/FilePanels.h"
@@ -73,15 +73,12 @@ void AppDelegate::refuseTransport(const char* what, const QUrl& location, const 
     showTransportMessage(tr("Cannot %1 %2: %3").arg(QString::fromLatin1(what), name, reason));
 }
 
-// Where the user looks while recording or playing: at the clock, long
-// enough to read.
+// In the window's message band until dismissed or the next take starts,
+// and never for less than the time it takes to read.
 void AppDelegate::showTransportMessage(const QString& text)
 {
-    if (!timerText)
-        return;
-    if (!m_transportNotice)
-        m_transportNotice = new Notice(timerText);
-    m_transportNotice->showMessage(text);
+    if (messageBand)
+        messageBand->announce(QStringLiteral("transport"), text, std::chrono::seconds(5));
 }
 
 // The file panels run their own event loop, so the device may have gone
@@ -139,6 +136,8 @@ void AppDelegate::Play()
     actionStatus = Playing;
     showTransportRunning(true);
     restartClock();
+    if (messageBand)
+        messageBand->clear(QStringLiteral("transport"));
 }
 
 void AppDelegate::Record()
@@ -146,6 +145,9 @@ void AppDelegate::Record()
     const RecorderSettings settings{
         .formatID = kAudioFormatMPEG4AAC, .sampleRate = 48000, .numberOfChannels = 2};
     const std::int64_t stateAtOpen = actionStatus;
+    // The encoder's libraries are large and a panel left running all day
+    // rarely records: they load while the user names the file.
+    transportFactory().prepare();
     const PanelResult chosen = filePanels().runSavePanel(
         {.title = QStringLiteral("Save File"), .message = QStringLiteral("Save File"),
          .allowedFileTypes = {QStringLiteral("aac")}});
@@ -174,6 +176,8 @@ void AppDelegate::Record()
     actionStatus = Recording;
     showTransportRunning(true);
     restartClock();
+    if (messageBand)
+        messageBand->clear(QStringLiteral("transport"));
 }
 
 void AppDelegate::Pause()
