@@ -103,7 +103,10 @@ struct FakeFactory final : TransportFactory {
         return made;
     }
 
+    void prepare() override { ++prepared; }
+
     QString refusal;
+    int prepared = 0;
     QUrl lastLocation;
     RecorderSettings lastSettings{0, 0, 0};
     FakePlayer* player = nullptr;
@@ -272,14 +275,20 @@ TEST_F(TransportWithFakes, ButtonsByTagDriveTheStateMachine)
 
 TEST_F(TransportWithFakes, PanelsAreAskedWithTheirOptions)
 {
+    EXPECT_EQ(factory->prepared, 0) << "launched and linked, the encoder is not loaded";
     delegate->Play();
+    EXPECT_EQ(factory->prepared, 0) << "playing needs no encoder";
     // Open enters folders; only files are chosen.
     EXPECT_FALSE(panels->lastOpen.canChooseDirectories);
     EXPECT_TRUE(panels->lastOpen.canChooseFiles);
     EXPECT_FALSE(panels->lastOpen.allowsMultipleSelection);
     delegate->Stop();
 
+    // The encoder loads while the user names the file.
+    int preparedWhileOpen = -1;
+    panels->whileOpen = [&] { preparedWhileOpen = factory->prepared; };
     delegate->Record();
+    EXPECT_EQ(preparedWhileOpen, 1);
     EXPECT_EQ(panels->lastSave.title, "Save File");
     EXPECT_EQ(panels->lastSave.message, "Save File");
     EXPECT_EQ(panels->lastSave.allowedFileTypes, QStringList{"aac"});
