@@ -1,7 +1,7 @@
 // Recording start, stop and finish times of the GStreamer recorder on a
-// private sound server, for the first take in a process prepared at
-// start-up, the first take in a process that was not, and the takes after
-// them. Prints the figures; times belong here, not in the tests.
+// private sound server, for the first take in a process prepared as the
+// save panel opened (as the panel does), the first take in a process that
+// was not, and the takes after them. Prints the figures; times belong here, not in the tests.
 //
 // Each kind of process is this program run again with --takes MODE, so
 // each first take meets GStreamer as fresh as after a launch.
@@ -65,9 +65,9 @@ int takes(bool prepared)
     sound.start("paplay", {"--device=quorel_out", "--latency-msec=10", chirpFile});
     if (!reference.running() || !sound.waitForStarted(5000))
         return 1;
-    runEventLoop(1500); // the panel shows; the user names the file
+    runEventLoop(1500); // the save panel shows; the user names the file
 
-    const char* mode = prepared ? "prepared at start-up" : "not prepared";
+    const char* mode = prepared ? "prepared at the panel" : "not prepared";
     for (int take = 1; take <= kTakes; ++take) {
         const QString file = dir.filePath(QStringLiteral("take%1.aac").arg(take));
         Finished heard;

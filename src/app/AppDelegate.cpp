@@ -6,6 +6,7 @@
 #include "controls/CheckButton.h"
 #include "controls/ControlImageState.h"
 #include "controls/ImageView.h"
+#include "controls/MessageBand.h"
 #include "controls/ProgressIndicator.h"
 #include "controls/SpkMicSlider.h"
 #include "controls/SpkMicSliderDelegate.h"
@@ -159,7 +160,6 @@ void AppDelegate::applicationDidFinishLaunching()
     player.reset();
     recorder.reset();
     timer.reset();
-    transportFactory().prepare();
 
     connect(window, &MainWindow::closeRequested, this, &AppDelegate::closeApplication, Qt::UniqueConnection);
 }
@@ -455,6 +455,8 @@ void AppDelegate::showDeviceFault()
     }
     warnings.removeAll(QString());
     const QString tip = warnings.join(QLatin1Char('\n'));
+    if (messageBand)
+        messageBand->setCondition(QStringLiteral("device"), tip);
     for (QWidget* status : std::initializer_list<QWidget*>{linkImg, linkText}) {
         status->setToolTip(tip);
         status->setAccessibleDescription(tip);

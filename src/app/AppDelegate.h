@@ -2,7 +2,6 @@
 
 #include <QDeadlineTimer>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <atomic>
@@ -37,8 +36,8 @@ class CheckButton;
 class HidManager;
 class ImageView;
 class MainWindow;
-class Notice;
 class PowerEvents;
+class MessageBand;
 class ProgressIndicator;
 class SpectrumViewController;
 class SpkMicSlider;
@@ -115,6 +114,7 @@ struct AppDelegateOutlets {
     QLabel* linkText = nullptr;
     ImageView* linkImg = nullptr;
     QWidget* SpectrumView = nullptr;
+    MessageBand* messageBand = nullptr;
 };
 
 // The application's single controller: start-up, link, unlink and
@@ -258,8 +258,8 @@ private:
     void finishLink();
     void stopLink(const char* step);
     void startLinkWait();
-    // The link image's warning while the linked device cannot be written
-    // (or the settings cannot be saved).
+    // The warning in the message band and at the link image while the
+    // linked device cannot be written (or the settings cannot be saved).
     void showDeviceFault();
     void handleHeldRemoval();
     // The model's link state from the controller's and the transport's.
@@ -307,8 +307,6 @@ private:
     bool m_transportRunning = false;
     // The file being played or recorded, as the user named it.
     QString m_transportFile;
-    // Where transport failures are shown, under the clock; owned by the window.
-    QPointer<Notice> m_transportNotice;
     // The sound server came back while linked and the device is not yet
     // restored (it may come back a moment after the server). Meanwhile the
     // volumes it reports are the server's fresh ones, not the user's.

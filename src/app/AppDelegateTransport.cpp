@@ -3,8 +3,8 @@
 #include "app/AppDelegate.h"
 
 #include "app/MainWindow.h"
-#include "app/Notice.h"
 #include "controls/Button.h"
+#include "controls/MessageBand.h"
 #include "transport/AudioRecorder.h"
 #include "transport/ClockText.h"
 #include "transport/FilePanels.h"
@@ -71,15 +71,12 @@ void AppDelegate::refuseTransport(const char* what, const QUrl& location, const 
     showTransportMessage(tr("Cannot %1 %2: %3").arg(QString::fromLatin1(what), name, reason));
 }
 
-// Where the user looks while recording or playing: at the clock, long
-// enough to read.
+// In the window's message band until dismissed or the next take starts,
+// and never for less than the time it takes to read.
 void AppDelegate::showTransportMessage(const QString& text)
 {
-    if (!timerText)
-        return;
-    if (!m_transportNotice)
-        m_transportNotice = new Notice(timerText);
-    m_transportNotice->showMessage(text);
+    if (messageBand)
+        messageBand->announce(QStringLiteral("transport"), text, std::chrono::seconds(5));
 }
 
 // The file panels run their own event loop, so the device may have gone
@@ -137,6 +134,8 @@ void AppDelegate::Play()
     m_model.setTransportState(Playing);
     showTransportRunning(true);
     restartClock();
+    if (messageBand)
+        messageBand->clear(QStringLiteral("transport"));
 }
 
 void AppDelegate::Record()
@@ -144,6 +143,9 @@ void AppDelegate::Record()
     const RecorderSettings settings{
         .formatID = kAudioFormatMPEG4AAC, .sampleRate = 48000, .numberOfChannels = 2};
     const std::int64_t stateAtOpen = transportState();
+    // The encoder's libraries are large and a panel left running all day
+    // rarely records: they load while the user names the file.
+    transportFactory().prepare();
     const PanelResult chosen = filePanels().runSavePanel(
         {.title = QStringLiteral("Save File"), .message = QStringLiteral("Save File"),
          .allowedFileTypes = {QStringLiteral("aac")}});
@@ -172,6 +174,8 @@ void AppDelegate::Record()
     m_model.setTransportState(Recording);
     showTransportRunning(true);
     restartClock();
+    if (messageBand)
+        messageBand->clear(QStringLiteral("transport"));
 }
 
 void AppDelegate::Pause()

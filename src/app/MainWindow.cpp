@@ -106,6 +106,7 @@ AppDelegateOutlets MainWindow::outlets()
     o.linkText = m_ui->linkText;
     o.linkImg = m_ui->linkImg;
     o.SpectrumView = m_ui->SpectrumView;
+    o.messageBand = m_ui->messageBand;
     return o;
 }
 

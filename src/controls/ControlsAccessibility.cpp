@@ -2,6 +2,7 @@
 
 #include "controls/Button.h"
 #include "controls/CheckButton.h"
+#include "controls/MessageBand.h"
 #include "controls/PresetSelector.h"
 #include "controls/ProgressIndicator.h"
 #include "controls/SpkMicSliderAction.h"
@@ -225,6 +226,23 @@ private:
     PresetSelector* selector() const { return static_cast<PresetSelector*>(object()); }
 };
 
+// The message band is an alert whose name is what it says, so a screen
+// reader reads the message as the band appears.
+class MessageBandAccessible : public QAccessibleWidget {
+public:
+    explicit MessageBandAccessible(MessageBand* band)
+        : QAccessibleWidget(band, QAccessible::AlertMessage)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return static_cast<MessageBand*>(object())->text();
+        return QAccessibleWidget::text(t);
+    }
+};
+
 // Qt asks with each class name of the object's chain, most derived first.
 QAccessibleInterface* controlsFactory(const QString& className, QObject* object)
 {
@@ -246,6 +264,10 @@ QAccessibleInterface* controlsFactory(const QString& className, QObject* object)
     if (className == QLatin1String("ProgressIndicator")) {
         if (auto* level = qobject_cast<ProgressIndicator*>(object))
             return new LevelAccessible(level);
+    }
+    if (className == QLatin1String("MessageBand")) {
+        if (auto* band = qobject_cast<MessageBand*>(object))
+            return new MessageBandAccessible(band);
     }
     return nullptr;
 }

@@ -6,13 +6,9 @@
 
 Q_LOGGING_CATEGORY(lcTransport, "quorel.transport")
 
-void ensureGstInitialized()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { gst_init(nullptr, nullptr); });
-}
+namespace {
 
-void prepareGstreamer()
+void loadTransportElements()
 {
     SerialQueue queue;
     queue.post([] {
@@ -35,6 +31,20 @@ void prepareGstreamer()
         const GstMessagePtr done(gst_bus_timed_pop_filtered(encoder.bus().get(), 5 * GST_SECOND,
                                                             GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)));
     });
+}
+
+} // namespace
+
+void ensureGstInitialized()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { gst_init(nullptr, nullptr); });
+}
+
+void prepareGstreamer()
+{
+    static std::once_flag once;
+    std::call_once(once, loadTransportElements);
 }
 
 QString gstErrorText(GstMessage* error)

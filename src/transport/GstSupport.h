@@ -16,7 +16,8 @@ void ensureGstInitialized();
 
 // Initialises GStreamer and loads the elements the recorder and player use
 // in the background, so the first recording after launch starts as soon
-// as later ones do. Returns at once.
+// as later ones do. Returns at once; only the first call in a process does
+// anything.
 void prepareGstreamer();
 
 struct GstObjectUnref {

@@ -28,8 +28,9 @@ public:
     virtual std::unique_ptr<AudioRecorder> createRecorder(const QUrl& location, const RecorderSettings& settings,
                                                           QString* error = nullptr) = 0;
 
-    // Starts, in the background, whatever makes the first player or
-    // recorder slower than later ones. Called once at start-up.
+    // Starts, in the background, whatever makes the first recorder slower
+    // than later ones. Called as the save panel of a recording opens; only
+    // the first call does anything.
     virtual void prepare() {}
     // Waits, at most `bound`, until the players and recorders already
     // dropped have finished in the background (a recording's file is

@@ -14,6 +14,7 @@
 #include "controls/Button.h"
 #include "controls/CheckButton.h"
 #include "controls/ImageView.h"
+#include "controls/MessageBand.h"
 #include "controls/ProgressIndicator.h"
 #include "controls/SpkMicSliderDelegate.h"
 #include "controls/SpkMicSliderAction.h"
@@ -587,6 +588,7 @@ TEST_F(EffectHandlersTest, AChangeIsStoredASecondLaterWithoutAShutDown)
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return m_outlets.linkImg->toolTip().contains(QStringLiteral("could not be saved")); }, 5000));
     EXPECT_EQ(m_outlets.linkText->toolTip(), m_outlets.linkImg->toolTip());
+    EXPECT_TRUE(m_outlets.messageBand->text().contains(QStringLiteral("could not be saved")));
     ASSERT_TRUE(QDir().rmdir(file));
     QTest::mouseClick(m_outlets.Monitor, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_outlets.linkImg->toolTip().isEmpty(); }, 5000));
@@ -791,9 +793,11 @@ TEST_F(EffectHandlersTest, ScreenReadersFindEveryControlByName)
 
 // ---- A device that cannot be written ---------------------------------------
 
+// In the window's message band, and at the link image as a second place.
 bool showsDeviceFault(const AppDelegateOutlets& outlets, const QString& cause)
 {
-    return outlets.linkImg->toolTip().contains(cause) && outlets.linkImg->graphicsEffect()
+    return !outlets.messageBand->isHidden() && outlets.messageBand->text().contains(cause)
+        && outlets.linkImg->toolTip().contains(cause) && outlets.linkImg->graphicsEffect()
         && outlets.linkText->toolTip() == outlets.linkImg->toolTip();
 }
 
@@ -827,6 +831,7 @@ TEST_F(EffectHandlersTest, AStalledDeviceHoldsNothingShowsItAndGetsTheFullRecord
     EXPECT_TRUE(m_delegate->deviceResponding());
     EXPECT_TRUE(m_outlets.linkImg->toolTip().isEmpty());
     EXPECT_EQ(m_outlets.linkImg->graphicsEffect(), nullptr);
+    EXPECT_TRUE(m_outlets.messageBand->isHidden()) << "the band goes with the fault";
 }
 
 // A Denoise toggle and a drag that overruns the waiting reports: the toggle's
@@ -972,6 +977,7 @@ TEST_P(RefusedReportsTest, RefusedReportsShowInTheWindowUntilTheDeviceTakesOneAg
     EXPECT_TRUE(m_delegate->deviceResponding());
     EXPECT_TRUE(m_outlets.linkImg->toolTip().isEmpty());
     EXPECT_EQ(m_outlets.linkImg->graphicsEffect(), nullptr);
+    EXPECT_TRUE(m_outlets.messageBand->isHidden()) << "the band goes with the fault";
 }
 
 INSTANTIATE_TEST_SUITE_P(Errors, RefusedReportsTest, ::testing::Values(EACCES, EIO, EPIPE));

@@ -339,6 +339,22 @@ TEST_F(PanelAccessibilityTest, DenoiseToggledOverTheAccessibilityBusReachesTheDe
     EXPECT_EQ(stored->integerValue(SettingsKey::reverb), 20);
 }
 
+// A failure reaches a screen-reader user unasked: the settings cannot be
+// saved after a change, and an alert saying so starts showing in the window.
+TEST_F(PanelAccessibilityTest, AFailureIsReadAsAnAlert)
+{
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isEmpty(); }, 20000)) << "the panel never linked";
+    ASSERT_TRUE(QFile::remove(settingsFile));
+    ASSERT_TRUE(QDir().mkdir(settingsFile));
+
+    EXPECT_EQ(screenReader({QStringLiteral("Denoise"), QStringLiteral("check box"), QStringLiteral("Toggle"),
+                            QStringLiteral("--alert"), QStringLiteral("could not be saved")}),
+              0);
+
+    ASSERT_TRUE(QDir().rmdir(settingsFile));
+    terminatePanel();
+}
+
 // The real window at 200 %: a screenshot holds twice the logical size with
 // the skin drawn at full detail (not a 100 % picture blown up), and a click
 // at twice a control's logical place lands on it.

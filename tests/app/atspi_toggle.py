@@ -5,11 +5,13 @@ Finds the running quorel-panel among the desktop's applications, walks its
 accessible tree to the control named NAME with role ROLE, checks it is
 enabled, and runs its action ACTION; a Toggle must be announced by a
 checked-state event. With --value V it sets the control's value instead and
-waits for the value-change event the panel announces.
+waits for the value-change event the panel announces. With --alert TEXT
+it also waits, after the action, for an alert saying TEXT to start showing,
+as a screen reader waits to read it.
 
 Prints what it found; exits 0 on success, 1 when the control or its action
 cannot be had within the time allowed.
-    atspi_toggle.py NAME ROLE ACTION [--value V] [--timeout SECONDS]
+    atspi_toggle.py NAME ROLE ACTION [--value V] [--alert TEXT] [--timeout SECONDS]
 """
 import argparse
 import sys
@@ -44,8 +46,55 @@ def main():
     parser.add_argument("role")
     parser.add_argument("action")
     parser.add_argument("--value", type=float)
+    parser.add_argument("--alert")
     parser.add_argument("--timeout", type=float, default=20)
     args = parser.parse_args()
+    if args.alert is not None:
+        alerts = AlertWatch(args.alert)
+        try:
+            result = act(args)
+            if result == 0 and not alerts.wait(args.timeout):
+                print(f"no alert saying {args.alert!r} started showing")
+                result = 1
+        finally:
+            alerts.stop()
+        return result
+    return act(args)
+
+
+class AlertWatch:
+    """Collects alerts that start showing, from the moment it is made."""
+
+    def __init__(self, text):
+        self.text = text
+        self.seen = None
+        self.loop = GLib.MainLoop()
+        pyatspi.Registry.registerEventListener(self.on_event, "object:state-changed:showing")
+
+    def on_event(self, event):
+        try:
+            if event.detail1 != 1 or event.source.getRole() != pyatspi.ROLE_ALERT:
+                return
+            name = event.source.name
+        except Exception:  # the object may be gone by the time it is asked
+            return
+        if self.text in name:
+            self.seen = name
+            self.loop.quit()
+
+    def wait(self, timeout):
+        if self.seen is None:
+            GLib.timeout_add(int(timeout * 1000), self.loop.quit)
+            self.loop.run()
+        if self.seen is not None:
+            print(f"alert: {self.seen!r}")
+        return self.seen is not None
+
+    def stop(self):
+        pyatspi.Registry.deregisterEventListener(self.on_event, "object:state-changed:showing")
+
+
+def act(args):
 
     deadline = time.monotonic() + args.timeout
     control = None
