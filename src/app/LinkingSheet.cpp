@@ -55,6 +55,9 @@ void LinkingSheet::showEvent(QShowEvent* event)
             const QRect frame = owner->geometry();
             move(frame.x() + (frame.width() - width()) / 2, frame.y());
         } else {
+            // Only a window is held to its layout's minimum (a longer
+            // translation needs more room).
+            resize(size().expandedTo(minimumSizeHint()));
             move((owner->width() - width()) / 2, 0);
             raise();
             qApp->installEventFilter(this);
