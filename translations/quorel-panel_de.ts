@@ -4,17 +4,14 @@
 <context>
     <name>AppDelegate</name>
     <message>
-        <location filename="../src/app/AppDelegateTransport.cpp" line="+254"/>
         <source>Playing %1 stopped: %2</source>
         <translation>Wiedergabe von %1 angehalten: %2</translation>
     </message>
     <message>
-        <location line="+11"/>
         <source>Recording %1 stopped: %2</source>
         <translation>Aufnahme von %1 angehalten: %2</translation>
     </message>
     <message>
-        <location line="+6"/>
         <source>The recording was saved, but %1</source>
         <translation>Die Aufnahme wurde gespeichert, aber %1</translation>
     </message>
@@ -22,63 +19,50 @@
 <context>
     <name>BackgroundMode</name>
     <message>
-        <location filename="../src/session/BackgroundMode.cpp" line="+35"/>
         <source>Show the panel</source>
         <translation>Panel anzeigen</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>Monitor</source>
         <translation>Mithören</translation>
     </message>
     <message>
-        <location line="+6"/>
         <source>Denoise</source>
         <translation>Rauschunterdrückung</translation>
     </message>
     <message>
-        <location line="+6"/>
         <source>Keep running when the window is closed</source>
         <translation>Weiterlaufen, wenn das Fenster geschlossen wird</translation>
     </message>
     <message>
-        <location line="+4"/>
         <source>Start at login</source>
         <translation>Bei der Anmeldung starten</translation>
     </message>
     <message>
-        <location line="+4"/>
         <source>Quit</source>
         <translation>Beenden</translation>
     </message>
     <message>
-        <location line="+68"/>
         <source>%1 — the device does not respond</source>
         <translation>%1 — das Gerät antwortet nicht</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Quorel Panel: %1</source>
         <translation>Quorel Panel: %1</translation>
     </message>
     <message>
-        <location line="+8"/>
         <source>Cannot change %1: %2</source>
         <translation>%1 kann nicht geändert werden: %2</translation>
     </message>
     <message>
-        <location line="+12"/>
         <source>Cannot store the option in %1</source>
         <translation>Die Einstellung kann nicht in %1 gespeichert werden</translation>
     </message>
     <message>
-        <location line="+13"/>
         <source>Cannot change &quot;%1&quot;: %2</source>
         <translation>„%1“ kann nicht geändert werden: %2</translation>
     </message>
     <message>
-        <location line="+20"/>
-        <location line="+3"/>
         <source>Quorel Panel</source>
         <translation>Quorel Panel</translation>
     </message>
@@ -86,27 +70,22 @@
 <context>
     <name>Button</name>
     <message>
-        <location filename="../src/controls/Button.cpp" line="+22"/>
         <source>Reset equaliser</source>
         <translation>Equalizer zurücksetzen</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Play</source>
         <translation>Abspielen</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Record</source>
         <translation>Aufnehmen</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Pause</source>
         <translation>Pause</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Stop</source>
         <translation>Stopp</translation>
     </message>
@@ -114,12 +93,10 @@
 <context>
     <name>CheckButton</name>
     <message>
-        <location filename="../src/controls/CheckButton.cpp" line="+40"/>
         <source>Denoise</source>
         <translation>Rauschunterdrückung</translation>
     </message>
     <message>
-        <location line="+0"/>
         <source>Monitor</source>
         <translation>Mithören</translation>
     </message>
@@ -127,7 +104,6 @@
 <context>
     <name>CommandLine</name>
     <message>
-        <location filename="../src/session/CommandLine.cpp" line="+33"/>
         <source>%1: %2
 Try &apos;%1 --help&apos;.
 </source>
@@ -136,7 +112,6 @@ Siehe „%1 --help“.
 </translation>
     </message>
     <message>
-        <location line="+5"/>
         <source>Keys: speaker, mic (0 to 100), stage1 .. stage5 (-15 to 15), reverb (0 to 100),
 monitor, denoise, mixer (on or off).
 
@@ -153,12 +128,10 @@ falschen Schlüssel oder Wert, 3, wenn kein Panel läuft, 4, wenn das Gerät nic
 (--status gibt den Zustand in jedem Fall aus und endet nur verbunden mit 0).</translation>
     </message>
     <message>
-        <location line="+15"/>
         <source>Usage: %1 [options] [key=value ...]</source>
         <translation>Aufruf: %1 [Optionen] [key=value ...]</translation>
     </message>
     <message>
-        <location line="+9"/>
         <source>Control panel for the Quorel IIS Audio. Without options it starts the panel
 (or brings the running one to the front).
 
@@ -169,92 +142,74 @@ falschen Schlüssel oder Wert, 3, wenn kein Panel läuft, 4, wenn das Gerät nic
 </translation>
     </message>
     <message>
-        <location line="+7"/>
         <source>Start in the background, without showing the window.</source>
         <translation>Im Hintergrund starten, ohne das Fenster zu zeigen.</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>Print the running panel&apos;s state, one key=value a line.</source>
         <translation>Den Zustand des laufenden Panels ausgeben, ein key=value je Zeile.</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>Set each key=value given as an argument (e.g. denoise=on stage3=-4).</source>
         <translation>Jedes als Argument angegebene key=value setzen (z. B. denoise=on stage3=-4).</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>Switch monitor, denoise or mixer over (may be repeated).</source>
         <translation>monitor, denoise oder mixer umschalten (mehrfach möglich).</translation>
     </message>
     <message>
-        <location line="+3"/>
         <source>With --set: the settings to change.</source>
         <translation>Mit --set: die zu ändernden Einstellungen.</translation>
     </message>
     <message>
-        <location line="+14"/>
         <source>unexpected argument &quot;%1&quot; (settings go after --set)</source>
         <translation>unerwartetes Argument „%1“ (Einstellungen gehören hinter --set)</translation>
     </message>
     <message>
-        <location line="+2"/>
         <source>--set needs at least one key=value</source>
         <translation>--set braucht mindestens ein key=value</translation>
     </message>
     <message>
-        <location line="+5"/>
         <source>&quot;%1&quot; is not key=value</source>
         <translation>„%1“ ist kein key=value</translation>
     </message>
     <message>
-        <location line="+3"/>
         <source>unknown key &quot;%1&quot;; the keys are %2</source>
         <translation>unbekannter Schlüssel „%1“; die Schlüssel sind %2</translation>
     </message>
     <message>
-        <location line="+11"/>
         <source>--toggle takes monitor, denoise or mixer, not &quot;%1&quot;</source>
         <translation>--toggle nimmt monitor, denoise oder mixer, nicht „%1“</translation>
     </message>
     <message>
-        <location line="+7"/>
         <source>--hidden starts the panel; it does not go with --status, --set or --toggle</source>
         <translation>--hidden startet das Panel; es passt nicht zu --status, --set oder --toggle</translation>
     </message>
     <message>
-        <location line="+28"/>
         <source>cannot read the panel&apos;s state</source>
         <translation>der Zustand des Panels kann nicht gelesen werden</translation>
     </message>
     <message>
-        <location line="+25"/>
         <source>cannot set %1</source>
         <translation>%1 kann nicht gesetzt werden</translation>
     </message>
     <message>
-        <location line="+33"/>
         <source>no session bus to reach the panel over (%1)</source>
         <translation>kein Sitzungsbus, über den das Panel erreichbar wäre (%1)</translation>
     </message>
     <message>
-        <location line="+7"/>
         <source>no panel is running in this session; start it with &apos;%1&apos;</source>
         <translation>in dieser Sitzung läuft kein Panel; starten Sie es mit „%1“</translation>
     </message>
     <message>
-        <location filename="../src/session/PanelState.cpp" line="+121"/>
         <source>%1 is a switch: give on or off, not &quot;%2&quot;</source>
         <translation>%1 ist ein Schalter: on oder off angeben, nicht „%2“</translation>
     </message>
     <message>
-        <location line="+6"/>
         <source>%1 takes a whole number from %2 to %3, not &quot;%4&quot;</source>
         <translation>%1 nimmt eine ganze Zahl von %2 bis %3, nicht „%4“</translation>
     </message>
     <message>
-        <location line="+16"/>
         <source>%1 takes %2 to %3; %4 is out of range</source>
         <translation>%1 nimmt %2 bis %3; %4 liegt außerhalb</translation>
     </message>
@@ -262,12 +217,10 @@ falschen Schlüssel oder Wert, 3, wenn kein Panel läuft, 4, wenn das Gerät nic
 <context>
     <name>LinkingSheet</name>
     <message>
-        <location filename="../resources/ui/LinkingSheet.ui" line="+14"/>
         <source>Linking</source>
         <translation>Verbinden</translation>
     </message>
     <message>
-        <location line="+21"/>
         <source>Linking the Quorel IIS Audio…</source>
         <translation>Das Quorel IIS Audio wird verbunden …</translation>
     </message>
@@ -275,104 +228,82 @@ falschen Schlüssel oder Wert, 3, wenn kein Panel läuft, 4, wenn das Gerät nic
 <context>
     <name>MainWindow</name>
     <message>
-        <location filename="../resources/ui/MainWindow.ui" line="+6"/>
         <source>Quorel Panel</source>
         <translation>Quorel Panel</translation>
     </message>
     <message>
-        <location line="+129"/>
-        <location line="+29"/>
         <source>Speaker</source>
         <translation>Lautsprecher</translation>
     </message>
     <message>
-        <location line="-13"/>
-        <location line="+32"/>
         <source>Mic</source>
         <translation>Mikrofon</translation>
     </message>
     <message>
-        <location line="+81"/>
         <source>Equaliser</source>
         <translation>Equalizer</translation>
     </message>
     <message>
-        <location line="+13"/>
         <source>Reset the equaliser</source>
         <translation>Den Equalizer zurücksetzen</translation>
     </message>
     <message>
-        <location line="+7"/>
         <source>Equaliser stage 1</source>
         <translation>Equalizer-Band 1</translation>
     </message>
     <message>
-        <location line="+38"/>
         <source>Equaliser stage 2</source>
         <translation>Equalizer-Band 2</translation>
     </message>
     <message>
-        <location line="+38"/>
         <source>Equaliser stage 3</source>
         <translation>Equalizer-Band 3</translation>
     </message>
     <message>
-        <location line="+38"/>
         <source>Equaliser stage 4</source>
         <translation>Equalizer-Band 4</translation>
     </message>
     <message>
-        <location line="+38"/>
         <source>Equaliser stage 5</source>
         <translation>Equalizer-Band 5</translation>
     </message>
     <message>
-        <location line="+65"/>
         <source>Monitor</source>
         <translation>Mithören</translation>
     </message>
     <message>
-        <location line="+26"/>
         <source>Denoise</source>
         <translation>Rauschunterdrückung</translation>
     </message>
     <message>
-        <location line="+26"/>
         <source>Reverb</source>
         <translation>Hall</translation>
     </message>
     <message>
-        <location line="+49"/>
         <source>Mixer</source>
         <translation>Mischer</translation>
     </message>
     <message>
-        <location line="+46"/>
         <source>Mixer on or off</source>
         <translation>Mischer ein oder aus</translation>
     </message>
     <message>
-        <location line="+3"/>
         <source>On / Off</source>
         <translation>Ein / Aus</translation>
     </message>
     <message>
-        <location line="+45"/>
         <source>Play a file</source>
         <translation>Eine Datei abspielen</translation>
     </message>
     <message>
-        <location line="+10"/>
         <source>Record the microphone</source>
         <translation>Das Mikrofon aufnehmen</translation>
     </message>
     <message>
-        <location line="+10"/>
         <source>Pause or resume</source>
         <translation>Pausieren oder fortsetzen</translation>
     </message>
     <message>
-        <location line="+10"/>
         <source>Stop</source>
         <translation>Stopp</translation>
     </message>
@@ -380,12 +311,10 @@ falschen Schlüssel oder Wert, 3, wenn kein Panel läuft, 4, wenn das Gerät nic
 <context>
     <name>ProgressIndicator</name>
     <message>
-        <location filename="../src/controls/ControlsAccessibility.cpp" line="+142"/>
         <source>Reverb</source>
         <translation>Hall</translation>
     </message>
     <message>
-        <location line="+1"/>
         <source>Mixer</source>
         <translation>Mischer</translation>
     </message>
@@ -393,7 +322,6 @@ falschen Schlüssel oder Wert, 3, wenn kein Panel läuft, 4, wenn das Gerät nic
 <context>
     <name>QFileDialog</name>
     <message>
-        <location filename="../src/transport/QtFilePanels.cpp" line="+86"/>
         <source>%1 already exists.
 Do you want to replace it?</source>
         <translation>%1 existiert bereits.
@@ -403,7 +331,6 @@ Soll sie überschrieben werden?</translation>
 <context>
     <name>main</name>
     <message>
-        <location filename="../src/app/main.cpp" line="+67"/>
         <source>Quorel Panel</source>
         <translation>Quorel Panel</translation>
     </message>
