@@ -8,6 +8,7 @@
 #include "app/LogHandler.h"
 #include "app/MainWindow.h"
 #include "app/PanelRemote.h"
+#include "app/Translations.h"
 #include "app/UnixSignalNotifier.h"
 #include "audio/PulseAudioSystem.h"
 #include "doctor/DiagnosticsDialog.h"
@@ -34,10 +35,13 @@ QStringList argumentList(int argc, char** argv)
 }
 
 // Help, version, usage errors, the doctor and the talk to a running panel
-// need no window, so they run without a display.
-int runWithoutWindow(const CommandLineRequest& request, int argc, char** argv)
+// need no window, so they run without a display. Their texts are read again
+// once the user's language is loaded (the first reading only chose this way).
+int runWithoutWindow(const QStringList& arguments, int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    const Translations translations;
+    const CommandLineRequest request = parseCommandLine(arguments);
     QTextStream out(stdout);
     QTextStream err(stderr);
     if (request.mode == CommandLineRequest::Mode::Exit) {
@@ -58,12 +62,14 @@ int main(int argc, char** argv)
     QCoreApplication::setOrganizationName(QStringLiteral("quorel-panel"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUOREL_VERSION));
 
-    const CommandLineRequest request = parseCommandLine(argumentList(argc, argv));
+    const QStringList arguments = argumentList(argc, argv);
+    const CommandLineRequest request = parseCommandLine(arguments);
     if (request.mode != CommandLineRequest::Mode::Panel)
-        return runWithoutWindow(request, argc, argv);
+        return runWithoutWindow(arguments, argc, argv);
 
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Quorel Panel"));
+    const Translations translations;
+    QApplication::setApplicationDisplayName(QCoreApplication::translate("main", "Quorel Panel"));
     QGuiApplication::setDesktopFileName(QStringLiteral("com.quorel.panel"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.quorel.panel")));
 

@@ -8,7 +8,7 @@
 namespace {
 
 struct ButtonRole {
-    const char* name;
+    const char* name; // translated when asked for
     const char* focusRing;
     const char* enable;
     const char* disable;
@@ -19,11 +19,11 @@ struct ButtonRole {
 
 // Indexed by tag.
 constexpr ButtonRole kRoles[] = {
-    {"Reset equaliser", "focusRingSmall", "resetEnable", "resetDisable", "resetHover", "resetPush", &ButtonDelegate::ResetStage},
-    {"Play", "focusRingRound", "playEnable", "playDisable", "playHover", "playPush", &ButtonDelegate::Play},
-    {"Record", "focusRingRound", "recordEnable", "recordDisable", "recordHover", "recordPush", &ButtonDelegate::Record},
-    {"Pause", "focusRingRound", "pauseEnable", "pauseDisable", "pauseHover", "pausePush", &ButtonDelegate::Pause},
-    {"Stop", "focusRingRound", "stopEnable", "stopDisable", "stopHover", "stopPush", &ButtonDelegate::Stop},
+    {QT_TRANSLATE_NOOP("Button", "Reset equaliser"), "focusRingSmall", "resetEnable", "resetDisable", "resetHover", "resetPush", &ButtonDelegate::ResetStage},
+    {QT_TRANSLATE_NOOP("Button", "Play"), "focusRingRound", "playEnable", "playDisable", "playHover", "playPush", &ButtonDelegate::Play},
+    {QT_TRANSLATE_NOOP("Button", "Record"), "focusRingRound", "recordEnable", "recordDisable", "recordHover", "recordPush", &ButtonDelegate::Record},
+    {QT_TRANSLATE_NOOP("Button", "Pause"), "focusRingRound", "pauseEnable", "pauseDisable", "pauseHover", "pausePush", &ButtonDelegate::Pause},
+    {QT_TRANSLATE_NOOP("Button", "Stop"), "focusRingRound", "stopEnable", "stopDisable", "stopHover", "stopPush", &ButtonDelegate::Stop},
 };
 
 const ButtonRole* roleForTag(int tag)
@@ -60,7 +60,7 @@ void Button::awakeFromNib()
 QString Button::defaultName() const
 {
     const ButtonRole* role = roleForTag(m_tag);
-    return role ? QString::fromLatin1(role->name) : QString();
+    return role ? tr(role->name) : QString();
 }
 
 void Button::mouseEntered()

@@ -37,7 +37,7 @@ void CheckButton::setChecked(bool checked)
 
 QString CheckButton::defaultName() const
 {
-    return m_role == Denoise ? QStringLiteral("Denoise") : QStringLiteral("Monitor");
+    return m_role == Denoise ? tr("Denoise") : tr("Monitor");
 }
 
 void CheckButton::changeImage(int state)

@@ -8,6 +8,7 @@
 #include "controls/SpkMicSliderAction.h"
 
 #include <QAccessibleWidget>
+#include <QCoreApplication>
 
 #include <cmath>
 
@@ -140,7 +141,8 @@ public:
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Name)
-            return nameOr(widget(), isReverb() ? QStringLiteral("Reverb") : QStringLiteral("Mixer"));
+            return nameOr(widget(), isReverb() ? QCoreApplication::translate("ProgressIndicator", "Reverb")
+                                                        : QCoreApplication::translate("ProgressIndicator", "Mixer"));
         if (t == QAccessible::Value)
             return level()->valueText();
         return QAccessibleWidget::text(t);

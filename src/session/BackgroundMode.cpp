@@ -32,34 +32,37 @@ BackgroundMode::BackgroundMode(QWidget* window, PanelPort& port, Config config, 
     , m_config(std::move(config))
 {
     m_menu = new QMenu(window);
-    m_show = m_menu->addAction(QStringLiteral("Show the panel"), &port, &PanelPort::showWindow);
+    m_show = m_menu->addAction(tr("Show the panel"), &port, &PanelPort::showWindow);
     m_menu->addSeparator();
-    m_monitor = m_menu->addAction(QStringLiteral("Monitor"));
+    m_monitor = m_menu->addAction(tr("Monitor"));
+    // The English name is the one the log gives.
+    m_monitor->setObjectName(QStringLiteral("Monitor"));
     m_monitor->setCheckable(true);
     connect(m_monitor, &QAction::triggered, this,
             [this] { setSwitch(m_monitor, PanelSetting::Monitor); });
-    m_denoise = m_menu->addAction(QStringLiteral("Denoise"));
+    m_denoise = m_menu->addAction(tr("Denoise"));
+    m_denoise->setObjectName(QStringLiteral("Denoise"));
     m_denoise->setCheckable(true);
     connect(m_denoise, &QAction::triggered, this,
             [this] { setSwitch(m_denoise, PanelSetting::Denoise); });
-    m_presets = m_menu->addMenu(QStringLiteral("Presets"));
+    m_presets = m_menu->addMenu(tr("Presets"));
     m_menu->addSeparator();
-    m_keepRunning = m_menu->addAction(QStringLiteral("Keep running when the window is closed"));
+    m_keepRunning = m_menu->addAction(tr("Keep running when the window is closed"));
     m_keepRunning->setCheckable(true);
     m_keepRunning->setChecked(QSettings(m_config.optionsFile, QSettings::IniFormat).value(kKeepRunningKey).toBool());
     connect(m_keepRunning, &QAction::triggered, this, &BackgroundMode::setKeepRunning);
-    m_startAtLogin = m_menu->addAction(QStringLiteral("Start at login"));
+    m_startAtLogin = m_menu->addAction(tr("Start at login"));
     m_startAtLogin->setCheckable(true);
     connect(m_startAtLogin, &QAction::triggered, this, &BackgroundMode::setStartAtLogin);
     m_menu->addSeparator();
     if (m_config.diagnose) {
         // From the tray the window may be hidden: the dialog is modal to it.
-        m_diagnostics = m_menu->addAction(QStringLiteral("Diagnostics…"), this, [this] {
+        m_diagnostics = m_menu->addAction(tr("Diagnostics…"), this, [this] {
             m_port.showWindow();
             m_config.diagnose();
         });
     }
-    m_quit = m_menu->addAction(QStringLiteral("Quit"), this, [this] { m_config.quit(); });
+    m_quit = m_menu->addAction(tr("Quit"), this, [this] { m_config.quit(); });
     // The entry may have been added or removed outside the panel.
     connect(m_menu, &QMenu::aboutToShow, this,
             [this] { m_startAtLogin->setChecked(m_config.autostart.isEnabled()); });
@@ -128,17 +131,19 @@ void BackgroundMode::refresh()
     if (!m_tray)
         return;
     m_tray->setIcon(linkIcon(state.linked));
+    // The link texts are the device's own and read the same in every language.
     QString text = state.linked ? QStringLiteral("TAVO已连接") : QStringLiteral("TAVO未连接");
     if (state.notResponding)
-        text += QStringLiteral(" — ") + QStringLiteral("the device does not respond");
-    m_tray->setToolTip(QStringLiteral("Quorel Panel: ") + text);
+        text = tr("%1 — the device does not respond").arg(text);
+    m_tray->setToolTip(tr("Quorel Panel: %1").arg(text));
 }
 
 void BackgroundMode::setSwitch(QAction* action, PanelSetting setting)
 {
     QString why;
     if (!m_port.set(setting, action->isChecked() ? 1 : 0, &why))
-        report(QStringLiteral("Cannot change %1: %2").arg(action->text(), why));
+        report(QStringLiteral("Cannot change %1: %2").arg(action->objectName(), why),
+               tr("Cannot change %1: %2").arg(action->text(), why));
     refresh();
 }
 
@@ -170,7 +175,8 @@ void BackgroundMode::applyPreset(const QString& name)
 {
     QString why;
     if (!m_port.applyPreset(name, &why))
-        report(QStringLiteral("Cannot apply the preset \"%1\": %2").arg(name, why));
+        report(QStringLiteral("Cannot apply the preset \"%1\": %2").arg(name, why),
+               tr("Cannot apply the preset \"%1\": %2").arg(name, why));
     // The triggered action flipped its own check mark: rebuild the submenu,
     // after the action's signal is done with it.
     m_presetNames.clear();
@@ -184,7 +190,8 @@ void BackgroundMode::setKeepRunning(bool on)
     options.sync();
     if (options.status() != QSettings::NoError) {
         m_keepRunning->setChecked(!on);
-        report(QStringLiteral("Cannot store the option in %1").arg(m_config.optionsFile));
+        report(QStringLiteral("Cannot store the option in %1").arg(m_config.optionsFile),
+               tr("Cannot store the option in %1").arg(m_config.optionsFile));
         return;
     }
     qCInfo(lcSession) << "keep running when the window is closed:" << on;
@@ -196,7 +203,8 @@ void BackgroundMode::setStartAtLogin(bool on)
     const bool done = on ? m_config.autostart.enable(m_config.program, &why) : m_config.autostart.disable(&why);
     m_startAtLogin->setChecked(m_config.autostart.isEnabled());
     if (!done) {
-        report(QStringLiteral("Cannot change \"Start at login\": %1").arg(why));
+        report(QStringLiteral("Cannot change \"Start at login\": %1").arg(why),
+               tr("Cannot change \"%1\": %2").arg(m_startAtLogin->text(), why));
         return;
     }
     qCInfo(lcSession) << "start at login:" << on << "(" << m_config.autostart.entryPath() << ")";
@@ -208,18 +216,18 @@ void BackgroundMode::setStartAtLogin(bool on)
     }
 }
 
-// Shown where the user looks: the tray's bubble, or a message over the
-// window when there is no tray (never blocking the loop).
-void BackgroundMode::report(const QString& message)
+// Logged in English, whatever the user's language; shown where the user
+// looks, in it: the tray's bubble, or a message over the window when there
+// is no tray (never blocking the loop).
+void BackgroundMode::report(const QString& logged, const QString& shown)
 {
-    qCWarning(lcSession).noquote() << message;
-    emit failed(message);
+    qCWarning(lcSession).noquote() << logged;
+    emit failed(shown);
     if (m_tray) {
-        m_tray->showMessage(QStringLiteral("Quorel Panel"), message, QSystemTrayIcon::Warning);
+        m_tray->showMessage(tr("Quorel Panel"), shown, QSystemTrayIcon::Warning);
         return;
     }
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Quorel Panel"), message, QMessageBox::Ok,
-                                m_window);
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("Quorel Panel"), shown, QMessageBox::Ok, m_window);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

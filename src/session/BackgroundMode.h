@@ -61,8 +61,8 @@ public:
     QAction* quitAction() const { return m_quit; }
 
 signals:
-    // An option could not be changed; the text says why (also logged and
-    // shown to the user).
+    // An option could not be changed; the text says why, in the user's
+    // language (also shown to the user, and logged in English).
     void failed(const QString& message);
 
 protected:
@@ -75,7 +75,7 @@ private:
     void setSwitch(QAction* action, PanelSetting setting);
     void refreshPresets();
     void applyPreset(const QString& name);
-    void report(const QString& message);
+    void report(const QString& logged, const QString& shown);
 
     QWidget* m_window;
     PanelPort& m_port;

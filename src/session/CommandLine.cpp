@@ -30,12 +30,13 @@ CommandLineRequest exitWith(int code, const QString& text)
 CommandLineRequest usageError(const QString& what)
 {
     return exitWith(ExitCode::Usage,
-                    QStringLiteral("%1: %2\nTry '%1 --help'.\n").arg(kProgram, what));
+                    QCoreApplication::translate("CommandLine", "%1: %2\nTry '%1 --help'.\n").arg(kProgram, what));
 }
 
 QString keysHelp()
 {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "CommandLine",
         "Keys: speaker, mic (0 to 100), stage1 .. stage5 (-15 to 15), reverb (0 to 100),\n"
         "monitor, denoise, mixer (on or off).\n"
         "\n"
@@ -50,7 +51,7 @@ QString keysHelp()
 QString helpText(const QCommandLineParser& parser)
 {
     const QString text = parser.helpText();
-    return QStringLiteral("Usage: %1 [options] [key=value ...]").arg(kProgram) + text.mid(text.indexOf('\n'));
+    return QCoreApplication::translate("CommandLine", "Usage: %1 [options] [key=value ...]").arg(kProgram) + text.mid(text.indexOf('\n'));
 }
 
 } // namespace
@@ -59,34 +60,35 @@ CommandLineRequest parseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Control panel for the Quorel IIS Audio. Without options it starts the panel\n"
-                       "(or brings the running one to the front).\n\n")
+        QCoreApplication::translate("CommandLine",
+                                    "Control panel for the Quorel IIS Audio. Without options it starts the panel\n"
+                                    "(or brings the running one to the front).\n\n")
         + keysHelp());
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption hidden(QStringLiteral("hidden"),
-                                    QStringLiteral("Start in the background, without showing the window."));
+                                    QCoreApplication::translate("CommandLine", "Start in the background, without showing the window."));
     const QCommandLineOption status(QStringLiteral("status"),
-                                    QStringLiteral("Print the running panel's state, one key=value a line."));
+                                    QCoreApplication::translate("CommandLine", "Print the running panel's state, one key=value a line."));
     const QCommandLineOption set(QStringLiteral("set"),
-                                 QStringLiteral("Set each key=value given as an argument (e.g. denoise=on stage3=-4)."));
+                                 QCoreApplication::translate("CommandLine", "Set each key=value given as an argument (e.g. denoise=on stage3=-4)."));
     const QCommandLineOption toggle(QStringLiteral("toggle"),
-                                    QStringLiteral("Switch monitor, denoise or mixer over (may be repeated)."),
+                                    QCoreApplication::translate("CommandLine", "Switch monitor, denoise or mixer over (may be repeated)."),
                                     QStringLiteral("key"));
     const QCommandLineOption doctor(QStringLiteral("doctor"),
-                                    QStringLiteral("Check the set-up (device, udev rule, sound server, GStreamer, "
+                                    QCoreApplication::translate("CommandLine", "Check the set-up (device, udev rule, sound server, GStreamer, "
                                                    "settings, session), one line a check; exit 0 when none "
                                                    "fails, else 1."));
-    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("With --doctor: print the report as JSON."));
+    const QCommandLineOption json(QStringLiteral("json"), QCoreApplication::translate("CommandLine", "With --doctor: print the report as JSON."));
     const QCommandLineOption presets(QStringLiteral("presets"),
-                                     QStringLiteral("List the presets, one a line, the active one marked with *."));
-    const QCommandLineOption preset(QStringLiteral("preset"), QStringLiteral("Apply the preset <name>."),
+                                     QCoreApplication::translate("CommandLine", "List the presets, one a line, the active one marked with *."));
+    const QCommandLineOption preset(QStringLiteral("preset"), QCoreApplication::translate("CommandLine", "Apply the preset <name>."),
                                     QStringLiteral("name"));
     const QCommandLineOption savePreset(QStringLiteral("save-preset"),
-                                        QStringLiteral("Save the current sound as the preset <name>."),
+                                        QCoreApplication::translate("CommandLine", "Save the current sound as the preset <name>."),
                                         QStringLiteral("name"));
     parser.addOptions({hidden, status, set, toggle, presets, preset, savePreset, doctor, json});
-    parser.addPositionalArgument(QStringLiteral("key=value"), QStringLiteral("With --set: the settings to change."),
+    parser.addPositionalArgument(QStringLiteral("key=value"), QCoreApplication::translate("CommandLine", "With --set: the settings to change."),
                                  QStringLiteral("[key=value ...]"));
 
     if (!parser.parse(arguments))
@@ -99,29 +101,29 @@ CommandLineRequest parseCommandLine(const QStringList& arguments)
 
     CommandLineRequest request;
     if (parser.isSet(json) && !parser.isSet(doctor))
-        return usageError(QStringLiteral("--json goes with --doctor"));
+        return usageError(QCoreApplication::translate("CommandLine", "--json goes with --doctor"));
     if (parser.isSet(doctor)) {
         if (parser.isSet(hidden) || parser.isSet(status) || parser.isSet(set) || parser.isSet(toggle)
             || parser.isSet(presets) || parser.isSet(preset) || parser.isSet(savePreset)
             || !parser.positionalArguments().isEmpty())
-            return usageError(QStringLiteral("--doctor goes with --json only"));
+            return usageError(QCoreApplication::translate("CommandLine", "--doctor goes with --json only"));
         request.mode = CommandLineRequest::Mode::Doctor;
         request.json = parser.isSet(json);
         return request;
     }
     const QStringList pairs = parser.positionalArguments();
     if (!pairs.isEmpty() && !parser.isSet(set))
-        return usageError(QStringLiteral("unexpected argument \"%1\" (settings go after --set)").arg(pairs.first()));
+        return usageError(QCoreApplication::translate("CommandLine", "unexpected argument \"%1\" (settings go after --set)").arg(pairs.first()));
     if (parser.isSet(set) && pairs.isEmpty())
-        return usageError(QStringLiteral("--set needs at least one key=value"));
+        return usageError(QCoreApplication::translate("CommandLine", "--set needs at least one key=value"));
 
     for (const QString& pair : pairs) {
         const qsizetype equals = pair.indexOf(QLatin1Char('='));
         if (equals <= 0)
-            return usageError(QStringLiteral("\"%1\" is not key=value").arg(pair));
+            return usageError(QCoreApplication::translate("CommandLine", "\"%1\" is not key=value").arg(pair));
         const PanelKey* key = findPanelKey(QStringView(pair).left(equals));
         if (!key)
-            return usageError(QStringLiteral("unknown key \"%1\"; the keys are %2")
+            return usageError(QCoreApplication::translate("CommandLine", "unknown key \"%1\"; the keys are %2")
                                   .arg(pair.left(equals), panelKeyNames().join(QStringLiteral(", "))));
         QString why;
         const std::optional<int> value = parsePanelValue(*key, QStringView(pair).mid(equals + 1), &why);
@@ -132,7 +134,7 @@ CommandLineRequest parseCommandLine(const QStringList& arguments)
     for (const QString& name : parser.values(toggle)) {
         const PanelKey* key = findPanelKey(name);
         if (!key || !key->isSwitch)
-            return usageError(QStringLiteral("--toggle takes monitor, denoise or mixer, not \"%1\"").arg(name));
+            return usageError(QCoreApplication::translate("CommandLine", "--toggle takes monitor, denoise or mixer, not \"%1\"").arg(name));
         request.toggles.push_back(key->setting);
     }
     request.status = parser.isSet(status);
@@ -142,12 +144,12 @@ CommandLineRequest parseCommandLine(const QStringList& arguments)
     if (parser.isSet(savePreset))
         request.savePreset = parser.value(savePreset);
     if (request.savePreset && request.savePreset->trimmed().isEmpty())
-        return usageError(QStringLiteral("--save-preset needs a name"));
+        return usageError(QCoreApplication::translate("CommandLine", "--save-preset needs a name"));
 
     const bool client = request.status || !request.sets.empty() || !request.toggles.empty() || request.listPresets
                         || request.applyPreset || request.savePreset;
     if (client && parser.isSet(hidden))
-        return usageError(QStringLiteral("--hidden starts the panel; it does not go with --status, --set, --toggle "
+        return usageError(QCoreApplication::translate("CommandLine", "--hidden starts the panel; it does not go with --status, --set, --toggle "
                                          "or the preset options"));
     request.mode = client ? CommandLineRequest::Mode::Client : CommandLineRequest::Mode::Panel;
     request.hidden = parser.isSet(hidden);
@@ -176,7 +178,7 @@ public:
         call.setAutoStartService(false);
         const QDBusMessage reply = m_connection.call(call, QDBus::Block, kCallTimeoutMs);
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-            m_lastCode = failure(QStringLiteral("cannot read the panel's state"), reply.errorName(),
+            m_lastCode = failure(QCoreApplication::translate("CommandLine", "cannot read the panel's state"), reply.errorName(),
                                  reply.errorMessage());
             return std::nullopt;
         }
@@ -201,7 +203,7 @@ public:
         reply.waitForFinished();
         if (!reply.isError())
             return true;
-        m_lastCode = failure(QStringLiteral("cannot set %1").arg(QLatin1String(panelKey(setting).name)),
+        m_lastCode = failure(QCoreApplication::translate("CommandLine", "cannot set %1").arg(QLatin1String(panelKey(setting).name)),
                              reply.error().name(), reply.error().message());
         return false;
     }
@@ -254,12 +256,17 @@ private:
 int runClient(const CommandLineRequest& request, QDBusConnection connection, QTextStream& out, QTextStream& err)
 {
     if (!connection.isConnected()) {
-        err << kProgram << ": no session bus to reach the panel over (" << connection.lastError().message()
-            << ")\n";
+        err << kProgram << ": "
+            << QCoreApplication::translate("CommandLine", "no session bus to reach the panel over (%1)")
+                   .arg(connection.lastError().message())
+            << '\n';
         return ExitCode::NoPanel;
     }
     if (!connection.interface()->isServiceRegistered(SessionInstance::kBusName)) {
-        err << kProgram << ": no panel is running in this session; start it with '" << kProgram << "'\n";
+        err << kProgram << ": "
+            << QCoreApplication::translate("CommandLine", "no panel is running in this session; start it with '%1'")
+                   .arg(kProgram)
+            << '\n';
         return ExitCode::NoPanel;
     }
 

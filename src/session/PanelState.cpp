@@ -1,6 +1,7 @@
 #include "session/PanelState.h"
 
 #include "model/PanelModel.h"
+#include <QCoreApplication>
 
 namespace {
 
@@ -155,13 +156,13 @@ std::optional<int> parsePanelValue(const PanelKey& key, QStringView text, QStrin
             return 1;
         if (off.contains(value))
             return 0;
-        *why = QStringLiteral("%1 is a switch: give on or off, not \"%2\"").arg(QLatin1String(key.name), text);
+        *why = QCoreApplication::translate("CommandLine", "%1 is a switch: give on or off, not \"%2\"").arg(QLatin1String(key.name), text);
         return std::nullopt;
     }
     bool ok = false;
     const int number = value.toInt(&ok, 10);
     if (!ok) {
-        *why = QStringLiteral("%1 takes a whole number from %2 to %3, not \"%4\"")
+        *why = QCoreApplication::translate("CommandLine", "%1 takes a whole number from %2 to %3, not \"%4\"")
                    .arg(QLatin1String(key.name))
                    .arg(key.min)
                    .arg(key.max)
@@ -177,7 +178,7 @@ bool panelValueInRange(const PanelKey& key, int value, QString* why)
 {
     if (value >= key.min && value <= key.max)
         return true;
-    *why = QStringLiteral("%1 takes %2 to %3; %4 is out of range")
+    *why = QCoreApplication::translate("CommandLine", "%1 takes %2 to %3; %4 is out of range")
                .arg(QLatin1String(key.name))
                .arg(key.min)
                .arg(key.max)

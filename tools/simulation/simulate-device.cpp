@@ -10,9 +10,12 @@
 #include "PrivateSessionBus.h"
 #include "SimulatedDevice.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
 #include <QProcess>
+#include <QScreen>
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <QTimer>
@@ -21,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
@@ -34,6 +38,16 @@ void onSignal(int)
 {
     const char c = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &c, 1);
+}
+
+// Whether the options (before "--") ask for a screenshot.
+bool wantsScreenshot(int argc, char** argv)
+{
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        if (std::strcmp(argv[i], "--screenshot") == 0)
+            return true;
+    }
+    return false;
 }
 
 // The panel's top-level window on the X display, or the whole screen.
@@ -95,7 +109,16 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    QCoreApplication app(argc, argv);
+    // A screenshot is read from the X display by Qt itself, so running the
+    // panel needs no image tools; without one no display is needed at all.
+    std::unique_ptr<QCoreApplication> application;
+    if (wantsScreenshot(argc, argv)) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication& app = *application;
     QStringList args = app.arguments().mid(1);
     QString screenshot;
     bool exitAfterScreenshot = false;
@@ -176,9 +199,11 @@ int main(int argc, char** argv)
         screenshotTaken = true;
         // Let the window finish painting the linked state first.
         QTimer::singleShot(1500, &app, [&] {
-            const int rc = QProcess::execute(QStringLiteral("import"),
-                                             {QStringLiteral("-window"), panelWindow(), screenshot});
-            print(rc == 0 ? QStringLiteral("Screenshot of the linked panel: %1").arg(QFileInfo(screenshot).absoluteFilePath())
+            const QString window = panelWindow();
+            QScreen* screen = QGuiApplication::primaryScreen();
+            const bool saved = screen
+                && screen->grabWindow(window == QLatin1String("root") ? 0 : window.toULongLong()).save(screenshot);
+            print(saved ? QStringLiteral("Screenshot of the linked panel: %1").arg(QFileInfo(screenshot).absoluteFilePath())
                           : QStringLiteral("quorel-simulate-device: the screenshot failed"));
             if (exitAfterScreenshot)
                 quit();

@@ -1,0 +1,136 @@
+// The panel in the user's language: the window's tooltips and accessible
+// names, the controls' own names and the command line's help (with Qt's
+// part of it) in German and Chinese, the link text as it is in every
+// language; and the real program choosing its language from LANGUAGE,
+// LC_ALL and LANG as a desktop session sets them.
+#include "app/MainWindow.h"
+#include "app/Translations.h"
+#include "session/CommandLine.h"
+
+#include <QAccessible>
+#include <QLabel>
+#include <QProcess>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+QString accessibleName(QWidget* widget)
+{
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+    return iface ? iface->text(QAccessible::Name) : QString();
+}
+
+struct WindowTexts {
+    QString playToolTip;
+    QString stage1Name;
+    QString denoiseName;
+    QString reverbName;
+    QString linkText;
+    QString help;
+};
+
+// Read with the catalogs of `locale` loaded, as the program loads them.
+WindowTexts textsIn(const QLocale& locale)
+{
+    const Translations translations(locale);
+    MainWindow window;
+    WindowTexts texts;
+    texts.playToolTip = window.findChild<QWidget*>(QStringLiteral("playButton"))->toolTip();
+    texts.stage1Name = accessibleName(window.findChild<QWidget*>(QStringLiteral("Stage1")));
+    texts.denoiseName = accessibleName(window.findChild<QWidget*>(QStringLiteral("Denoise")));
+    texts.reverbName = accessibleName(window.findChild<QWidget*>(QStringLiteral("Reverb")));
+    texts.linkText = window.findChild<QLabel*>(QStringLiteral("linkText"))->text();
+    texts.help = parseCommandLine({QStringLiteral("quorel-panel"), QStringLiteral("--help")}).text;
+    return texts;
+}
+
+TEST(Translations, TheWindowAndTheHelpFollowTheLanguage)
+{
+    const WindowTexts english = textsIn(QLocale(QStringLiteral("en_GB")));
+    EXPECT_EQ(english.playToolTip, QStringLiteral("Play a file"));
+    EXPECT_EQ(english.stage1Name, QStringLiteral("Equaliser stage 1"));
+    EXPECT_EQ(english.denoiseName, QStringLiteral("Denoise"));
+    EXPECT_TRUE(english.help.startsWith(QStringLiteral("Usage: quorel-panel"))) << qPrintable(english.help);
+
+    const WindowTexts german = textsIn(QLocale(QStringLiteral("de_DE")));
+    EXPECT_EQ(german.playToolTip, QStringLiteral("Eine Datei abspielen"));
+    EXPECT_EQ(german.stage1Name, QStringLiteral("Equalizer-Band 1"));
+    // Named by the control itself, not by the window.
+    EXPECT_EQ(german.denoiseName, QStringLiteral("Rauschunterdrückung"));
+    EXPECT_EQ(german.reverbName, QStringLiteral("Hall"));
+    EXPECT_TRUE(german.help.startsWith(QStringLiteral("Aufruf: quorel-panel"))) << qPrintable(german.help);
+    EXPECT_TRUE(german.help.contains(QStringLiteral("Im Hintergrund starten"))) << qPrintable(german.help);
+
+    const WindowTexts chinese = textsIn(QLocale(QStringLiteral("zh_CN")));
+    EXPECT_EQ(chinese.playToolTip, QStringLiteral("播放文件"));
+    EXPECT_EQ(chinese.stage1Name, QStringLiteral("均衡器第 1 段"));
+    EXPECT_EQ(chinese.denoiseName, QStringLiteral("降噪"));
+    EXPECT_TRUE(chinese.help.startsWith(QStringLiteral("用法：quorel-panel"))) << qPrintable(chinese.help);
+
+    // The device's link text reads the same in every language.
+    for (const WindowTexts* texts : {&english, &german, &chinese})
+        EXPECT_EQ(texts->linkText, QStringLiteral("TAVO未连接"));
+    // The catalogs go with the Translations that loaded them.
+    EXPECT_EQ(textsIn(QLocale::c()).playToolTip, QStringLiteral("Play a file"));
+}
+
+// Qt's own texts (here the help option's) come from Qt's catalogs, which
+// Debian ships apart (qt6-translations-l10n).
+TEST(Translations, QtsOwnTextsComeFromQtsCatalog)
+{
+    const Translations translations(QLocale(QStringLiteral("de_DE")));
+    const QString help = parseCommandLine({QStringLiteral("quorel-panel"), QStringLiteral("--help")}).text;
+    EXPECT_TRUE(help.contains(QStringLiteral("Zeigt Hilfe zu den Kommandozeilenoptionen an."))) << qPrintable(help);
+}
+
+TEST(Translations, TheCatalogIsTheFirstOfTheUsersLanguagesThatHasOne)
+{
+    EXPECT_EQ(Translations::catalogLanguage(QLocale(QStringLiteral("de_AT"))), QStringLiteral("de"));
+    EXPECT_EQ(Translations::catalogLanguage(QLocale(QStringLiteral("zh_CN"))), QStringLiteral("zh_CN"));
+    // Traditional Chinese is not Simplified: no catalog, the source texts.
+    EXPECT_EQ(Translations::catalogLanguage(QLocale(QStringLiteral("zh_TW"))), QString());
+    EXPECT_EQ(Translations::catalogLanguage(QLocale(QStringLiteral("fr_FR"))), QString());
+    EXPECT_EQ(Translations::catalogLanguage(QLocale(QStringLiteral("en_US"))), QString());
+    EXPECT_EQ(Translations::catalogLanguage(QLocale::c()), QString());
+}
+
+// The real program's help, with the environment a desktop session gives it.
+QString helpWith(const QStringList& variables)
+{
+    QProcess panel;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        environment.remove(QString::fromLatin1(name));
+    for (const QString& variable : variables)
+        environment.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
+    panel.setProcessEnvironment(environment);
+    panel.start(QStringLiteral(QUOREL_PANEL_BINARY), {QStringLiteral("--help")});
+    if (!panel.waitForFinished(60000))
+        return QStringLiteral("(no answer)");
+    return QString::fromUtf8(panel.readAllStandardOutput()).section(QLatin1Char('\n'), 0, 0);
+}
+
+TEST(Translations, TheProgramTakesTheLanguageFromTheEnvironment)
+{
+    EXPECT_EQ(helpWith({QStringLiteral("LANG=de_DE.UTF-8")}),
+              QStringLiteral("Aufruf: quorel-panel [Optionen] [key=value ...]"));
+    EXPECT_EQ(helpWith({QStringLiteral("LANG=zh_CN.UTF-8")}), QStringLiteral("用法：quorel-panel [选项] [key=value ...]"));
+    // LANGUAGE lists the user's languages in order, over LANG.
+    EXPECT_EQ(helpWith({QStringLiteral("LANG=de_DE.UTF-8"), QStringLiteral("LANGUAGE=zh_CN:de")}),
+              QStringLiteral("用法：quorel-panel [选项] [key=value ...]"));
+    EXPECT_EQ(helpWith({QStringLiteral("LANG=fr_FR.UTF-8"), QStringLiteral("LANGUAGE=fr:de")}),
+              QStringLiteral("Aufruf: quorel-panel [Optionen] [key=value ...]"));
+    // English first: English, even with a catalog for the second language.
+    EXPECT_EQ(helpWith({QStringLiteral("LANG=en_US.UTF-8"), QStringLiteral("LANGUAGE=en_US:de")}),
+              QStringLiteral("Usage: quorel-panel [options] [key=value ...]"));
+    // LC_ALL over LANG.
+    EXPECT_EQ(helpWith({QStringLiteral("LANG=zh_CN.UTF-8"), QStringLiteral("LC_ALL=de_DE.UTF-8")}),
+              QStringLiteral("Aufruf: quorel-panel [Optionen] [key=value ...]"));
+    EXPECT_EQ(helpWith({QStringLiteral("LANG=C")}), QStringLiteral("Usage: quorel-panel [options] [key=value ...]"));
+}
+
+} // namespace
