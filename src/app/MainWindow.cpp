@@ -4,6 +4,7 @@
 #include "controls/Button.h"
 #include "controls/CheckButton.h"
 #include "controls/ImageView.h"
+#include "controls/PresetSelector.h"
 #include "controls/ProgressIndicator.h"
 #include "controls/SpkMicSlider.h"
 #include "controls/SpkMicSliderDelegate.h"
@@ -107,6 +108,11 @@ AppDelegateOutlets MainWindow::outlets()
     o.linkImg = m_ui->linkImg;
     o.SpectrumView = m_ui->SpectrumView;
     return o;
+}
+
+PresetSelector* MainWindow::presetSelector() const
+{
+    return m_ui->presetSelector;
 }
 
 // Once the controller has taken over the close button it quits the program

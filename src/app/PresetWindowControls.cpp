@@ -1,0 +1,197 @@
+#include "app/PresetWindowControls.h"
+
+#include "app/MainWindow.h"
+#include "app/Notice.h"
+#include "controls/PresetSelector.h"
+#include "presets/PresetController.h"
+#include "presets/PresetStore.h"
+#include "presets/UndoActions.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+const QString kPresetFilter = QStringLiteral("Quorel presets (*.qpreset)");
+
+QAction* separator(QObject* parent)
+{
+    auto* action = new QAction(parent);
+    action->setSeparator(true);
+    return action;
+}
+
+// A name asked for over the window; `answered` gets it when confirmed.
+template<typename Answered>
+void askName(QWidget* window, const QString& title, const QString& label, const QString& name, Answered answered)
+{
+    auto* dialog = new QInputDialog(window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setWindowTitle(title);
+    dialog->setLabelText(label);
+    dialog->setTextValue(name);
+    QObject::connect(dialog, &QInputDialog::textValueSelected, window,
+                     [answered](const QString& text) { answered(text.trimmed()); });
+    dialog->open();
+}
+
+} // namespace
+
+PresetWindowControls::PresetWindowControls(MainWindow& window, PresetController& presets, QObject* parent)
+    : QObject(parent)
+    , m_window(window)
+    , m_presets(presets)
+    , m_undo(new UndoActions(presets, this))
+{
+    connect(window.presetSelector(), &PresetSelector::presetChosen, this, &PresetWindowControls::choose);
+    connect(m_undo, &UndoActions::failed, this, &PresetWindowControls::showMessage);
+    connect(&presets, &PresetController::stateChanged, this, &PresetWindowControls::refresh);
+
+    PresetStore& store = presets.store();
+    connect(&store, &PresetStore::failed, this, &PresetWindowControls::showMessage);
+    connect(&store, &PresetStore::imported, this,
+            [this](const QString& name) { showMessage(QStringLiteral("Imported the preset \"%1\".").arg(name)); });
+    connect(&store, &PresetStore::exported, this,
+            [this](const QString& path) { showMessage(QStringLiteral("Exported the preset to %1.").arg(path)); });
+
+    // The window's actions are its shortcuts and, with nothing under the
+    // pointer taking the menu itself, its context menu.
+    window.setContextMenuPolicy(Qt::ActionsContextMenu);
+    window.addAction(m_undo->undoAction());
+    window.addAction(m_undo->redoAction());
+    window.addAction(separator(this));
+    m_saveAs = addAction(QStringLiteral("Save preset as…"), &PresetWindowControls::askSaveAs);
+    m_rename = addAction(QStringLiteral("Rename preset…"), &PresetWindowControls::askRename);
+    m_delete = addAction(QStringLiteral("Delete preset"), &PresetWindowControls::askDelete);
+    window.addAction(separator(this));
+    m_import = addAction(QStringLiteral("Import preset…"), &PresetWindowControls::askImport);
+    m_export = addAction(QStringLiteral("Export preset…"), &PresetWindowControls::askExport);
+    refresh();
+}
+
+QAction* PresetWindowControls::undoAction() const
+{
+    return m_undo->undoAction();
+}
+
+QAction* PresetWindowControls::redoAction() const
+{
+    return m_undo->redoAction();
+}
+
+QAction* PresetWindowControls::addAction(const QString& text, void (PresetWindowControls::*ask)())
+{
+    auto* action = new QAction(text, this);
+    connect(action, &QAction::triggered, this, ask);
+    m_window.addAction(action);
+    return action;
+}
+
+void PresetWindowControls::showMessage(const QString& text)
+{
+    if (!m_notice)
+        m_notice = new Notice(m_window.presetSelector());
+    m_notice->showMessage(text);
+}
+
+void PresetWindowControls::refresh()
+{
+    PresetSelector* selector = m_window.presetSelector();
+    selector->setPresets(m_presets.names());
+    selector->setActive(m_presets.active(), m_presets.modified());
+    const bool userPreset = !activeUserPreset().isEmpty();
+    m_rename->setEnabled(userPreset);
+    m_delete->setEnabled(userPreset);
+    m_export->setEnabled(!m_presets.active().isEmpty());
+}
+
+QString PresetWindowControls::activeUserPreset() const
+{
+    const Preset* preset = m_presets.store().find(m_presets.active());
+    return preset && !preset->factory ? preset->name : QString();
+}
+
+void PresetWindowControls::choose(const QString& name)
+{
+    QString why;
+    if (!m_presets.apply(name, &why))
+        showMessage(QStringLiteral("Cannot apply the preset \"%1\": %2").arg(name, why));
+}
+
+void PresetWindowControls::askSaveAs()
+{
+    askName(&m_window, QStringLiteral("Save Preset"),
+            QStringLiteral("Save the current sound as the preset (a preset of yours of the same name is replaced):"),
+            activeUserPreset(), [this](const QString& name) {
+                QString why;
+                if (!m_presets.saveCurrent(name, &why))
+                    showMessage(QStringLiteral("Cannot save the preset \"%1\": %2").arg(name, why));
+            });
+}
+
+void PresetWindowControls::askRename()
+{
+    const QString from = activeUserPreset();
+    if (from.isEmpty())
+        return;
+    askName(&m_window, QStringLiteral("Rename Preset"), QStringLiteral("New name of the preset \"%1\":").arg(from), from,
+            [this, from](const QString& to) {
+                QString why;
+                if (to != from && !m_presets.store().rename(from, to, &why))
+                    showMessage(QStringLiteral("Cannot rename the preset \"%1\": %2").arg(from, why));
+            });
+}
+
+void PresetWindowControls::askDelete()
+{
+    const QString name = activeUserPreset();
+    if (name.isEmpty())
+        return;
+    auto* box = new QMessageBox(QMessageBox::Question, QStringLiteral("Delete Preset"),
+                                QStringLiteral("Delete the preset \"%1\"? The sound stays as it is.").arg(name),
+                                QMessageBox::Cancel, &m_window);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    QPushButton* remove = box->addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
+    connect(remove, &QPushButton::clicked, this, [this, name] {
+        QString why;
+        if (!m_presets.store().remove(name, &why))
+            showMessage(QStringLiteral("Cannot delete the preset \"%1\": %2").arg(name, why));
+    });
+    box->open();
+}
+
+void PresetWindowControls::askImport()
+{
+    auto* dialog = new QFileDialog(&m_window, QStringLiteral("Import Preset"), QString(), kPresetFilter);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    connect(dialog, &QFileDialog::fileSelected, this,
+            [this](const QString& path) { m_presets.store().importFile(path); });
+    dialog->open();
+}
+
+void PresetWindowControls::askExport()
+{
+    const QString name = m_presets.active();
+    if (name.isEmpty())
+        return;
+    auto* dialog = new QFileDialog(&m_window, QStringLiteral("Export Preset"), QString(), kPresetFilter);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix(QStringLiteral("qpreset"));
+    dialog->selectFile(name + QStringLiteral(".qpreset"));
+    connect(dialog, &QFileDialog::fileSelected, this, [this, name](const QString& path) {
+        QString why;
+        if (!m_presets.store().exportFile(name, path, &why))
+            showMessage(QStringLiteral("Cannot export the preset \"%1\": %2").arg(name, why));
+    });
+    dialog->open();
+}
