@@ -58,18 +58,21 @@ PresetWindowControls::PresetWindowControls(MainWindow& window, PresetController&
     connect(&store, &PresetStore::exported, this,
             [this](const QString& path) { showMessage(QStringLiteral("Exported the preset to %1.").arg(path)); });
 
+    m_saveAs = makeAction(QStringLiteral("Save preset as…"), &PresetWindowControls::askSaveAs);
+    m_rename = makeAction(QStringLiteral("Rename preset…"), &PresetWindowControls::askRename);
+    m_delete = makeAction(QStringLiteral("Delete preset"), &PresetWindowControls::askDelete);
+    m_import = makeAction(QStringLiteral("Import preset…"), &PresetWindowControls::askImport);
+    m_export = makeAction(QStringLiteral("Export preset…"), &PresetWindowControls::askExport);
+    QList<QAction*> actions{m_undo->undoAction(), m_undo->redoAction(), separator(this), m_saveAs, m_rename,
+                            m_delete, separator(this), m_import, m_export};
     // The window's actions are its shortcuts and, with nothing under the
-    // pointer taking the menu itself, its context menu.
+    // pointer taking the menu itself, its context menu; these go before the
+    // ones already there (the tray's options).
+    QAction* before = window.actions().value(0);
+    if (before)
+        actions.append(separator(this));
+    window.insertActions(before, actions);
     window.setContextMenuPolicy(Qt::ActionsContextMenu);
-    window.addAction(m_undo->undoAction());
-    window.addAction(m_undo->redoAction());
-    window.addAction(separator(this));
-    m_saveAs = addAction(QStringLiteral("Save preset as…"), &PresetWindowControls::askSaveAs);
-    m_rename = addAction(QStringLiteral("Rename preset…"), &PresetWindowControls::askRename);
-    m_delete = addAction(QStringLiteral("Delete preset"), &PresetWindowControls::askDelete);
-    window.addAction(separator(this));
-    m_import = addAction(QStringLiteral("Import preset…"), &PresetWindowControls::askImport);
-    m_export = addAction(QStringLiteral("Export preset…"), &PresetWindowControls::askExport);
     refresh();
 }
 
@@ -83,11 +86,10 @@ QAction* PresetWindowControls::redoAction() const
     return m_undo->redoAction();
 }
 
-QAction* PresetWindowControls::addAction(const QString& text, void (PresetWindowControls::*ask)())
+QAction* PresetWindowControls::makeAction(const QString& text, void (PresetWindowControls::*ask)())
 {
     auto* action = new QAction(text, this);
     connect(action, &QAction::triggered, this, ask);
-    m_window.addAction(action);
     return action;
 }
 

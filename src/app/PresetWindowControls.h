@@ -47,7 +47,7 @@ private:
     void askExport();
     // The active preset when it is the user's own, else empty.
     QString activeUserPreset() const;
-    QAction* addAction(const QString& text, void (PresetWindowControls::*ask)());
+    QAction* makeAction(const QString& text, void (PresetWindowControls::*ask)());
 
     MainWindow& m_window;
     PresetController& m_presets;

@@ -15,7 +15,11 @@
 #include "presets/PresetController.h"
 #include "presets/PresetStore.h"
 
+#include "app/Notice.h"
+
 #include <QAction>
+#include <QFile>
+#include <QFileDialog>
 #include <QInputDialog>
 
 #include <gtest/gtest.h>
@@ -259,6 +263,47 @@ TEST_F(PanelPresetsTest, SaveAsFromTheWindowMakesAUserPresetActive)
 
     emit selector()->presetChosen(QStringLiteral("Flat"));
     EXPECT_FALSE(m_controls->deleteAction()->isEnabled()) << "factory presets are read-only";
+}
+
+// An import picked in the window's file dialog that fails its checks adds
+// nothing and says why in the window; a good one is added and said so.
+TEST_F(PanelPresetsTest, AnImportChosenInTheWindowShowsItsFailureThere)
+{
+    launchLinked();
+    const auto import = [&](const QString& path) {
+        m_controls->importAction()->trigger();
+        auto* dialog = m_window->findChild<QFileDialog*>();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+        dialog->selectFile(path);
+        // What the dialog's Open button does.
+        static_cast<QDialog*>(dialog)->accept();
+    };
+    const auto notice = [&]() -> QString {
+        const Notice* shown = m_window->findChild<Notice*>();
+        return shown && shown->isVisible() ? shown->text() : QString();
+    };
+
+    const QString bad = m_dir.filePath(QStringLiteral("loud.qpreset"));
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("format=quorel-preset\nversion=1\nname=Loud\nmonitor=off\ndenoise=off\nstage1=40\nstage2=0\n"
+               "stage3=0\nstage4=0\nstage5=0\nreverb=0\nmixer=off\n");
+    file.close();
+    import(bad);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return notice().contains(QStringLiteral("loud.qpreset")); }, 5000))
+        << qPrintable(notice());
+    EXPECT_FALSE(selector()->presets().contains(QStringLiteral("Loud")));
+
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("format=quorel-preset\nversion=1\nname=Loud\nmonitor=off\ndenoise=off\nstage1=15\nstage2=0\n"
+               "stage3=0\nstage4=0\nstage5=0\nreverb=0\nmixer=off\n");
+    file.close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !m_window->findChild<QFileDialog*>(); }, 5000)) << "the first is gone";
+    import(bad);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return selector()->presets().contains(QStringLiteral("Loud")); }, 5000));
+    EXPECT_TRUE(notice().contains(QStringLiteral("Imported"))) << qPrintable(notice());
+    EXPECT_TRUE(m_reports.isEmpty()) << "importing applies nothing";
 }
 
 } // namespace
