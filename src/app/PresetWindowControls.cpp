@@ -5,6 +5,7 @@
 #include "controls/PresetSelector.h"
 #include "presets/PresetController.h"
 #include "presets/PresetStore.h"
+#include "presets/PresetsLog.h"
 #include "presets/UndoActions.h"
 
 #include <QAction>
@@ -100,6 +101,12 @@ void PresetWindowControls::showMessage(const QString& text)
     m_notice->showMessage(text);
 }
 
+void PresetWindowControls::fail(const QString& message)
+{
+    qCWarning(lcPresets).noquote() << message;
+    showMessage(message);
+}
+
 void PresetWindowControls::refresh()
 {
     PresetSelector* selector = m_window.presetSelector();
@@ -121,7 +128,7 @@ void PresetWindowControls::choose(const QString& name)
 {
     QString why;
     if (!m_presets.apply(name, &why))
-        showMessage(QStringLiteral("Cannot apply the preset \"%1\": %2").arg(name, why));
+        fail(QStringLiteral("Cannot apply the preset \"%1\": %2").arg(name, why));
 }
 
 void PresetWindowControls::askSaveAs()
@@ -131,7 +138,7 @@ void PresetWindowControls::askSaveAs()
             activeUserPreset(), [this](const QString& name) {
                 QString why;
                 if (!m_presets.saveCurrent(name, &why))
-                    showMessage(QStringLiteral("Cannot save the preset \"%1\": %2").arg(name, why));
+                    fail(QStringLiteral("Cannot save the preset \"%1\": %2").arg(name, why));
             });
 }
 
@@ -144,7 +151,7 @@ void PresetWindowControls::askRename()
             [this, from](const QString& to) {
                 QString why;
                 if (to != from && !m_presets.store().rename(from, to, &why))
-                    showMessage(QStringLiteral("Cannot rename the preset \"%1\": %2").arg(from, why));
+                    fail(QStringLiteral("Cannot rename the preset \"%1\": %2").arg(from, why));
             });
 }
 
@@ -162,7 +169,7 @@ void PresetWindowControls::askDelete()
     connect(remove, &QPushButton::clicked, this, [this, name] {
         QString why;
         if (!m_presets.store().remove(name, &why))
-            showMessage(QStringLiteral("Cannot delete the preset \"%1\": %2").arg(name, why));
+            fail(QStringLiteral("Cannot delete the preset \"%1\": %2").arg(name, why));
     });
     box->open();
 }
@@ -193,7 +200,7 @@ void PresetWindowControls::askExport()
     connect(dialog, &QFileDialog::fileSelected, this, [this, name](const QString& path) {
         QString why;
         if (!m_presets.store().exportFile(name, path, &why))
-            showMessage(QStringLiteral("Cannot export the preset \"%1\": %2").arg(name, why));
+            fail(QStringLiteral("Cannot export the preset \"%1\": %2").arg(name, why));
     });
     dialog->open();
 }

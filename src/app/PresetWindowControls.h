@@ -17,7 +17,7 @@ class UndoActions;
 // holds undo and redo, saving the sound as a preset, renaming and deleting
 // the active user preset, and importing and exporting .qpreset files. The
 // questions are window-modal dialogs that never block the event loop.
-// Failures are shown in the window (and logged by the presets).
+// Failures are shown in the window and logged.
 // Main thread.
 class PresetWindowControls final : public QObject {
     Q_OBJECT
@@ -38,6 +38,8 @@ public:
     QAction* exportAction() const { return m_export; }
 
 private:
+    // A failure of the window's own: logged and shown.
+    void fail(const QString& message);
     void refresh();
     void choose(const QString& name);
     void askSaveAs();
