@@ -3,16 +3,21 @@
 // prints the report and exits; otherwise it becomes that panel,
 // unless one runs already (then it brings that one's window to the front
 // and exits), and hands control to the Qt application loop, which loads
-// the main window, creates the controller, wires it and runs its start-up.
+// the main window, creates the controller, wires it and runs its start-up,
+// then the presets and undo over it.
 #include "app/AppDelegate.h"
 #include "app/LogHandler.h"
 #include "app/MainWindow.h"
 #include "app/PanelRemote.h"
 #include "app/Translations.h"
+#include "app/PanelSoundTarget.h"
+#include "app/PresetWindowControls.h"
 #include "app/UnixSignalNotifier.h"
 #include "audio/PulseAudioSystem.h"
 #include "doctor/DiagnosticsDialog.h"
 #include "doctor/Doctor.h"
+#include "presets/PresetController.h"
+#include "presets/PresetStore.h"
 #include "session/BackgroundMode.h"
 #include "session/CommandLine.h"
 #include "session/PanelService.h"
@@ -106,5 +111,16 @@ int main(int argc, char** argv)
     if (!request.hidden)
         window.show();
     delegate.applicationDidFinishLaunching();
+
+    // After the start-up, so that loading the stored settings is not a step
+    // to undo.
+    PresetStore presetStore;
+    const QStringList presetLosses = presetStore.load();
+    PanelSoundTarget sound(delegate);
+    PresetController presets(sound, presetStore);
+    PresetWindowControls presetControls(window, presets);
+    remote.setPresets(&presets);
+    if (!presetLosses.isEmpty())
+        presetControls.showMessage(presetLosses.join(QLatin1Char('\n')));
     return QApplication::exec();
 }
