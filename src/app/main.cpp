@@ -72,6 +72,14 @@ int main(int argc, char** argv)
     if (request.mode != CommandLineRequest::Mode::Panel)
         return runWithoutWindow(arguments, argc, argv);
 
+    // On X11 the window's image goes to the server over the socket rather
+    // than through MIT-SHM: the spectrum repaints a few small strips twenty
+    // times a second, and shared memory makes Qt wait for the server before
+    // each paint may touch the strips it sent last (a round trip and two
+    // wake-ups a frame) to save copying a few kilobytes. A choice made in
+    // the environment is kept.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     const Translations translations;
     QApplication::setApplicationDisplayName(QCoreApplication::translate("main", "Quorel Panel"));
