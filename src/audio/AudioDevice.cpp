@@ -43,13 +43,10 @@ bool AudioDevice::GetDeviceID(const AudioObjectID* list, std::int32_t deviceNum,
         std::string name;
         if (m_system.deviceName(list[i], scope, name) != AudioStatus::Ok)
             continue;
-        // The target contains the device's name, or the name contains the
-        // target (older PipeWire names it "Quorel IIS Audio Analog Stereo");
-        // an empty name is no name.
-        const QString deviceName = QString::fromUtf8(name.c_str());
-        if (deviceName.isEmpty()
-            || !(target.contains(deviceName, Qt::CaseInsensitive)
-                 || deviceName.contains(target, Qt::CaseInsensitive)))
+        // The name holds the whole target (older PipeWire names it "Quorel
+        // IIS Audio Analog Stereo"). A name that is only a piece of the
+        // target, such as "Audio", is another device.
+        if (!QString::fromUtf8(name.c_str()).contains(target, Qt::CaseInsensitive))
             continue;
         if (IsInput)
             m_InputID = list[i];

@@ -16,8 +16,8 @@ public:
     // The device list and its count. On failure `deviceNum` is 0 and `list`
     // is left as it was.
     void FindAllDevices(std::unique_ptr<AudioObjectID[]>& list, std::int32_t& deviceNum);
-    // Stores the first device in `list` whose name matches (is part of the
-    // target name, or contains it), read in the direction given by
+    // Stores the first device in `list` whose name contains the target
+    // name (in any letter case), read in the direction given by
     // `IsInput`, as m_InputID or m_OutputID.
     bool GetDeviceID(const AudioObjectID* list, std::int32_t deviceNum, bool IsInput);
     // True when a device was found for input and one for output.
@@ -31,7 +31,7 @@ public:
     AudioObjectID outputID() const { return m_OutputID; }
     void setOutputID(AudioObjectID id) { m_OutputID = id; }
 
-    // The name a device must have (or be part of) to be taken.
+    // The name a device's name must contain to be taken.
     static const char* const kTargetName;
 
 private:

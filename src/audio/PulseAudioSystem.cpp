@@ -168,6 +168,11 @@ PulseAudioSystem::PulseAudioSystem(std::chrono::milliseconds timeout,
         return;
     }
     pa_threaded_mainloop_set_name(m_loop.get(), "quorel-audio");
+    m_witness = std::make_unique<PulseDefaultsWitness>(
+        m_loop.get(), [this] { return newContextLocked(); },
+        [this] { return std::make_pair(m_defaults[AudioScope::Output].serverName,
+                                       m_defaults[AudioScope::Input].serverName); },
+        [this](PulseContextPtr fresh) { takeOverConnectionLocked(std::move(fresh)); });
     {
         PulseLoopLock lock(m_loop.get());
         connectLocked();
@@ -194,6 +199,7 @@ PulseAudioSystem::~PulseAudioSystem()
         api->time_free(m_reconnect);
         m_reconnect = nullptr;
     }
+    m_witness.reset();
     m_context.reset();
     m_loop.reset();
 }
@@ -278,7 +284,8 @@ void PulseAudioSystem::followServerLocked()
     PulseOperationPtr subscribe(pa_context_subscribe(
         context,
         static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE
-                                            | PA_SUBSCRIPTION_MASK_SERVER),
+                                            | PA_SUBSCRIPTION_MASK_SERVER | PA_SUBSCRIPTION_MASK_CLIENT
+                                            | PA_SUBSCRIPTION_MASK_CARD),
         nullptr, nullptr));
     if (!subscribe)
         qCWarning(lcPulseAudio, "cannot follow the sound server's devices: %s",
@@ -348,6 +355,7 @@ void PulseAudioSystem::onUnavailableLocked(int error)
     // The next server has ids and defaults of its own.
     m_defaults.clear();
     m_volumeRefused.clear();
+    m_witness->cancel();
     const char* reason = error == PA_OK ? "it stopped answering" : pa_strerror(error);
     if (wasConnected)
         qCWarning(lcPulseAudio, "lost the sound server (%s); reconnecting in the background", reason);
@@ -368,12 +376,41 @@ void PulseAudioSystem::countAttemptLocked()
     m_stateChanged.notify_all();
 }
 
-// Main loop thread: the server says a sink or source changed.
+// Main loop thread: a connection that reads the current defaults where ours
+// reads old ones takes its place; the followed defaults and listened devices
+// are read again on it. Nothing is announced: the server never went.
+void PulseAudioSystem::takeOverConnectionLocked(PulseContextPtr fresh)
+{
+    if (!m_connected)
+        return;
+    const PulseContextPtr old = std::move(m_context);
+    m_context = std::move(fresh);
+    pa_context_set_state_callback(m_context.get(), contextStateThunk, this);
+    followServerLocked();
+}
+
+// Main loop thread: the server says a client, card, sink or source changed.
 void PulseAudioSystem::onSubscription(pa_subscription_event_type_t type, std::uint32_t index)
 {
     const unsigned kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
     const unsigned facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+    // A client that leaves may have changed a default (or be the one that
+    // left PipeWire telling no connection of it); so may a card or device
+    // that comes or goes.
+    const bool comesOrGoes = kind == PA_SUBSCRIPTION_EVENT_NEW || kind == PA_SUBSCRIPTION_EVENT_REMOVE;
+    if (facility == PA_SUBSCRIPTION_EVENT_CLIENT) {
+        if (kind == PA_SUBSCRIPTION_EVENT_REMOVE && !m_witness->isOwnClient(index))
+            m_witness->suspect();
+        return;
+    }
+    if (facility == PA_SUBSCRIPTION_EVENT_CARD) {
+        m_witness->suspect();
+        return;
+    }
+    if (comesOrGoes)
+        m_witness->suspect();
     if (facility == PA_SUBSCRIPTION_EVENT_SERVER) {
+        m_witness->heard();
         // The defaults may have changed: wake whoever waits for one.
         {
             std::lock_guard<std::mutex> lock(m_stateMutex);

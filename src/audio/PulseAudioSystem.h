@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/AudioSystem.h"
+#include "audio/PulseDefaultsWitness.h"
 #include "audio/PulseHandles.h"
 
 #include <atomic>
@@ -8,6 +9,7 @@
 #include <condition_variable>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -117,6 +119,7 @@ private:
     void onUnavailableLocked(int error);
     void countAttemptLocked();
     void onSubscription(pa_subscription_event_type_t type, std::uint32_t index);
+    void takeOverConnectionLocked(PulseContextPtr fresh);
     void announceLocked(AudioSystemEvent event);
     void onDeviceInfo(const DeviceInfo& info);
     void onWatchedInfo(const DeviceInfo& info);
@@ -158,6 +161,7 @@ private:
     // A connection opened to take m_context's place (renewConnection).
     PulseContextPtr m_renewal;
     pa_time_event* m_reconnect = nullptr;
+    std::unique_ptr<PulseDefaultsWitness> m_witness;
     bool m_outageReported = false;
     bool m_everConnected = false;
     AudioSystemEventProc m_eventProc = nullptr;

@@ -39,24 +39,29 @@ TEST(AudioDevice, FindsTheDeviceAndMakesItTheDefaultOutputAndInput)
     EXPECT_EQ(pactlText(daemon, {QStringLiteral("get-default-source")}), QStringLiteral("quorel_in"));
 }
 
-TEST(AudioDevice, NameMatchesWhenOneContainsTheOtherAndTheFirstMatchWinsPerDirection)
+TEST(AudioDevice, OnlyANameHoldingTheTargetMatchesAndTheFirstMatchWinsPerDirection)
 {
-    // In the server's order: an output whose name shares words with the
-    // target but neither holds the other (no match), an output named the
-    // target plus more in other letters (older PipeWire's descriptions; the
-    // first output match), the real device's output, its input (first input
-    // match) and an input whose name is part of the target.
+    // In the server's order: a device called "Audio" (output and input),
+    // an output whose name shares words with the target, an output named
+    // the target plus more in other letters (older PipeWire's descriptions;
+    // the first output match), the real device's output, an input whose
+    // name is part of the target, and the real device's input (the first
+    // input match).
     PulseDaemon daemon(QStringLiteral(
+        "load-module module-null-sink sink_name=audio_out "
+        "sink_properties='device.description=\"Audio\"'\n"
+        "load-module module-remap-source master=audio_out.monitor source_name=audio_in "
+        "source_properties='device.description=\"Audio\"'\n"
         "load-module module-null-sink sink_name=other_out "
         "sink_properties='device.description=\"IIS Audio\" device.product.name=\"Quorel Speaker\"'\n"
         "load-module module-null-sink sink_name=analog_out "
         "sink_properties='device.description=\"QUOREL IIS AUDIO Analog Stereo\"'\n"
         "load-module module-null-sink sink_name=quorel_out "
         "sink_properties='device.description=\"Quorel IIS Audio\"'\n"
-        "load-module module-remap-source master=quorel_out.monitor source_name=quorel_in "
-        "source_properties='device.description=\"Quorel IIS Audio\"'\n"
         "load-module module-remap-source master=analog_out.monitor source_name=part_in "
-        "source_properties='device.description=\"iis audio\"'\n"));
+        "source_properties='device.description=\"iis audio\"'\n"
+        "load-module module-remap-source master=quorel_out.monitor source_name=quorel_in "
+        "source_properties='device.description=\"Quorel IIS Audio\"'\n"));
     ASSERT_TRUE(daemon.start());
     PulseAudioSystem system;
     AudioDevice device(system);
@@ -73,22 +78,27 @@ TEST(AudioDevice, NameMatchesWhenOneContainsTheOtherAndTheFirstMatchWinsPerDirec
         }
         return -1;
     };
+    const std::int32_t audioOut = position(AudioScope::Output, "Audio");
     const std::int32_t other = position(AudioScope::Output, "Quorel Speaker");
     const std::int32_t analog = position(AudioScope::Output, "QUOREL IIS AUDIO Analog Stereo");
-    const std::int32_t firstInput = position(AudioScope::Input, "Quorel IIS Audio");
-    ASSERT_TRUE(other >= 0 && analog == other + 1 && firstInput > analog);
+    const std::int32_t audioIn = position(AudioScope::Input, "Audio");
+    const std::int32_t part = position(AudioScope::Input, "iis audio");
+    const std::int32_t quorelIn = position(AudioScope::Input, "Quorel IIS Audio");
+    ASSERT_TRUE(audioOut >= 0 && other > audioOut && analog > other && audioIn > analog && part > audioIn
+                && quorelIn > part);
 
+    EXPECT_FALSE(device.GetDeviceID(list.get() + audioOut, 1, false)) << "\"Audio\" is another device";
+    EXPECT_FALSE(device.GetDeviceID(list.get() + audioIn, 1, true));
     EXPECT_FALSE(device.GetDeviceID(list.get() + other, 1, false)) << "\"Quorel Speaker\" is no match";
-    EXPECT_FALSE(device.GetDeviceID(list.get(), firstInput, true)) << "outputs have no input name";
+    EXPECT_FALSE(device.GetDeviceID(list.get() + part, 1, true)) << "\"iis audio\" is only a piece of the target";
+    EXPECT_FALSE(device.GetDeviceID(list.get(), audioIn, true)) << "outputs have no input name";
     EXPECT_FALSE(device.GetDeviceID(nullptr, count, true));
     EXPECT_FALSE(device.GetDeviceID(list.get(), 0, true));
     EXPECT_EQ(device.inputID(), kAudioObjectUnknown);
-    EXPECT_TRUE(device.GetDeviceID(list.get() + firstInput + 1, 1, true)) << "\"iis audio\" is part of the target";
-    EXPECT_EQ(device.inputID(), list[firstInput + 1]);
 
     ASSERT_TRUE(device.FindQuorelDevice());
     EXPECT_EQ(device.outputID(), list[analog]);
-    EXPECT_EQ(device.inputID(), list[firstInput]);
+    EXPECT_EQ(device.inputID(), list[quorelIn]);
     ASSERT_TRUE(device.SetAsDefault());
     EXPECT_EQ(pactlText(daemon, {QStringLiteral("get-default-sink")}), QStringLiteral("analog_out"));
     EXPECT_EQ(pactlText(daemon, {QStringLiteral("get-default-source")}), QStringLiteral("quorel_in"));

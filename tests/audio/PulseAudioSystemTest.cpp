@@ -369,6 +369,56 @@ TEST_F(PulseAudioSystemTest, DefaultNotMadeEndsWithinTheBoundAndTheNextRequestCa
               AudioStatus::Ok);
 }
 
+// The followed default keeps up with moves made elsewhere, one right after
+// the other; and on PipeWire also once its PulseAudio server has stopped
+// telling every connection of new defaults (a client that tried to connect
+// while the session manager stood still leaves it so): a new connection
+// reads the current default and takes the old one's place unannounced.
+TEST_F(PulseAudioSystemTest, FollowedDefaultKeepsUpWithEveryMoveAlsoAfterItsConnectionWentStale)
+{
+    static std::atomic<int> reconnects{0};
+    reconnects = 0;
+    system->setEventListener(
+        [](AudioSystemEvent event, void*) { reconnects += event == AudioSystemEvent::Reconnected ? 1 : 0; },
+        nullptr);
+    ListenerLog listener(*system);
+    ASSERT_EQ(system->addVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &listener),
+              AudioStatus::Ok);
+    const auto moveAndFollow = [&](int times) {
+        for (int move = 0; move < times; ++move) {
+            const bool toQuorel = move % 2 == 0;
+            const QString sink = toQuorel ? QStringLiteral("quorel_out") : QStringLiteral("builtin_out");
+            const AudioObjectID id = toQuorel ? quorelOut : builtinOut;
+            if (daemon.pactl({QStringLiteral("set-default-sink"), sink}) != 0)
+                return testing::AssertionFailure() << "pactl failed on move " << move;
+            if (!QTest::qWaitFor([&] { return system->followedDefault(AudioScope::Output) == id; }, 10000))
+                return testing::AssertionFailure() << "move " << move << " to " << sink.toStdString()
+                                                   << " not followed";
+        }
+        return testing::AssertionSuccess();
+    };
+    LogCapture log;
+    EXPECT_TRUE(moveAndFollow(8));
+
+    if (const pid_t manager = daemon.sessionManagerPid(); manager > 0) {
+        ASSERT_EQ(::kill(manager, SIGSTOP), 0);
+        daemon.pactl({QStringLiteral("set-default-sink"), QStringLiteral("quorel_out")});
+        daemon.run(QStringLiteral("pactl"), {QStringLiteral("info")}, 300);
+        ::kill(manager, SIGCONT);
+        EXPECT_TRUE(moveAndFollow(8)) << "after the connections went stale";
+        // The connection that took over still hears the listened device.
+        ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"),
+                                QStringLiteral("40%")}), 0);
+        EXPECT_TRUE(listener.waitForScalar(0.4f));
+    }
+    EXPECT_TRUE(system->isConnected());
+    EXPECT_EQ(log.count(QStringLiteral("lost the sound server")), 0);
+    EXPECT_EQ(reconnects, 0);
+    system->setEventListener(nullptr, nullptr);
+    EXPECT_EQ(system->removeVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &listener),
+              AudioStatus::Ok);
+}
+
 TEST_F(PulseAudioSystemTest, HungServerTimesOutWithinTheBoundAndIsUsableAfterwards)
 {
     PulseAudioSystem quick(300ms, 100ms);
