@@ -1,7 +1,6 @@
 #include "app/AppDelegate.h"
 
 #include "app/MainWindow.h"
-#include "audio/AudioDevice.h"
 #include "controls/Button.h"
 #include "controls/CheckButton.h"
 #include "controls/ControlImageState.h"
@@ -47,10 +46,16 @@ AppDelegate::AppDelegate(AppDelegatePorts ports, QObject* parent)
     m_linkTimer->setSingleShot(true);
     m_linkTimer->setTimerType(Qt::PreciseTimer);
     connect(m_linkTimer.get(), &QTimer::timeout, this, &AppDelegate::finishLink);
-    if (!m_ports.audio)
+    if (!m_ports.audio) {
         qCWarning(lcApp) << "no audio system given: the device will not link";
-    else
+    } else {
         m_ports.audio->setEventListener(AudioSystemEventListener, this);
+        m_audioLink = std::make_unique<AudioLink>(*m_ports.audio);
+        connect(m_audioLink.get(), &AudioLink::linked, this, &AppDelegate::audioLinked);
+        connect(m_audioLink.get(), &AudioLink::failed, this, &AppDelegate::audioLinkFailed);
+        connect(m_audioLink.get(), &AudioLink::waitingChanged, this, &AppDelegate::audioLinkWaiting);
+        connect(m_audioLink.get(), &AudioLink::volumeAnswered, this, &AppDelegate::volumeAnswered);
+    }
 }
 
 // The spectrum controller and the transport go first: they may still call
@@ -229,6 +234,8 @@ void AppDelegate::usbhidDidMatch()
     emit linkStateChanged();
     if (m_linking) {
         qCInfo(lcApp) << "device arrived again while linking; waiting" << m_ports.linkWait.count() << "ms from now";
+        if (m_audioLink)
+            m_audioLink->cancel();
         startLinkWait();
         return;
     }
@@ -262,14 +269,20 @@ void AppDelegate::finishLink()
 
     hid->connectHID();
 
-    if (!m_ports.audio)
+    if (!m_audioLink)
         return stopLink("no audio system");
-    AudioDevice device(*m_ports.audio);
-    if (!device.FindQuorelDevice())
-        return stopLink("the device's audio endpoint \"Quorel IIS Audio\" was not found");
-    if (!device.SetAsDefault())
-        return stopLink("the device could not be made the default output and input");
+    // The volumes follow the sliders' range: a hand-edited "spkVolume" of
+    // 400 must not set the system volume to 400 %.
+    const auto stored = [this](const QString& key) {
+        return static_cast<float>(std::clamp(file->integerValue(key), 0, 100)) / 100.0f;
+    };
+    m_audioLink->start(stored(SettingsKey::spkVolume), stored(SettingsKey::micGain));
+}
 
+// The audio steps are done: the device is the default output and input and
+// has the stored volumes.
+void AppDelegate::completeLink(AudioObjectID output, AudioObjectID input)
+{
     for (Button* button : {resetButton, playButton, stopButton, pauseButton, recordButton})
         button->setStatus(Enable);
     resetButton->setEnabled(true);
@@ -290,18 +303,11 @@ void AppDelegate::finishLink()
     Reverb->setEnable(true);
     Reverb->setDoubleValue(file->integerValue(SettingsKey::reverb));
 
-    // The volumes follow the sliders, which hold the stored values within
-    // 0..100: a hand-edited "spkVolume" of 400 must not set the system
-    // volume to 400 %.
-    // They go to the devices just made the defaults, whatever the server
-    // reports a moment later.
     Spk->setEnabled(true);
     Spk->setValue(file->integerValue(SettingsKey::spkVolume));
-    setVolume(static_cast<float>(Spk->value()) / 100.0f, device.outputID());
 
     Mic->setEnabled(true);
     Mic->setValue(file->integerValue(SettingsKey::micGain));
-    setMicGain(static_cast<float>(Mic->value()) / 100.0f, device.inputID());
 
     const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
     for (int n = 1; n <= 5; ++n) {
@@ -312,7 +318,7 @@ void AppDelegate::finishLink()
     linkImg->setImageName(QStringLiteral("linkEnable"));
     linkText->setText(kLinkedText);
 
-    addVolumeListeners(device.outputID(), device.inputID());
+    addVolumeListeners(output, input);
 
     if (!SpectrumController) {
         SpectrumController = m_ports.makeSpectrumController ? m_ports.makeSpectrumController()
@@ -335,6 +341,7 @@ void AppDelegate::finishLink()
     m_linked = true;
     m_audioRestorePending = false;
     m_audioRestoreFault.clear();
+    m_audioOutage = false;
     qCInfo(lcApp) << "device linked";
     showDeviceFault();
     emit linkFinished(true);
@@ -368,6 +375,12 @@ void AppDelegate::handleHeldRemoval()
 
 void AppDelegate::usbhidDidRemove()
 {
+    // Audio steps under way (or waiting for the sound server) end here: the
+    // removal is not held behind a server that may never answer.
+    if (m_linking && m_audioLink && m_audioLink->running() && !hid->find()) {
+        m_audioLink->cancel();
+        return stopLink("the device left while its audio was linked");
+    }
     if (m_linking) {
         qCInfo(lcApp) << "the device left while linking; its removal is held until the wait is over";
         emit linkStateChanged();
@@ -375,6 +388,10 @@ void AppDelegate::usbhidDidRemove()
     }
     qCInfo(lcApp) << "device removed; unlinking";
     m_linked = false;
+    m_audioOutage = false;
+    m_audioRestorePending = false;
+    if (m_audioLink)
+        m_audioLink->cancel();
     showDeviceFault();
 
     for (Button* button : {resetButton, playButton, stopButton, pauseButton, recordButton}) {
@@ -423,7 +440,14 @@ bool AppDelegate::deviceResponding() const
 void AppDelegate::showDeviceFault()
 {
     QStringList faults{m_linked && hid ? hid->faultDescription() : QString()};
+    if (m_linking && m_audioLink && m_audioLink->waitingForServer())
+        faults.append(QStringLiteral("The Quorel IIS Audio is plugged in, but the sound server does not answer; the "
+                                     "panel waits for it and links the device's sound as soon as it answers."));
     if (m_linked) {
+        if (m_audioOutage)
+            faults.append(QStringLiteral("The sound server is gone or does not answer, so the sliders do nothing "
+                                         "and sound may not reach the Quorel IIS Audio. The panel restores the "
+                                         "device's sound as soon as the server answers again."));
         faults.append(m_audioRestoreFault);
         if (m_outputVolumeFailed)
             faults.append(QStringLiteral("The sound server did not take the Speaker volume, so what you hear may "
@@ -482,6 +506,8 @@ void AppDelegate::applicationWillTerminate()
 
     // A link still waiting is abandoned; nothing is sent at shut-down.
     m_linkTimer->stop();
+    if (m_audioLink)
+        m_audioLink->cancel();
     if (m_linking) {
         m_linking = false;
         LinkingPanel->done(QDialog::Rejected);

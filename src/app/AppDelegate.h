@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "audio/AudioLink.h"
 #include "audio/AudioSystem.h"
 #include "controls/ButtonDelegate.h"
 #include "controls/CheckButtonDelegate.h"
@@ -162,11 +163,10 @@ public:
     // ---- Speaker volume and microphone gain ----
     void SpkVolumeChanged(QObject* sender);
     void MicGainChanged(QObject* sender);
-    // On `device`, waiting for the server's answer (the link's steps); when
-    // none is given, sent to the current default device without waiting (a
-    // slider step), a refusal coming back as an audio system event.
-    void setVolume(float scalar, AudioObjectID device = kAudioObjectUnknown);
-    void setMicGain(float scalar, AudioObjectID device = kAudioObjectUnknown);
+    // Sent to the current default device without waiting (a slider step), a
+    // refusal coming back as an audio system event.
+    void setVolume(float scalar);
+    void setMicGain(float scalar);
     // Any thread: hand the new scalar to the main thread.
     void VolumeChanged(float scalar);
     void MicChanged(float scalar);
@@ -177,9 +177,15 @@ public:
     // Link step: register both listeners on the devices the link made the
     // defaults (moving them there on a second link).
     void addVolumeListeners(AudioObjectID output, AudioObjectID input);
-    // Unlink and shut-down step: removes both listeners, from the current
-    // defaults and from the devices they were added on.
+    // Unlink and shut-down step: removes both listeners from the devices
+    // they were added on (the registrations are the panel's own; nothing is
+    // asked of the server).
     void removeVolumeListeners();
+    // While linked, after the sound server came back (or the session
+    // resumed): makes the device the default again and gives it the
+    // sliders' volumes, the listeners and the spectrum's capture, as an
+    // asynchronous sequence. Until it has, the window says why.
+    void restoreLinkedAudio();
 
     // ---- Recorder and player ----
     void Play() override;
@@ -202,6 +208,9 @@ public:
     std::int64_t transportState() const { return actionStatus; }
     bool linking() const { return m_linking; }
     bool linked() const { return m_linked; }
+    // Linked, and the device's sound not yet restored after the sound
+    // server came back.
+    bool audioRestorePending() const { return m_audioRestorePending; }
 
     // False while the chosen device refuses reports or leaves them waiting
     // (the window says why); true otherwise.
@@ -231,6 +240,13 @@ protected:
 private:
     void connectActions();
     void finishLink();
+    // The link's steps after its audio steps: the controls, listeners,
+    // spectrum and the full record.
+    void completeLink(AudioObjectID output, AudioObjectID input);
+    // The audio sequence's outcomes, for the link and for the restore.
+    void audioLinked(AudioObjectID output, AudioObjectID input);
+    void audioLinkFailed(AudioLink::Step step);
+    void audioLinkWaiting(bool waiting);
     void stopLink(const char* step);
     void startLinkWait();
     // The link image's warning while the linked device cannot be written
@@ -244,10 +260,8 @@ private:
     // The audio system's thread: hands its events to the main thread.
     static void AudioSystemEventListener(AudioSystemEvent event, void* clientData);
     void audioSystemEvent(AudioSystemEvent event);
-    // While linked, after the sound server came back: the device is made the
-    // default again and gets the sliders' volumes, the listeners and the
-    // spectrum's capture. False while the device is not back yet.
-    bool restoreLinkedAudio();
+    // A volume step of the link or restore was answered.
+    void volumeAnswered(AudioScope scope, float scalar, int status);
     // The window's warnings while linked: the device's audio is not
     // restored (empty: it is), a volume was not taken by the sound server.
     void showAudioRestoreFault(const QString& fault);
@@ -293,6 +307,12 @@ private:
     QString m_linkStopped;
     bool m_outputVolumeFailed = false;
     bool m_inputVolumeFailed = false;
+    // The link's and the restore's audio steps; absent without an audio
+    // system.
+    std::unique_ptr<AudioLink> m_audioLink;
+    // While linked, the sound server is gone or stopped answering; cleared
+    // once the device's sound is restored.
+    bool m_audioOutage = false;
 
     // ---- Speaker volume and microphone gain (state) ----
     // The devices the two volume listeners were added on. A listener still

@@ -2,29 +2,19 @@
 
 #include "audio/AudioSystem.h"
 
-#include <cstdint>
-#include <memory>
+#include <vector>
 
-// Finds the panel's device among the system's audio devices by its name and
-// makes it the default output and input. Short-lived: the controller makes
-// one for each device arrival and drops it when the arrival is handled.
-// Main thread only.
+// Finds the panel's device among the system's audio devices by its name.
+// Short-lived: the link makes one for each device arrival and drops it when
+// the arrival is handled. Main thread only.
 class AudioDevice {
 public:
-    explicit AudioDevice(AudioSystem& system);
-
-    // The device list and its count. On failure `deviceNum` is 0 and `list`
-    // is left as it was.
-    void FindAllDevices(std::unique_ptr<AudioObjectID[]>& list, std::int32_t& deviceNum);
-    // Stores the first device in `list` whose name contains the target
-    // name (in any letter case), read in the direction given by
-    // `IsInput`, as m_InputID or m_OutputID.
-    bool GetDeviceID(const AudioObjectID* list, std::int32_t deviceNum, bool IsInput);
+    // Stores the first device in `list` whose name in the direction given
+    // by `IsInput` contains the target name (in any letter case) as
+    // m_InputID or m_OutputID.
+    bool GetDeviceID(const std::vector<AudioDeviceNames>& list, bool IsInput);
     // True when a device was found for input and one for output.
-    bool FindQuorelDevice();
-    // Makes m_OutputID the default output, then m_InputID the default input.
-    // A failure on the input leaves the output switched.
-    bool SetAsDefault();
+    bool FindQuorelDevice(const std::vector<AudioDeviceNames>& list);
 
     AudioObjectID inputID() const { return m_InputID; }
     void setInputID(AudioObjectID id) { m_InputID = id; }
@@ -35,7 +25,6 @@ public:
     static const char* const kTargetName;
 
 private:
-    AudioSystem& m_system;
     AudioObjectID m_InputID = kAudioObjectUnknown;
     AudioObjectID m_OutputID = kAudioObjectUnknown;
 };

@@ -246,7 +246,14 @@ TEST_F(PulseAudioSystemTest, ListenerFollowsAReAddedDeviceAndIsRemovedByTheIdItW
     const QString load = QStringLiteral("sink_name=extra_out sink_properties=device.description=Extra");
     QString module;
     ASSERT_EQ(daemon.pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"), load}, &module), 0);
-    const AudioObjectID first = findByName(*system, AudioScope::Output, "Extra");
+    // PipeWire answers the load before the new sink is listed.
+    const auto extra = [&] {
+        AudioObjectID id = kAudioObjectUnknown;
+        QTest::qWaitFor([&] { return (id = findByName(*system, AudioScope::Output, "Extra")) != kAudioObjectUnknown; },
+                        5000);
+        return id;
+    };
+    const AudioObjectID first = extra();
     ASSERT_NE(first, kAudioObjectUnknown);
     ListenerLog listener(*system);
     ASSERT_EQ(system->addVolumeListener(first, AudioScope::Output, ListenerLog::proc, &listener), AudioStatus::Ok);
@@ -257,8 +264,8 @@ TEST_F(PulseAudioSystemTest, ListenerFollowsAReAddedDeviceAndIsRemovedByTheIdItW
     // restarted server) and the listener follows it there.
     ASSERT_EQ(daemon.pactl({QStringLiteral("unload-module"), module.trimmed()}), 0);
     ASSERT_EQ(daemon.pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"), load}), 0);
-    const AudioObjectID second = findByName(*system, AudioScope::Output, "Extra");
-    ASSERT_NE(second, first);
+    AudioObjectID second = kAudioObjectUnknown;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (second = extra()) != first && second != kAudioObjectUnknown; }, 5000));
     ASSERT_TRUE(listener.waitFor([second](const ListenerLog::Call& c) { return c.device == second; }));
 
     // The caller knows only the id it added the listener on; that removes it.

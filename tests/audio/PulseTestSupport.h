@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QTimer>
+
 // Helpers for tests that drive a private sound server (PulseDaemon).
 
 #include <QDeadlineTimer>
@@ -10,6 +13,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <csignal>
+#include <fstream>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -118,6 +122,48 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<Call> m_calls;
+};
+
+// Measures how late the main thread's event loop runs a 10 ms timer, from
+// construction on: the longest wait past each tick's due time that the
+// thread did not spend waiting for a processor (the scheduler's run-queue
+// wait, from /proc/thread-self/schedstat, is taken off, so a loaded machine
+// does not count). A main thread that waits on the sound server shows.
+class LoopLateness {
+public:
+    LoopLateness()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            const qint64 now = m_clock.nsecsElapsed();
+            const qint64 queued = runQueueWaitNs();
+            m_worstNs = std::max(m_worstNs, now - m_lastNs - 10'000'000 - (queued - m_lastQueuedNs));
+            m_lastNs = now;
+            m_lastQueuedNs = queued;
+        });
+        m_lastQueuedNs = runQueueWaitNs();
+        m_clock.start();
+        m_timer.start();
+    }
+    qint64 worstMs() const { return m_worstNs / 1'000'000; }
+
+private:
+    // Main thread: how long it has waited for a processor so far.
+    static qint64 runQueueWaitNs()
+    {
+        std::ifstream stat("/proc/thread-self/schedstat");
+        long long running = 0;
+        long long waiting = 0;
+        stat >> running >> waiting;
+        return waiting;
+    }
+
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_lastNs = 0;
+    qint64 m_lastQueuedNs = 0;
+    qint64 m_worstNs = 0;
 };
 
 } // namespace pulsetest
