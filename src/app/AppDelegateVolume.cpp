@@ -232,6 +232,7 @@ void AppDelegate::audioLinked(AudioObjectID output, AudioObjectID input)
     m_audioRestorePending = false;
     m_audioOutage = false;
     showAudioRestoreFault(QString());
+    showDeviceFault();
     qCInfo(lcApp) << "the device is the default output and input again";
     emit linkStateChanged();
 }

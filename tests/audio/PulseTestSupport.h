@@ -124,11 +124,12 @@ private:
     std::vector<Call> m_calls;
 };
 
-// Measures how late the main thread's event loop runs a 10 ms timer, from
-// construction on: the longest wait past each tick's due time that the
-// thread did not spend waiting for a processor (the scheduler's run-queue
-// wait, from /proc/thread-self/schedstat, is taken off, so a loaded machine
-// does not count). A main thread that waits on the sound server shows.
+// Measures how long the main thread's event loop waits past each tick of a
+// 10 ms timer, from construction on, on anything but a processor: the time
+// it spent running (its own work) and waiting for a processor (a loaded
+// machine) are taken off, both read from /proc/thread-self/schedstat. What
+// is left is the thread sleeping where it should have run the timer: a wait
+// on the sound server shows in full.
 class LoopLateness {
 public:
     LoopLateness()
@@ -137,32 +138,32 @@ public:
         m_timer.setInterval(10);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             const qint64 now = m_clock.nsecsElapsed();
-            const qint64 queued = runQueueWaitNs();
-            m_worstNs = std::max(m_worstNs, now - m_lastNs - 10'000'000 - (queued - m_lastQueuedNs));
+            const qint64 notWaiting = runningOrQueuedNs();
+            m_worstNs = std::max(m_worstNs, now - m_lastNs - 10'000'000 - (notWaiting - m_lastNotWaitingNs));
             m_lastNs = now;
-            m_lastQueuedNs = queued;
+            m_lastNotWaitingNs = notWaiting;
         });
-        m_lastQueuedNs = runQueueWaitNs();
+        m_lastNotWaitingNs = runningOrQueuedNs();
         m_clock.start();
         m_timer.start();
     }
     qint64 worstMs() const { return m_worstNs / 1'000'000; }
 
 private:
-    // Main thread: how long it has waited for a processor so far.
-    static qint64 runQueueWaitNs()
+    // Main thread: how long it has run and waited for a processor so far.
+    static qint64 runningOrQueuedNs()
     {
         std::ifstream stat("/proc/thread-self/schedstat");
         long long running = 0;
-        long long waiting = 0;
-        stat >> running >> waiting;
-        return waiting;
+        long long queued = 0;
+        stat >> running >> queued;
+        return running + queued;
     }
 
     QTimer m_timer;
     QElapsedTimer m_clock;
     qint64 m_lastNs = 0;
-    qint64 m_lastQueuedNs = 0;
+    qint64 m_lastNotWaitingNs = 0;
     qint64 m_worstNs = 0;
 };
 
