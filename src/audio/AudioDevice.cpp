@@ -4,15 +4,18 @@
 
 const char* const AudioDevice::kTargetName = "Quorel IIS Audio";
 
+// The name holds the whole target (older PipeWire names it "Quorel IIS Audio
+// Analog Stereo").
+bool AudioDevice::nameMatches(const QString& name)
+{
+    return name.contains(QString::fromUtf8(kTargetName), Qt::CaseInsensitive);
+}
+
 bool AudioDevice::GetDeviceID(const std::vector<AudioDeviceNames>& list, bool IsInput)
 {
-    const QString target = QString::fromUtf8(kTargetName);
     for (const AudioDeviceNames& device : list) {
         const std::optional<std::string>& name = IsInput ? device.inputName : device.outputName;
-        // The name holds the whole target (older PipeWire names it "Quorel
-        // IIS Audio Analog Stereo"). A name that is only a piece of the
-        // target, such as "Audio", is another device.
-        if (!name || !QString::fromUtf8(name->c_str()).contains(target, Qt::CaseInsensitive))
+        if (!name || !nameMatches(QString::fromUtf8(name->c_str())))
             continue;
         (IsInput ? m_InputID : m_OutputID) = device.id;
         return true;

@@ -2,6 +2,8 @@
 
 #include "audio/AudioSystem.h"
 
+#include <QString>
+
 #include <vector>
 
 // Finds the panel's device among the system's audio devices by its name.
@@ -23,6 +25,9 @@ public:
 
     // The name a device's name must contain to be taken.
     static const char* const kTargetName;
+    // Whether a device of this name is taken: it holds the whole target
+    // name, in any letter case. A piece of it ("Audio") is another device.
+    static bool nameMatches(const QString& name);
 
 private:
     AudioObjectID m_InputID = kAudioObjectUnknown;

@@ -384,8 +384,10 @@ TEST_F(AppDelegateVolumeTest, ServerStoppedWhileLinkingIsWaitedForAndTheLinkFini
     const pid_t server = m_daemon.serverPid();
     ASSERT_GT(server, 0);
     QSignalSpy finished(m_delegate.get(), &AppDelegate::linkFinished);
-    pulsetest::LoopLateness lateness;
+    // Plugging in loads the device's sink and source through pactl, which
+    // the test waits for: measured from then on.
     ASSERT_TRUE(m_device->plug());
+    pulsetest::LoopLateness lateness;
     ASSERT_EQ(::kill(server, SIGSTOP), 0);
     const bool waitShown = QTest::qWaitFor(
         [&] { return linkWarning().contains(QStringLiteral("sound server does not answer")); }, 15000);
