@@ -241,6 +241,10 @@ void AppDelegate::usbhidDidMatch()
     }
     m_linking = true;
     qCInfo(lcApp) << "device arrived; linking in" << m_ports.linkWait.count() << "ms";
+    // A restore under way is the link's work now; its end must not finish
+    // this link before the device has settled.
+    if (m_audioLink)
+        m_audioLink->cancel();
 
     LinkingPanel->setWindowModality(Qt::WindowModal);
     LinkingPanel->open();
