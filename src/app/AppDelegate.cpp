@@ -1,7 +1,6 @@
 #include "app/AppDelegate.h"
 
 #include "app/MainWindow.h"
-#include "audio/AudioDevice.h"
 #include "controls/Button.h"
 #include "controls/CheckButton.h"
 #include "controls/ControlImageState.h"
@@ -50,10 +49,16 @@ AppDelegate::AppDelegate(AppDelegatePorts ports, QObject* parent)
     m_linkTimer->setTimerType(Qt::PreciseTimer);
     connect(m_linkTimer.get(), &QTimer::timeout, this, &AppDelegate::finishLink);
     connect(&m_model, &PanelModel::settingsChanged, this, &AppDelegate::showSettings);
-    if (!m_ports.audio)
+    if (!m_ports.audio) {
         qCWarning(lcApp) << "no audio system given: the device will not link";
-    else
+    } else {
         m_ports.audio->setEventListener(AudioSystemEventListener, this);
+        m_audioLink = std::make_unique<AudioLink>(*m_ports.audio);
+        connect(m_audioLink.get(), &AudioLink::linked, this, &AppDelegate::audioLinked);
+        connect(m_audioLink.get(), &AudioLink::failed, this, &AppDelegate::audioLinkFailed);
+        connect(m_audioLink.get(), &AudioLink::waitingChanged, this, &AppDelegate::audioLinkWaiting);
+        connect(m_audioLink.get(), &AudioLink::volumeAnswered, this, &AppDelegate::volumeAnswered);
+    }
 }
 
 // The spectrum controller and the transport go first: they may still call
@@ -262,11 +267,17 @@ void AppDelegate::usbhidDidMatch()
     updateLinkState();
     if (linking()) {
         qCInfo(lcApp) << "device arrived again while linking; waiting" << m_ports.linkWait.count() << "ms from now";
+        if (m_audioLink)
+            m_audioLink->cancel();
         startLinkWait();
         return;
     }
     setLinkState(true, linked());
     qCInfo(lcApp) << "device arrived; linking in" << m_ports.linkWait.count() << "ms";
+    // A restore under way is the link's work now; its end must not finish
+    // this link before the device has settled.
+    if (m_audioLink)
+        m_audioLink->cancel();
 
     LinkingPanel->setWindowModality(Qt::WindowModal);
     LinkingPanel->open();
@@ -295,25 +306,24 @@ void AppDelegate::finishLink()
 
     hid->connectHID();
 
-    if (!m_ports.audio)
+    if (!m_audioLink)
         return stopLink("no audio system");
-    AudioDevice device(*m_ports.audio);
-    if (!device.FindQuorelDevice())
-        return stopLink("the device's audio endpoint \"Quorel IIS Audio\" was not found");
-    if (!device.SetAsDefault())
-        return stopLink("the device could not be made the default output and input");
+    // The volumes follow the sliders' range: a hand-edited "spkVolume" of
+    // 400 must not set the system volume to 400 %.
+    const auto stored = [this](const QString& key) {
+        return static_cast<float>(std::clamp(file->integerValue(key), 0, 100)) / 100.0f;
+    };
+    m_audioLink->start(stored(SettingsKey::spkVolume), stored(SettingsKey::micGain));
+}
 
+// The audio steps are done: the device is the default output and input and
+// has the stored volumes.
+void AppDelegate::completeLink(AudioObjectID output, AudioObjectID input)
+{
     loadStoredSettings();
     enableControls(true);
 
-    // The volumes are the model's, the stored values within 0..100: a
-    // hand-edited "spkVolume" of 400 must not set the system volume to
-    // 400 %. They go to the devices just made the defaults, whatever the
-    // server reports a moment later.
-    setVolume(static_cast<float>(m_model.settings().speaker) / 100.0f, device.outputID());
-    setMicGain(static_cast<float>(m_model.settings().mic) / 100.0f, device.inputID());
-
-    addVolumeListeners(device.outputID(), device.inputID());
+    addVolumeListeners(output, input);
 
     if (!SpectrumController) {
         SpectrumController = m_ports.makeSpectrumController ? m_ports.makeSpectrumController()
@@ -335,8 +345,10 @@ void AppDelegate::finishLink()
     setLinkState(false, true);
     m_audioRestorePending = false;
     qCInfo(lcApp) << "device linked";
-    changeFaults([](PanelFaults& faults) { faults.audioRestore.clear(); });
-    showDeviceFault();
+    changeFaults([](PanelFaults& faults) {
+        faults.audioRestore.clear();
+        faults.soundServerOutage = false;
+    });
     emit linkFinished(true);
     emit linkStateChanged();
     handleHeldRemoval();
@@ -368,6 +380,12 @@ void AppDelegate::handleHeldRemoval()
 
 void AppDelegate::usbhidDidRemove()
 {
+    // Audio steps under way (or waiting for the sound server) end here: the
+    // removal is not held behind a server that may never answer.
+    if (linking() && m_audioLink && m_audioLink->running() && !hid->find()) {
+        m_audioLink->cancel();
+        return stopLink("the device left while its audio was linked");
+    }
     if (linking()) {
         qCInfo(lcApp) << "the device left while linking; its removal is held until the wait is over";
         updateLinkState();
@@ -376,6 +394,10 @@ void AppDelegate::usbhidDidRemove()
     }
     qCInfo(lcApp) << "device removed; unlinking";
     setLinkState(false, false);
+    m_audioRestorePending = false;
+    if (m_audioLink)
+        m_audioLink->cancel();
+    changeFaults([](PanelFaults& faults) { faults.soundServerOutage = false; });
     showDeviceFault();
 
     resetTransport();
@@ -434,7 +456,14 @@ void AppDelegate::showDeviceFault()
     const PanelFaults& state = m_model.faults();
     const bool isLinked = linked();
     QStringList faults{isLinked ? state.device : QString()};
+    if (linking() && state.awaitingSoundServer)
+        faults.append(QStringLiteral("The Quorel IIS Audio is plugged in, but the sound server does not answer; the "
+                                     "panel waits for it and links the device's sound as soon as it answers."));
     if (isLinked) {
+        if (state.soundServerOutage)
+            faults.append(QStringLiteral("The sound server is gone or does not answer, so the sliders do nothing "
+                                         "and sound may not reach the Quorel IIS Audio. The panel restores the "
+                                         "device's sound as soon as the server answers again."));
         faults.append(state.audioRestore);
         if (state.outputVolumeFailed)
             faults.append(QStringLiteral("The sound server did not take the Speaker volume, so what you hear may "
@@ -505,11 +534,7 @@ void AppDelegate::systemDidResume()
     qCInfo(lcApp) << "the system resumed; sending all settings and making the device the default again";
     UpdateInfo(ChangeFullRefresh);
     sendPanelInfo();
-    m_audioRestorePending = true;
-    if (m_ports.audio && restoreLinkedAudio()) {
-        m_audioRestorePending = false;
-        qCInfo(lcApp) << "the device is the default output and input again";
-    }
+    restoreLinkedAudio();
 }
 
 // ---- Shut-down --------------------------------------------------------------
@@ -522,6 +547,8 @@ void AppDelegate::applicationWillTerminate()
 
     // A link still waiting is abandoned; nothing is sent at shut-down.
     m_linkTimer->stop();
+    if (m_audioLink)
+        m_audioLink->cancel();
     if (linking()) {
         setLinkState(false, linked());
         LinkingPanel->done(QDialog::Rejected);

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+#include "audio/AudioLink.h"
 #include "audio/AudioSystem.h"
 #include "controls/ButtonDelegate.h"
 #include "controls/CheckButtonDelegate.h"
@@ -191,11 +192,10 @@ public:
     // ---- Speaker volume and microphone gain ----
     void SpkVolumeChanged(QObject* sender);
     void MicGainChanged(QObject* sender);
-    // On `device`, waiting for the server's answer (the link's steps); when
-    // none is given, sent to the current default device without waiting (a
-    // slider step), a refusal coming back as an audio system event.
-    void setVolume(float scalar, AudioObjectID device = kAudioObjectUnknown);
-    void setMicGain(float scalar, AudioObjectID device = kAudioObjectUnknown);
+    // Sent to the current default device without waiting (a slider step), a
+    // refusal coming back as an audio system event.
+    void setVolume(float scalar);
+    void setMicGain(float scalar);
     // Any thread: hand the new scalar to the main thread.
     void VolumeChanged(float scalar);
     void MicChanged(float scalar);
@@ -206,9 +206,15 @@ public:
     // Link step: register both listeners on the devices the link made the
     // defaults (moving them there on a second link).
     void addVolumeListeners(AudioObjectID output, AudioObjectID input);
-    // Unlink and shut-down step: removes both listeners, from the current
-    // defaults and from the devices they were added on.
+    // Unlink and shut-down step: removes both listeners from the devices
+    // they were added on (the registrations are the panel's own; nothing is
+    // asked of the server).
     void removeVolumeListeners();
+    // While linked, after the sound server came back (or the session
+    // resumed): makes the device the default again and gives it the
+    // sliders' volumes, the listeners and the spectrum's capture, as an
+    // asynchronous sequence. Until it has, the window says why.
+    void restoreLinkedAudio();
 
     // ---- Recorder and player ----
     void Play() override;
@@ -233,6 +239,9 @@ public:
     std::int64_t transportState() const { return m_model.transportState(); }
     bool linking() const { return m_model.link().linking; }
     bool linked() const { return m_model.link().linked; }
+    // Linked, and the device's sound not yet restored after the sound
+    // server came back.
+    bool audioRestorePending() const { return m_audioRestorePending; }
 
     // False while the chosen device refuses reports or leaves them waiting
     // (the window says why); true otherwise.
@@ -264,6 +273,13 @@ protected:
 private:
     void connectActions();
     void finishLink();
+    // The link's steps after its audio steps: the controls, listeners,
+    // spectrum and the full record.
+    void completeLink(AudioObjectID output, AudioObjectID input);
+    // The audio sequence's outcomes, for the link and for the restore.
+    void audioLinked(AudioObjectID output, AudioObjectID input);
+    void audioLinkFailed(AudioLink::Step step);
+    void audioLinkWaiting(bool waiting);
     void stopLink(const char* step);
     void startLinkWait();
     // The warning in the message band and at the link image while the
@@ -286,10 +302,8 @@ private:
     // The audio system's thread: hands its events to the main thread.
     static void AudioSystemEventListener(AudioSystemEvent event, void* clientData);
     void audioSystemEvent(AudioSystemEvent event);
-    // While linked, after the sound server came back: the device is made the
-    // default again and gets the sliders' volumes, the listeners and the
-    // spectrum's capture. False while the device is not back yet.
-    bool restoreLinkedAudio();
+    // A volume step of the link or restore was answered.
+    void volumeAnswered(AudioScope scope, float scalar, int status);
     // The window's warnings while linked: the device's audio is not
     // restored (empty: it is), a volume was not taken by the sound server.
     void showAudioRestoreFault(const QString& fault);
@@ -322,6 +336,9 @@ private:
     // Volume reports handed over before the last restore are stale; the
     // listeners' thread reads it as a report is queued.
     std::atomic<unsigned> m_volumeReportEpoch{0};
+    // The link's and the restore's audio steps; absent without an audio
+    // system.
+    std::unique_ptr<AudioLink> m_audioLink;
 
     // ---- Speaker volume and microphone gain (state) ----
     // The devices the two volume listeners were added on. A listener still

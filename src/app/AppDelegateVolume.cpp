@@ -3,7 +3,6 @@
 // elsewhere move the sliders while the device is linked.
 #include "app/AppDelegate.h"
 
-#include "audio/AudioDevice.h"
 #include "audio/VolumePercent.h"
 #include "controls/SpkMicSliderAction.h"
 #include "settings/SettingsDictionary.h"
@@ -21,21 +20,6 @@ namespace {
 int percentOf(float scalar)
 {
     return volumePercent(scalar);
-}
-
-// Sets the main volume of `device` and waits for the answer (the link's
-// steps), or, when none is given, sends it to the current default device of
-// `scope` without waiting (a slider step: the answer comes back as an audio
-// system event). The audio system has logged a failure.
-int setDeviceVolume(AudioSystem* audio, AudioScope scope, AudioObjectID device, float scalar)
-{
-    if (!audio)
-        return AudioStatus::NotConnected;
-    if (device == kAudioObjectUnknown)
-        return audio->sendDefaultVolume(scope, scalar);
-    if (!audio->hasMainVolume(device, scope))
-        return AudioStatus::NoMainVolume;
-    return audio->setVolumeScalar(device, scope, scalar);
 }
 
 // The server failed the request or left it unanswered: what the user hears
@@ -92,26 +76,32 @@ void AppDelegate::changeMic(int value)
     setMicGain(static_cast<float>(mic) / 100.0f);
 }
 
-void AppDelegate::setVolume(float scalar, AudioObjectID device)
+// The audio system has logged a failure.
+void AppDelegate::setVolume(float scalar)
 {
-    const int status = setDeviceVolume(m_ports.audio, AudioScope::Output, device, scalar);
-    if (device != kAudioObjectUnknown)
-        showVolumeFault(AudioScope::Output, serverFailed(status));
-    if (status != AudioStatus::Ok)
+    if (!m_ports.audio || m_ports.audio->sendDefaultVolume(AudioScope::Output, scalar) != AudioStatus::Ok)
         return;
     file->setInteger(SettingsKey::spkVolume, percentOf(scalar));
     file->setBool(SettingsKey::spkMute, scalar == 0.0f);
 }
 
-void AppDelegate::setMicGain(float scalar, AudioObjectID device)
+void AppDelegate::setMicGain(float scalar)
 {
-    const int status = setDeviceVolume(m_ports.audio, AudioScope::Input, device, scalar);
-    if (device != kAudioObjectUnknown)
-        showVolumeFault(AudioScope::Input, serverFailed(status));
-    if (status != AudioStatus::Ok)
+    if (!m_ports.audio || m_ports.audio->sendDefaultVolume(AudioScope::Input, scalar) != AudioStatus::Ok)
         return;
     file->setInteger(SettingsKey::micGain, percentOf(scalar));
     file->setBool(SettingsKey::micMute, scalar == 0.0f);
+}
+
+// The link's or the restore's volume on the device just made the default.
+void AppDelegate::volumeAnswered(AudioScope scope, float scalar, int status)
+{
+    showVolumeFault(scope, serverFailed(status));
+    if (status != AudioStatus::Ok)
+        return;
+    const bool output = scope == AudioScope::Output;
+    file->setInteger(output ? SettingsKey::spkVolume : SettingsKey::micGain, percentOf(scalar));
+    file->setBool(output ? SettingsKey::spkMute : SettingsKey::micMute, scalar == 0.0f);
 }
 
 // Any thread. The queued call is dropped if the controller is gone by then,
@@ -176,17 +166,6 @@ void AppDelegate::addVolumeListeners(AudioObjectID output, AudioObjectID input)
 
 void AppDelegate::removeVolumeListeners()
 {
-    AudioSystem* audio = m_ports.audio;
-    AudioObjectID output = kAudioObjectUnknown;
-    AudioObjectID input = kAudioObjectUnknown;
-    if (audio && audio->defaultDevice(AudioScope::Output, output) == AudioStatus::Ok) {
-        audio->removeVolumeListener(output, AudioScope::Output, OutputVolumeListener, this);
-        if (audio->defaultDevice(AudioScope::Input, input) == AudioStatus::Ok)
-            audio->removeVolumeListener(input, AudioScope::Input, InputVolumeListener, this);
-    }
-    // When the defaults had moved on (or the server cannot be read), the
-    // removals above missed: the listeners go from the devices they were
-    // added on.
     m_volumeListeners.remove(AudioScope::Output);
     m_volumeListeners.remove(AudioScope::Input);
 }
@@ -210,53 +189,85 @@ void AppDelegate::audioSystemEvent(AudioSystemEvent event)
     case AudioSystemEvent::InputVolumeRefused:
     case AudioSystemEvent::InputVolumeTaken:
         return showVolumeFault(AudioScope::Input, event == AudioSystemEvent::InputVolumeRefused);
+    case AudioSystemEvent::Lost:
+        qCWarning(lcApp) << "the sound server is gone or stopped answering while the device is linked";
+        changeFaults([](PanelFaults& faults) { faults.soundServerOutage = true; });
+        emit linkStateChanged();
+        return;
     case AudioSystemEvent::Reconnected:
         qCInfo(lcApp) << "the sound server is back; making the device the default again";
         m_audioRestorePending = true;
         break;
     case AudioSystemEvent::DeviceAdded:
+        // A restore that did not find the device, or may have listed the
+        // devices just before this one came, starts again.
         break;
     }
-    if (m_audioRestorePending && restoreLinkedAudio()) {
-        m_audioRestorePending = false;
-        qCInfo(lcApp) << "the device is the default output and input again";
-    }
+    if (m_audioRestorePending)
+        restoreLinkedAudio();
 }
 
 // The link's audio steps once more, on the devices found now: the server
-// handed out new ids and chose its own defaults while it was away. Until
-// they succeed the window says that sound goes elsewhere.
-bool AppDelegate::restoreLinkedAudio()
+// handed out new ids and chose its own defaults while it was away. The
+// listeners stop first, so the server's fresh volumes are not taken for the
+// user's; the reports already handed over are dropped by the new epoch once
+// the restore is done.
+void AppDelegate::restoreLinkedAudio()
 {
-    AudioDevice device(*m_ports.audio);
-    if (!device.FindQuorelDevice()) {
-        showAudioRestoreFault(QStringLiteral(
-            "The sound server restarted without the Quorel IIS Audio, so sound goes to another device until it "
-            "is back. If it does not come back, plug the device in again."));
-        return false;
-    }
-    if (!device.SetAsDefault()) {
-        showAudioRestoreFault(QStringLiteral(
-            "The sound server restarted and did not make the Quorel IIS Audio its default output and input, so "
-            "sound goes to another device. Plug the device in again, or choose it in the system's sound settings."));
-        return false;
-    }
-    showAudioRestoreFault(QString());
-    // The listeners stop before the volumes are set, so the server's fresh
-    // volumes, still on their way, are not taken for the user's; the reports
-    // already handed over are dropped by the new epoch.
+    if (!linked() || !m_audioLink)
+        return;
+    m_audioRestorePending = true;
     m_volumeListeners.remove(AudioScope::Output);
     m_volumeListeners.remove(AudioScope::Input);
-    setVolume(static_cast<float>(m_model.settings().speaker) / 100.0f, device.outputID());
-    setMicGain(static_cast<float>(m_model.settings().mic) / 100.0f, device.inputID());
-    addVolumeListeners(device.outputID(), device.inputID());
+    m_audioLink->start(static_cast<float>(m_model.settings().speaker) / 100.0f,
+                       static_cast<float>(m_model.settings().mic) / 100.0f);
+}
+
+void AppDelegate::audioLinked(AudioObjectID output, AudioObjectID input)
+{
+    if (linking())
+        return completeLink(output, input);
+    if (!linked())
+        return;
+    addVolumeListeners(output, input);
     ++m_volumeReportEpoch;
     // A fresh capture of the new default input.
     if (SpectrumController) {
         SpectrumController->Stop();
         SpectrumController->Start();
     }
-    return true;
+    m_audioRestorePending = false;
+    changeFaults([](PanelFaults& faults) { faults.soundServerOutage = false; });
+    showAudioRestoreFault(QString());
+    qCInfo(lcApp) << "the device is the default output and input again";
+    emit linkStateChanged();
+}
+
+void AppDelegate::audioLinkFailed(AudioLink::Step step)
+{
+    if (linking())
+        return stopLink(AudioLink::describe(step).toUtf8().constData());
+    if (!linked())
+        return;
+    showAudioRestoreFault(step == AudioLink::Step::FindDevice
+        ? QStringLiteral("The sound server restarted without the Quorel IIS Audio, so sound goes to another device "
+                         "until it is back. If it does not come back, plug the device in again.")
+        : QStringLiteral("The sound server restarted and did not make the Quorel IIS Audio its default output and "
+                         "input, so sound goes to another device. Plug the device in again, or choose it in the "
+                         "system's sound settings."));
+}
+
+// The window says that the panel waits for the sound server: at the link
+// image while linking, and as the outage while linked.
+void AppDelegate::audioLinkWaiting(bool waiting)
+{
+    const bool outage = linked() && waiting;
+    changeFaults([&](PanelFaults& faults) {
+        faults.awaitingSoundServer = waiting;
+        if (outage)
+            faults.soundServerOutage = true;
+    });
+    emit linkStateChanged();
 }
 
 // Logged when it appears; restores retried on every new device say it again

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 // Identifies one audio device of the system. 0 is never a device.
 using AudioObjectID = std::uint32_t;
@@ -21,7 +24,29 @@ inline constexpr int NotRegistered = 5; // removing a listener that was never ad
 inline constexpr int WrongThread = 6;   // a blocking request from the audio system's own thread
 inline constexpr int BadValue = 7;      // a volume that is not a number or below 0
 inline constexpr int NoMainVolume = 8;  // the device has no main volume in that direction
+// The server took a request but did not carry it out within the bound (a
+// new default its session manager did not make).
+inline constexpr int NotCarriedOut = 9;
 }
+
+// Whether a failed request left the server unanswering or gone, so that the
+// same request may work once it is back.
+inline bool audioServerUnavailable(int status)
+{
+    return status == AudioStatus::NotConnected || status == AudioStatus::Timeout;
+}
+
+// A device with its name in each direction; none where it does not work in
+// that direction or its name cannot be read.
+struct AudioDeviceNames {
+    AudioObjectID id = kAudioObjectUnknown;
+    std::optional<std::string> outputName;
+    std::optional<std::string> inputName;
+};
+
+// Answers of the requests that never wait; they run on the main thread.
+using AudioDone = std::function<void(int status)>;
+using AudioDevicesDone = std::function<void(int status, std::vector<AudioDeviceNames> devices)>;
 
 // Called on the audio system's own thread (never the main thread) when the
 // main volume of `device` in `scope` has changed. It may read the new value
@@ -33,6 +58,9 @@ using AudioVolumeListenerProc = int (*)(AudioObjectID device, AudioScope scope, 
 enum class AudioSystemEvent {
     Reconnected, // the system is back after it was lost; ids handed out before are stale
     DeviceAdded, // a device appeared
+    // The system is gone or stopped answering (it is looked for again;
+    // Reconnected follows once it is back).
+    Lost,
     // A volume sent with sendDefaultVolume() was refused or failed; told
     // once until one in that direction is taken again (then *VolumeTaken).
     OutputVolumeRefused,
@@ -48,9 +76,10 @@ using AudioSystemEventProc = void (*)(AudioSystemEvent event, void* clientData);
 // one direction with change notification. Every operation but
 // hasMainVolume() returns a status (AudioStatus, 0 on success); out
 // parameters are written only on success. Calls other than the listener's
-// own volumeScalar() are made from the main thread. sendDefaultVolume() and
-// the listener and event registrations never wait on the system; every
-// other call may block for a bounded time while the system answers.
+// own volumeScalar() are made from the main thread. sendDefaultVolume(), the
+// request*() calls and the listener and event registrations never wait on
+// the system; every other call may block for a bounded time while the
+// system answers.
 class AudioSystem {
 public:
     virtual ~AudioSystem() = default;
@@ -88,6 +117,24 @@ public:
     // Once this returns, `proc` is not called again for this registration.
     virtual int removeVolumeListener(AudioObjectID device, AudioScope scope,
                                      AudioVolumeListenerProc proc, void* clientData) = 0;
+
+    // Whether the system answers right now, as far as it knows; never waits.
+    virtual bool isConnected() const { return true; }
+
+    // ---- Requests that never wait ----
+    // Each returns at once; `done` runs later on the main thread (never
+    // within the call) with the status, at the latest when the system's
+    // bound for an answer has passed. The defaults answer through the
+    // blocking calls above on the next turn of the event loop, for systems
+    // that answer at once.
+
+    // The device list in the system's order with every device's names.
+    virtual void requestDevices(AudioDevicesDone done);
+    // Makes `device` the default of `scope`, answered once the system
+    // reports it (NotCarriedOut when it accepted but did not make it).
+    virtual void requestDefaultDevice(AudioScope scope, AudioObjectID device, AudioDone done);
+    // Sets the device's main volume (NoMainVolume when it has none).
+    virtual void requestVolumeScalar(AudioObjectID device, AudioScope scope, float scalar, AudioDone done);
 
     // Sets the one receiver of the system's own events (none: nullptr).
     // Once this returns, a receiver set before is not called again. A system

@@ -1,6 +1,8 @@
 #include "audio/PulseAudioSystem.h"
 
 #include <QLoggingCategory>
+#include <QDeadlineTimer>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -157,17 +159,67 @@ struct PulseAudioSystem::Request {
     }
 };
 
+// One request sent without waiting: its operation, the answer collected on
+// the main loop thread, and the timer that bounds it.
+struct PulseAudioSystem::Pending {
+    Request answer;
+    PulseOperationPtr operation;
+    QTimer bound;
+    Answered answered;
+    const char* what = "";
+    PulseAudioSystem* system = nullptr;
+    std::weak_ptr<Pending> self;
+
+    // Main loop thread: the operation ended; its answer goes to the main
+    // thread (dropped if the system has gone by then).
+    static void operationState(pa_operation* operation, void* data)
+    {
+        const pa_operation_state_t state = pa_operation_get_state(operation);
+        if (state == PA_OPERATION_RUNNING)
+            return;
+        auto* pending = static_cast<Pending*>(data);
+        pending->answer.cancelled = state == PA_OPERATION_CANCELLED;
+        PulseAudioSystem* system = pending->system;
+        // By the time this runs the request may have been ended by its
+        // bound; then it is not this request's any more.
+        QMetaObject::invokeMethod(system->m_mainThread.get(), [system, weak = pending->self] {
+            if (const std::shared_ptr<Pending> request = weak.lock())
+                system->finish(request, request->answer.cancelled ? AudioStatus::NotConnected : AudioStatus::Ok);
+        }, Qt::QueuedConnection);
+    }
+};
+
 PulseAudioSystem::PulseAudioSystem(std::chrono::milliseconds timeout,
                                    std::chrono::milliseconds reconnectInterval)
     : m_timeout(timeout)
     , m_reconnectInterval(reconnectInterval)
     , m_loop(pa_threaded_mainloop_new())
 {
+    m_mainThread = std::make_unique<QObject>();
+    m_sentBound = std::make_unique<QTimer>();
+    m_sentBound->setSingleShot(true);
+    QObject::connect(m_sentBound.get(), &QTimer::timeout, m_mainThread.get(), [this] {
+        if (m_volumesAnswered < m_sentAtBound) {
+            qCWarning(lcPulseAudio, "send a volume: the sound server did not answer within %lld ms",
+                      static_cast<long long>(m_timeout.count()));
+            PulseLoopLock lock(m_loop.get());
+            if (m_connected)
+                pa_context_disconnect(m_context.get());
+        } else if (m_volumesAnswered < m_volumesSent) {
+            m_sentAtBound = m_volumesSent;
+            m_sentBound->start(m_timeout);
+        }
+    });
     if (!m_loop) {
         qCWarning(lcPulseAudio, "cannot create the sound server main loop; system audio is unavailable");
         return;
     }
     pa_threaded_mainloop_set_name(m_loop.get(), "quorel-audio");
+    m_witness = std::make_unique<PulseDefaultsWitness>(
+        m_loop.get(), [this] { return newContextLocked(); },
+        [this] { return std::make_pair(m_defaults[AudioScope::Output].serverName,
+                                       m_defaults[AudioScope::Input].serverName); },
+        [this](PulseContextPtr fresh) { takeOverConnectionLocked(std::move(fresh)); });
     {
         PulseLoopLock lock(m_loop.get());
         connectLocked();
@@ -189,11 +241,16 @@ PulseAudioSystem::~PulseAudioSystem()
         return;
     pa_threaded_mainloop_stop(m_loop.get());
     // The loop thread has ended: nothing else touches the handles now.
+    for (const auto& pending : m_pending)
+        pending->operation.reset();
+    m_pending.clear();
     if (m_reconnect) {
         pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop.get());
         api->time_free(m_reconnect);
         m_reconnect = nullptr;
     }
+    m_witness.reset();
+    m_retired.reset();
     m_context.reset();
     m_loop.reset();
 }
@@ -278,7 +335,8 @@ void PulseAudioSystem::followServerLocked()
     PulseOperationPtr subscribe(pa_context_subscribe(
         context,
         static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE
-                                            | PA_SUBSCRIPTION_MASK_SERVER),
+                                            | PA_SUBSCRIPTION_MASK_SERVER | PA_SUBSCRIPTION_MASK_CLIENT
+                                            | PA_SUBSCRIPTION_MASK_CARD),
         nullptr, nullptr));
     if (!subscribe)
         qCWarning(lcPulseAudio, "cannot follow the sound server's devices: %s",
@@ -345,9 +403,14 @@ void PulseAudioSystem::onRenewalState(pa_context* context)
 void PulseAudioSystem::onUnavailableLocked(int error)
 {
     const bool wasConnected = m_connected.exchange(false);
+    if (wasConnected)
+        announceLocked(AudioSystemEvent::Lost);
     // The next server has ids and defaults of its own.
     m_defaults.clear();
     m_volumeRefused.clear();
+    m_witness->cancel();
+    // Volumes it carried are not answered any more: none is outstanding.
+    m_volumesAnswered = m_volumesSent.load();
     const char* reason = error == PA_OK ? "it stopped answering" : pa_strerror(error);
     if (wasConnected)
         qCWarning(lcPulseAudio, "lost the sound server (%s); reconnecting in the background", reason);
@@ -368,12 +431,45 @@ void PulseAudioSystem::countAttemptLocked()
     m_stateChanged.notify_all();
 }
 
-// Main loop thread: the server says a sink or source changed.
+// Main loop thread: a connection that reads the current defaults where ours
+// reads old ones takes its place; the followed defaults and listened devices
+// are read again on it. Nothing is announced: the server never went.
+void PulseAudioSystem::takeOverConnectionLocked(PulseContextPtr fresh)
+{
+    if (!m_connected)
+        return;
+    // The old one answers what it still carries, and goes at the next
+    // takeover or with the system.
+    pa_context_set_state_callback(m_context.get(), nullptr, nullptr);
+    pa_context_set_subscribe_callback(m_context.get(), nullptr, nullptr);
+    m_retired = std::move(m_context);
+    m_context = std::move(fresh);
+    pa_context_set_state_callback(m_context.get(), contextStateThunk, this);
+    followServerLocked();
+}
+
+// Main loop thread: the server says a client, card, sink or source changed.
 void PulseAudioSystem::onSubscription(pa_subscription_event_type_t type, std::uint32_t index)
 {
     const unsigned kind = type & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
     const unsigned facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+    // A client that leaves may have changed a default (or be the one that
+    // left PipeWire telling no connection of it); so may a card or device
+    // that comes or goes.
+    const bool comesOrGoes = kind == PA_SUBSCRIPTION_EVENT_NEW || kind == PA_SUBSCRIPTION_EVENT_REMOVE;
+    if (facility == PA_SUBSCRIPTION_EVENT_CLIENT) {
+        if (kind == PA_SUBSCRIPTION_EVENT_REMOVE && !m_witness->isOwnClient(index))
+            m_witness->suspect();
+        return;
+    }
+    if (facility == PA_SUBSCRIPTION_EVENT_CARD) {
+        m_witness->suspect();
+        return;
+    }
+    if (comesOrGoes)
+        m_witness->suspect();
     if (facility == PA_SUBSCRIPTION_EVENT_SERVER) {
+        m_witness->heard();
         // The defaults may have changed: wake whoever waits for one.
         {
             std::lock_guard<std::mutex> lock(m_stateMutex);
@@ -483,6 +579,7 @@ void PulseAudioSystem::onDeviceInfo(const DeviceInfo& info)
 // server says it once.
 void PulseAudioSystem::onVolumeSent(AudioScope scope, bool ok)
 {
+    ++m_volumesAnswered;
     // A connection that went down fails what it carried; the next one starts afresh.
     if (!m_connected)
         return;
@@ -505,13 +602,42 @@ void PulseAudioSystem::onVolumeSent(AudioScope scope, bool ok)
 void PulseAudioSystem::onWatchedInfo(const DeviceInfo& info)
 {
     const DeviceKey key{info.scope, info.serverName};
+    const auto before = m_watched.find(key);
+    const AudioObjectID previousId = before == m_watched.end() ? info.id : before->second.id;
+    // Registrations waiting for their device's name get it; its volume now
+    // is where changes are told from. A second registration of the same
+    // device keeps one.
+    for (auto l = m_listeners.begin(); l != m_listeners.end();) {
+        if (!l->device.second.empty() || l->device.first != info.scope || l->registeredId != info.id) {
+            ++l;
+            continue;
+        }
+        auto [entry, added] = m_watched.try_emplace(key);
+        entry->second.id = info.id;
+        if (added) {
+            entry->second.raw = pa_cvolume_max(&info.volume);
+            entry->second.scalar = scalarOfLocked(key, entry->second.raw);
+        }
+        const auto twin = std::find_if(m_listeners.begin(), m_listeners.end(), [&](const Listener& other) {
+            return other.device == key && other.proc == l->proc && other.clientData == l->clientData;
+        });
+        if (twin != m_listeners.end()) {
+            twin->registeredId = info.id;
+            l = m_listeners.erase(l);
+        } else {
+            l->device = key;
+            ++l;
+        }
+    }
     const auto found = m_watched.find(key);
     if (found == m_watched.end())
         return;
     Watched& watched = found->second;
     watched.id = info.id;
     const pa_volume_t raw = pa_cvolume_max(&info.volume);
-    if (raw == watched.raw)
+    // A device back under a new id is told even at the volume it had: the
+    // session manager may have restored that before we first hear of it.
+    if (raw == watched.raw && previousId == info.id)
         return;
     watched.raw = raw;
     watched.scalar = scalarOfLocked(key, raw);
@@ -904,6 +1030,11 @@ int PulseAudioSystem::sendDefaultVolume(AudioScope scope, float scalar)
                   followed.serverName.c_str(), pa_strerror(pa_context_errno(context)));
         return AudioStatus::ServerError;
     }
+    ++m_volumesSent;
+    if (!m_sentBound->isActive()) {
+        m_sentAtBound = m_volumesSent;
+        m_sentBound->start(m_timeout);
+    }
     return AudioStatus::Ok;
 }
 
@@ -916,6 +1047,8 @@ AudioObjectID PulseAudioSystem::followedDefault(AudioScope scope) const
     return found == m_defaults.end() ? kAudioObjectUnknown : found->second.id;
 }
 
+// Registered at once; the device's name, by which the registration follows
+// it, and its volume come with the server's answer, which no call waits for.
 int PulseAudioSystem::addVolumeListener(AudioObjectID device, AudioScope scope,
                                         AudioVolumeListenerProc proc, void* clientData)
 {
@@ -923,25 +1056,28 @@ int PulseAudioSystem::addVolumeListener(AudioObjectID device, AudioScope scope,
         qCWarning(lcPulseAudio, "refusing a volume listener without a procedure");
         return AudioStatus::BadValue;
     }
-    DeviceInfo info;
-    const int status = query(device, scope, info, "listen to a volume");
-    if (status != AudioStatus::Ok)
-        return status;
+    if (!isValidId(device) || scopeOf(device) != scope)
+        return AudioStatus::NoSuchDevice;
+    if (!m_loop)
+        return AudioStatus::NotConnected;
     PulseLoopLock lock(m_loop.get());
-    const DeviceKey key{scope, info.serverName};
-    auto [entry, added] = m_watched.try_emplace(key);
-    entry->second.id = device;
-    if (added) {
-        entry->second.raw = pa_cvolume_max(&info.volume);
-        entry->second.scalar = scalarOfLocked(key, entry->second.raw);
-    }
-    const auto known = std::find_if(m_listeners.begin(), m_listeners.end(), [&](const Listener& l) {
-        return l.device == key && l.proc == proc && l.clientData == clientData;
+    if (!m_connected)
+        return AudioStatus::NotConnected;
+    const bool known = std::any_of(m_listeners.begin(), m_listeners.end(), [&](const Listener& l) {
+        return l.device.first == scope && l.registeredId == device && l.proc == proc && l.clientData == clientData;
     });
-    if (known != m_listeners.end())
-        known->registeredId = device;
-    else
-        m_listeners.push_back(Listener{key, proc, clientData, device});
+    if (!known)
+        m_listeners.push_back(Listener{{scope, std::string()}, proc, clientData, device});
+    pa_context* context = m_context.get();
+    const std::uint32_t index = indexOf(device);
+    PulseOperationPtr info(scope == AudioScope::Output
+                               ? pa_context_get_sink_info_by_index(context, index, watchedSinkThunk, this)
+                               : pa_context_get_source_info_by_index(context, index, watchedSourceThunk, this));
+    if (!info) {
+        qCWarning(lcPulseAudio, "cannot read the listened %s device %u: %s", scopeName(scope), device,
+                  pa_strerror(pa_context_errno(context)));
+        return AudioStatus::ServerError;
+    }
     return AudioStatus::Ok;
 }
 
@@ -978,6 +1114,264 @@ void PulseAudioSystem::setEventListener(AudioSystemEventProc proc, void* clientD
     PulseLoopLock lock(m_loop.get());
     m_eventProc = proc;
     m_eventClientData = clientData;
+}
+
+// ---- Requests that never wait (main thread) ----
+
+void PulseAudioSystem::send(const Start& start, const char* what, Answered answered)
+{
+    auto pending = std::make_shared<Pending>();
+    pending->self = pending;
+    pending->what = what;
+    pending->system = this;
+    pending->answered = std::move(answered);
+    int status = AudioStatus::Ok;
+    if (!m_loop) {
+        status = AudioStatus::NotConnected;
+    } else {
+        PulseLoopLock lock(m_loop.get());
+        // The outage itself has been logged once.
+        if (!m_connected) {
+            status = AudioStatus::NotConnected;
+        } else {
+            pending->operation.reset(start(m_context.get(), pending->answer));
+            if (!pending->operation) {
+                qCWarning(lcPulseAudio, "%s: %s", what, pa_strerror(pa_context_errno(m_context.get())));
+                status = AudioStatus::ServerError;
+            } else {
+                pa_operation_set_state_callback(pending->operation.get(), Pending::operationState, pending.get());
+            }
+        }
+    }
+    m_pending.push_back(pending);
+    if (status != AudioStatus::Ok) {
+        // Never within the call.
+        QMetaObject::invokeMethod(m_mainThread.get(), [this, pending, status] { finish(pending, status); },
+                                  Qt::QueuedConnection);
+        return;
+    }
+    pending->bound.setSingleShot(true);
+    QObject::connect(&pending->bound, &QTimer::timeout, m_mainThread.get(),
+                     [this, pending] { finish(pending, AudioStatus::Timeout); });
+    pending->bound.start(m_timeout);
+}
+
+// Main thread: the request's one answer. An unanswered request leaves the
+// server treated as gone, so the next requests fail at once; the
+// reconnection finds it again once it answers.
+void PulseAudioSystem::finish(const std::shared_ptr<Pending>& pending, int answered)
+{
+    const auto found = std::find(m_pending.begin(), m_pending.end(), pending);
+    if (found == m_pending.end())
+        return;
+    m_pending.erase(found);
+    int status = answered;
+    pending->bound.stop();
+    if (pending->operation) {
+        PulseLoopLock lock(m_loop.get());
+        // A main thread held up past the bound may find the answer in
+        // already, its hand-over still queued behind the timer.
+        const pa_operation_state_t state = pa_operation_get_state(pending->operation.get());
+        if (status == AudioStatus::Timeout && state != PA_OPERATION_RUNNING)
+            status = state == PA_OPERATION_DONE ? AudioStatus::Ok : AudioStatus::NotConnected;
+        pa_operation_set_state_callback(pending->operation.get(), nullptr, nullptr);
+        if (pa_operation_get_state(pending->operation.get()) == PA_OPERATION_RUNNING)
+            pa_operation_cancel(pending->operation.get());
+        pending->operation.reset();
+        if (status == AudioStatus::Timeout) {
+            qCWarning(lcPulseAudio, "%s: the sound server did not answer within %lld ms", pending->what,
+                      static_cast<long long>(m_timeout.count()));
+            if (m_connected)
+                pa_context_disconnect(m_context.get());
+        }
+    }
+    if (status == AudioStatus::NotConnected && pending->answer.cancelled)
+        qCWarning(lcPulseAudio, "%s: the sound server went away", pending->what);
+    pending->answered(status, pending->answer);
+}
+
+void PulseAudioSystem::sendQuery(AudioObjectID device, AudioScope scope, const char* what,
+                                 std::function<void(int status, const DeviceInfo& info)> answered)
+{
+    if (!isValidId(device) || scopeOf(device) != scope) {
+        QMetaObject::invokeMethod(m_mainThread.get(), [answered = std::move(answered)] {
+            answered(AudioStatus::NoSuchDevice, DeviceInfo{});
+        }, Qt::QueuedConnection);
+        return;
+    }
+    const std::uint32_t index = indexOf(device);
+    send([index, scope](pa_context* context, Request& r) {
+        return scope == AudioScope::Output
+            ? pa_context_get_sink_info_by_index(context, index, Request::sinkInfo, &r)
+            : pa_context_get_source_info_by_index(context, index, Request::sourceInfo, &r);
+    }, what, [answered = std::move(answered)](int status, Request& r) {
+        if (status == AudioStatus::Ok && (r.failed || r.devices.empty()))
+            status = AudioStatus::NoSuchDevice;
+        answered(status, status == AudioStatus::Ok ? r.devices.front() : DeviceInfo{});
+    });
+}
+
+void PulseAudioSystem::requestDevices(AudioDevicesDone done)
+{
+    auto devices = std::make_shared<std::vector<AudioDeviceNames>>();
+    send([](pa_context* context, Request& r) {
+        return pa_context_get_sink_info_list(context, Request::sinkInfo, &r);
+    }, "list output devices", [this, devices, done = std::move(done)](int status, Request& sinks) mutable {
+        if (status == AudioStatus::Ok && sinks.failed)
+            status = AudioStatus::ServerError;
+        if (status != AudioStatus::Ok)
+            return done(status, {});
+        for (const DeviceInfo& sink : sinks.devices)
+            devices->push_back(AudioDeviceNames{sink.id, sink.name, std::nullopt});
+        send([](pa_context* context, Request& r) {
+            r.skipMonitors = true;
+            return pa_context_get_source_info_list(context, Request::sourceInfo, &r);
+        }, "list input devices", [devices, done = std::move(done)](int listed, Request& sources) {
+            if (listed == AudioStatus::Ok && sources.failed) {
+                qCWarning(lcPulseAudio, "the sound server refused to list its devices");
+                listed = AudioStatus::ServerError;
+            }
+            if (listed != AudioStatus::Ok)
+                return done(listed, {});
+            for (const DeviceInfo& source : sources.devices)
+                devices->push_back(AudioDeviceNames{source.id, std::nullopt, source.name});
+            done(AudioStatus::Ok, std::move(*devices));
+        });
+    });
+}
+
+// A new default asked for and then checked until the server reports it:
+// PipeWire acknowledges the request before its session manager makes the
+// change. Read again on the server's change events and every 50 ms; after
+// a quarter of the bound the request is made once more, and the defaults
+// witness looks whether our connection still hears of changes.
+struct PulseAudioSystem::DefaultCheck {
+    AudioScope scope = AudioScope::Output;
+    std::string serverName;
+    std::string current;
+    AudioDone done;
+    QDeadlineTimer deadline;
+    bool askedAgain = false;
+};
+
+void PulseAudioSystem::requestDefaultDevice(AudioScope scope, AudioObjectID device, AudioDone done)
+{
+    sendQuery(device, scope, "set the default device",
+              [this, scope, device, done = std::move(done)](int status, const DeviceInfo& info) mutable {
+        if (status != AudioStatus::Ok) {
+            if (status == AudioStatus::NoSuchDevice)
+                qCWarning(lcPulseAudio, "cannot make %u the default %s: no such %s device", device,
+                          scopeName(scope), scopeName(scope));
+            return done(status);
+        }
+        auto check = std::make_shared<DefaultCheck>();
+        check->scope = scope;
+        check->serverName = info.serverName;
+        check->done = std::move(done);
+        check->deadline = QDeadlineTimer(m_timeout);
+        const auto ask = [this, check] {
+            send([check](pa_context* context, Request& r) {
+                return check->scope == AudioScope::Output
+                    ? pa_context_set_default_sink(context, check->serverName.c_str(), Request::success, &r)
+                    : pa_context_set_default_source(context, check->serverName.c_str(), Request::success, &r);
+            }, "set the default device", [this, check](int asked, Request& r) {
+                if (asked == AudioStatus::Ok && r.failed) {
+                    qCWarning(lcPulseAudio, "the sound server refused to make %s the default %s",
+                              check->serverName.c_str(), scopeName(check->scope));
+                    asked = AudioStatus::ServerError;
+                }
+                if (asked != AudioStatus::Ok)
+                    return check->done(asked);
+                checkDefault(check);
+            });
+        };
+        ask();
+    });
+}
+
+void PulseAudioSystem::checkDefault(const std::shared_ptr<DefaultCheck>& check)
+{
+    send([](pa_context* context, Request& r) {
+        return pa_context_get_server_info(context, Request::serverInfo, &r);
+    }, "read the default devices", [this, check](int status, Request& server) {
+        if (status == AudioStatus::Ok && server.failed)
+            status = AudioStatus::ServerError;
+        if (status != AudioStatus::Ok)
+            return check->done(status);
+        check->current = check->scope == AudioScope::Output ? server.defaultSink : server.defaultSource;
+        if (check->current == check->serverName)
+            return check->done(AudioStatus::Ok);
+        if (check->deadline.hasExpired()) {
+            qCWarning(lcPulseAudio, "the sound server accepted %s as the default %s but still reports %s after %lld ms",
+                      check->serverName.c_str(), scopeName(check->scope),
+                      check->current.empty() ? "none" : check->current.c_str(),
+                      static_cast<long long>(m_timeout.count()));
+            return check->done(AudioStatus::NotCarriedOut);
+        }
+        if (!check->askedAgain && check->deadline.remainingTime() < m_timeout.count() * 3 / 4) {
+            // A session manager busy with an earlier change may keep its own
+            // choice, and our connection may no longer hear of changes.
+            check->askedAgain = true;
+            qCInfo(lcPulseAudio, "still told %s is the default %s; asking again",
+                   check->current.empty() ? "none" : check->current.c_str(), scopeName(check->scope));
+            {
+                PulseLoopLock lock(m_loop.get());
+                m_witness->suspect();
+            }
+            send([check](pa_context* context, Request& r) {
+                return check->scope == AudioScope::Output
+                    ? pa_context_set_default_sink(context, check->serverName.c_str(), Request::success, &r)
+                    : pa_context_set_default_source(context, check->serverName.c_str(), Request::success, &r);
+            }, "set the default device", [](int, Request&) {});
+        }
+        QTimer::singleShot(50, m_mainThread.get(), [this, check] { checkDefault(check); });
+    });
+}
+
+void PulseAudioSystem::requestVolumeScalar(AudioObjectID device, AudioScope scope, float scalar, AudioDone done)
+{
+    if (!isVolume(scalar)) {
+        qCWarning(lcPulseAudio, "refusing to set the %s volume of %u to %g", scopeName(scope), device,
+                  static_cast<double>(scalar));
+        QMetaObject::invokeMethod(m_mainThread.get(), [done = std::move(done)] { done(AudioStatus::BadValue); },
+                                  Qt::QueuedConnection);
+        return;
+    }
+    sendQuery(device, scope, "set a volume",
+              [this, device, scope, scalar, done = std::move(done)](int status, const DeviceInfo& info) mutable {
+        if (status != AudioStatus::Ok)
+            return done(status);
+        if (!pa_cvolume_valid(&info.volume) || info.volume.channels == 0)
+            return done(AudioStatus::NoMainVolume);
+        const pa_volume_t raw = rawVolumeOf(scalar);
+        // The loudest channel gets the value and the others keep their share.
+        pa_cvolume volume = info.volume;
+        pa_cvolume_scale(&volume, raw);
+        const DeviceKey key{scope, info.serverName};
+        const std::uint32_t index = indexOf(device);
+        send([this, key, raw, scalar, volume, index, scope](pa_context* context, Request& r) {
+            // Recorded before the server can report the change back.
+            m_setScalars[key] = SetScalar{raw, scalar};
+            return scope == AudioScope::Output
+                ? pa_context_set_sink_volume_by_index(context, index, &volume, Request::success, &r)
+                : pa_context_set_source_volume_by_index(context, index, &volume, Request::success, &r);
+        }, "set a volume", [this, scope, key, done = std::move(done)](int sent, Request& r) {
+            if (sent != AudioStatus::Ok)
+                return done(sent);
+            {
+                // The caller knows this outcome; volumes sent later are told
+                // against it.
+                PulseLoopLock lock(m_loop.get());
+                m_volumeRefused[scope] = r.failed;
+            }
+            if (r.failed) {
+                qCWarning(lcPulseAudio, "the sound server refused the %s volume of %s", scopeName(scope),
+                          key.second.c_str());
+                return done(AudioStatus::ServerError);
+            }
+            done(AudioStatus::Ok);
+        });
+    });
 }
 
 // ---- Trampolines (main loop thread) ----

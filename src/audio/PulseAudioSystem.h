@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/AudioSystem.h"
+#include "audio/PulseDefaultsWitness.h"
 #include "audio/PulseHandles.h"
 
 #include <atomic>
@@ -8,10 +9,14 @@
 #include <condition_variable>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include <QObject>
+#include <QTimer>
 
 #include <pulse/introspect.h>
 #include <pulse/mainloop-api.h>
@@ -37,6 +42,8 @@
 // from what it knows and never waits; the server's answer comes back on the
 // main loop thread, where a refusal is logged and announced.
 //
+// The request*() calls send and return; the answer comes back to the main
+// thread's event loop, or Timeout once the bound has passed on a timer.
 // Other requests from the main thread wait for the server's answer at most
 // `timeout`; no answer in time is AudioStatus::Timeout. Without a server
 // every request fails with AudioStatus::NotConnected. When the connection
@@ -53,7 +60,7 @@ public:
     PulseAudioSystem& operator=(const PulseAudioSystem&) = delete;
 
     // Whether the server connection is up right now (any thread).
-    bool isConnected() const;
+    bool isConnected() const override;
     // Waits at most `timeout` for the connection to be up (main thread).
     bool waitForConnection(std::chrono::milliseconds timeout);
 
@@ -71,6 +78,9 @@ public:
     int removeVolumeListener(AudioObjectID device, AudioScope scope,
                              AudioVolumeListenerProc proc, void* clientData) override;
     void setEventListener(AudioSystemEventProc proc, void* clientData) override;
+    void requestDevices(AudioDevicesDone done) override;
+    void requestDefaultDevice(AudioScope scope, AudioObjectID device, AudioDone done) override;
+    void requestVolumeScalar(AudioObjectID device, AudioScope scope, float scalar, AudioDone done) override;
 
     // The default device of `scope` as last reported by the server, the one
     // sendDefaultVolume() sets; unknown while none is known. Never waits.
@@ -79,6 +89,8 @@ public:
 private:
     struct DeviceInfo;
     struct Request;
+    struct Pending;
+    struct DefaultCheck;
     using DeviceKey = std::pair<AudioScope, std::string>; // direction, server name
     struct Listener {
         DeviceKey device;
@@ -117,6 +129,7 @@ private:
     void onUnavailableLocked(int error);
     void countAttemptLocked();
     void onSubscription(pa_subscription_event_type_t type, std::uint32_t index);
+    void takeOverConnectionLocked(PulseContextPtr fresh);
     void announceLocked(AudioSystemEvent event);
     void onDeviceInfo(const DeviceInfo& info);
     void onWatchedInfo(const DeviceInfo& info);
@@ -138,6 +151,15 @@ private:
                        std::string& current);
     bool renewConnection(std::chrono::milliseconds bound);
 
+    // Main thread: requests answered later on the main thread, each within
+    // the bound, measured by a timer.
+    using Answered = std::function<void(int status, Request& answer)>;
+    void send(const Start& start, const char* what, Answered answered);
+    void finish(const std::shared_ptr<Pending>& pending, int status);
+    void sendQuery(AudioObjectID device, AudioScope scope, const char* what,
+                   std::function<void(int status, const DeviceInfo& info)> answered);
+    void checkDefault(const std::shared_ptr<DefaultCheck>& check);
+
     static void contextStateThunk(pa_context* context, void* self);
     static void renewalStateThunk(pa_context* context, void* self);
     static void subscribeThunk(pa_context* context, pa_subscription_event_type_t type,
@@ -150,6 +172,17 @@ private:
     static void sinkVolumeSentThunk(pa_context* context, int ok, void* self);
     static void sourceVolumeSentThunk(pa_context* context, int ok, void* self);
 
+    // Lives on the main thread: answers are handed to it, and its timers
+    // bound the requests sent without waiting.
+    std::unique_ptr<QObject> m_mainThread;
+    std::vector<std::shared_ptr<Pending>> m_pending;
+    // Bounds the volumes sent without waiting: a server that answers none
+    // of them in time counts as gone. Counted on the main thread (sent) and
+    // the main loop thread (answered).
+    std::unique_ptr<QTimer> m_sentBound;
+    std::atomic<std::uint64_t> m_volumesSent{0};
+    std::atomic<std::uint64_t> m_volumesAnswered{0};
+    std::uint64_t m_sentAtBound = 0; // main thread
     const std::chrono::milliseconds m_timeout;
     const std::chrono::milliseconds m_reconnectInterval;
     PulseMainloopPtr m_loop;
@@ -158,6 +191,9 @@ private:
     // A connection opened to take m_context's place (renewConnection).
     PulseContextPtr m_renewal;
     pa_time_event* m_reconnect = nullptr;
+    std::unique_ptr<PulseDefaultsWitness> m_witness;
+    // The connection the witness's took the place of.
+    PulseContextPtr m_retired;
     bool m_outageReported = false;
     bool m_everConnected = false;
     AudioSystemEventProc m_eventProc = nullptr;

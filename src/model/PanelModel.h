@@ -28,6 +28,11 @@ struct PanelFaults {
     // Why the device's audio is not restored after the sound server came
     // back or the system resumed; empty when it is.
     QString audioRestore;
+    // The link waits for a sound server that does not answer.
+    bool awaitingSoundServer = false;
+    // While linked, the sound server is gone or stopped answering; cleared
+    // once the device's sound is restored.
+    bool soundServerOutage = false;
     // The sound server did not take the last volume.
     bool outputVolumeFailed = false;
     bool inputVolumeFailed = false;

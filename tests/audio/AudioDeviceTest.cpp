@@ -1,9 +1,9 @@
-// Finding the panel's device by name and making it the default output and
-// input, against private sound servers laid out for each case. The fake
+// Finding the panel's device by its name among the devices a sound server
+// lists, against private sound servers laid out for each case. The fake
 // stands in only where a server cannot be made to fail on demand.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <QTest>
 
 #include "FakeAudioSystem.h"
 #include "PulseTestSupport.h"
@@ -15,149 +15,145 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::string nameOf(AudioSystem& system, AudioObjectID device, AudioScope scope)
+// The list with every device's names, as the link asks for it.
+struct Listed {
+    int status = -1;
+    std::vector<AudioDeviceNames> devices;
+};
+
+Listed listNow(AudioSystem& system)
 {
-    std::string name;
-    system.deviceName(device, scope, name);
-    return name;
+    auto listed = std::make_shared<Listed>();
+    bool answered = false;
+    system.requestDevices([listed, &answered](int status, std::vector<AudioDeviceNames> devices) {
+        listed->status = status;
+        listed->devices = std::move(devices);
+        answered = true;
+    });
+    EXPECT_FALSE(answered) << "answered later, never within the request";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return answered; }, 10000));
+    return *listed;
 }
 
-TEST(AudioDevice, FindsTheDeviceAndMakesItTheDefaultOutputAndInput)
+// Where the device named `name` in `scope` stands in the list, or -1.
+int position(const std::vector<AudioDeviceNames>& list, AudioScope scope, const std::string& name)
+{
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const std::optional<std::string>& found = scope == AudioScope::Output ? list[i].outputName : list[i].inputName;
+        if (found == name)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::vector<AudioDeviceNames> only(const std::vector<AudioDeviceNames>& list, int at)
+{
+    return {list.at(static_cast<std::size_t>(at))};
+}
+
+TEST(AudioDevice, FindsTheDeviceAmongTheListedOutputsAndInputs)
 {
     PulseDaemon daemon;
     ASSERT_TRUE(daemon.start());
     PulseAudioSystem system;
-    AudioDevice device(system);
-
-    ASSERT_TRUE(device.FindQuorelDevice());
-    EXPECT_EQ(nameOf(system, device.outputID(), AudioScope::Output), "Quorel IIS Audio");
-    EXPECT_EQ(nameOf(system, device.inputID(), AudioScope::Input), "Quorel IIS Audio");
+    const Listed listed = listNow(system);
+    ASSERT_EQ(listed.status, AudioStatus::Ok);
+    AudioDevice device;
+    ASSERT_TRUE(device.FindQuorelDevice(listed.devices));
+    std::string name;
+    ASSERT_EQ(system.deviceName(device.outputID(), AudioScope::Output, name), AudioStatus::Ok);
+    EXPECT_EQ(name, "Quorel IIS Audio");
+    ASSERT_EQ(system.deviceName(device.inputID(), AudioScope::Input, name), AudioStatus::Ok);
+    EXPECT_EQ(name, "Quorel IIS Audio");
     EXPECT_NE(device.inputID(), device.outputID());
-
-    ASSERT_TRUE(device.SetAsDefault());
-    EXPECT_EQ(pactlText(daemon, {QStringLiteral("get-default-sink")}), QStringLiteral("quorel_out"));
-    EXPECT_EQ(pactlText(daemon, {QStringLiteral("get-default-source")}), QStringLiteral("quorel_in"));
 }
 
-TEST(AudioDevice, NameMatchesWhenOneContainsTheOtherAndTheFirstMatchWinsPerDirection)
+TEST(AudioDevice, OnlyANameHoldingTheTargetMatchesAndTheFirstMatchWinsPerDirection)
 {
-    // In the server's order: an output whose name shares words with the
-    // target but neither holds the other (no match), an output named the
-    // target plus more in other letters (older PipeWire's descriptions; the
-    // first output match), the real device's output, its input (first input
-    // match) and an input whose name is part of the target.
+    // In the server's order: a device called "Audio" (output and input),
+    // an output whose name shares words with the target, an output named
+    // the target plus more in other letters (older PipeWire's descriptions;
+    // the first output match), the real device's output, an input whose
+    // name is part of the target, and the real device's input (the first
+    // input match).
     PulseDaemon daemon(QStringLiteral(
+        "load-module module-null-sink sink_name=audio_out "
+        "sink_properties='device.description=\"Audio\"'\n"
+        "load-module module-remap-source master=audio_out.monitor source_name=audio_in "
+        "source_properties='device.description=\"Audio\"'\n"
         "load-module module-null-sink sink_name=other_out "
         "sink_properties='device.description=\"IIS Audio\" device.product.name=\"Quorel Speaker\"'\n"
         "load-module module-null-sink sink_name=analog_out "
         "sink_properties='device.description=\"QUOREL IIS AUDIO Analog Stereo\"'\n"
         "load-module module-null-sink sink_name=quorel_out "
         "sink_properties='device.description=\"Quorel IIS Audio\"'\n"
-        "load-module module-remap-source master=quorel_out.monitor source_name=quorel_in "
-        "source_properties='device.description=\"Quorel IIS Audio\"'\n"
         "load-module module-remap-source master=analog_out.monitor source_name=part_in "
-        "source_properties='device.description=\"iis audio\"'\n"));
+        "source_properties='device.description=\"iis audio\"'\n"
+        "load-module module-remap-source master=quorel_out.monitor source_name=quorel_in "
+        "source_properties='device.description=\"Quorel IIS Audio\"'\n"));
     ASSERT_TRUE(daemon.start());
     PulseAudioSystem system;
-    AudioDevice device(system);
-
-    std::unique_ptr<AudioObjectID[]> list;
-    std::int32_t count = 0;
-    device.FindAllDevices(list, count);
+    const Listed listed = listNow(system);
+    ASSERT_EQ(listed.status, AudioStatus::Ok);
     // PipeWire may add a placeholder sink: positions are found by name.
-    const auto position = [&](AudioScope scope, const std::string& name) {
-        for (std::int32_t i = 0; i < count; ++i) {
-            std::string found;
-            if (system.deviceName(list[i], scope, found) == AudioStatus::Ok && found == name)
-                return i;
-        }
-        return -1;
-    };
-    const std::int32_t other = position(AudioScope::Output, "Quorel Speaker");
-    const std::int32_t analog = position(AudioScope::Output, "QUOREL IIS AUDIO Analog Stereo");
-    const std::int32_t firstInput = position(AudioScope::Input, "Quorel IIS Audio");
-    ASSERT_TRUE(other >= 0 && analog == other + 1 && firstInput > analog);
+    const std::vector<AudioDeviceNames>& list = listed.devices;
+    const int audioOut = position(list, AudioScope::Output, "Audio");
+    const int other = position(list, AudioScope::Output, "Quorel Speaker");
+    const int analog = position(list, AudioScope::Output, "QUOREL IIS AUDIO Analog Stereo");
+    const int audioIn = position(list, AudioScope::Input, "Audio");
+    const int part = position(list, AudioScope::Input, "iis audio");
+    const int quorelIn = position(list, AudioScope::Input, "Quorel IIS Audio");
+    ASSERT_TRUE(audioOut >= 0 && other > audioOut && analog > other && audioIn > analog && part > audioIn
+                && quorelIn > part);
 
-    EXPECT_FALSE(device.GetDeviceID(list.get() + other, 1, false)) << "\"Quorel Speaker\" is no match";
-    EXPECT_FALSE(device.GetDeviceID(list.get(), firstInput, true)) << "outputs have no input name";
-    EXPECT_FALSE(device.GetDeviceID(nullptr, count, true));
-    EXPECT_FALSE(device.GetDeviceID(list.get(), 0, true));
+    AudioDevice device;
+    EXPECT_FALSE(device.GetDeviceID(only(list, audioOut), false)) << "\"Audio\" is another device";
+    EXPECT_FALSE(device.GetDeviceID(only(list, audioIn), true));
+    EXPECT_FALSE(device.GetDeviceID(only(list, other), false)) << "\"Quorel Speaker\" is no match";
+    EXPECT_FALSE(device.GetDeviceID(only(list, part), true)) << "\"iis audio\" is only a piece of the target";
+    EXPECT_FALSE(device.GetDeviceID({list.begin(), list.begin() + audioIn}, true)) << "outputs have no input name";
+    EXPECT_FALSE(device.GetDeviceID({}, true));
     EXPECT_EQ(device.inputID(), kAudioObjectUnknown);
-    EXPECT_TRUE(device.GetDeviceID(list.get() + firstInput + 1, 1, true)) << "\"iis audio\" is part of the target";
-    EXPECT_EQ(device.inputID(), list[firstInput + 1]);
 
-    ASSERT_TRUE(device.FindQuorelDevice());
-    EXPECT_EQ(device.outputID(), list[analog]);
-    EXPECT_EQ(device.inputID(), list[firstInput]);
-    ASSERT_TRUE(device.SetAsDefault());
-    EXPECT_EQ(pactlText(daemon, {QStringLiteral("get-default-sink")}), QStringLiteral("analog_out"));
-    EXPECT_EQ(pactlText(daemon, {QStringLiteral("get-default-source")}), QStringLiteral("quorel_in"));
+    ASSERT_TRUE(device.FindQuorelDevice(list));
+    EXPECT_EQ(device.outputID(), list[static_cast<std::size_t>(analog)].id);
+    EXPECT_EQ(device.inputID(), list[static_cast<std::size_t>(quorelIn)].id);
 }
 
 // A server without devices of its own may still offer a placeholder sink
-// (PipeWire's "Dummy Output"); either way the device is not found.
+// (PipeWire's "Dummy Output"); either way the device is not found. Without
+// a server the list fails, answered later all the same.
 TEST(AudioDevice, NothingIsFoundWithoutTheDeviceOrWithoutAServer)
 {
     PulseDaemon daemon(QString{});
     ASSERT_TRUE(daemon.start());
     {
         PulseAudioSystem system;
-        AudioDevice device(system);
-        EXPECT_FALSE(device.FindQuorelDevice());
+        const Listed listed = listNow(system);
+        EXPECT_EQ(listed.status, AudioStatus::Ok);
+        AudioDevice device;
+        EXPECT_FALSE(device.FindQuorelDevice(listed.devices));
     }
     daemon.stop();
     PulseAudioSystem system(500ms);
-    AudioDevice device(system);
-    std::unique_ptr<AudioObjectID[]> list(new AudioObjectID[1]{7});
-    AudioObjectID* before = list.get();
-    std::int32_t count = -1;
-    device.FindAllDevices(list, count);
-    EXPECT_EQ(count, 0);
-    EXPECT_EQ(list.get(), before) << "a failed enumeration leaves the list alone";
-    EXPECT_FALSE(device.FindQuorelDevice());
-    device.setOutputID(2);
-    device.setInputID(3);
-    EXPECT_FALSE(device.SetAsDefault());
+    const Listed listed = listNow(system);
+    EXPECT_EQ(listed.status, AudioStatus::NotConnected);
+    EXPECT_TRUE(listed.devices.empty());
 }
 
-TEST(AudioDevice, InputThatCannotBeMadeDefaultFailsAndLeavesTheOutputSwitched)
-{
-    PulseDaemon daemon;
-    ASSERT_TRUE(daemon.start());
-    PulseAudioSystem system;
-    AudioDevice device(system);
-    ASSERT_TRUE(device.FindQuorelDevice());
-
-    // The input goes away between finding and switching.
-    QString modules;
-    daemon.pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("modules")}, &modules);
-    QString inputModule;
-    for (const QString& line : modules.split(QLatin1Char('\n')))
-        if (line.contains(QStringLiteral("source_name=quorel_in")))
-            inputModule = line.section(QLatin1Char('\t'), 0, 0);
-    ASSERT_FALSE(inputModule.isEmpty());
-    ASSERT_EQ(daemon.pactl({QStringLiteral("unload-module"), inputModule}), 0);
-
-    EXPECT_FALSE(device.SetAsDefault());
-    EXPECT_EQ(pactlText(daemon, {QStringLiteral("get-default-sink")}), QStringLiteral("quorel_out"));
-    EXPECT_EQ(pactlText(daemon, {QStringLiteral("get-default-source")}), QStringLiteral("builtin_in"));
-}
-
-TEST(AudioDevice, UnreadableAndEmptyNamesAreSkippedAndAFailedOutputLeavesTheInputAlone)
+TEST(AudioDevice, UnreadableAndEmptyNamesAreSkippedAndOneDeviceMayServeBothDirections)
 {
     FakeAudioSystem fake;
     fake.addDevice({.id = 10, .outputName = "Quorel IIS Audio", .inputName = "Quorel IIS Audio",
                     .nameReadable = false});
     fake.addDevice({.id = 11, .outputName = "", .inputName = ""});
     fake.addDevice({.id = 12, .outputName = "QUOREL iis audio", .inputName = "Quorel IIS Audio"});
-    AudioDevice device(fake);
-    ASSERT_TRUE(device.FindQuorelDevice());
+    const Listed listed = listNow(fake);
+    ASSERT_EQ(listed.status, AudioStatus::Ok);
+    AudioDevice device;
+    ASSERT_TRUE(device.FindQuorelDevice(listed.devices));
     EXPECT_EQ(device.outputID(), 12u);
     EXPECT_EQ(device.inputID(), 12u) << "one device serving both directions is found by both searches";
-
-    fake.failSetDefault(AudioScope::Output);
-    EXPECT_FALSE(device.SetAsDefault());
-    EXPECT_TRUE(fake.defaultsSet(AudioScope::Input).empty());
 }
 
 } // namespace

@@ -246,7 +246,14 @@ TEST_F(PulseAudioSystemTest, ListenerFollowsAReAddedDeviceAndIsRemovedByTheIdItW
     const QString load = QStringLiteral("sink_name=extra_out sink_properties=device.description=Extra");
     QString module;
     ASSERT_EQ(daemon.pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"), load}, &module), 0);
-    const AudioObjectID first = findByName(*system, AudioScope::Output, "Extra");
+    // PipeWire answers the load before the new sink is listed.
+    const auto extra = [&] {
+        AudioObjectID id = kAudioObjectUnknown;
+        QTest::qWaitFor([&] { return (id = findByName(*system, AudioScope::Output, "Extra")) != kAudioObjectUnknown; },
+                        5000);
+        return id;
+    };
+    const AudioObjectID first = extra();
     ASSERT_NE(first, kAudioObjectUnknown);
     ListenerLog listener(*system);
     ASSERT_EQ(system->addVolumeListener(first, AudioScope::Output, ListenerLog::proc, &listener), AudioStatus::Ok);
@@ -257,8 +264,8 @@ TEST_F(PulseAudioSystemTest, ListenerFollowsAReAddedDeviceAndIsRemovedByTheIdItW
     // restarted server) and the listener follows it there.
     ASSERT_EQ(daemon.pactl({QStringLiteral("unload-module"), module.trimmed()}), 0);
     ASSERT_EQ(daemon.pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"), load}), 0);
-    const AudioObjectID second = findByName(*system, AudioScope::Output, "Extra");
-    ASSERT_NE(second, first);
+    AudioObjectID second = kAudioObjectUnknown;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (second = extra()) != first && second != kAudioObjectUnknown; }, 5000));
     ASSERT_TRUE(listener.waitFor([second](const ListenerLog::Call& c) { return c.device == second; }));
 
     // The caller knows only the id it added the listener on; that removes it.
@@ -361,6 +368,56 @@ TEST_F(PulseAudioSystemTest, DefaultNotMadeEndsWithinTheBoundAndTheNextRequestCa
     ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"), QStringLiteral("40%")}), 0);
     EXPECT_TRUE(listener.waitForScalar(0.4f));
     EXPECT_EQ(system->setDefaultDevice(AudioScope::Output, builtinOut), AudioStatus::Ok);
+    EXPECT_TRUE(system->isConnected());
+    EXPECT_EQ(log.count(QStringLiteral("lost the sound server")), 0);
+    EXPECT_EQ(reconnects, 0);
+    system->setEventListener(nullptr, nullptr);
+    EXPECT_EQ(system->removeVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &listener),
+              AudioStatus::Ok);
+}
+
+// The followed default keeps up with moves made elsewhere, one right after
+// the other; and on PipeWire also once its PulseAudio server has stopped
+// telling every connection of new defaults (a client that tried to connect
+// while the session manager stood still leaves it so): a new connection
+// reads the current default and takes the old one's place unannounced.
+TEST_F(PulseAudioSystemTest, FollowedDefaultKeepsUpWithEveryMoveAlsoAfterItsConnectionWentStale)
+{
+    static std::atomic<int> reconnects{0};
+    reconnects = 0;
+    system->setEventListener(
+        [](AudioSystemEvent event, void*) { reconnects += event == AudioSystemEvent::Reconnected ? 1 : 0; },
+        nullptr);
+    ListenerLog listener(*system);
+    ASSERT_EQ(system->addVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &listener),
+              AudioStatus::Ok);
+    const auto moveAndFollow = [&](int times) {
+        for (int move = 0; move < times; ++move) {
+            const bool toQuorel = move % 2 == 0;
+            const QString sink = toQuorel ? QStringLiteral("quorel_out") : QStringLiteral("builtin_out");
+            const AudioObjectID id = toQuorel ? quorelOut : builtinOut;
+            if (daemon.pactl({QStringLiteral("set-default-sink"), sink}) != 0)
+                return testing::AssertionFailure() << "pactl failed on move " << move;
+            if (!QTest::qWaitFor([&] { return system->followedDefault(AudioScope::Output) == id; }, 10000))
+                return testing::AssertionFailure() << "move " << move << " to " << sink.toStdString()
+                                                   << " not followed";
+        }
+        return testing::AssertionSuccess();
+    };
+    LogCapture log;
+    EXPECT_TRUE(moveAndFollow(8));
+
+    if (const pid_t manager = daemon.sessionManagerPid(); manager > 0) {
+        ASSERT_EQ(::kill(manager, SIGSTOP), 0);
+        daemon.pactl({QStringLiteral("set-default-sink"), QStringLiteral("quorel_out")});
+        daemon.run(QStringLiteral("pactl"), {QStringLiteral("info")}, 300);
+        ::kill(manager, SIGCONT);
+        EXPECT_TRUE(moveAndFollow(8)) << "after the connections went stale";
+        // The connection that took over still hears the listened device.
+        ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"),
+                                QStringLiteral("40%")}), 0);
+        EXPECT_TRUE(listener.waitForScalar(0.4f));
+    }
     EXPECT_TRUE(system->isConnected());
     EXPECT_EQ(log.count(QStringLiteral("lost the sound server")), 0);
     EXPECT_EQ(reconnects, 0);

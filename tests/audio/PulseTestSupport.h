@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QTimer>
+
 // Helpers for tests that drive a private sound server (PulseDaemon).
 
 #include <QDeadlineTimer>
@@ -10,6 +13,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <csignal>
+#include <fstream>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -118,6 +122,49 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<Call> m_calls;
+};
+
+// Measures how long the main thread's event loop waits past each tick of a
+// 10 ms timer, from construction on, on anything but a processor: the time
+// it spent running (its own work) and waiting for a processor (a loaded
+// machine) are taken off, both read from /proc/thread-self/schedstat. What
+// is left is the thread sleeping where it should have run the timer: a wait
+// on the sound server shows in full.
+class LoopLateness {
+public:
+    LoopLateness()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            const qint64 now = m_clock.nsecsElapsed();
+            const qint64 notWaiting = runningOrQueuedNs();
+            m_worstNs = std::max(m_worstNs, now - m_lastNs - 10'000'000 - (notWaiting - m_lastNotWaitingNs));
+            m_lastNs = now;
+            m_lastNotWaitingNs = notWaiting;
+        });
+        m_lastNotWaitingNs = runningOrQueuedNs();
+        m_clock.start();
+        m_timer.start();
+    }
+    qint64 worstMs() const { return m_worstNs / 1'000'000; }
+
+private:
+    // Main thread: how long it has run and waited for a processor so far.
+    static qint64 runningOrQueuedNs()
+    {
+        std::ifstream stat("/proc/thread-self/schedstat");
+        long long running = 0;
+        long long queued = 0;
+        stat >> running >> queued;
+        return running + queued;
+    }
+
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_lastNs = 0;
+    qint64 m_lastNotWaitingNs = 0;
+    qint64 m_worstNs = 0;
 };
 
 } // namespace pulsetest

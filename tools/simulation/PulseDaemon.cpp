@@ -269,11 +269,18 @@ bool PulseDaemon::runScriptThroughPactl()
         } else {
             args = line.split(space);
         }
-        if (pactl(args) != 0) {
+        const bool setsDefault = args.size() == 2 && args.at(0).startsWith(QStringLiteral("set-default-"));
+        // PipeWire answers a load before the new device is listed, so a
+        // default set right after may not find it yet.
+        const QDeadlineTimer listed(kStartBoundMs);
+        int status = 0;
+        while ((status = pactl(args)) != 0 && setsDefault && !listed.hasExpired())
+            QThread::msleep(20);
+        if (status != 0) {
             qWarning("test sound server: \"%s\" failed", qPrintable(line));
             return false;
         }
-        if (args.size() == 2 && args.at(0).startsWith(QStringLiteral("set-default-"))) {
+        if (setsDefault) {
             const QStringList get{QStringLiteral("get-default-") + args.at(0).mid(12)};
             const QDeadlineTimer deadline(kStartBoundMs);
             QString current;
