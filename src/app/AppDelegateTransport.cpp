@@ -63,12 +63,15 @@ void AppDelegate::restartClock()
 }
 
 // A location that cannot be played or recorded changes nothing: the state,
-// the buttons, the timer and the clock stay as they were.
-void AppDelegate::refuseTransport(const char* what, const QUrl& location, const QString& reason)
+// the buttons, the timer and the clock stay as they were. `what` ("play" or
+// "record") and `logged` go to the log in English; the user reads a whole
+// sentence in their language, since a verb cannot be slotted into one.
+void AppDelegate::refuseTransport(const char* what, const QUrl& location, const QString& logged, const QString& shown)
 {
     const QString name = location.toDisplayString(QUrl::PreferLocalFile);
-    qCWarning(lcAppTransport, "cannot %s \"%s\": %s", what, qUtf8Printable(name), qUtf8Printable(reason));
-    showTransportMessage(tr("Cannot %1 %2: %3").arg(QString::fromLatin1(what), name, reason));
+    qCWarning(lcAppTransport, "cannot %s \"%s\": %s", what, qUtf8Printable(name), qUtf8Printable(logged));
+    const QString text = qstrcmp(what, "record") == 0 ? tr("Cannot record %1: %2") : tr("Cannot play %1: %2");
+    showTransportMessage(text.arg(name, shown));
 }
 
 // In the window's message band until dismissed or the next take starts,
@@ -86,9 +89,11 @@ bool AppDelegate::stillWanted(const char* what, const QUrl& location, std::int64
 {
     if (linked() && !linking() && !m_terminated && transportState() == stateAtOpen)
         return true;
-    const char* reason = linked() && !linking() ? "the transport changed while the panel was open"
-                                                : "the device is not linked";
-    refuseTransport(what, location, QString::fromLatin1(reason));
+    if (linked() && !linking())
+        refuseTransport(what, location, QStringLiteral("the transport changed while the panel was open"),
+                        tr("the transport changed while the panel was open"));
+    else
+        refuseTransport(what, location, QStringLiteral("the device is not linked"), tr("the device is not linked"));
     return false;
 }
 
@@ -115,7 +120,7 @@ void AppDelegate::Play()
     QString reason;
     std::unique_ptr<AudioPlayer> created = transportFactory().createPlayer(chosen.location, &reason);
     if (!created) {
-        refuseTransport("play", chosen.location, reason);
+        refuseTransport("play", chosen.location, reason, reason);
         return;
     }
     if (player) {
@@ -126,7 +131,8 @@ void AppDelegate::Play()
     player->setDelegate(this);
     if (!player->play()) {
         player.reset();
-        refuseTransport("play", chosen.location, QStringLiteral("the audio output refused it"));
+        refuseTransport("play", chosen.location, QStringLiteral("the audio output refused it"),
+                        tr("the audio output refused it"));
         return;
     }
 
@@ -155,7 +161,7 @@ void AppDelegate::Record()
     QString reason;
     std::unique_ptr<AudioRecorder> created = transportFactory().createRecorder(chosen.location, settings, &reason);
     if (!created) {
-        refuseTransport("record", chosen.location, reason);
+        refuseTransport("record", chosen.location, reason, reason);
         return;
     }
     if (recorder) {
@@ -166,7 +172,8 @@ void AppDelegate::Record()
     recorder->setDelegate(this);
     if (!recorder->record()) {
         recorder.reset();
-        refuseTransport("record", chosen.location, QStringLiteral("the input refused to start"));
+        refuseTransport("record", chosen.location, QStringLiteral("the input refused to start"),
+                        tr("the input refused to start"));
         return;
     }
 

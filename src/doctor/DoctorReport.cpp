@@ -40,8 +40,10 @@ QString DoctorReport::toText() const
     }
     const auto failed = std::count_if(checks.begin(), checks.end(),
                                       [](const DoctorCheck& c) { return c.outcome == DoctorCheck::Outcome::Fail; });
-    text += failed == 0 ? QStringLiteral("All checks passed.\n")
-                        : QStringLiteral("%1 of %2 checks failed.\n").arg(failed).arg(checks.size());
+    text += failed == 0 ? QCoreApplication::translate("DoctorReport", "All checks passed.\n")
+                        : QCoreApplication::translate("DoctorReport", "%1 of %2 checks failed.\n")
+                              .arg(failed)
+                              .arg(checks.size());
     return text;
 }
 
