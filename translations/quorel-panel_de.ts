@@ -317,6 +317,21 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
     </message>
 </context>
 <context>
+    <name>DeviceAccess</name>
+    <message>
+        <source>The udev rule %1 is installed but not yet applied to this device: plug the device in again, or run %2.</source>
+        <translation>Die udev-Regel %1 ist installiert, gilt aber noch nicht für dieses Gerät: Stecken Sie das Gerät erneut ein oder führen Sie %2 aus.</translation>
+    </message>
+    <message>
+        <source>The package&apos;s udev rule %1 is missing: run &apos;sudo apt-get install --reinstall quorel-panel&apos;, which puts it back and applies it.</source>
+        <translation>Die udev-Regel %1 des Pakets fehlt: Führen Sie „sudo apt-get install --reinstall quorel-panel“ aus; das stellt sie wieder her und wendet sie an.</translation>
+    </message>
+    <message>
+        <source>Access for the logged-in user comes from the udev rule %1. Copy udev/%1 from the source tree to /etc/udev/rules.d/, then run %2.</source>
+        <translation>Der Zugriff für den angemeldeten Benutzer kommt von der udev-Regel %1. Kopieren Sie udev/%1 aus dem Quellbaum nach /etc/udev/rules.d/ und führen Sie dann %2 aus.</translation>
+    </message>
+</context>
+<context>
     <name>DeviceChecks</name>
     <message>
         <source>cannot read the hidraw devices from udev</source>
@@ -422,6 +437,18 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
         <source>%1 of %2 checks failed.
 </source>
         <translation>%1 von %2 Prüfungen fehlgeschlagen.
+</translation>
+    </message>
+    <message>
+        <source>%1%2: %3. %4
+</source>
+        <translation>%1%2: %3. %4
+</translation>
+    </message>
+    <message>
+        <source>%1%2: %3
+</source>
+        <translation>%1%2: %3
 </translation>
     </message>
 </context>
@@ -1091,6 +1118,21 @@ Soll sie überschrieben werden?</translation>
     <message>
         <source>Cannot redo: %1</source>
         <translation>Wiederherstellen nicht möglich: %1</translation>
+    </message>
+</context>
+<context>
+    <name>UsbHID</name>
+    <message>
+        <source>The panel may not write to the device (%1). %2</source>
+        <translation>Das Panel darf nicht auf das Gerät schreiben (%1). %2</translation>
+    </message>
+    <message>
+        <source>The device is not answering. Your settings go to it as soon as it takes them again; if it stays silent, plug it in again.</source>
+        <translation>Das Gerät antwortet nicht. Ihre Einstellungen gehen an das Gerät, sobald es sie wieder annimmt; bleibt es stumm, stecken Sie es erneut ein.</translation>
+    </message>
+    <message>
+        <source>The device refused a setting (%1). It gets all settings again once it takes one; if it keeps refusing, plug it in again.</source>
+        <translation>Das Gerät hat eine Einstellung abgelehnt (%1). Sobald es wieder eine annimmt, bekommt es alle Einstellungen erneut; lehnt es weiter ab, stecken Sie es erneut ein.</translation>
     </message>
 </context>
 <context>

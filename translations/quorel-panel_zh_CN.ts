@@ -316,6 +316,21 @@ monitor、denoise、mixer（on 或 off）。
     </message>
 </context>
 <context>
+    <name>DeviceAccess</name>
+    <message>
+        <source>The udev rule %1 is installed but not yet applied to this device: plug the device in again, or run %2.</source>
+        <translation>udev 规则 %1 已安装，但尚未应用到此设备：请重新插入设备，或运行 %2。</translation>
+    </message>
+    <message>
+        <source>The package&apos;s udev rule %1 is missing: run &apos;sudo apt-get install --reinstall quorel-panel&apos;, which puts it back and applies it.</source>
+        <translation>软件包的 udev 规则 %1 缺失：请运行“sudo apt-get install --reinstall quorel-panel”，它会恢复并应用该规则。</translation>
+    </message>
+    <message>
+        <source>Access for the logged-in user comes from the udev rule %1. Copy udev/%1 from the source tree to /etc/udev/rules.d/, then run %2.</source>
+        <translation>已登录用户的访问权限来自 udev 规则 %1。请将源代码树中的 udev/%1 复制到 /etc/udev/rules.d/，然后运行 %2。</translation>
+    </message>
+</context>
+<context>
     <name>DeviceChecks</name>
     <message>
         <source>cannot read the hidraw devices from udev</source>
@@ -421,6 +436,18 @@ monitor、denoise、mixer（on 或 off）。
         <source>%1 of %2 checks failed.
 </source>
         <translation>%2 项检查中有 %1 项未通过。
+</translation>
+    </message>
+    <message>
+        <source>%1%2: %3. %4
+</source>
+        <translation>%1%2：%3。%4
+</translation>
+    </message>
+    <message>
+        <source>%1%2: %3
+</source>
+        <translation>%1%2：%3
 </translation>
     </message>
 </context>
@@ -1090,6 +1117,21 @@ Do you want to replace it?</source>
     <message>
         <source>Cannot redo: %1</source>
         <translation>无法重做：%1</translation>
+    </message>
+</context>
+<context>
+    <name>UsbHID</name>
+    <message>
+        <source>The panel may not write to the device (%1). %2</source>
+        <translation>面板无权写入设备（%1）。%2</translation>
+    </message>
+    <message>
+        <source>The device is not answering. Your settings go to it as soon as it takes them again; if it stays silent, plug it in again.</source>
+        <translation>设备没有响应。设备恢复接收后，您的设置会立即发送给它；如果仍无响应，请重新插入设备。</translation>
+    </message>
+    <message>
+        <source>The device refused a setting (%1). It gets all settings again once it takes one; if it keeps refusing, plug it in again.</source>
+        <translation>设备拒绝了一项设置（%1）。一旦它再次接受设置，就会重新收到全部设置；如果仍然拒绝，请重新插入设备。</translation>
     </message>
 </context>
 <context>

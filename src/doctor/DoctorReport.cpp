@@ -34,9 +34,10 @@ QString DoctorReport::toText() const
     for (const DoctorCheck& check : checks) {
         const QString status = statusName(check.outcome).toUpper().leftJustified(6);
         if (check.outcome == DoctorCheck::Outcome::Warn || check.outcome == DoctorCheck::Outcome::Fail)
-            text += QStringLiteral("%1%2: %3. %4\n").arg(status, check.title, check.cause, check.fix);
+            text += QCoreApplication::translate("DoctorReport", "%1%2: %3. %4\n")
+                        .arg(status, check.title, check.cause, check.fix);
         else
-            text += QStringLiteral("%1%2: %3\n").arg(status, check.title, check.detail);
+            text += QCoreApplication::translate("DoctorReport", "%1%2: %3\n").arg(status, check.title, check.detail);
     }
     const auto failed = std::count_if(checks.begin(), checks.end(),
                                       [](const DoctorCheck& c) { return c.outcome == DoctorCheck::Outcome::Fail; });

@@ -8,6 +8,7 @@
 #include "app/Translations.h"
 #include "controls/MessageBand.h"
 #include "controls/PresetSelector.h"
+#include "device/DeviceAccess.h"
 #include "session/CommandLine.h"
 
 #include <QJsonArray>
@@ -104,6 +105,20 @@ TEST(Translations, ThePresetSelectorAndTheMessageBandFollowTheLanguage)
     ASSERT_NE(close, nullptr);
     EXPECT_EQ(close->toolTip(), QStringLiteral("Schließen"));
     EXPECT_EQ(accessibleName(close), QStringLiteral("Die Meldung schließen"));
+}
+
+// A text both logged and shown is made twice: the log stays English for
+// whoever reads a bug report, the window speaks the user's language.
+TEST(Translations, ThePermissionFixIsShownTranslatedAndLoggedInEnglish)
+{
+    const Translations translations(QLocale(QStringLiteral("de_DE")));
+    using DeviceAccess::Install;
+    for (Install install : {Install::RuleInPlace, Install::PackageNoRule, Install::SourceNoRule}) {
+        const QString shown = DeviceAccess::permissionFix(install);
+        const QString logged = DeviceAccess::permissionFixForLog(install);
+        EXPECT_TRUE(shown.contains(QStringLiteral("udev-Regel 70-quorel-panel.rules"))) << qPrintable(shown);
+        EXPECT_TRUE(logged.contains(QStringLiteral("udev rule 70-quorel-panel.rules"))) << qPrintable(logged);
+    }
 }
 
 // Qt's own texts (here the help option's) come from Qt's catalogs, which
