@@ -1102,6 +1102,69 @@ Soll sie überschrieben werden?</translation>
     </message>
 </context>
 <context>
+    <name>Transport</name>
+    <message>
+        <source>it is a folder</source>
+        <translation>es ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>it is a named pipe, not a file</source>
+        <translation>es ist eine benannte Pipe, keine Datei</translation>
+    </message>
+    <message>
+        <source>it is a device, not a file</source>
+        <translation>es ist ein Gerät, keine Datei</translation>
+    </message>
+    <message>
+        <source>it is a socket, not a file</source>
+        <translation>es ist ein Socket, keine Datei</translation>
+    </message>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>es ist keine normale Datei</translation>
+    </message>
+    <message>
+        <source>the GStreamer playbin, pulsesink or fakesink element is missing</source>
+        <translation>das GStreamer-Element playbin, pulsesink oder fakesink fehlt</translation>
+    </message>
+    <message>
+        <source>it cannot be opened</source>
+        <translation>sie kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>it has no audio stream</source>
+        <translation>sie hat keine Tonspur</translation>
+    </message>
+    <message>
+        <source>it does not exist</source>
+        <translation>sie existiert nicht</translation>
+    </message>
+    <message>
+        <source>the recording pipeline cannot be linked</source>
+        <translation>die Aufnahme-Pipeline kann nicht verbunden werden</translation>
+    </message>
+    <message>
+        <source>the input cannot be opened</source>
+        <translation>der Eingang kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>the input cannot be started</source>
+        <translation>der Eingang kann nicht gestartet werden</translation>
+    </message>
+    <message>
+        <source>only AAC recordings are supported</source>
+        <translation>nur AAC-Aufnahmen werden unterstützt</translation>
+    </message>
+    <message>
+        <source>the sample rate and channel count must be positive</source>
+        <translation>Abtastrate und Kanalzahl müssen positiv sein</translation>
+    </message>
+    <message>
+        <source>recordings can only be written to local files</source>
+        <translation>Aufnahmen können nur in lokale Dateien geschrieben werden</translation>
+    </message>
+</context>
+<context>
     <name>UndoActions</name>
     <message>
         <source>Undo</source>

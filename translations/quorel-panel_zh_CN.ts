@@ -1101,6 +1101,69 @@ Do you want to replace it?</source>
     </message>
 </context>
 <context>
+    <name>Transport</name>
+    <message>
+        <source>it is a folder</source>
+        <translation>它是一个文件夹</translation>
+    </message>
+    <message>
+        <source>it is a named pipe, not a file</source>
+        <translation>它是命名管道，不是文件</translation>
+    </message>
+    <message>
+        <source>it is a device, not a file</source>
+        <translation>它是设备，不是文件</translation>
+    </message>
+    <message>
+        <source>it is a socket, not a file</source>
+        <translation>它是套接字，不是文件</translation>
+    </message>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>它不是普通文件</translation>
+    </message>
+    <message>
+        <source>the GStreamer playbin, pulsesink or fakesink element is missing</source>
+        <translation>缺少 GStreamer 元素 playbin、pulsesink 或 fakesink</translation>
+    </message>
+    <message>
+        <source>it cannot be opened</source>
+        <translation>无法打开</translation>
+    </message>
+    <message>
+        <source>it has no audio stream</source>
+        <translation>其中没有音频流</translation>
+    </message>
+    <message>
+        <source>it does not exist</source>
+        <translation>它不存在</translation>
+    </message>
+    <message>
+        <source>the recording pipeline cannot be linked</source>
+        <translation>无法连接录音管道</translation>
+    </message>
+    <message>
+        <source>the input cannot be opened</source>
+        <translation>无法打开输入</translation>
+    </message>
+    <message>
+        <source>the input cannot be started</source>
+        <translation>无法启动输入</translation>
+    </message>
+    <message>
+        <source>only AAC recordings are supported</source>
+        <translation>仅支持 AAC 录音</translation>
+    </message>
+    <message>
+        <source>the sample rate and channel count must be positive</source>
+        <translation>采样率和声道数必须为正数</translation>
+    </message>
+    <message>
+        <source>recordings can only be written to local files</source>
+        <translation>录音只能写入本地文件</translation>
+    </message>
+</context>
+<context>
     <name>UndoActions</name>
     <message>
         <source>Undo</source>

@@ -11,6 +11,7 @@
 #include "transport/GstTransportFactory.h"
 #include "transport/QtFilePanels.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QTimer>
@@ -27,6 +28,14 @@ constexpr auto Recording = TransportRecording;
 constexpr auto RecordingPaused = TransportRecordingPaused;
 
 const QString kClockZero = QStringLiteral("00:00:00");
+
+// The transport's reasons are English, as the transport logs them; those
+// it marks for translation (QT_TRANSLATE_NOOP("Transport", ...)) read in the
+// user's language in the window, any other (GStreamer's own) as it came.
+QString shownReason(const QString& reason)
+{
+    return QCoreApplication::translate("Transport", reason.toUtf8().constData());
+}
 
 } // namespace
 
@@ -120,7 +129,7 @@ void AppDelegate::Play()
     QString reason;
     std::unique_ptr<AudioPlayer> created = transportFactory().createPlayer(chosen.location, &reason);
     if (!created) {
-        refuseTransport("play", chosen.location, reason, reason);
+        refuseTransport("play", chosen.location, reason, shownReason(reason));
         return;
     }
     if (player) {
@@ -161,7 +170,7 @@ void AppDelegate::Record()
     QString reason;
     std::unique_ptr<AudioRecorder> created = transportFactory().createRecorder(chosen.location, settings, &reason);
     if (!created) {
-        refuseTransport("record", chosen.location, reason, reason);
+        refuseTransport("record", chosen.location, reason, shownReason(reason));
         return;
     }
     if (recorder) {
@@ -260,7 +269,7 @@ void AppDelegate::audioPlayerDecodeErrorDidOccur(AudioPlayer* sender, const QStr
     if (sender && sender != player.get())
         return;
     if (transportState() == Playing || transportState() == PlaybackPaused)
-        stopTransportOnFailure(tr("Playing %1 stopped: %2").arg(m_transportFile, error));
+        stopTransportOnFailure(tr("Playing %1 stopped: %2").arg(m_transportFile, shownReason(error)));
     else
         showTransportRunning(false);
 }
@@ -271,13 +280,13 @@ void AppDelegate::audioRecorderEncodeErrorDidOccur(AudioRecorder* sender, const 
     sender->stop();
     if (sender != recorder.get() || (transportState() != Recording && transportState() != RecordingPaused))
         return;
-    stopTransportOnFailure(tr("Recording %1 stopped: %2").arg(m_transportFile, error));
+    stopTransportOnFailure(tr("Recording %1 stopped: %2").arg(m_transportFile, shownReason(error)));
 }
 
 void AppDelegate::audioRecorderDidFinishRecording(AudioRecorder*, bool successfully, const QString& error)
 {
     if (!successfully)
-        showTransportMessage(tr("The recording was saved, but %1").arg(error));
+        showTransportMessage(tr("The recording was saved, but %1").arg(shownReason(error)));
 }
 
 void AppDelegate::resetTransport()
