@@ -82,8 +82,10 @@ void AppDelegate::connectActions()
     connect(Spk, &SpkMicSliderAction::action, this, [this] { SpkVolumeChanged(Spk); });
     connect(Mic, &SpkMicSliderAction::action, this, [this] { MicGainChanged(Mic); });
     const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
-    for (int n = 1; n <= 5; ++n)
+    for (int n = 1; n <= 5; ++n) {
         connect(stages[n - 1], &SpkMicSliderAction::action, this, [this, n] { StageChanged(n); });
+        connect(stages[n - 1], &QAbstractSlider::sliderReleased, this, &AppDelegate::soundStepEnded);
+    }
     connect(MixerButton, &QPushButton::clicked, this, [this] { MixerChanged(MixerButton); });
 }
 

@@ -170,6 +170,12 @@ public:
     // the single changes would, and exactly one full record (code 8) goes
     // to the device when it is present.
     void applySoundValues(const SoundValues& values);
+    // The same values while unlinked: the model and the settings take them
+    // and the device gets nothing; the next link sends them.
+    void storeSoundValues(const SoundValues& values);
+    // A stage slider or the reverb bar is held: the sound changes as it
+    // moves, and the step ends with soundStepEnded() at the release.
+    bool soundStepGoingOn() const;
 
     // ---- Effect and equaliser handlers ----
     void MonitorChanged() override;
@@ -237,6 +243,8 @@ signals:
     void linkFinished(bool linked);
     // Linked, device present or device responding changed.
     void linkStateChanged();
+    // A held stage slider or reverb bar was released.
+    void soundStepEnded();
 
 protected:
     void sendPanelInfo();

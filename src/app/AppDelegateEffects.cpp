@@ -13,6 +13,7 @@
 
 #include <QWidget>
 
+#include <algorithm>
 #include <array>
 
 void AppDelegate::MonitorChanged()
@@ -36,6 +37,8 @@ void AppDelegate::StageChanged(int number)
 void AppDelegate::ReverberanceChanged()
 {
     changeReverb(Reverb->doubleValue());
+    if (!Reverb->isMouseDown())
+        emit soundStepEnded();
 }
 
 // The "On / Off" button; the Mixer bar only shows the state.
@@ -110,10 +113,24 @@ void AppDelegate::toggleMixer()
 
 void AppDelegate::applySoundValues(const SoundValues& values)
 {
-    m_model.setSound(values);
-    m_model.settings().storeSoundInto(*file);
+    storeSoundValues(values);
     UpdateInfo(ChangeFullRefresh);
     sendPanelInfo();
+}
+
+void AppDelegate::storeSoundValues(const SoundValues& values)
+{
+    m_model.setSound(values);
+    m_model.settings().storeSoundInto(*file);
+}
+
+bool AppDelegate::soundStepGoingOn() const
+{
+    if (!Reverb)
+        return false;
+    const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
+    return Reverb->isMouseDown() ||
+           std::any_of(stages.begin(), stages.end(), [](const SpkMicSliderAction* s) { return s->isSliderDown(); });
 }
 
 QString AppDelegate::ReverbText()

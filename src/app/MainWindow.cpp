@@ -4,6 +4,7 @@
 #include "controls/Button.h"
 #include "controls/CheckButton.h"
 #include "controls/ImageView.h"
+#include "controls/PresetSelector.h"
 #include "controls/ProgressIndicator.h"
 #include "controls/SpkMicSlider.h"
 #include "controls/SpkMicSliderDelegate.h"
@@ -108,6 +109,11 @@ AppDelegateOutlets MainWindow::outlets()
     o.SpectrumView = m_ui->SpectrumView;
     o.messageBand = m_ui->messageBand;
     return o;
+}
+
+PresetSelector* MainWindow::presetSelector() const
+{
+    return m_ui->presetSelector;
 }
 
 // Once the controller has taken over the close button it quits the program

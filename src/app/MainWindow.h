@@ -7,6 +7,7 @@
 #include "app/AppDelegate.h"
 
 class LinkingSheet;
+class PresetSelector;
 namespace Ui {
 class MainWindow;
 }
@@ -27,6 +28,8 @@ public:
 
     // Every control under the controller's names.
     AppDelegateOutlets outlets();
+    // The presets' own control, which the controller does not drive.
+    PresetSelector* presetSelector() const;
 
 signals:
     // The window's close button was pressed.

@@ -3,16 +3,21 @@
 // prints the report and exits; otherwise it becomes that panel,
 // unless one runs already (then it brings that one's window to the front
 // and exits), and hands control to the Qt application loop, which loads
-// the main window, creates the controller, wires it and runs its start-up.
+// the main window, creates the controller, wires it and runs its start-up,
+// then the presets and undo over it.
 #include "app/AppDelegate.h"
 #include "app/LogHandler.h"
 #include "app/MainWindow.h"
 #include "app/PanelRemote.h"
 #include "app/Translations.h"
+#include "app/PanelSoundTarget.h"
+#include "app/PresetWindowControls.h"
 #include "app/UnixSignalNotifier.h"
 #include "audio/PulseAudioSystem.h"
 #include "doctor/DiagnosticsDialog.h"
 #include "doctor/Doctor.h"
+#include "presets/PresetController.h"
+#include "presets/PresetStore.h"
 #include "session/BackgroundMode.h"
 #include "session/CommandLine.h"
 #include "session/PanelService.h"
@@ -73,6 +78,14 @@ int main(int argc, char** argv)
     if (request.mode != CommandLineRequest::Mode::Panel)
         return runWithoutWindow(arguments, argc, argv);
 
+    // On X11 the window's image goes to the server over the socket rather
+    // than through MIT-SHM: the spectrum repaints a few small strips twenty
+    // times a second, and shared memory makes Qt wait for the server before
+    // each paint may touch the strips it sent last (a round trip and two
+    // wake-ups a frame) to save copying a few kilobytes. A choice made in
+    // the environment is kept.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
     QApplication app(argc, argv);
     const Translations translations;
     QApplication::setApplicationDisplayName(QCoreApplication::translate("main", "Quorel Panel"));
@@ -112,5 +125,16 @@ int main(int argc, char** argv)
     if (!request.hidden)
         window.show();
     delegate.applicationDidFinishLaunching();
+
+    // After the start-up, so that loading the stored settings is not a step
+    // to undo.
+    PresetStore presetStore;
+    const QStringList presetLosses = presetStore.load();
+    PanelSoundTarget sound(delegate);
+    PresetController presets(sound, presetStore);
+    PresetWindowControls presetControls(window, presets);
+    remote.setPresets(&presets);
+    if (!presetLosses.isEmpty())
+        presetControls.showMessage(presetLosses.join(QLatin1Char('\n')));
     return QApplication::exec();
 }

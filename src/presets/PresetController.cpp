@@ -38,7 +38,7 @@ bool PresetController::apply(const QString& name, QString* why)
     settle();
     const PresetSound sound = preset->sound;
     const SoundHistory::Side before{m_settled, m_store.active()};
-    if (!go({sound, name}, why))
+    if (!go({sound, name}, Change::Whole, why))
         return false;
     m_history.record(before, {sound, name});
     qCInfo(lcPresets).noquote() << "applied the preset" << name;
@@ -65,7 +65,7 @@ bool PresetController::undo(QString* why)
         *why = tr("there is nothing to undo");
         return false;
     }
-    if (!go(*side, why)) {
+    if (!go(*side, changeTo(*side), why)) {
         m_history.redo();
         return false;
     }
@@ -80,7 +80,7 @@ bool PresetController::redo(QString* why)
         *why = tr("there is nothing to redo");
         return false;
     }
-    if (!go(*side, why)) {
+    if (!go(*side, changeTo(*side), why)) {
         m_history.undo();
         return false;
     }
@@ -114,12 +114,21 @@ void PresetController::settle()
     soundChanged(m_target.sound(), true);
 }
 
-bool PresetController::go(const SoundHistory::Side& side, QString* why)
+// A step made by hand keeps the active preset; one that changes it was a
+// preset applied.
+PresetController::Change PresetController::changeTo(const SoundHistory::Side& side) const
+{
+    return side.activePreset == m_store.active() ? Change::ByHand : Change::Whole;
+}
+
+bool PresetController::go(const SoundHistory::Side& side, Change change, QString* why)
 {
     const PresetSound previous = m_settled;
     // Set first: the target may announce the change before it returns.
     m_settled = side.sound;
-    if (!m_target.applySound(side.sound, why)) {
+    const bool done = change == Change::Whole ? m_target.applySound(side.sound, why)
+                                              : m_target.restoreSound(side.sound, why);
+    if (!done) {
         m_settled = previous;
         qCWarning(lcPresets).noquote() << "the sound could not be changed:" << *why;
         return false;

@@ -50,7 +50,11 @@ private:
     bool unsettled() const;
     // Records a step the target has not ended yet, so undo takes it back.
     void settle();
-    bool go(const SoundHistory::Side& side, QString* why);
+    enum class Change { Whole, ByHand };
+    bool go(const SoundHistory::Side& side, Change change, QString* why);
+    // How undo or redo reaches `side`: a step between presets as a whole
+    // (as applying the preset did), a step within one the way a hand makes it.
+    Change changeTo(const SoundHistory::Side& side) const;
     void refresh();
 
     SoundTarget& m_target;

@@ -19,6 +19,10 @@ public:
     // unlinked only the settings (the next link sends them). False, with
     // the reason in *why, when it is refused; nothing changes then.
     virtual bool applySound(const PresetSound& sound, QString* why) = 0;
+    // Takes a step made by hand back or again: what making it by hand would
+    // send (one record of the changed control's code when only one control
+    // differs). The same as applySound unless the target knows better.
+    virtual bool restoreSound(const PresetSound& sound, QString* why) { return applySound(sound, why); }
 
 signals:
     // The sound changed, however it was changed. `stepEnded` is false

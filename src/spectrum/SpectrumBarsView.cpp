@@ -7,6 +7,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -51,7 +52,7 @@ void SpectrumBarsView::drawBars(const QList<ImageView*>& bars)
         policy.setRetainSizeWhenHidden(true);
         bar->setSizePolicy(policy);
         bar->hide();
-        m_bars.append(Shown{bar, bar->image(), QRect()});
+        m_bars.append(shownBy(bar));
         connect(bar, &ImageView::imageChanged, this, [this, i] { barChanged(i); });
     }
     update();
@@ -65,22 +66,83 @@ QRect SpectrumBarsView::coveredBy(const ImageView* bar) const
     return bar->imageRect().translated(bar->pos()).toAlignedRect();
 }
 
+SpectrumBarsView::Shown SpectrumBarsView::shownBy(ImageView* bar) const
+{
+    return Shown{bar, bar->image(), coveredBy(bar), bar->imageRect().translated(bar->pos())};
+}
+
 void SpectrumBarsView::barChanged(int index)
 {
     Shown& shown = m_bars[index];
     if (shown.image == shown.bar->image())
         return;
-    const QRect now = coveredBy(shown.bar);
-    // A bar's images share their width and the edge they hang from, so one
-    // rectangle holds the other and is the one to mark.
-    if (shown.pixels.isEmpty() || now.isEmpty() || shown.pixels.contains(now) || now.contains(shown.pixels)) {
-        update(shown.pixels | now);
-    } else {
-        update(shown.pixels);
-        update(now);
+    const Shown now = shownBy(shown.bar);
+    const QRect changed = changedArea(shown, now);
+    shown = now;
+    if (!changed.isEmpty())
+        update(changed);
+}
+
+QRect SpectrumBarsView::changedArea(const Shown& before, const Shown& after)
+{
+    const QRect area = before.pixels | after.pixels;
+    const qreal ratio = devicePixelRatioF();
+    // Sprites placed at fractions of a device pixel are not compared.
+    if (qRound(ratio) != ratio)
+        return area;
+    const Transition transition{spriteKey(before), spriteKey(after), before.pixels.topLeft() - after.pixels.topLeft()};
+    auto it = m_transitions.constFind(transition);
+    if (it == m_transitions.constEnd()) {
+        // Every pair of images at every placement met, with room to spare.
+        if (m_transitions.size() >= kSprites * kSprites)
+            m_transitions.clear();
+        it = m_transitions.insert(transition, differingRows(before, after));
     }
-    shown.image = shown.bar->image();
-    shown.pixels = now;
+    return it->translated(after.pixels.topLeft());
+}
+
+QRect SpectrumBarsView::differingRows(const Shown& before, const Shown& after)
+{
+    const QRect area = before.pixels | after.pixels;
+    const int scale = qRound(devicePixelRatioF());
+    // Both sprites in device pixels, each at its place in `area`; no image
+    // is a sprite of no pixels.
+    const QImage from = before.pixels.isEmpty() ? QImage() : sprite(before).toImage();
+    const QImage to = after.pixels.isEmpty() ? QImage() : sprite(after).toImage();
+    const QPoint fromAt = (before.pixels.topLeft() - area.topLeft()) * scale;
+    const QPoint toAt = (after.pixels.topLeft() - area.topLeft()) * scale;
+    const int width = area.width() * scale;
+    const auto row = [width](const QImage& image, const QPoint& at, int y, QRgb* out) {
+        std::fill(out, out + width, QRgb{0});
+        if (y < at.y() || y >= at.y() + image.height())
+            return;
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y - at.y()));
+        const int left = std::max(0, at.x());
+        const int right = std::min(width, at.x() + image.width());
+        for (int x = left; x < right; ++x)
+            out[x] = line[x - at.x()];
+    };
+    std::vector<QRgb> a(static_cast<std::size_t>(width));
+    std::vector<QRgb> b(static_cast<std::size_t>(width));
+    // One rectangle from the first differing row to the last: the gaps
+    // between segments would only split it into more pieces to flush.
+    int first = -1;
+    int last = -1;
+    for (int y = 0; y < area.height() * scale; ++y) {
+        row(from, fromAt, y, a.data());
+        row(to, toAt, y, b.data());
+        if (a != b) {
+            if (first < 0)
+                first = y;
+            last = y;
+        }
+    }
+    if (first < 0)
+        return {};
+    // Device rows [first, last] lie within these whole logical rows.
+    const int top = first / scale;
+    const int bottom = last / scale;
+    return QRect(area.left(), area.top() + top, area.width(), bottom - top + 1).translated(-after.pixels.topLeft());
 }
 
 void SpectrumBarsView::changeEvent(QEvent* event)
@@ -192,6 +254,7 @@ void SpectrumBarsView::paintEvent(QPaintEvent* event)
     for (Shown& shown : m_bars) {
         // The layout may have moved the bar since its image last changed.
         shown.pixels = coveredBy(shown.bar);
+        shown.placed = shown.bar->imageRect().translated(shown.bar->pos());
         if (shown.pixels.isEmpty() || !event->region().intersects(shown.pixels))
             continue;
         copyBanded(painter, sprite(shown), shown.pixels, shown.pixels.topLeft());
@@ -204,13 +267,22 @@ size_t qHash(const SpectrumBarsView::SpriteKey& key, size_t seed)
                       key.ratio);
 }
 
+size_t qHash(const SpectrumBarsView::Transition& key, size_t seed)
+{
+    return qHashMulti(seed, key.from, key.to, key.shift.x(), key.shift.y());
+}
+
+SpectrumBarsView::SpriteKey SpectrumBarsView::spriteKey(const Shown& shown) const
+{
+    return SpriteKey{shown.image.name(), shown.placed.translated(-shown.pixels.topLeft()), devicePixelRatioF()};
+}
+
 // A bar's image as the bar itself would draw it (antialiased, at its own
 // place to the fraction of a pixel), rendered once per image, placement
 // and pixel ratio and then only copied.
 const QPixmap& SpectrumBarsView::sprite(const Shown& shown)
 {
-    const QRectF placed = shown.bar->imageRect().translated(shown.bar->pos() - shown.pixels.topLeft());
-    const SpriteKey key{shown.bar->image().name(), placed, devicePixelRatioF()};
+    const SpriteKey key = spriteKey(shown);
     auto it = m_sprites.find(key);
     if (it != m_sprites.end())
         return it.value();
@@ -223,7 +295,7 @@ const QPixmap& SpectrumBarsView::sprite(const Shown& shown)
     sprite.fill(Qt::transparent);
     QPainter painter(&sprite);
     painter.setRenderHint(QPainter::Antialiasing);
-    shown.bar->image().draw(painter, placed);
+    shown.image.draw(painter, key.placed);
     painter.end();
     return m_sprites.insert(key, sprite).value();
 }

@@ -15,9 +15,11 @@ class ImageView;
 // ImageViews (the controller sets their images) but are hidden, keeping
 // their place in the layout; this view draws them. It is opaque: it paints
 // a cached copy of whatever lies beneath it (the window's background and the
-// spectrum frame), so a changed bar repaints only the old and new rectangles
-// of its image and nothing under the view repaints at all (a translucent bar
-// would have Qt repaint every widget beneath it, twenty times a second).
+// spectrum frame), so a changed bar repaints only the rows where its old and
+// new images differ (a bar's levels are stacked segments: a step of one level
+// is one segment's height) and nothing under the view repaints at all (a
+// translucent bar would have Qt repaint every widget beneath it, twenty times
+// a second).
 //
 // Main thread only.
 class SpectrumBarsView : public QWidget {
@@ -36,6 +38,14 @@ public:
         qreal ratio = 1.0;
         friend bool operator==(const SpriteKey&, const SpriteKey&) = default;
     };
+    // A bar going from one rendered image to another, the first placed
+    // `shift` pixels from the second.
+    struct Transition {
+        SpriteKey from;
+        SpriteKey to;
+        QPoint shift;
+        friend bool operator==(const Transition&, const Transition&) = default;
+    };
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -47,22 +57,31 @@ private:
     struct Shown {
         ImageView* bar = nullptr;
         NamedImage image;
-        QRect pixels; // what the image covers in this view, whole pixels
+        QRect pixels;  // what the image covers in this view, whole pixels
+        QRectF placed; // where the image is drawn in this view
     };
 
     void barChanged(int index);
+    // Where `after` looks different from `before` on the screen.
+    QRect changedArea(const Shown& before, const Shown& after);
     // Where a bar's image lands in this view, widened to whole pixels.
     QRect coveredBy(const ImageView* bar) const;
+    // What `bar` shows now.
+    Shown shownBy(ImageView* bar) const;
     // Renders what the window shows beneath this view when the window, this
     // view's place in it or the pixel ratio changed since the last time.
     void ensureBackdrop();
     bool backdropFits() const;
+    SpriteKey spriteKey(const Shown& shown) const;
     const QPixmap& sprite(const Shown& shown);
+    // The rows where two sprites differ, in the second one's pixels.
+    QRect differingRows(const Shown& before, const Shown& after);
 
     QList<Shown> m_bars;
     QPointer<QWidget> m_watchedWindow;
     QPixmap m_backdrop;
     QHash<SpriteKey, QPixmap> m_sprites;
+    QHash<Transition, QRect> m_transitions;
     // What the backdrop was rendered for.
     QSize m_windowSize;
     QRect m_placeInWindow;
@@ -73,3 +92,4 @@ private:
 };
 
 size_t qHash(const SpectrumBarsView::SpriteKey& key, size_t seed = 0);
+size_t qHash(const SpectrumBarsView::Transition& key, size_t seed = 0);

@@ -15,6 +15,7 @@
 #include "controls/CheckButton.h"
 #include "controls/ImageView.h"
 #include "controls/MessageBand.h"
+#include "controls/PresetSelector.h"
 #include "controls/ProgressIndicator.h"
 #include "controls/SpkMicSliderDelegate.h"
 #include "controls/SpkMicSliderAction.h"
@@ -621,10 +622,12 @@ TEST_F(EffectHandlersTest, TabWalksEveryControlInReadingOrder)
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
     m_outlets.Spk->setFocus(Qt::OtherFocusReason);
     const AppDelegateOutlets& o = m_outlets;
-    // Stop and pause are disabled while idle, so Tab passes over them.
+    // Stop and pause are disabled while idle, so Tab passes over them; the
+    // preset field at the top comes first.
     const std::vector<QWidget*> expected{o.Spk,    o.Mic,     o.Stage1,  o.Stage2, o.Stage3,      o.Stage4,
                                          o.Stage5, o.resetButton, o.Monitor, o.Denoise, o.Reverb,
-                                         o.MixerButton, o.playButton, o.recordButton, o.Spk};
+                                         o.MixerButton, o.playButton, o.recordButton,
+                                         m_window->presetSelector(), o.Spk};
     std::vector<QWidget*> visited{QApplication::focusWidget()};
     for (std::size_t i = 1; i < expected.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -12,6 +12,8 @@
 #include "app/MainWindow.h"
 #include "controls/Button.h"
 #include "controls/CheckButton.h"
+#include "controls/PresetSelector.h"
+#include "presets/FactoryPresets.h"
 #include "settings/PropertyList.h"
 #include "settings/SettingsStore.h"
 
@@ -307,24 +309,35 @@ TEST_F(PanelEndToEndTest, LinksAfterTheWaitSendsOneFullRecordAndStoresOnSigterm)
     EXPECT_EQ(reports.size(), 1) << "nothing is sent at shut-down";
 }
 
+// Runs xdotool with these arguments on the panel's display.
+void xdotool(const QProcessEnvironment& env, const QStringList& arguments)
+{
+    QProcess tool;
+    tool.setProcessEnvironment(env);
+    tool.start(QStringLiteral("xdotool"), arguments);
+    ASSERT_TRUE(tool.waitForFinished(5000));
+    ASSERT_EQ(tool.exitCode(), 0) << qPrintable(arguments.join(' '));
+}
+
+// Clicks a control of the window on the panel's display.
+void clickControl(const QProcessEnvironment& env, QWidget* (*control)(MainWindow&))
+{
+    // Where the control sits in the window: the same window laid out here.
+    MainWindow layout;
+    layout.show();
+    QWidget* widget = control(layout);
+    ASSERT_NE(widget, nullptr);
+    const QPoint centre = widget->mapTo(&layout, widget->rect().center());
+    const QString window = findMainWindow(env);
+    ASSERT_FALSE(window.isEmpty());
+    xdotool(env, {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(centre.x()),
+                  QString::number(centre.y()), QStringLiteral("click"), QStringLiteral("1")});
+}
+
 // Clicks the window's Denoise switch on the panel's display.
 void clickDenoise(const QProcessEnvironment& env)
 {
-    // Where the switch sits in the window: the same window laid out here.
-    MainWindow layout;
-    layout.show();
-    QWidget* denoise = layout.outlets().Denoise;
-    ASSERT_NE(denoise, nullptr);
-    const QPoint centre = denoise->mapTo(&layout, denoise->rect().center());
-    const QString window = findMainWindow(env);
-    ASSERT_FALSE(window.isEmpty());
-    QProcess click;
-    click.setProcessEnvironment(env);
-    click.start(QStringLiteral("xdotool"),
-                {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(centre.x()),
-                 QString::number(centre.y()), QStringLiteral("click"), QStringLiteral("1")});
-    ASSERT_TRUE(click.waitForFinished(5000));
-    ASSERT_EQ(click.exitCode(), 0);
+    clickControl(env, [](MainWindow& window) -> QWidget* { return window.outlets().Denoise; });
 }
 
 // What a newcomer does with the simulated device: the panel links, a click
@@ -414,6 +427,49 @@ TEST_F(PanelAccessibilityTest, AFailureIsReadAsAnAlert)
 
     ASSERT_TRUE(QDir().rmdir(settingsFile));
     terminatePanel();
+}
+
+// The preset selector as a screen-reader user and a keyboard user work it:
+// found by name, its list opened through its action (the list, a popup, is
+// outside the window's accessible tree, so the first preset in it is taken
+// with the keys a screen-reader user presses there); then focused by a
+// click and stepped on with Down. Each choice is one full record of that
+// preset's sound.
+TEST_F(PanelAccessibilityTest, ThePresetSelectorChoosesByKeyboardAndOverTheAccessibilityBus)
+{
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isEmpty(); }, 20000)) << "the panel never linked";
+    ASSERT_EQ(reports.size(), 1);
+    const auto expectPreset = [&](const QByteArray& record, const QString& name) {
+        const PresetSound sound = FactoryPresets::find(name)->sound;
+        EXPECT_EQ(record.at(0), 8) << qPrintable(name);
+        for (int n = 0; n < 5; ++n)
+            EXPECT_EQ(static_cast<qint8>(record.at(11 + n)), sound.stages[static_cast<std::size_t>(n)]) << qPrintable(name);
+    };
+    const QString window = findMainWindow(env);
+    ASSERT_FALSE(window.isEmpty());
+    const auto key = [&](const char* name) {
+        xdotool(env, {QStringLiteral("key"), QStringLiteral("--window"), window, QString::fromLatin1(name)});
+    };
+
+    ASSERT_EQ(screenReader({QStringLiteral("Preset"), QStringLiteral("combo box"), QStringLiteral("ShowMenu")}), 0);
+    key("Down");
+    key("Return");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reports.size() >= 2; }, 5000)) << "the choice sent nothing";
+    expectPreset(reports.at(1), QStringLiteral("Flat"));
+
+    // A click opens the list and focuses the field; Escape closes the list.
+    clickControl(env, [](MainWindow& layout) -> QWidget* { return layout.presetSelector(); });
+    key("Escape");
+    key("Down");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reports.size() >= 3; }, 5000)) << "the key sent nothing";
+    expectPreset(reports.at(2), QStringLiteral("Voice"));
+    QTest::qWait(500);
+    EXPECT_EQ(reports.size(), 3);
+
+    terminatePanel();
+    const std::optional<SettingsDictionary> stored = storedSettings();
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->integerValue(SettingsKey::stage1), FactoryPresets::find(QStringLiteral("Voice"))->sound.stages[0]);
 }
 
 // The real window at 200 %: a screenshot holds twice the logical size with

@@ -181,36 +181,77 @@ QRect covered(const ImageView* bar)
     return bar->imageRect().translated(bar->pos()).toAlignedRect();
 }
 
-TEST_F(SpectrumPaintTest, AFrameRepaintsOnlyTheChangedBarsOnceNothingBeneathThemAndNoLayout)
+// The rows of `columns` (logical pixels of the frame) where two pictures of
+// the frame (device pixels) differ, as whole logical rows across `columns`.
+QRegion differingRows(const QImage& before, const QImage& after, const QRect& columns, qreal ratio)
+{
+    const QRect pixels(columns.topLeft() * ratio, columns.size() * ratio);
+    int first = -1;
+    int last = -1;
+    for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
+        for (int x = pixels.left(); x <= pixels.right(); ++x) {
+            if (before.pixel(x, y) != after.pixel(x, y)) {
+                if (first < 0)
+                    first = y;
+                last = y;
+                break;
+            }
+        }
+    }
+    if (first < 0)
+        return {};
+    const int top = static_cast<int>(first / ratio);
+    const int bottom = static_cast<int>(last / ratio);
+    return QRect(columns.left(), top, columns.width(), bottom - top + 1);
+}
+
+TEST_F(SpectrumPaintTest, AFrameRepaintsOnlyTheRowsOfChangedBarsThatLookDifferentNothingBeneathThemAndNoLayout)
 {
     std::array<int, kBars> up = all(4);
     std::array<int, kBars> down = all(4);
     showLevels(up, down);
     settle();
+    const QImage before = shownFrame();
+    QList<QRect> coveredBefore;
+    for (const ImageView* bar : spectrum.upView() + spectrum.downView())
+        coveredBefore.append(covered(bar));
 
     PaintCounter bars;
     PaintCounter beneath;
-    spectrum.view()->installEventFilter(&bars);
+    QWidget* view = spectrum.view();
+    view->installEventFilter(&bars);
     frame->installEventFilter(&beneath);
     window.installEventFilter(&beneath);
 
-    // One bar grows, one shrinks, one hanging bar empties; the others are
-    // set again to the image they already show.
-    const QRegion grownBefore = covered(spectrum.upView()[3]);
-    const QRegion shrunkBefore = covered(spectrum.upView()[17]);
-    const QRegion emptiedBefore = covered(spectrum.downView()[25]);
+    // One bar grows, one shrinks, one hanging bar empties, one hanging bar
+    // steps up a level; the others are set again to the image they already
+    // show.
     up[3] = 8;
     up[17] = 1;
     down[25] = 0;
+    down[8] = 5;
     showLevels(up, down);
-    const QRegion expected = grownBefore + covered(spectrum.upView()[3]) + shrunkBefore
-        + covered(spectrum.upView()[17]) + emptiedBefore;
     settle();
+    const QImage after = shownFrame();
 
+    // Of each bar, exactly the rows where the frame now looks different are
+    // painted: stacked segments that stay are not drawn again.
+    const qreal ratio = view->devicePixelRatioF();
+    const QPoint viewInFrame = view->mapTo(frame, QPoint(0, 0));
+    QRegion expected;
+    const QList<ImageView*> all = spectrum.upView() + spectrum.downView();
+    for (int i = 0; i < all.size(); ++i) {
+        const QRect columns = (coveredBefore[i] | covered(all[i])).translated(viewInFrame);
+        expected += differingRows(before, after, columns, ratio).translated(-viewInFrame);
+    }
+    EXPECT_EQ(expected.rectCount(), 4) << "each changed bar looks different somewhere";
     EXPECT_EQ(bars.paints, 1);
     EXPECT_EQ(bars.region, expected);
     EXPECT_EQ(beneath.paints, 0);
     EXPECT_EQ(bars.layouts, 0) << "new bar images asked for a new layout";
+    // A bar one level up repaints one segment, not the whole bar.
+    EXPECT_LT(bars.region.intersected(covered(spectrum.downView()[8])).boundingRect().height(),
+              covered(spectrum.downView()[8]).height() / 2);
 
     // A frame in which nothing changes paints nothing.
     bars.paints = 0;

@@ -103,6 +103,8 @@ TEST_F(PresetControllerTest, UndoTakesBackWholeStepsAsOneChangeEachAndRedoReplay
     EXPECT_EQ(m_target.current, start) << "the whole drag undone";
     EXPECT_FALSE(m_controller.undo(&m_why));
     EXPECT_EQ(m_target.applied.size(), 3) << "each undo one change, nothing recorded as a new step";
+    EXPECT_EQ(m_target.restored, (QList<PresetSound>{factory("Music").sound, start}))
+        << "the reset and the drag taken back as made by hand, the preset as a whole";
 
     ASSERT_TRUE(m_controller.redo(&m_why));
     ASSERT_TRUE(m_controller.redo(&m_why));

@@ -13,6 +13,8 @@ class RecordingSoundTarget final : public SoundTarget {
 public:
     PresetSound current;
     QList<PresetSound> applied;
+    // The changes given as steps made by hand (also in `applied`).
+    QList<PresetSound> restored;
     QString refusal;
 
     PresetSound sound() const override { return current; }
@@ -26,6 +28,12 @@ public:
         current = sound;
         emit soundChanged(sound, true);
         return true;
+    }
+
+    bool restoreSound(const PresetSound& sound, QString* why) override
+    {
+        restored.append(sound);
+        return applySound(sound, why);
     }
 
     // A slider dragged through `values` of stage `stage`, released at the last.

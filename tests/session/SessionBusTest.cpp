@@ -12,10 +12,14 @@
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "app/PanelRemote.h"
+#include "app/PanelSoundTarget.h"
 #include "audio/PulseAudioSystem.h"
 #include "controls/CheckButton.h"
 #include "controls/ProgressIndicator.h"
 #include "controls/SpkMicSliderAction.h"
+#include "presets/FactoryPresets.h"
+#include "presets/PresetController.h"
+#include "presets/PresetStore.h"
 #include "session/BackgroundMode.h"
 #include "session/PanelService.h"
 #include "session/SessionInstance.h"
@@ -58,6 +62,11 @@ protected:
 
     void TearDown() override
     {
+        m_presets.reset();
+        m_sound.reset();
+        if (m_presetStore)
+            m_presetStore->waitForFiles();
+        m_presetStore.reset();
         m_background.reset();
         m_service.reset();
         m_remote.reset();
@@ -82,6 +91,16 @@ protected:
         m_background = std::make_unique<BackgroundMode>(m_window.get(), *m_remote, config);
         m_window->show();
         m_delegate->applicationDidFinishLaunching();
+    }
+
+    // Then the presets over the launched panel, as main() adds them.
+    void addPresets()
+    {
+        m_presetStore = std::make_unique<PresetStore>(m_dir.filePath(QStringLiteral("presets")));
+        EXPECT_TRUE(m_presetStore->load().isEmpty());
+        m_sound = std::make_unique<PanelSoundTarget>(*m_delegate);
+        m_presets = std::make_unique<PresetController>(*m_sound, *m_presetStore);
+        m_remote->setPresets(m_presets.get());
     }
 
     // The real binary with these arguments, on the test's bus, while this
@@ -117,6 +136,9 @@ protected:
     std::unique_ptr<PanelRemote> m_remote;
     std::unique_ptr<PanelService> m_service;
     std::unique_ptr<BackgroundMode> m_background;
+    std::unique_ptr<PresetStore> m_presetStore;
+    std::unique_ptr<PanelSoundTarget> m_sound;
+    std::unique_ptr<PresetController> m_presets;
 };
 
 int SessionBusTest::s_connections = 0;
@@ -399,3 +421,64 @@ TEST_F(SessionBusTest, ASecondStartRaisesTheFirstAndLeavesWithoutTouchingDeviceO
 } // namespace
 
 #include "SessionBusTest.moc"
+
+// Presets from scripts reach the real controller: one full record per
+// preset, the list marking the active one and the window's changes to it,
+// a save sending nothing, and unknown names refused on the command line
+// and the bus alike with nothing sent.
+TEST_F(SessionBusTest, PresetsFromScriptsAndTheBusDriveTheRealController)
+{
+    launch();
+    addPresets();
+    ASSERT_TRUE(plugAndLink());
+    ASSERT_TRUE(waitForReports(1));
+    QTest::qWait(200);
+    m_reports.clear();
+
+    CommandResult r = run({QStringLiteral("--preset"), QStringLiteral("Voice"), QStringLiteral("--presets")});
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("\n* Voice\n"))) << qPrintable(r.out);
+    ASSERT_TRUE(waitForReports(1));
+    QTest::qWait(200);
+    ASSERT_EQ(m_reports.size(), 1);
+    EXPECT_EQ(m_reports.first().at(0), 8);
+    const PresetSound voice = FactoryPresets::find(QStringLiteral("Voice"))->sound;
+    for (int n = 1; n <= 5; ++n)
+        EXPECT_EQ(m_delegate->settings()->integerValue(SettingsKey::stage(n)), voice.stages[static_cast<std::size_t>(n - 1)]);
+    EXPECT_EQ(m_outlets.Denoise->checked(), voice.denoise);
+    m_reports.clear();
+
+    QTest::mouseClick(m_outlets.Monitor, Qt::LeftButton);
+    ASSERT_TRUE(waitForReports(1));
+    r = run({QStringLiteral("--presets")});
+    EXPECT_TRUE(r.out.contains(QStringLiteral("\n* Voice (modified)\n"))) << qPrintable(r.out);
+
+    r = run({QStringLiteral("--save-preset"), QStringLiteral("Voice, monitored"), QStringLiteral("--presets")});
+    ASSERT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    EXPECT_TRUE(r.out.endsWith(QStringLiteral("\n* Voice, monitored\n"))) << qPrintable(r.out);
+    QTest::qWait(200);
+    EXPECT_EQ(m_reports.size(), 1) << "saving sends nothing";
+    m_reports.clear();
+
+    r = run({QStringLiteral("--preset"), QStringLiteral("Nope")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("there is no preset \"Nope\""))) << qPrintable(r.err);
+    QDBusMessage call = QDBusMessage::createMethodCall(SessionInstance::kBusName, PanelService::kObjectPath,
+                                                       PanelService::kInterface, QStringLiteral("ApplyPreset"));
+    call.setArguments({QStringLiteral("Nope")});
+    QDBusConnection client = m_bus.connect(m_connectionName + QStringLiteral("-client"));
+    QDBusPendingCall unknown = client.asyncCall(call);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return unknown.isFinished(); }, 5000));
+    EXPECT_EQ(unknown.error().name(), QStringLiteral("com.quorel.panel.Error.UnknownPreset"));
+
+    call.setArguments({QStringLiteral("Music")});
+    QDBusPendingCall music = client.asyncCall(call);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return music.isFinished(); }, 5000));
+    EXPECT_FALSE(music.isError()) << qPrintable(music.error().message());
+    QDBusConnection::disconnectFromBus(m_connectionName + QStringLiteral("-client"));
+    ASSERT_TRUE(waitForReports(1));
+    QTest::qWait(200);
+    ASSERT_EQ(m_reports.size(), 1) << "only the known preset was sent";
+    EXPECT_EQ(m_reports.first().at(0), 8);
+    EXPECT_EQ(m_presets->active(), QStringLiteral("Music"));
+}
