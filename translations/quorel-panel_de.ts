@@ -576,6 +576,10 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
         <source>Stop</source>
         <translation>Stopp</translation>
     </message>
+    <message>
+        <source>Preset</source>
+        <translation>Voreinstellung</translation>
+    </message>
 </context>
 <context>
     <name>MessageBand</name>
@@ -620,6 +624,13 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
     <message>
         <source>the panel has no action &quot;%1&quot;</source>
         <translation>das Panel hat keine Aktion „%1“</translation>
+    </message>
+</context>
+<context>
+    <name>PanelSoundTarget</name>
+    <message>
+        <source>the panel has no settings to change</source>
+        <translation>das Panel hat keine Einstellungen zum Ändern</translation>
     </message>
 </context>
 <context>
@@ -838,6 +849,97 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
     <message>
         <source>&quot;%1&quot; is a factory preset, which cannot be deleted</source>
         <translation>„%1“ ist eine Werksvoreinstellung und kann nicht gelöscht werden</translation>
+    </message>
+</context>
+<context>
+    <name>PresetWindowControls</name>
+    <message>
+        <source>Imported the preset &quot;%1&quot;.</source>
+        <translation>Die Voreinstellung „%1“ wurde importiert.</translation>
+    </message>
+    <message>
+        <source>Exported the preset to %1.</source>
+        <translation>Die Voreinstellung wurde nach %1 exportiert.</translation>
+    </message>
+    <message>
+        <source>Save preset as…</source>
+        <translation>Voreinstellung speichern unter…</translation>
+    </message>
+    <message>
+        <source>Rename preset…</source>
+        <translation>Voreinstellung umbenennen…</translation>
+    </message>
+    <message>
+        <source>Delete preset</source>
+        <translation>Voreinstellung löschen</translation>
+    </message>
+    <message>
+        <source>Import preset…</source>
+        <translation>Voreinstellung importieren…</translation>
+    </message>
+    <message>
+        <source>Export preset…</source>
+        <translation>Voreinstellung exportieren…</translation>
+    </message>
+    <message>
+        <source>Cannot apply the preset &quot;%1&quot;: %2</source>
+        <translation>Die Voreinstellung „%1“ kann nicht angewendet werden: %2</translation>
+    </message>
+    <message>
+        <source>Save Preset</source>
+        <translation>Voreinstellung speichern</translation>
+    </message>
+    <message>
+        <source>Save the current sound as the preset (a preset of yours of the same name is replaced):</source>
+        <translation>Den aktuellen Klang als Voreinstellung speichern (eine eigene Voreinstellung gleichen Namens wird ersetzt):</translation>
+    </message>
+    <message>
+        <source>Cannot save the preset &quot;%1&quot;: %2</source>
+        <translation>Die Voreinstellung „%1“ kann nicht gespeichert werden: %2</translation>
+    </message>
+    <message>
+        <source>Rename Preset</source>
+        <translation>Voreinstellung umbenennen</translation>
+    </message>
+    <message>
+        <source>New name of the preset &quot;%1&quot;:</source>
+        <translation>Neuer Name der Voreinstellung „%1“:</translation>
+    </message>
+    <message>
+        <source>Cannot rename the preset &quot;%1&quot;: %2</source>
+        <translation>Die Voreinstellung „%1“ kann nicht umbenannt werden: %2</translation>
+    </message>
+    <message>
+        <source>Delete Preset</source>
+        <translation>Voreinstellung löschen</translation>
+    </message>
+    <message>
+        <source>Delete the preset &quot;%1&quot;? The sound stays as it is.</source>
+        <translation>Die Voreinstellung „%1“ löschen? Der Klang bleibt, wie er ist.</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Cannot delete the preset &quot;%1&quot;: %2</source>
+        <translation>Die Voreinstellung „%1“ kann nicht gelöscht werden: %2</translation>
+    </message>
+    <message>
+        <source>Import Preset</source>
+        <translation>Voreinstellung importieren</translation>
+    </message>
+    <message>
+        <source>Quorel presets (*.qpreset)</source>
+        <translation>Quorel-Voreinstellungen (*.qpreset)</translation>
+    </message>
+    <message>
+        <source>Export Preset</source>
+        <translation>Voreinstellung exportieren</translation>
+    </message>
+    <message>
+        <source>Cannot export the preset &quot;%1&quot;: %2</source>
+        <translation>Die Voreinstellung „%1“ kann nicht exportiert werden: %2</translation>
     </message>
 </context>
 <context>

@@ -575,6 +575,10 @@ monitor、denoise、mixer（on 或 off）。
         <source>Stop</source>
         <translation>停止</translation>
     </message>
+    <message>
+        <source>Preset</source>
+        <translation>预设</translation>
+    </message>
 </context>
 <context>
     <name>MessageBand</name>
@@ -619,6 +623,13 @@ monitor、denoise、mixer（on 或 off）。
     <message>
         <source>the panel has no action &quot;%1&quot;</source>
         <translation>面板没有操作“%1”</translation>
+    </message>
+</context>
+<context>
+    <name>PanelSoundTarget</name>
+    <message>
+        <source>the panel has no settings to change</source>
+        <translation>面板没有可更改的设置</translation>
     </message>
 </context>
 <context>
@@ -837,6 +848,97 @@ monitor、denoise、mixer（on 或 off）。
     <message>
         <source>&quot;%1&quot; is a factory preset, which cannot be deleted</source>
         <translation>“%1”是出厂预设，无法删除</translation>
+    </message>
+</context>
+<context>
+    <name>PresetWindowControls</name>
+    <message>
+        <source>Imported the preset &quot;%1&quot;.</source>
+        <translation>已导入预设“%1”。</translation>
+    </message>
+    <message>
+        <source>Exported the preset to %1.</source>
+        <translation>已将预设导出到 %1。</translation>
+    </message>
+    <message>
+        <source>Save preset as…</source>
+        <translation>预设另存为…</translation>
+    </message>
+    <message>
+        <source>Rename preset…</source>
+        <translation>重命名预设…</translation>
+    </message>
+    <message>
+        <source>Delete preset</source>
+        <translation>删除预设</translation>
+    </message>
+    <message>
+        <source>Import preset…</source>
+        <translation>导入预设…</translation>
+    </message>
+    <message>
+        <source>Export preset…</source>
+        <translation>导出预设…</translation>
+    </message>
+    <message>
+        <source>Cannot apply the preset &quot;%1&quot;: %2</source>
+        <translation>无法应用预设“%1”：%2</translation>
+    </message>
+    <message>
+        <source>Save Preset</source>
+        <translation>保存预设</translation>
+    </message>
+    <message>
+        <source>Save the current sound as the preset (a preset of yours of the same name is replaced):</source>
+        <translation>将当前声音保存为预设（同名的自定义预设将被替换）：</translation>
+    </message>
+    <message>
+        <source>Cannot save the preset &quot;%1&quot;: %2</source>
+        <translation>无法保存预设“%1”：%2</translation>
+    </message>
+    <message>
+        <source>Rename Preset</source>
+        <translation>重命名预设</translation>
+    </message>
+    <message>
+        <source>New name of the preset &quot;%1&quot;:</source>
+        <translation>预设“%1”的新名称：</translation>
+    </message>
+    <message>
+        <source>Cannot rename the preset &quot;%1&quot;: %2</source>
+        <translation>无法重命名预设“%1”：%2</translation>
+    </message>
+    <message>
+        <source>Delete Preset</source>
+        <translation>删除预设</translation>
+    </message>
+    <message>
+        <source>Delete the preset &quot;%1&quot;? The sound stays as it is.</source>
+        <translation>删除预设“%1”？声音保持不变。</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>Cannot delete the preset &quot;%1&quot;: %2</source>
+        <translation>无法删除预设“%1”：%2</translation>
+    </message>
+    <message>
+        <source>Import Preset</source>
+        <translation>导入预设</translation>
+    </message>
+    <message>
+        <source>Quorel presets (*.qpreset)</source>
+        <translation>Quorel 预设 (*.qpreset)</translation>
+    </message>
+    <message>
+        <source>Export Preset</source>
+        <translation>导出预设</translation>
+    </message>
+    <message>
+        <source>Cannot export the preset &quot;%1&quot;: %2</source>
+        <translation>无法导出预设“%1”：%2</translation>
     </message>
 </context>
 <context>
