@@ -359,8 +359,8 @@ void AppDelegate::completeLink(AudioObjectID output, AudioObjectID input)
 void AppDelegate::stopLink(const char* step)
 {
     qCWarning(lcApp) << "link stopped:" << step;
-    const QString why = QStringLiteral("The device was found, but linking stopped: %1. Plug it in again to retry; "
-                                       "if it keeps stopping, see the troubleshooting in the README.")
+    const QString why = tr("The device was found, but linking stopped: %1. Plug it in again to retry; "
+                           "if it keeps stopping, see the troubleshooting in the README.")
                             .arg(QString::fromUtf8(step));
     LinkingPanel->done(QDialog::Rejected);
     setLinkState(false, linked());
@@ -466,13 +466,13 @@ void AppDelegate::showDeviceFault()
                                          "device's sound as soon as the server answers again."));
         faults.append(state.audioRestore);
         if (state.outputVolumeFailed)
-            faults.append(QStringLiteral("The sound server did not take the Speaker volume, so what you hear may "
-                                         "differ from the slider. Move the slider again, or check the system's "
-                                         "sound settings."));
+            faults.append(tr("The sound server did not take the Speaker volume, so what you hear may "
+                             "differ from the slider. Move the slider again, or check the system's "
+                             "sound settings."));
         if (state.inputVolumeFailed)
-            faults.append(QStringLiteral("The sound server did not take the Mic gain, so the microphone may be "
-                                         "louder or quieter than the slider says. Move the slider again, or check "
-                                         "the system's sound settings."));
+            faults.append(tr("The sound server did not take the Mic gain, so the microphone may be "
+                             "louder or quieter than the slider says. Move the slider again, or check "
+                             "the system's sound settings."));
     }
     faults.removeAll(QString());
     const QString fault = faults.join(QLatin1Char('\n'));
@@ -480,8 +480,8 @@ void AppDelegate::showDeviceFault()
     if (!isLinked && !linking())
         warnings.append(state.linkStopped);
     if (state.settingsUnsaved) {
-        warnings.append(QStringLiteral("Your settings could not be saved to %1; check that folder's permissions and "
-                                       "free space.")
+        warnings.append(tr("Your settings could not be saved to %1; check that folder's permissions and "
+                           "free space.")
                             .arg(m_ports.settingsStore.settingsFile()));
     }
     warnings.removeAll(QString());

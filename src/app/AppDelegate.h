@@ -314,7 +314,7 @@ private:
     FilePanels& filePanels();
     void showTransportRunning(bool running);
     void restartClock();
-    void refuseTransport(const char* what, const QUrl& location, const QString& reason);
+    void refuseTransport(const char* what, const QUrl& location, const QString& logged, const QString& shown);
     void showTransportMessage(const QString& text);
     bool stillWanted(const char* what, const QUrl& location, std::int64_t stateAtOpen);
     void stopTransportOnFailure(const QString& message);

@@ -11,6 +11,7 @@
 #include "transport/GstTransportFactory.h"
 #include "transport/QtFilePanels.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QTimer>
@@ -27,6 +28,14 @@ constexpr auto Recording = TransportRecording;
 constexpr auto RecordingPaused = TransportRecordingPaused;
 
 const QString kClockZero = QStringLiteral("00:00:00");
+
+// The transport's reasons are English, as the transport logs them; those
+// it marks for translation (QT_TRANSLATE_NOOP("Transport", ...)) read in the
+// user's language in the window, any other (GStreamer's own) as it came.
+QString shownReason(const QString& reason)
+{
+    return QCoreApplication::translate("Transport", reason.toUtf8().constData());
+}
 
 } // namespace
 
@@ -63,12 +72,15 @@ void AppDelegate::restartClock()
 }
 
 // A location that cannot be played or recorded changes nothing: the state,
-// the buttons, the timer and the clock stay as they were.
-void AppDelegate::refuseTransport(const char* what, const QUrl& location, const QString& reason)
+// the buttons, the timer and the clock stay as they were. `what` ("play" or
+// "record") and `logged` go to the log in English; the user reads a whole
+// sentence in their language, since a verb cannot be slotted into one.
+void AppDelegate::refuseTransport(const char* what, const QUrl& location, const QString& logged, const QString& shown)
 {
     const QString name = location.toDisplayString(QUrl::PreferLocalFile);
-    qCWarning(lcAppTransport, "cannot %s \"%s\": %s", what, qUtf8Printable(name), qUtf8Printable(reason));
-    showTransportMessage(tr("Cannot %1 %2: %3").arg(QString::fromLatin1(what), name, reason));
+    qCWarning(lcAppTransport, "cannot %s \"%s\": %s", what, qUtf8Printable(name), qUtf8Printable(logged));
+    const QString text = qstrcmp(what, "record") == 0 ? tr("Cannot record %1: %2") : tr("Cannot play %1: %2");
+    showTransportMessage(text.arg(name, shown));
 }
 
 // In the window's message band until dismissed or the next take starts,
@@ -86,9 +98,11 @@ bool AppDelegate::stillWanted(const char* what, const QUrl& location, std::int64
 {
     if (linked() && !linking() && !m_terminated && transportState() == stateAtOpen)
         return true;
-    const char* reason = linked() && !linking() ? "the transport changed while the panel was open"
-                                                : "the device is not linked";
-    refuseTransport(what, location, QString::fromLatin1(reason));
+    if (linked() && !linking())
+        refuseTransport(what, location, QStringLiteral("the transport changed while the panel was open"),
+                        tr("the transport changed while the panel was open"));
+    else
+        refuseTransport(what, location, QStringLiteral("the device is not linked"), tr("the device is not linked"));
     return false;
 }
 
@@ -115,7 +129,7 @@ void AppDelegate::Play()
     QString reason;
     std::unique_ptr<AudioPlayer> created = transportFactory().createPlayer(chosen.location, &reason);
     if (!created) {
-        refuseTransport("play", chosen.location, reason);
+        refuseTransport("play", chosen.location, reason, shownReason(reason));
         return;
     }
     if (player) {
@@ -126,7 +140,8 @@ void AppDelegate::Play()
     player->setDelegate(this);
     if (!player->play()) {
         player.reset();
-        refuseTransport("play", chosen.location, QStringLiteral("the audio output refused it"));
+        refuseTransport("play", chosen.location, QStringLiteral("the audio output refused it"),
+                        tr("the audio output refused it"));
         return;
     }
 
@@ -155,7 +170,7 @@ void AppDelegate::Record()
     QString reason;
     std::unique_ptr<AudioRecorder> created = transportFactory().createRecorder(chosen.location, settings, &reason);
     if (!created) {
-        refuseTransport("record", chosen.location, reason);
+        refuseTransport("record", chosen.location, reason, shownReason(reason));
         return;
     }
     if (recorder) {
@@ -166,7 +181,8 @@ void AppDelegate::Record()
     recorder->setDelegate(this);
     if (!recorder->record()) {
         recorder.reset();
-        refuseTransport("record", chosen.location, QStringLiteral("the input refused to start"));
+        refuseTransport("record", chosen.location, QStringLiteral("the input refused to start"),
+                        tr("the input refused to start"));
         return;
     }
 
@@ -253,7 +269,7 @@ void AppDelegate::audioPlayerDecodeErrorDidOccur(AudioPlayer* sender, const QStr
     if (sender && sender != player.get())
         return;
     if (transportState() == Playing || transportState() == PlaybackPaused)
-        stopTransportOnFailure(tr("Playing %1 stopped: %2").arg(m_transportFile, error));
+        stopTransportOnFailure(tr("Playing %1 stopped: %2").arg(m_transportFile, shownReason(error)));
     else
         showTransportRunning(false);
 }
@@ -264,13 +280,13 @@ void AppDelegate::audioRecorderEncodeErrorDidOccur(AudioRecorder* sender, const 
     sender->stop();
     if (sender != recorder.get() || (transportState() != Recording && transportState() != RecordingPaused))
         return;
-    stopTransportOnFailure(tr("Recording %1 stopped: %2").arg(m_transportFile, error));
+    stopTransportOnFailure(tr("Recording %1 stopped: %2").arg(m_transportFile, shownReason(error)));
 }
 
 void AppDelegate::audioRecorderDidFinishRecording(AudioRecorder*, bool successfully, const QString& error)
 {
     if (!successfully)
-        showTransportMessage(tr("The recording was saved, but %1").arg(error));
+        showTransportMessage(tr("The recording was saved, but %1").arg(shownReason(error)));
 }
 
 void AppDelegate::resetTransport()

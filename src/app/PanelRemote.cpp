@@ -34,7 +34,7 @@ PanelState PanelRemote::state() const
 bool PanelRemote::set(PanelSetting setting, int value, QString* why)
 {
     if (!m_controller.linked()) {
-        *why = QStringLiteral("the device is not linked");
+        *why = tr("the device is not linked");
         return false;
     }
     switch (setting) {
@@ -100,12 +100,12 @@ bool PanelRemote::activePresetModified() const
 
 bool PanelRemote::applyPreset(const QString& name, QString* why)
 {
-    *why = QStringLiteral("the panel's presets are not available yet");
+    *why = tr("the panel's presets are not available yet");
     return m_presets && m_presets->apply(name, why);
 }
 
 bool PanelRemote::savePreset(const QString& name, QString* why)
 {
-    *why = QStringLiteral("the panel's presets are not available yet");
+    *why = tr("the panel's presets are not available yet");
     return m_presets && m_presets->saveCurrent(name, why);
 }

@@ -56,7 +56,7 @@ bool PanelSoundTarget::canChange(QString* why) const
 {
     // Without settings the panel never links and its controls stay inert.
     if (!m_controller.settings()) {
-        *why = QStringLiteral("the panel has no settings to change");
+        *why = tr("the panel has no settings to change");
         return false;
     }
     return true;

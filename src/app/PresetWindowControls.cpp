@@ -16,7 +16,6 @@
 
 namespace {
 
-const QString kPresetFilter = QStringLiteral("Quorel presets (*.qpreset)");
 
 QAction* separator(QObject* parent)
 {
@@ -55,15 +54,15 @@ PresetWindowControls::PresetWindowControls(MainWindow& window, PresetController&
     PresetStore& store = presets.store();
     connect(&store, &PresetStore::failed, this, &PresetWindowControls::showMessage);
     connect(&store, &PresetStore::imported, this,
-            [this](const QString& name) { showMessage(QStringLiteral("Imported the preset \"%1\".").arg(name)); });
+            [this](const QString& name) { showMessage(tr("Imported the preset \"%1\".").arg(name)); });
     connect(&store, &PresetStore::exported, this,
-            [this](const QString& path) { showMessage(QStringLiteral("Exported the preset to %1.").arg(path)); });
+            [this](const QString& path) { showMessage(tr("Exported the preset to %1.").arg(path)); });
 
-    m_saveAs = makeAction(QStringLiteral("Save preset as…"), &PresetWindowControls::askSaveAs);
-    m_rename = makeAction(QStringLiteral("Rename preset…"), &PresetWindowControls::askRename);
-    m_delete = makeAction(QStringLiteral("Delete preset"), &PresetWindowControls::askDelete);
-    m_import = makeAction(QStringLiteral("Import preset…"), &PresetWindowControls::askImport);
-    m_export = makeAction(QStringLiteral("Export preset…"), &PresetWindowControls::askExport);
+    m_saveAs = makeAction(tr("Save preset as…"), &PresetWindowControls::askSaveAs);
+    m_rename = makeAction(tr("Rename preset…"), &PresetWindowControls::askRename);
+    m_delete = makeAction(tr("Delete preset"), &PresetWindowControls::askDelete);
+    m_import = makeAction(tr("Import preset…"), &PresetWindowControls::askImport);
+    m_export = makeAction(tr("Export preset…"), &PresetWindowControls::askExport);
     QList<QAction*> actions{m_undo->undoAction(), m_undo->redoAction(), separator(this), m_saveAs, m_rename,
                             m_delete, separator(this), m_import, m_export};
     // The window's actions are its shortcuts and, with nothing under the
@@ -100,10 +99,10 @@ void PresetWindowControls::showMessage(const QString& text)
         band->announce(QStringLiteral("presets"), text, std::chrono::seconds(5));
 }
 
-void PresetWindowControls::fail(const QString& message)
+void PresetWindowControls::fail(const QString& logged, const QString& shown)
 {
-    qCWarning(lcPresets).noquote() << message;
-    showMessage(message);
+    qCWarning(lcPresets).noquote() << logged;
+    showMessage(shown);
 }
 
 void PresetWindowControls::refresh()
@@ -127,17 +126,19 @@ void PresetWindowControls::choose(const QString& name)
 {
     QString why;
     if (!m_presets.apply(name, &why))
-        fail(QStringLiteral("Cannot apply the preset \"%1\": %2").arg(name, why));
+        fail(QStringLiteral("Cannot apply the preset \"%1\": %2").arg(name, why),
+             tr("Cannot apply the preset \"%1\": %2").arg(name, why));
 }
 
 void PresetWindowControls::askSaveAs()
 {
-    askName(&m_window, QStringLiteral("Save Preset"),
-            QStringLiteral("Save the current sound as the preset (a preset of yours of the same name is replaced):"),
+    askName(&m_window, tr("Save Preset"),
+            tr("Save the current sound as the preset (a preset of yours of the same name is replaced):"),
             activeUserPreset(), [this](const QString& name) {
                 QString why;
                 if (!m_presets.saveCurrent(name, &why))
-                    fail(QStringLiteral("Cannot save the preset \"%1\": %2").arg(name, why));
+                    fail(QStringLiteral("Cannot save the preset \"%1\": %2").arg(name, why),
+                         tr("Cannot save the preset \"%1\": %2").arg(name, why));
             });
 }
 
@@ -146,11 +147,12 @@ void PresetWindowControls::askRename()
     const QString from = activeUserPreset();
     if (from.isEmpty())
         return;
-    askName(&m_window, QStringLiteral("Rename Preset"), QStringLiteral("New name of the preset \"%1\":").arg(from), from,
+    askName(&m_window, tr("Rename Preset"), tr("New name of the preset \"%1\":").arg(from), from,
             [this, from](const QString& to) {
                 QString why;
                 if (to != from && !m_presets.store().rename(from, to, &why))
-                    fail(QStringLiteral("Cannot rename the preset \"%1\": %2").arg(from, why));
+                    fail(QStringLiteral("Cannot rename the preset \"%1\": %2").arg(from, why),
+                         tr("Cannot rename the preset \"%1\": %2").arg(from, why));
             });
 }
 
@@ -159,23 +161,24 @@ void PresetWindowControls::askDelete()
     const QString name = activeUserPreset();
     if (name.isEmpty())
         return;
-    auto* box = new QMessageBox(QMessageBox::Question, QStringLiteral("Delete Preset"),
-                                QStringLiteral("Delete the preset \"%1\"? The sound stays as it is.").arg(name),
+    auto* box = new QMessageBox(QMessageBox::Question, tr("Delete Preset"),
+                                tr("Delete the preset \"%1\"? The sound stays as it is.").arg(name),
                                 QMessageBox::Cancel, &m_window);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
-    QPushButton* remove = box->addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
+    QPushButton* remove = box->addButton(tr("Delete"), QMessageBox::DestructiveRole);
     connect(remove, &QPushButton::clicked, this, [this, name] {
         QString why;
         if (!m_presets.store().remove(name, &why))
-            fail(QStringLiteral("Cannot delete the preset \"%1\": %2").arg(name, why));
+            fail(QStringLiteral("Cannot delete the preset \"%1\": %2").arg(name, why),
+                 tr("Cannot delete the preset \"%1\": %2").arg(name, why));
     });
     box->open();
 }
 
 void PresetWindowControls::askImport()
 {
-    auto* dialog = new QFileDialog(&m_window, QStringLiteral("Import Preset"), QString(), kPresetFilter);
+    auto* dialog = new QFileDialog(&m_window, tr("Import Preset"), QString(), tr("Quorel presets (*.qpreset)"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
@@ -190,7 +193,7 @@ void PresetWindowControls::askExport()
     const QString name = m_presets.active();
     if (name.isEmpty())
         return;
-    auto* dialog = new QFileDialog(&m_window, QStringLiteral("Export Preset"), QString(), kPresetFilter);
+    auto* dialog = new QFileDialog(&m_window, tr("Export Preset"), QString(), tr("Quorel presets (*.qpreset)"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
@@ -199,7 +202,8 @@ void PresetWindowControls::askExport()
     connect(dialog, &QFileDialog::fileSelected, this, [this, name](const QString& path) {
         QString why;
         if (!m_presets.store().exportFile(name, path, &why))
-            fail(QStringLiteral("Cannot export the preset \"%1\": %2").arg(name, why));
+            fail(QStringLiteral("Cannot export the preset \"%1\": %2").arg(name, why),
+                 tr("Cannot export the preset \"%1\": %2").arg(name, why));
     });
     dialog->open();
 }

@@ -36,8 +36,9 @@ public:
     QAction* exportAction() const { return m_export; }
 
 private:
-    // A failure of the window's own: logged and shown.
-    void fail(const QString& message);
+    // A failure of the window's own: logged in English and shown in the
+    // user's language.
+    void fail(const QString& logged, const QString& shown);
     void refresh();
     void choose(const QString& name);
     void askSaveAs();

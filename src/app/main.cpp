@@ -28,6 +28,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -45,7 +46,7 @@ QStringList argumentList(int argc, char** argv)
 int runWithoutWindow(const QStringList& arguments, int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const Translations translations;
+    std::optional<Translations> translations(std::in_place);
     const CommandLineRequest request = parseCommandLine(arguments);
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -53,8 +54,13 @@ int runWithoutWindow(const QStringList& arguments, int argc, char** argv)
         (request.exitCode == ExitCode::Success ? out : err) << request.text;
         return request.exitCode;
     }
-    if (request.mode == CommandLineRequest::Mode::Doctor)
+    if (request.mode == CommandLineRequest::Mode::Doctor) {
+        // The JSON goes into bug reports and scripts: English, whatever the
+        // user's language; the text report is read by the user, in theirs.
+        if (request.json)
+            translations.reset();
         return runDoctorCommand(request.json, SessionInstance().connection(), out);
+    }
     return runClient(request, SessionInstance().connection(), out, err);
 }
 

@@ -57,8 +57,8 @@ void PresetSelector::setActive(const QString& name, bool modified)
 QString PresetSelector::valueText() const
 {
     if (m_active.isEmpty())
-        return QStringLiteral("No preset");
-    return m_modified ? QStringLiteral("%1, modified").arg(m_active) : m_active;
+        return tr("No preset");
+    return m_modified ? tr("%1, modified").arg(m_active) : m_active;
 }
 
 void PresetSelector::announce()
@@ -79,7 +79,7 @@ void PresetSelector::showList()
         return;
     if (!m_list) {
         m_list = new QMenu(this);
-        m_list->setAccessibleName(QStringLiteral("Presets"));
+        m_list->setAccessibleName(tr("Presets"));
     }
     m_list->clear();
     QAction* activeAction = nullptr;
@@ -140,7 +140,7 @@ void PresetSelector::paintEvent(QPaintEvent*)
     }
     const bool none = m_active.isEmpty();
     painter.setPen(!isEnabled() ? kDisabledText : none ? kMutedText : kText);
-    const QString text = none ? QStringLiteral("No preset") : m_active;
+    const QString text = none ? tr("No preset") : m_active;
     painter.drawText(textArea, Qt::AlignVCenter | Qt::AlignLeft,
                      fontMetrics().elidedText(text, Qt::ElideRight, static_cast<int>(textArea.width())));
 

@@ -43,21 +43,46 @@ DeviceAccess::Install DeviceAccess::detectInstall()
     return detectInstall(udevRuleDirs(), program, PackageList);
 }
 
-QString DeviceAccess::permissionFix(Install install)
+namespace {
+
+QString translated(const char* source)
+{
+    return QCoreApplication::translate("DeviceAccess", source);
+}
+
+QString english(const char* source)
+{
+    return QString::fromUtf8(source);
+}
+
+QString fix(DeviceAccess::Install install, QString (*text)(const char*))
 {
     switch (install) {
-    case Install::RuleInPlace:
-        return QStringLiteral("The udev rule %1 is installed but not yet applied to this device: plug the device "
-                              "in again, or run %2.")
-            .arg(RuleName, kReloadAndTrigger);
-    case Install::PackageNoRule:
-        return QStringLiteral("The package's udev rule %1 is missing: run 'sudo apt-get install --reinstall "
-                              "quorel-panel', which puts it back and applies it.")
-            .arg(RuleName);
-    case Install::SourceNoRule:
+    case DeviceAccess::Install::RuleInPlace:
+        return text(QT_TRANSLATE_NOOP("DeviceAccess", "The udev rule %1 is installed but not yet applied to this "
+                                                      "device: plug the device in again, or run %2."))
+            .arg(DeviceAccess::RuleName, kReloadAndTrigger);
+    case DeviceAccess::Install::PackageNoRule:
+        return text(QT_TRANSLATE_NOOP("DeviceAccess", "The package's udev rule %1 is missing: run 'sudo apt-get "
+                                                      "install --reinstall quorel-panel', which puts it back and "
+                                                      "applies it."))
+            .arg(DeviceAccess::RuleName);
+    case DeviceAccess::Install::SourceNoRule:
         break;
     }
-    return QStringLiteral("Access for the logged-in user comes from the udev rule %1. Copy udev/%1 from the "
-                          "source tree to /etc/udev/rules.d/, then run %2.")
-        .arg(RuleName, kReloadAndTrigger);
+    return text(QT_TRANSLATE_NOOP("DeviceAccess", "Access for the logged-in user comes from the udev rule %1. Copy "
+                                                  "udev/%1 from the source tree to /etc/udev/rules.d/, then run %2."))
+        .arg(DeviceAccess::RuleName, kReloadAndTrigger);
+}
+
+} // namespace
+
+QString DeviceAccess::permissionFix(Install install)
+{
+    return fix(install, translated);
+}
+
+QString DeviceAccess::permissionFixForLog(Install install)
+{
+    return fix(install, english);
 }

@@ -27,7 +27,9 @@ Install detectInstall(const QStringList& ruleDirs, const QString& program, const
 // The same for this program on this machine.
 Install detectInstall();
 
-// One sentence naming the fix, with the commands to run.
+// One sentence naming the fix, with the commands to run, in the user's
+// language; for the log, the same in English.
 QString permissionFix(Install install);
+QString permissionFixForLog(Install install);
 
 }

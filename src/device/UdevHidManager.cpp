@@ -36,7 +36,7 @@ void logPermissionHint(const std::string& node, int error, std::atomic<bool>& lo
     if ((error != EACCES && error != EPERM) || logged.exchange(true))
         return;
     qCWarning(lcUdev).noquote().nospace() << "no permission to open " << QString::fromStdString(node) << ": "
-                                          << DeviceAccess::permissionFix(DeviceAccess::detectInstall());
+                                          << DeviceAccess::permissionFixForLog(DeviceAccess::detectInstall());
 }
 
 // A hidraw node, opened on the first report and reopened after a failure

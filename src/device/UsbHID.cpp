@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include <QCoreApplication>
 #include <QLoggingCategory>
 
 #include "device/DeviceAccess.h"
@@ -172,15 +173,15 @@ QString UsbHID::faultDescription() const
     case Fault::None:
         break;
     case Fault::NoPermission:
-        return QStringLiteral("The panel may not write to the device (%1). %2")
+        return QCoreApplication::translate("UsbHID", "The panel may not write to the device (%1). %2")
             .arg(QString::fromLocal8Bit(std::strerror(m_faultError)),
                  DeviceAccess::permissionFix(DeviceAccess::detectInstall()));
     case Fault::NotAnswering:
-        return QStringLiteral("The device is not answering. Your settings go to it as soon as it takes them again; "
-                              "if it stays silent, plug it in again.");
+        return QCoreApplication::translate("UsbHID", "The device is not answering. Your settings go to it as soon "
+                                                     "as it takes them again; if it stays silent, plug it in again.");
     case Fault::WriteFailed:
-        return QStringLiteral("The device refused a setting (%1). It gets all settings again once it takes one; "
-                              "if it keeps refusing, plug it in again.")
+        return QCoreApplication::translate("UsbHID", "The device refused a setting (%1). It gets all settings again "
+                                                     "once it takes one; if it keeps refusing, plug it in again.")
             .arg(QString::fromLocal8Bit(std::strerror(m_faultError)));
     }
     return {};

@@ -61,7 +61,7 @@ Found findDevice(QString* error)
     std::unique_ptr<udev_enumerate, EnumerateUnref> enumerate(context ? udev_enumerate_new(context.get()) : nullptr);
     if (!enumerate || udev_enumerate_add_match_subsystem(enumerate.get(), "hidraw") < 0
         || udev_enumerate_scan_devices(enumerate.get()) < 0) {
-        *error = QStringLiteral("cannot read the hidraw devices from udev");
+        *error = DeviceChecks::tr("cannot read the hidraw devices from udev");
         return found;
     }
     for (udev_list_entry* entry = udev_enumerate_get_list_entry(enumerate.get()); entry;
@@ -98,10 +98,25 @@ Found findDevice(QString* error)
     return found;
 }
 
-const QString kUsbTitle = QStringLiteral("Quorel IIS Audio on USB");
-const QString kNodeTitle = QStringLiteral("HID node");
-const QString kRuleTitle = QStringLiteral("udev rule installed");
-const QString kAccessTitle = QStringLiteral("udev rule applied (HID node writable)");
+QString usbTitle()
+{
+    return DeviceChecks::tr("Quorel IIS Audio on USB");
+}
+
+QString nodeTitle()
+{
+    return DeviceChecks::tr("HID node");
+}
+
+QString ruleTitle()
+{
+    return DeviceChecks::tr("udev rule installed");
+}
+
+QString accessTitle()
+{
+    return DeviceChecks::tr("udev rule applied (HID node writable)");
+}
 
 } // namespace
 
@@ -123,26 +138,26 @@ std::vector<DoctorCheck> DeviceChecks::run()
     QString error;
     const Found device = findDevice(&error);
     if (!error.isEmpty()) {
-        checks.push_back(DoctorCheck::fail(QStringLiteral("device.usb"), kUsbTitle, error,
-                                           QStringLiteral("Check that /sys is mounted and systemd-udevd runs.")));
+        checks.push_back(DoctorCheck::fail(QStringLiteral("device.usb"), usbTitle(), error,
+                                           tr("Check that /sys is mounted and systemd-udevd runs.")));
     } else if (device.hidSyspath.isEmpty()) {
-        checks.push_back(DoctorCheck::fail(
-            QStringLiteral("device.usb"), kUsbTitle,
-            QStringLiteral("no USB HID device with the ids 0a12:1243 is attached"),
-            QStringLiteral("Plug the device in (directly, or through a powered hub) and check that 'lsusb' lists "
-                           "0a12:1243.")));
+        checks.push_back(
+            DoctorCheck::fail(QStringLiteral("device.usb"), usbTitle(),
+                              tr("no USB HID device with the ids 0a12:1243 is attached"),
+                              tr("Plug the device in (directly, or through a powered hub) and check that 'lsusb' lists "
+                                 "0a12:1243.")));
     } else {
-        checks.push_back(DoctorCheck::pass(QStringLiteral("device.usb"), kUsbTitle, device.hidSyspath));
+        checks.push_back(DoctorCheck::pass(QStringLiteral("device.usb"), usbTitle(), device.hidSyspath));
     }
 
     if (device.hidSyspath.isEmpty()) {
-        checks.push_back(DoctorCheck::skip(QStringLiteral("device.node"), kNodeTitle, QStringLiteral("no device")));
+        checks.push_back(DoctorCheck::skip(QStringLiteral("device.node"), nodeTitle(), tr("no device")));
     } else if (device.node.isEmpty() || !QFileInfo::exists(device.node)) {
         checks.push_back(DoctorCheck::fail(
-            QStringLiteral("device.node"), kNodeTitle, QStringLiteral("the device's HID interface has no hidraw node"),
-            QStringLiteral("Load the kernel's hidraw support ('sudo modprobe hidraw') and plug the device in again.")));
+            QStringLiteral("device.node"), nodeTitle(), tr("the device's HID interface has no hidraw node"),
+            tr("Load the kernel's hidraw support ('sudo modprobe hidraw') and plug the device in again.")));
     } else {
-        checks.push_back(DoctorCheck::pass(QStringLiteral("device.node"), kNodeTitle, device.node));
+        checks.push_back(DoctorCheck::pass(QStringLiteral("device.node"), nodeTitle(), device.node));
     }
 
     const DeviceAccess::Install install = DeviceAccess::detectInstall(m_config.ruleDirs, m_config.program,
@@ -154,17 +169,16 @@ std::vector<DoctorCheck> DeviceChecks::run()
     }
     if (rule.isEmpty()) {
         checks.push_back(
-            DoctorCheck::fail(QStringLiteral("device.rule"), kRuleTitle,
-                              QStringLiteral("%1 is in none of udev's folders (%2)")
+            DoctorCheck::fail(QStringLiteral("device.rule"), ruleTitle(),
+                              tr("%1 is in none of udev's folders (%2)")
                                   .arg(DeviceAccess::RuleName, m_config.ruleDirs.join(QStringLiteral(", "))),
                               DeviceAccess::permissionFix(install)));
     } else {
-        checks.push_back(DoctorCheck::pass(QStringLiteral("device.rule"), kRuleTitle, rule));
+        checks.push_back(DoctorCheck::pass(QStringLiteral("device.rule"), ruleTitle(), rule));
     }
 
     if (device.node.isEmpty() || !QFileInfo::exists(device.node)) {
-        checks.push_back(
-            DoctorCheck::skip(QStringLiteral("device.access"), kAccessTitle, QStringLiteral("no HID node")));
+        checks.push_back(DoctorCheck::skip(QStringLiteral("device.access"), accessTitle(), tr("no HID node")));
         return checks;
     }
     // Opened for writing as the panel opens it, and closed at once: nothing
@@ -174,19 +188,18 @@ std::vector<DoctorCheck> DeviceChecks::run()
     if (fd >= 0)
         ::close(fd);
     if (openError == 0) {
-        checks.push_back(DoctorCheck::pass(QStringLiteral("device.access"), kAccessTitle,
-                                           QStringLiteral("this user may write to %1").arg(device.node)));
+        checks.push_back(DoctorCheck::pass(QStringLiteral("device.access"), accessTitle(),
+                                           tr("this user may write to %1").arg(device.node)));
     } else if (openError == EACCES || openError == EPERM) {
-        checks.push_back(DoctorCheck::fail(QStringLiteral("device.access"), kAccessTitle,
-                                           QStringLiteral("this user may not write to %1 (%2)")
-                                               .arg(device.node, QString::fromLocal8Bit(std::strerror(openError))),
-                                           DeviceAccess::permissionFix(install)));
+        checks.push_back(DoctorCheck::fail(
+            QStringLiteral("device.access"), accessTitle(),
+            tr("this user may not write to %1 (%2)").arg(device.node, QString::fromLocal8Bit(std::strerror(openError))),
+            DeviceAccess::permissionFix(install)));
     } else {
         checks.push_back(DoctorCheck::fail(
-            QStringLiteral("device.access"), kAccessTitle,
-            QStringLiteral("%1 cannot be opened (%2)")
-                .arg(device.node, QString::fromLocal8Bit(std::strerror(openError))),
-            QStringLiteral("Plug the device in again; if that does not help, try another USB port.")));
+            QStringLiteral("device.access"), accessTitle(),
+            tr("%1 cannot be opened (%2)").arg(device.node, QString::fromLocal8Bit(std::strerror(openError))),
+            tr("Plug the device in again; if that does not help, try another USB port.")));
     }
     return checks;
 }

@@ -2,6 +2,7 @@
 
 #include "doctor/DoctorCheck.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -10,6 +11,8 @@
 // the seat's user access, and whether that access is in force (the node is
 // opened for writing; nothing is written).
 class DeviceChecks : public DoctorCheckFamily {
+    Q_DECLARE_TR_FUNCTIONS(DeviceChecks)
+
 public:
     struct Config {
         QStringList ruleDirs; // where udev reads rules from

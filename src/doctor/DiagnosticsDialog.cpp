@@ -39,16 +39,16 @@ DiagnosticsDialog::DiagnosticsDialog(std::shared_ptr<Doctor> doctor, QWidget* wi
 {
     setObjectName(QStringLiteral("DiagnosticsPanel"));
     setStyleSheet(QString::fromLatin1(kStyleSheet));
-    setWindowTitle(QStringLiteral("Diagnostics"));
+    setWindowTitle(tr("Diagnostics"));
     setWindowModality(Qt::WindowModal);
-    m_status = new QLabel(QStringLiteral("checking…"), this);
+    m_status = new QLabel(tr("checking…"), this);
     m_text = new QPlainTextEdit(this);
     m_text->setReadOnly(true);
     m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_text->setMinimumSize(640, 320);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    m_copy = buttons->addButton(QStringLiteral("Copy report"), QDialogButtonBox::ActionRole);
+    m_copy = buttons->addButton(tr("Copy report"), QDialogButtonBox::ActionRole);
     m_copy->setEnabled(false);
     connect(m_copy, &QPushButton::clicked, this, [this] { QGuiApplication::clipboard()->setText(m_report.toText()); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -93,10 +93,15 @@ void DiagnosticsDialog::showReport(const DoctorReport& report)
 {
     m_report = report;
     m_checking = false;
-    // Into the log too, for a bug report written from the journal.
-    qCInfo(lcDoctor).noquote() << "diagnostics:\n" + report.toText().trimmed();
-    m_status->setText(report.passed() ? QStringLiteral("Every check passed.")
-                                      : QStringLiteral("Something is wrong; each failed check says what to do."));
+    // Into the log too, for a bug report written from the journal: the
+    // outcome of each check by its id, in English whatever the window's
+    // language (`quorel-panel --doctor --json` gives the details so).
+    QStringList outcomes;
+    for (const DoctorCheck& check : report.checks)
+        outcomes << DoctorReport::statusName(check.outcome) + QLatin1Char(' ') + check.id;
+    qCInfo(lcDoctor).noquote() << "diagnostics:" << outcomes.join(QStringLiteral(", "));
+    m_status->setText(report.passed() ? tr("Every check passed.")
+                                      : tr("Something is wrong; each failed check says what to do."));
     m_text->setPlainText(report.toText());
     m_copy->setEnabled(true);
     emit reportReady();

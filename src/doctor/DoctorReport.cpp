@@ -34,14 +34,17 @@ QString DoctorReport::toText() const
     for (const DoctorCheck& check : checks) {
         const QString status = statusName(check.outcome).toUpper().leftJustified(6);
         if (check.outcome == DoctorCheck::Outcome::Warn || check.outcome == DoctorCheck::Outcome::Fail)
-            text += QStringLiteral("%1%2: %3. %4\n").arg(status, check.title, check.cause, check.fix);
+            text += QCoreApplication::translate("DoctorReport", "%1%2: %3. %4\n")
+                        .arg(status, check.title, check.cause, check.fix);
         else
-            text += QStringLiteral("%1%2: %3\n").arg(status, check.title, check.detail);
+            text += QCoreApplication::translate("DoctorReport", "%1%2: %3\n").arg(status, check.title, check.detail);
     }
     const auto failed = std::count_if(checks.begin(), checks.end(),
                                       [](const DoctorCheck& c) { return c.outcome == DoctorCheck::Outcome::Fail; });
-    text += failed == 0 ? QStringLiteral("All checks passed.\n")
-                        : QStringLiteral("%1 of %2 checks failed.\n").arg(failed).arg(checks.size());
+    text += failed == 0 ? QCoreApplication::translate("DoctorReport", "All checks passed.\n")
+                        : QCoreApplication::translate("DoctorReport", "%1 of %2 checks failed.\n")
+                              .arg(failed)
+                              .arg(checks.size());
     return text;
 }
 

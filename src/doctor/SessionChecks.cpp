@@ -13,9 +13,21 @@ namespace {
 // Bus calls of the checks wait no longer than this.
 constexpr int kCallTimeoutMs = 3000;
 
-const QString kBusTitle = QStringLiteral("Session bus");
-const QString kPanelTitle = QStringLiteral("Panel running in this session");
-const QString kTrayTitle = QStringLiteral("Tray host");
+QString busTitle()
+{
+    return SessionChecks::tr("Session bus");
+}
+
+QString panelTitle()
+{
+    return SessionChecks::tr("Panel running in this session");
+}
+
+QString trayTitle()
+{
+    return SessionChecks::tr("Tray host");
+}
+
 const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 
 // Whether a StatusNotifierWatcher runs and a host (the tray) has registered
@@ -47,37 +59,35 @@ std::vector<DoctorCheck> SessionChecks::run()
     const QDBusConnection& bus = m_config.connection;
     if (!bus.isConnected()) {
         checks.push_back(DoctorCheck::warn(
-            QStringLiteral("session.bus"), kBusTitle,
-            QStringLiteral("there is no session bus (%1), so scripts cannot reach the panel and a second start "
-                           "is not caught")
+            QStringLiteral("session.bus"), busTitle(),
+            tr("there is no session bus (%1), so scripts cannot reach the panel and a second start "
+               "is not caught")
                 .arg(bus.lastError().message()),
-            QStringLiteral("Start the panel inside a desktop session, or under 'dbus-run-session -- quorel-panel'.")));
+            tr("Start the panel inside a desktop session, or under 'dbus-run-session -- quorel-panel'.")));
     } else {
-        checks.push_back(DoctorCheck::pass(QStringLiteral("session.bus"), kBusTitle, bus.baseService()));
+        checks.push_back(DoctorCheck::pass(QStringLiteral("session.bus"), busTitle(), bus.baseService()));
     }
 
     if (!bus.isConnected()) {
-        checks.push_back(
-            DoctorCheck::skip(QStringLiteral("session.panel"), kPanelTitle, QStringLiteral("no session bus")));
+        checks.push_back(DoctorCheck::skip(QStringLiteral("session.panel"), panelTitle(), tr("no session bus")));
     } else {
         const QDBusReply<QString> owner = bus.interface()->serviceOwner(SessionInstance::kBusName);
         if (!owner.isValid()) {
-            checks.push_back(
-                DoctorCheck::pass(QStringLiteral("session.panel"), kPanelTitle,
-                                  QStringLiteral("no other panel holds %1").arg(SessionInstance::kBusName)));
+            checks.push_back(DoctorCheck::pass(QStringLiteral("session.panel"), panelTitle(),
+                                               tr("no other panel holds %1").arg(SessionInstance::kBusName)));
         } else if (owner.value() == bus.baseService()) {
-            checks.push_back(DoctorCheck::pass(QStringLiteral("session.panel"), kPanelTitle,
-                                               QStringLiteral("this panel holds %1").arg(SessionInstance::kBusName)));
+            checks.push_back(DoctorCheck::pass(QStringLiteral("session.panel"), panelTitle(),
+                                               tr("this panel holds %1").arg(SessionInstance::kBusName)));
         } else {
             const QDBusReply<uint> pid = bus.interface()->servicePid(SessionInstance::kBusName);
             checks.push_back(DoctorCheck::warn(
-                QStringLiteral("session.panel"), kPanelTitle,
-                QStringLiteral("another panel (process %1) holds %2, so starting the panel again only brings that "
-                               "one's window up")
+                QStringLiteral("session.panel"), panelTitle(),
+                tr("another panel (process %1) holds %2, so starting the panel again only brings that "
+                   "one's window up")
                     .arg(pid.isValid() ? QString::number(pid.value()) : QStringLiteral("unknown"),
                          SessionInstance::kBusName),
-                QStringLiteral("Use that panel (it may be running in the background, in the tray), or quit it from "
-                               "its menu before starting another.")));
+                tr("Use that panel (it may be running in the background, in the tray), or quit it from "
+                   "its menu before starting another.")));
         }
     }
 
@@ -85,18 +95,17 @@ std::vector<DoctorCheck> SessionChecks::run()
                                      : bus.isConnected() ? std::optional(trayOnBus(bus))
                                                          : std::nullopt;
     if (!tray) {
-        checks.push_back(
-            DoctorCheck::skip(QStringLiteral("session.tray"), kTrayTitle, QStringLiteral("no session bus")));
+        checks.push_back(DoctorCheck::skip(QStringLiteral("session.tray"), trayTitle(), tr("no session bus")));
     } else if (*tray) {
         checks.push_back(
-            DoctorCheck::pass(QStringLiteral("session.tray"), kTrayTitle, QStringLiteral("the desktop shows a tray")));
+            DoctorCheck::pass(QStringLiteral("session.tray"), trayTitle(), tr("the desktop shows a tray")));
     } else {
-        checks.push_back(DoctorCheck::warn(
-            QStringLiteral("session.tray"), kTrayTitle,
-            QStringLiteral("the desktop shows no tray (no host registered with %1)").arg(kWatcher),
-            QStringLiteral("On GNOME install and enable the AppIndicator extension ('sudo apt-get install "
-                           "gnome-shell-extension-appindicator'); until then the background options are in the "
-                           "window's right-click menu.")));
+        checks.push_back(
+            DoctorCheck::warn(QStringLiteral("session.tray"), trayTitle(),
+                              tr("the desktop shows no tray (no host registered with %1)").arg(kWatcher),
+                              tr("On GNOME install and enable the AppIndicator extension ('sudo apt-get install "
+                                 "gnome-shell-extension-appindicator'); until then the background options are in the "
+                                 "window's right-click menu.")));
     }
     return checks;
 }

@@ -2,6 +2,7 @@
 
 #include "doctor/DoctorCheck.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 
 #include <optional>
@@ -10,6 +11,8 @@
 // holding the session's name (then a new start only raises that one), and a
 // tray host for the background mode.
 class SessionChecks : public DoctorCheckFamily {
+    Q_DECLARE_TR_FUNCTIONS(SessionChecks)
+
 public:
     struct Config {
         QDBusConnection connection;

@@ -18,8 +18,15 @@
 
 namespace {
 
-const QString kFileTitle = QStringLiteral("Settings file readable and valid");
-const QString kFolderTitle = QStringLiteral("Settings folder writable");
+QString fileTitle()
+{
+    return SettingsChecks::tr("Settings file readable and valid");
+}
+
+QString folderTitle()
+{
+    return SettingsChecks::tr("Settings folder writable");
+}
 
 QString errorText(int error)
 {
@@ -29,51 +36,51 @@ QString errorText(int error)
 DoctorCheck checkFile(const QString& path)
 {
     const QString id = QStringLiteral("settings.file");
-    const QString resetFix =
-        QStringLiteral("Quit the panel and delete %1; the next start takes the factory values.").arg(path);
+    const QString resetFix
+        = SettingsChecks::tr("Quit the panel and delete %1; the next start takes the factory values.").arg(path);
     // Non-blocking, so a FIFO in its place cannot hold the check.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
         if (error == ENOENT)
-            return DoctorCheck::pass(id, kFileTitle,
-                                     QStringLiteral("%1 is not there yet; the factory values are used").arg(path));
+            return DoctorCheck::pass(id, fileTitle(),
+                                     SettingsChecks::tr("%1 is not there yet; the factory values are used").arg(path));
         return DoctorCheck::fail(
-            id, kFileTitle,
-            QStringLiteral("%1 cannot be read (%2), so the panel starts from the factory values")
+            id, fileTitle(),
+            SettingsChecks::tr("%1 cannot be read (%2), so the panel starts from the factory values")
                 .arg(path, errorText(error)),
-            QStringLiteral("Give it back to your user ('sudo chown \"$USER\": %1 && chmod 600 %1').").arg(path));
+            SettingsChecks::tr("Give it back to your user ('sudo chown \"$USER\": %1 && chmod 600 %1').").arg(path));
     }
     struct stat info { };
     const bool statted = ::fstat(fd, &info) == 0;
     ::close(fd);
     if (!statted || !S_ISREG(info.st_mode))
-        return DoctorCheck::fail(id, kFileTitle, QStringLiteral("%1 is not a regular file").arg(path), resetFix);
+        return DoctorCheck::fail(id, fileTitle(), SettingsChecks::tr("%1 is not a regular file").arg(path), resetFix);
     if (info.st_size > SettingsStore::MaxFileSize)
         return DoctorCheck::fail(
-            id, kFileTitle,
-            QStringLiteral("%1 is damaged (%2 bytes, far more than settings take)").arg(path).arg(info.st_size),
+            id, fileTitle(),
+            SettingsChecks::tr("%1 is damaged (%2 bytes, far more than settings take)").arg(path).arg(info.st_size),
             resetFix);
 
     const QSettings settings(path, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
-        return DoctorCheck::fail(id, kFileTitle, QStringLiteral("%1 is damaged").arg(path), resetFix);
+        return DoctorCheck::fail(id, fileTitle(), SettingsChecks::tr("%1 is damaged").arg(path), resetFix);
     const QVariant stored = settings.value(QStringLiteral("plist"));
     if (!stored.isValid())
-        return DoctorCheck::pass(id, kFileTitle,
-                                 QStringLiteral("%1 holds no settings yet; the factory values are used").arg(path));
+        return DoctorCheck::pass(id, fileTitle(),
+                                 SettingsChecks::tr("%1 holds no settings yet; the factory values are used").arg(path));
     const QByteArray text = stored.typeId() == QMetaType::QString ? stored.toString().toUtf8() : stored.toByteArray();
     QString error;
     QStringList dropped;
     if (!PropertyList::read(text, &error, &dropped))
-        return DoctorCheck::fail(id, kFileTitle, QStringLiteral("the settings in %1 are damaged (%2)").arg(path, error),
-                                 resetFix);
+        return DoctorCheck::fail(id, fileTitle(),
+                                 SettingsChecks::tr("the settings in %1 are damaged (%2)").arg(path, error), resetFix);
     if (!dropped.isEmpty())
-        return DoctorCheck::warn(id, kFileTitle,
-                                 QStringLiteral("one setting in %1 is damaged (%2) and reads as 0")
+        return DoctorCheck::warn(id, fileTitle(),
+                                 SettingsChecks::tr("one setting in %1 is damaged (%2) and reads as 0")
                                      .arg(path, dropped.join(QStringLiteral("; "))),
-                                 QStringLiteral("Set it again in the panel; the next save writes it whole."));
-    return DoctorCheck::pass(id, kFileTitle, path);
+                                 SettingsChecks::tr("Set it again in the panel; the next save writes it whole."));
+    return DoctorCheck::pass(id, fileTitle(), path);
 }
 
 DoctorCheck checkFolder(const QString& path)
@@ -87,17 +94,18 @@ DoctorCheck checkFolder(const QString& path)
     const QFileInfo info(folder);
     if (!info.isDir())
         return DoctorCheck::fail(
-            id, kFolderTitle, QStringLiteral("%1 is not a folder").arg(folder),
-            QStringLiteral("Move %1 aside, so the panel can make its settings folder.").arg(folder));
+            id, folderTitle(), SettingsChecks::tr("%1 is not a folder").arg(folder),
+            SettingsChecks::tr("Move %1 aside, so the panel can make its settings folder.").arg(folder));
     // As the panel's own writes would be judged: by the effective ids.
     if (::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), W_OK | X_OK, AT_EACCESS) != 0) {
         const int error = errno;
         return DoctorCheck::fail(
-            id, kFolderTitle,
-            QStringLiteral("the panel cannot write into %1 (%2), so no setting is kept").arg(folder, errorText(error)),
-            QStringLiteral("Give the folder back to your user ('sudo chown -R \"$USER\": %1').").arg(folder));
+            id, folderTitle(),
+            SettingsChecks::tr("the panel cannot write into %1 (%2), so no setting is kept")
+                .arg(folder, errorText(error)),
+            SettingsChecks::tr("Give the folder back to your user ('sudo chown -R \"$USER\": %1').").arg(folder));
     }
-    return DoctorCheck::pass(id, kFolderTitle, folder);
+    return DoctorCheck::pass(id, folderTitle(), folder);
 }
 
 } // namespace

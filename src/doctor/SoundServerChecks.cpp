@@ -109,7 +109,7 @@ ServerFacts askServer(const QString& server, int timeoutMs)
     std::unique_ptr<pa_mainloop, MainloopFree> loop(pa_mainloop_new());
     PulseContextPtr context(loop ? pa_context_new(pa_mainloop_get_api(loop.get()), "quorel-panel doctor") : nullptr);
     if (!context) {
-        facts.error = QStringLiteral("libpulse cannot make a connection");
+        facts.error = SoundServerChecks::tr("libpulse cannot make a connection");
         return facts;
     }
     const QByteArray address = server.toUtf8();
@@ -124,7 +124,7 @@ ServerFacts askServer(const QString& server, int timeoutMs)
         return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
     };
     if (!iterateUntil(loop.get(), deadline, settled)) {
-        facts.error = QStringLiteral("it did not answer within %1 s").arg(timeoutMs / 1000.0);
+        facts.error = SoundServerChecks::tr("it did not answer within %1 s").arg(timeoutMs / 1000.0);
         return facts;
     }
     if (pa_context_get_state(context.get()) != PA_CONTEXT_READY) {
@@ -137,7 +137,7 @@ ServerFacts askServer(const QString& server, int timeoutMs)
     PulseOperationPtr sinks(pa_context_get_sink_info_list(context.get(), sinkReceived, &facts));
     PulseOperationPtr sources(pa_context_get_source_info_list(context.get(), sourceReceived, &facts));
     if (!serverInfo || !sinks || !sources || !iterateUntil(loop.get(), deadline, [&] { return facts.pending == 0; })) {
-        facts.error = QStringLiteral("it answered, but not what it has within %1 s").arg(timeoutMs / 1000.0);
+        facts.error = SoundServerChecks::tr("it answered, but not what it has within %1 s").arg(timeoutMs / 1000.0);
         // The operations' callbacks point at `facts`: none may run later.
         for (pa_operation* operation : {serverInfo.get(), sinks.get(), sources.get()}) {
             if (operation)
@@ -174,19 +174,19 @@ std::optional<QString> configuredDefaultSink(const QString& program, int timeout
                             QStringLiteral("default.configured.audio.sink")});
     if (!process.waitForStarted(timeoutMs)) {
         *why = process.error() == QProcess::FailedToStart
-                   ? QStringLiteral("%1 (package pipewire-bin) is not installed").arg(program)
+                   ? SoundServerChecks::tr("%1 (package pipewire-bin) is not installed").arg(program)
                    : process.errorString();
         return std::nullopt;
     }
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();
         process.waitForFinished(1000);
-        *why = QStringLiteral("%1 did not answer within %2 s").arg(program).arg(timeoutMs / 1000.0);
+        *why = SoundServerChecks::tr("%1 did not answer within %2 s").arg(program).arg(timeoutMs / 1000.0);
         return std::nullopt;
     }
     const QString output = QString::fromUtf8(process.readAll());
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        *why = QStringLiteral("%1 failed: %2").arg(program, output.trimmed().section(QLatin1Char('\n'), 0, 0));
+        *why = SoundServerChecks::tr("%1 failed: %2").arg(program, output.trimmed().section(QLatin1Char('\n'), 0, 0));
         return std::nullopt;
     }
     // update: id:0 key:'default.configured.audio.sink' value:'{"name":"..."}' type:'Spa:String:JSON'
@@ -198,12 +198,35 @@ std::optional<QString> configuredDefaultSink(const QString& program, int timeout
     return QJsonDocument::fromJson(match.captured(1).toUtf8()).object().value(QStringLiteral("name")).toString();
 }
 
-const QString kServerTitle = QStringLiteral("Sound server");
-const QString kOutputTitle = QStringLiteral("The device's output in the sound server");
-const QString kInputTitle = QStringLiteral("The device's input in the sound server");
-const QString kDefaultOutputTitle = QStringLiteral("The device's output is the default");
-const QString kDefaultInputTitle = QStringLiteral("The device's input is the default");
-const QString kConfiguredTitle = QStringLiteral("Default output the session manager restores");
+QString serverTitle()
+{
+    return SoundServerChecks::tr("Sound server");
+}
+
+QString outputTitle()
+{
+    return SoundServerChecks::tr("The device's output in the sound server");
+}
+
+QString inputTitle()
+{
+    return SoundServerChecks::tr("The device's input in the sound server");
+}
+
+QString defaultOutputTitle()
+{
+    return SoundServerChecks::tr("The device's output is the default");
+}
+
+QString defaultInputTitle()
+{
+    return SoundServerChecks::tr("The device's input is the default");
+}
+
+QString configuredTitle()
+{
+    return SoundServerChecks::tr("Default output the session manager restores");
+}
 
 } // namespace
 
@@ -224,81 +247,82 @@ std::vector<DoctorCheck> SoundServerChecks::run()
     if (!facts.reached) {
         const QString where = !m_config.server.isEmpty()                  ? m_config.server
                               : qEnvironmentVariableIsSet("PULSE_SERVER") ? qEnvironmentVariable("PULSE_SERVER")
-                                                                          : QStringLiteral("the session's socket");
-        checks.push_back(DoctorCheck::fail(
-            QStringLiteral("sound.server"), kServerTitle,
-            QStringLiteral("no sound server answers at %1 (%2)").arg(where, facts.error),
-            QStringLiteral("Start PipeWire's PulseAudio server ('systemctl --user start pipewire-pulse') or "
-                           "PulseAudio ('pulseaudio --start'); the panel connects by itself once it runs.")));
-        for (const auto& [id, title] : {std::pair{"sound.output", kOutputTitle},
-                                        {"sound.input", kInputTitle},
-                                        {"sound.default-output", kDefaultOutputTitle},
-                                        {"sound.default-input", kDefaultInputTitle},
-                                        {"sound.configured-default", kConfiguredTitle}})
-            checks.push_back(DoctorCheck::skip(QString::fromLatin1(id), title, QStringLiteral("no sound server")));
+                                                                          : tr("the session's socket");
+        checks.push_back(
+            DoctorCheck::fail(QStringLiteral("sound.server"), serverTitle(),
+                              tr("no sound server answers at %1 (%2)").arg(where, facts.error),
+                              tr("Start PipeWire's PulseAudio server ('systemctl --user start pipewire-pulse') or "
+                                 "PulseAudio ('pulseaudio --start'); the panel connects by itself once it runs.")));
+        for (const auto& [id, title] : {std::pair{"sound.output", outputTitle()},
+                                        {"sound.input", inputTitle()},
+                                        {"sound.default-output", defaultOutputTitle()},
+                                        {"sound.default-input", defaultInputTitle()},
+                                        {"sound.configured-default", configuredTitle()}})
+            checks.push_back(DoctorCheck::skip(QString::fromLatin1(id), title, tr("no sound server")));
         return checks;
     }
-    checks.push_back(DoctorCheck::pass(QStringLiteral("sound.server"), kServerTitle,
+    checks.push_back(DoctorCheck::pass(QStringLiteral("sound.server"), serverTitle(),
                                        QStringLiteral("%1 %2").arg(facts.name, facts.version)));
 
     const Endpoint* output = findDevice(facts.sinks);
     const Endpoint* input = findDevice(facts.sources);
     const QString target = QString::fromUtf8(AudioDevice::kTargetName);
-    const QString absentFix = QStringLiteral(
-        "Plug the device in; if it is in, check that its profile is not \"Off\" in the desktop's sound settings "
-        "('pactl list cards').");
+    const QString absentFix
+        = tr("Plug the device in; if it is in, check that its profile is not \"Off\" in the desktop's sound settings "
+             "('pactl list cards').");
     for (const auto& [endpoint, id, title, kind] :
-         {std::tuple{output, "sound.output", kOutputTitle, "output"}, {input, "sound.input", kInputTitle, "input"}}) {
+         {std::tuple{output, "sound.output", outputTitle(), QT_TRANSLATE_NOOP("SoundServerChecks", "output")},
+          {input, "sound.input", inputTitle(), QT_TRANSLATE_NOOP("SoundServerChecks", "input")}}) {
         if (endpoint)
             checks.push_back(DoctorCheck::pass(QString::fromLatin1(id), title, describe(*endpoint)));
         else
-            checks.push_back(DoctorCheck::fail(
-                QString::fromLatin1(id), title,
-                QStringLiteral("the sound server has no %1 named \"%2\"").arg(QLatin1String(kind), target), absentFix));
+            checks.push_back(DoctorCheck::fail(QString::fromLatin1(id), title,
+                                               tr("the sound server has no %1 named \"%2\"").arg(tr(kind), target),
+                                               absentFix));
     }
 
     for (const auto& [endpoint, current, id, title, kind, command] :
-         {std::tuple{output, facts.defaultSink, "sound.default-output", kDefaultOutputTitle, "output",
-                     "set-default-sink"},
-          {input, facts.defaultSource, "sound.default-input", kDefaultInputTitle, "input", "set-default-source"}}) {
+         {std::tuple{output, facts.defaultSink, "sound.default-output", defaultOutputTitle(),
+                     QT_TRANSLATE_NOOP("SoundServerChecks", "output"), "set-default-sink"},
+          {input, facts.defaultSource, "sound.default-input", defaultInputTitle(),
+           QT_TRANSLATE_NOOP("SoundServerChecks", "input"), "set-default-source"}}) {
         if (!endpoint) {
-            checks.push_back(DoctorCheck::skip(QString::fromLatin1(id), title,
-                                               QStringLiteral("the device has no %1").arg(QLatin1String(kind))));
+            checks.push_back(
+                DoctorCheck::skip(QString::fromLatin1(id), title, tr("the device has no %1").arg(tr(kind))));
         } else if (endpoint->name == current) {
             checks.push_back(DoctorCheck::pass(QString::fromLatin1(id), title, endpoint->name));
         } else {
             checks.push_back(DoctorCheck::fail(
                 QString::fromLatin1(id), title,
-                QStringLiteral("the default %1 is %2, so the sound does not go through the device")
-                    .arg(QLatin1String(kind), current.isEmpty() ? QStringLiteral("not set") : current),
-                QStringLiteral("Start the panel, which makes the device the default when it links, or choose it in "
-                               "the desktop's sound settings ('pactl %1 %2').")
+                tr("the default %1 is %2, so the sound does not go through the device")
+                    .arg(tr(kind), current.isEmpty() ? tr("not set") : current),
+                tr("Start the panel, which makes the device the default when it links, or choose it in "
+                   "the desktop's sound settings ('pactl %1 %2').")
                     .arg(QLatin1String(command), endpoint->name)));
         }
     }
 
     if (!facts.onPipeWire()) {
-        checks.push_back(DoctorCheck::skip(QStringLiteral("sound.configured-default"), kConfiguredTitle,
-                                           QStringLiteral("PulseAudio keeps no separate session manager's default")));
+        checks.push_back(DoctorCheck::skip(QStringLiteral("sound.configured-default"), configuredTitle(),
+                                           tr("PulseAudio keeps no separate session manager's default")));
         return checks;
     }
     QString why;
     const std::optional<QString> configured = configuredDefaultSink(m_config.metadataProgram,
                                                                     m_config.metadataTimeoutMs, &why);
     if (!configured) {
-        checks.push_back(DoctorCheck::skip(QStringLiteral("sound.configured-default"), kConfiguredTitle, why));
+        checks.push_back(DoctorCheck::skip(QStringLiteral("sound.configured-default"), configuredTitle(), why));
     } else if (configured->isEmpty()) {
-        checks.push_back(DoctorCheck::pass(QStringLiteral("sound.configured-default"), kConfiguredTitle,
-                                           QStringLiteral("none set; WirePlumber follows the current default")));
+        checks.push_back(DoctorCheck::pass(QStringLiteral("sound.configured-default"), configuredTitle(),
+                                           tr("none set; WirePlumber follows the current default")));
     } else if (!output || *configured == output->name) {
-        checks.push_back(DoctorCheck::pass(QStringLiteral("sound.configured-default"), kConfiguredTitle, *configured));
+        checks.push_back(DoctorCheck::pass(QStringLiteral("sound.configured-default"), configuredTitle(), *configured));
     } else {
         checks.push_back(DoctorCheck::fail(
-            QStringLiteral("sound.configured-default"), kConfiguredTitle,
-            QStringLiteral("WirePlumber's configured default output is %1, which it restores over the device")
-                .arg(*configured),
-            QStringLiteral("Make the device the default output in the desktop's sound settings, or run 'pactl "
-                           "set-default-sink %1'; WirePlumber keeps that choice.")
+            QStringLiteral("sound.configured-default"), configuredTitle(),
+            tr("WirePlumber's configured default output is %1, which it restores over the device").arg(*configured),
+            tr("Make the device the default output in the desktop's sound settings, or run 'pactl "
+               "set-default-sink %1'; WirePlumber keeps that choice.")
                 .arg(output->name)));
     }
     return checks;

@@ -2,6 +2,7 @@
 
 #include "doctor/DoctorCheck.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 // The sound server as the panel meets it, asked once over a connection of
@@ -11,6 +12,8 @@
 // (`default.configured.audio.sink`, read with pw-metadata). Every wait is
 // bounded. Any thread but the one of a libpulse threaded loop.
 class SoundServerChecks : public DoctorCheckFamily {
+    Q_DECLARE_TR_FUNCTIONS(SoundServerChecks)
+
 public:
     struct Config {
         QString server;       // empty: libpulse's own choice (PULSE_SERVER, the session's)

@@ -32,7 +32,7 @@ bool PresetController::apply(const QString& name, QString* why)
 {
     const Preset* preset = m_store.find(name);
     if (!preset) {
-        *why = QStringLiteral("there is no preset \"%1\"").arg(name);
+        *why = tr("there is no preset \"%1\"").arg(name);
         return false;
     }
     settle();
@@ -62,7 +62,7 @@ bool PresetController::undo(QString* why)
     settle();
     const std::optional<SoundHistory::Side> side = m_history.undo();
     if (!side) {
-        *why = QStringLiteral("there is nothing to undo");
+        *why = tr("there is nothing to undo");
         return false;
     }
     if (!go(*side, changeTo(*side), why)) {
@@ -77,7 +77,7 @@ bool PresetController::redo(QString* why)
 {
     const std::optional<SoundHistory::Side> side = m_history.redo();
     if (!side) {
-        *why = QStringLiteral("there is nothing to redo");
+        *why = tr("there is nothing to redo");
         return false;
     }
     if (!go(*side, changeTo(*side), why)) {

@@ -2,6 +2,7 @@
 
 #include "presets/PresetFormat.h"
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <cstring>
 
@@ -27,12 +28,12 @@ std::optional<QByteArray> PresetFile::read(const QString& path, ReadStatus* stat
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        *why = QStringLiteral("it is not a regular file");
+        *why = QCoreApplication::translate("PresetFile", "it is not a regular file");
         return std::nullopt;
     }
     if (info.st_size > PresetFormat::MaxFileSize) {
         ::close(fd);
-        *why = QStringLiteral("it is %1 bytes, larger than %2 KiB")
+        *why = QCoreApplication::translate("PresetFile", "it is %1 bytes, larger than %2 KiB")
                    .arg(static_cast<qint64>(info.st_size))
                    .arg(PresetFormat::MaxFileSize / 1024);
         return std::nullopt;
@@ -46,7 +47,8 @@ std::optional<QByteArray> PresetFile::read(const QString& path, ReadStatus* stat
     // One byte more than allowed tells a file that grew since fstat.
     QByteArray bytes = file.read(PresetFormat::MaxFileSize + 1);
     if (bytes.size() > PresetFormat::MaxFileSize) {
-        *why = QStringLiteral("it is larger than %1 KiB").arg(PresetFormat::MaxFileSize / 1024);
+        *why = QCoreApplication::translate("PresetFile", "it is larger than %1 KiB")
+                   .arg(PresetFormat::MaxFileSize / 1024);
         return std::nullopt;
     }
     if (file.error() != QFileDevice::NoError) {
@@ -61,7 +63,7 @@ bool PresetFile::write(const QString& path, const QByteArray& bytes, QString* wh
 {
     const QString folder = QFileInfo(path).path();
     if (!QDir().mkpath(folder)) {
-        *why = QStringLiteral("cannot create %1").arg(folder);
+        *why = QCoreApplication::translate("PresetFile", "cannot create %1").arg(folder);
         return false;
     }
     QSaveFile file(path);

@@ -1,5 +1,6 @@
 #include "presets/PresetFormat.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 
 #include <utility>
@@ -60,7 +61,7 @@ std::optional<bool> readSwitch(const QString& key, const QString& value, QString
         return true;
     if (value == QLatin1String("off"))
         return false;
-    *why = QStringLiteral("%1 takes on or off, not \"%2\"").arg(key, value);
+    *why = QCoreApplication::translate("PresetFormat", "%1 takes on or off, not \"%2\"").arg(key, value);
     return std::nullopt;
 }
 
@@ -69,11 +70,13 @@ std::optional<int> readNumber(const QString& key, const QString& value, int min,
     bool ok = false;
     const int number = value.toInt(&ok, 10);
     if (!ok) {
-        *why = QStringLiteral("%1 takes a whole number from %2 to %3, not \"%4\"").arg(key).arg(min).arg(max).arg(value);
+        *why = QCoreApplication::translate("PresetFormat", "%1 takes a whole number from %2 to %3, not \"%4\"")
+                   .arg(key).arg(min).arg(max).arg(value);
         return std::nullopt;
     }
     if (number < min || number > max) {
-        *why = QStringLiteral("%1 is %2, out of its range %3 to %4").arg(key).arg(number).arg(min).arg(max);
+        *why = QCoreApplication::translate("PresetFormat", "%1 is %2, out of its range %3 to %4")
+                   .arg(key).arg(number).arg(min).arg(max);
         return std::nullopt;
     }
     return number;
@@ -86,7 +89,7 @@ std::optional<PresetSound> readSound(const QList<Line>& lines, QString* why)
     QStringList seen;
     for (const auto& [key, value] : lines) {
         if (seen.contains(key)) {
-            *why = QStringLiteral("%1 is given twice").arg(key);
+            *why = QCoreApplication::translate("PresetFormat", "%1 is given twice").arg(key);
             return std::nullopt;
         }
         seen << key;
@@ -110,13 +113,13 @@ std::optional<PresetSound> readSound(const QList<Line>& lines, QString* why)
                 return std::nullopt;
             sound.stages[static_cast<std::size_t>(key[5].unicode() - '1')] = *number;
         } else {
-            *why = QStringLiteral("unknown key \"%1\"").arg(key);
+            *why = QCoreApplication::translate("PresetFormat", "unknown key \"%1\"").arg(key);
             return std::nullopt;
         }
     }
     for (const char* key : {"monitor", "denoise", "stage1", "stage2", "stage3", "stage4", "stage5", "reverb", "mixer"}) {
         if (!seen.contains(QLatin1String(key))) {
-            *why = QStringLiteral("%1 is missing").arg(QLatin1String(key));
+            *why = QCoreApplication::translate("PresetFormat", "%1 is missing").arg(QLatin1String(key));
             return std::nullopt;
         }
     }
@@ -130,16 +133,18 @@ bool readHeader(const QList<std::pair<int, QString>>& lines, const QString& form
 {
     const std::optional<Line> first = lines.isEmpty() ? std::nullopt : splitLine(lines[0].second);
     if (!first || first->first != QLatin1String("format") || first->second != format) {
-        *why = QStringLiteral("it is not %1 (wrong type: the first line must be \"format=%2\")").arg(what, format);
+        *why = QCoreApplication::translate("PresetFormat",
+                                           "it is not %1 (wrong type: the first line must be \"format=%2\")")
+                   .arg(what, format);
         return false;
     }
     const std::optional<Line> second = lines.size() < 2 ? std::nullopt : splitLine(lines[1].second);
     if (!second || second->first != QLatin1String("version")) {
-        *why = QStringLiteral("its version is missing");
+        *why = QCoreApplication::translate("PresetFormat", "its version is missing");
         return false;
     }
     if (second->second != QString::number(PresetFormat::Version)) {
-        *why = QStringLiteral("its version \"%1\" is unknown; this panel reads version %2")
+        *why = QCoreApplication::translate("PresetFormat", "its version \"%1\" is unknown; this panel reads version %2")
                    .arg(second->second)
                    .arg(PresetFormat::Version);
         return false;
@@ -154,25 +159,26 @@ bool PresetFormat::validName(const QString& name, QString* why)
 {
     const QString trimmed = name.trimmed();
     if (trimmed.isEmpty()) {
-        *why = QStringLiteral("a preset needs a name");
+        *why = QCoreApplication::translate("PresetFormat", "a preset needs a name");
         return false;
     }
     if (trimmed.size() > MaxNameLength) {
-        *why = QStringLiteral("a preset's name takes at most %1 characters").arg(MaxNameLength);
+        *why = QCoreApplication::translate("PresetFormat", "a preset's name takes at most %1 characters")
+                   .arg(MaxNameLength);
         return false;
     }
     for (const QChar c : trimmed) {
         if (c.category() == QChar::Other_Control) {
-            *why = QStringLiteral("a preset's name cannot hold control characters");
+            *why = QCoreApplication::translate("PresetFormat", "a preset's name cannot hold control characters");
             return false;
         }
     }
     if (trimmed.startsWith(QLatin1Char('['))) {
-        *why = QStringLiteral("a preset's name cannot start with \"[\"");
+        *why = QCoreApplication::translate("PresetFormat", "a preset's name cannot start with \"[\"");
         return false;
     }
     if (trimmed != name) {
-        *why = QStringLiteral("a preset's name cannot start or end with spaces");
+        *why = QCoreApplication::translate("PresetFormat", "a preset's name cannot start or end with spaces");
         return false;
     }
     return true;
@@ -192,11 +198,11 @@ std::optional<Preset> PresetFormat::read(const QByteArray& text, QString* why)
 {
     const auto lines = textLines(text);
     if (!lines) {
-        *why = QStringLiteral("it is not a preset (wrong type: not text)");
+        *why = QCoreApplication::translate("PresetFormat", "it is not a preset (wrong type: not text)");
         return std::nullopt;
     }
     qsizetype index = 0;
-    if (!readHeader(*lines, kPresetFormat, QStringLiteral("a preset"), &index, why))
+    if (!readHeader(*lines, kPresetFormat, QCoreApplication::translate("PresetFormat", "a preset"), &index, why))
         return std::nullopt;
     Preset preset;
     QList<Line> sound;
@@ -205,12 +211,12 @@ std::optional<Preset> PresetFormat::read(const QByteArray& text, QString* why)
         const auto& [number, line] = (*lines)[index];
         const std::optional<Line> pair = splitLine(line);
         if (!pair) {
-            *why = QStringLiteral("line %1 is not key=value").arg(number);
+            *why = QCoreApplication::translate("PresetFormat", "line %1 is not key=value").arg(number);
             return std::nullopt;
         }
         if (pair->first == QLatin1String("name")) {
             if (named) {
-                *why = QStringLiteral("name is given twice");
+                *why = QCoreApplication::translate("PresetFormat", "name is given twice");
                 return std::nullopt;
             }
             named = true;
@@ -221,7 +227,7 @@ std::optional<Preset> PresetFormat::read(const QByteArray& text, QString* why)
     }
     QString nameWhy;
     if (!named || !validName(preset.name, &nameWhy)) {
-        *why = named ? nameWhy : QStringLiteral("name is missing");
+        *why = named ? nameWhy : QCoreApplication::translate("PresetFormat", "name is missing");
         return std::nullopt;
     }
     const std::optional<PresetSound> read = readSound(sound, why);
@@ -247,11 +253,11 @@ std::optional<PresetFormat::Store> PresetFormat::readStore(const QByteArray& tex
 {
     const auto lines = textLines(text);
     if (!lines) {
-        *why = QStringLiteral("it is not a preset store (wrong type: not text)");
+        *why = QCoreApplication::translate("PresetFormat", "it is not a preset store (wrong type: not text)");
         return std::nullopt;
     }
     qsizetype index = 0;
-    if (!readHeader(*lines, kStoreFormat, QStringLiteral("a preset store"), &index, why))
+    if (!readHeader(*lines, kStoreFormat, QCoreApplication::translate("PresetFormat", "a preset store"), &index, why))
         return std::nullopt;
 
     Store store;
@@ -261,7 +267,8 @@ std::optional<PresetFormat::Store> PresetFormat::readStore(const QByteArray& tex
         if (pair && pair->first == QLatin1String("active"))
             store.active = pair->second;
         else
-            store.damaged << QStringLiteral("line %1 before the first preset is not understood and was skipped")
+            store.damaged << QCoreApplication::translate(
+                                 "PresetFormat", "line %1 before the first preset is not understood and was skipped")
                                  .arg((*lines)[index].first);
     }
     while (index < lines->size()) {
@@ -274,10 +281,14 @@ std::optional<PresetFormat::Store> PresetFormat::readStore(const QByteArray& tex
             if (pair)
                 sound.append(*pair);
             else if (damage.isEmpty())
-                damage = QStringLiteral("line %1 is not key=value").arg((*lines)[index].first);
+                damage = QCoreApplication::translate("PresetFormat", "line %1 is not key=value")
+                             .arg((*lines)[index].first);
         }
-        const QString label = name.isEmpty() ? QStringLiteral("the preset at line %1").arg(number)
-                                             : QStringLiteral("the preset \"%1\" (line %2)").arg(name).arg(number);
+        const QString label = name.isEmpty()
+                                  ? QCoreApplication::translate("PresetFormat", "the preset at line %1").arg(number)
+                                  : QCoreApplication::translate("PresetFormat", "the preset \"%1\" (line %2)")
+                                        .arg(name)
+                                        .arg(number);
         QString nameWhy;
         if (damage.isEmpty() && !validName(name, &nameWhy))
             damage = nameWhy;
@@ -287,9 +298,10 @@ std::optional<PresetFormat::Store> PresetFormat::readStore(const QByteArray& tex
         const bool taken = std::any_of(store.presets.cbegin(), store.presets.cend(),
                                        [&](const Preset& p) { return p.name == name; });
         if (read && taken)
-            damage = QStringLiteral("its name is taken by an earlier preset");
+            damage = QCoreApplication::translate("PresetFormat", "its name is taken by an earlier preset");
         if (!damage.isEmpty()) {
-            store.damaged << QStringLiteral("%1 is damaged (%2) and was left out").arg(label, damage);
+            store.damaged << QCoreApplication::translate("PresetFormat", "%1 is damaged (%2) and was left out")
+                                 .arg(label, damage);
             continue;
         }
         store.presets.append(Preset{name, *read, false});

@@ -1,6 +1,7 @@
 #include "presets/PresetSound.h"
 
 #include "settings/SettingsDictionary.h"
+#include <QCoreApplication>
 
 bool PresetSound::inRange(QString* why) const
 {
@@ -8,13 +9,15 @@ bool PresetSound::inRange(QString* why) const
         const int value = stages[static_cast<std::size_t>(n - 1)];
         if (value < StageMin || value > StageMax) {
             if (why)
-                *why = QStringLiteral("stage%1 is %2; it takes %3 to %4").arg(n).arg(value).arg(StageMin).arg(StageMax);
+                *why = QCoreApplication::translate("PresetSound", "stage%1 is %2; it takes %3 to %4")
+                           .arg(n).arg(value).arg(StageMin).arg(StageMax);
             return false;
         }
     }
     if (reverb < ReverbMin || reverb > ReverbMax) {
         if (why)
-            *why = QStringLiteral("reverb is %1; it takes %2 to %3").arg(reverb).arg(ReverbMin).arg(ReverbMax);
+            *why = QCoreApplication::translate("PresetSound", "reverb is %1; it takes %2 to %3")
+                       .arg(reverb).arg(ReverbMin).arg(ReverbMax);
         return false;
     }
     return true;

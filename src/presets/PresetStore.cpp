@@ -41,15 +41,14 @@ QStringList PresetStore::load()
     if (bytes)
         stored = PresetFormat::readStore(*bytes, &why);
     if (status != PresetFile::ReadStatus::Missing && !stored) {
-        losses << QStringLiteral("Your presets in %1 cannot be read (%2); only the factory presets are offered")
-                      .arg(m_file, why);
+        losses << tr("Your presets in %1 cannot be read (%2); only the factory presets are offered").arg(m_file, why);
     }
     if (stored) {
         for (const QString& damage : stored->damaged)
-            losses << QStringLiteral("In %1, %2").arg(m_file, damage);
+            losses << tr("In %1, %2").arg(m_file, damage);
         for (const Preset& preset : stored->presets) {
             if (FactoryPresets::find(preset.name)) {
-                losses << QStringLiteral("In %1, the preset \"%2\" has a factory preset's name and was left out")
+                losses << tr("In %1, the preset \"%2\" has a factory preset's name and was left out")
                               .arg(m_file, preset.name);
             } else if (m_user.size() < MaxUserPresets) {
                 m_user.append(preset);
@@ -128,7 +127,7 @@ bool PresetStore::save(const QString& name, const PresetSound& sound, QString* w
         existing->sound = sound;
     } else {
         if (m_user.size() >= MaxUserPresets) {
-            *why = QStringLiteral("there are already %1 presets; delete one first").arg(MaxUserPresets);
+            *why = tr("there are already %1 presets; delete one first").arg(MaxUserPresets);
             return false;
         }
         m_user.append(Preset{name, sound, false});
@@ -143,14 +142,14 @@ bool PresetStore::rename(const QString& from, const QString& to, QString* why)
 {
     Preset* preset = findUser(from);
     if (!preset) {
-        *why = FactoryPresets::find(from) ? QStringLiteral("\"%1\" is a factory preset, which cannot be renamed").arg(from)
-                                          : QStringLiteral("there is no preset \"%1\"").arg(from);
+        *why = FactoryPresets::find(from) ? tr("\"%1\" is a factory preset, which cannot be renamed").arg(from)
+                                          : tr("there is no preset \"%1\"").arg(from);
         return false;
     }
     if (!checkNewName(to, why))
         return false;
     if (to != from && findUser(to)) {
-        *why = QStringLiteral("there is already a preset \"%1\"").arg(to);
+        *why = tr("there is already a preset \"%1\"").arg(to);
         return false;
     }
     preset->name = to;
@@ -165,8 +164,8 @@ bool PresetStore::remove(const QString& name, QString* why)
 {
     const qsizetype removed = m_user.removeIf([&](const Preset& p) { return p.name == name; });
     if (removed == 0) {
-        *why = FactoryPresets::find(name) ? QStringLiteral("\"%1\" is a factory preset, which cannot be deleted").arg(name)
-                                          : QStringLiteral("there is no preset \"%1\"").arg(name);
+        *why = FactoryPresets::find(name) ? tr("\"%1\" is a factory preset, which cannot be deleted").arg(name)
+                                          : tr("there is no preset \"%1\"").arg(name);
         return false;
     }
     if (m_active == name)
@@ -202,7 +201,7 @@ void PresetStore::importFile(const QString& path)
                 if (preset)
                     addImported(*preset, path);
                 else
-                    fail(QStringLiteral("Cannot import %1: %2").arg(path, why));
+                    fail(tr("Cannot import %1: %2").arg(path, why));
             },
             Qt::QueuedConnection);
     });
@@ -211,9 +210,7 @@ void PresetStore::importFile(const QString& path)
 void PresetStore::addImported(Preset preset, const QString& path)
 {
     if (m_user.size() >= MaxUserPresets) {
-        fail(QStringLiteral("Cannot import %1: there are already %2 presets; delete one first")
-                 .arg(path)
-                 .arg(MaxUserPresets));
+        fail(tr("Cannot import %1: there are already %2 presets; delete one first").arg(path).arg(MaxUserPresets));
         return;
     }
     preset.name = freeName(preset.name);
@@ -229,7 +226,7 @@ bool PresetStore::exportFile(const QString& name, const QString& path, QString* 
 {
     const Preset* preset = find(name);
     if (!preset) {
-        *why = QStringLiteral("there is no preset \"%1\"").arg(name);
+        *why = tr("there is no preset \"%1\"").arg(name);
         return false;
     }
     m_files.start([this, path, text = PresetFormat::write(*preset)] {
@@ -242,7 +239,7 @@ bool PresetStore::exportFile(const QString& name, const QString& path, QString* 
                 if (ok)
                     emit exported(path);
                 else
-                    fail(QStringLiteral("Cannot export to %1: %2").arg(path, failure));
+                    fail(tr("Cannot export to %1: %2").arg(path, failure));
             },
             Qt::QueuedConnection);
     });
@@ -262,7 +259,7 @@ void PresetStore::store()
         if (PresetFile::write(path, text, &why))
             return;
         QMetaObject::invokeMethod(
-            this, [this, path, why] { fail(QStringLiteral("Cannot store the presets in %1: %2").arg(path, why)); },
+            this, [this, path, why] { fail(tr("Cannot store the presets in %1: %2").arg(path, why)); },
             Qt::QueuedConnection);
     });
 }

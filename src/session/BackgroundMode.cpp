@@ -162,9 +162,7 @@ void BackgroundMode::refreshPresets()
     m_presets->clear();
     for (const QString& name : names) {
         const bool active = name == activePreset;
-        QAction* action = m_presets->addAction(active && modified
-                                                   ? QStringLiteral("%1 (modified)").arg(name)
-                                                   : name);
+        QAction* action = m_presets->addAction(active && modified ? tr("%1 (modified)").arg(name) : name);
         action->setCheckable(true);
         action->setChecked(active);
         connect(action, &QAction::triggered, this, [this, name] { applyPreset(name); });

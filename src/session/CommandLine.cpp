@@ -210,12 +210,14 @@ public:
 
     bool applyPreset(const QString& name)
     {
-        return finished(m_proxy.ApplyPreset(name), QStringLiteral("cannot apply the preset \"%1\"").arg(name));
+        return finished(m_proxy.ApplyPreset(name),
+                        QCoreApplication::translate("CommandLine", "cannot apply the preset \"%1\"").arg(name));
     }
 
     bool savePreset(const QString& name)
     {
-        return finished(m_proxy.SavePreset(name), QStringLiteral("cannot save the preset \"%1\"").arg(name));
+        return finished(m_proxy.SavePreset(name),
+                        QCoreApplication::translate("CommandLine", "cannot save the preset \"%1\"").arg(name));
     }
 
     int lastCode() const { return m_lastCode; }
@@ -295,7 +297,8 @@ int runClient(const CommandLineRequest& request, QDBusConnection connection, QTe
     if (!state)
         return panel.lastCode();
     if (request.listPresets && state->presets.isEmpty()) {
-        err << kProgram << ": the panel's presets are not available yet\n";
+        err << kProgram << ": "
+            << QCoreApplication::translate("CommandLine", "the panel's presets are not available yet") << '\n';
         return ExitCode::Failure;
     }
     if (request.listPresets)

@@ -89,7 +89,7 @@ void PanelService::apply(PanelSetting setting, int value)
         return;
     }
     if (!m_port) {
-        sendErrorReply(kNotLinkedError, QStringLiteral("the panel is still starting"));
+        sendErrorReply(kNotLinkedError, tr("the panel is still starting"));
         return;
     }
     if (!m_port->set(setting, value, &why)) {
@@ -123,7 +123,7 @@ void PanelService::SetDenoise(bool on)
 void PanelService::SetStage(int stage, int value)
 {
     if (stage < 1 || stage > 5) {
-        sendErrorReply(kOutOfRangeError, QStringLiteral("the stages are 1 to 5; %1 is out of range").arg(stage));
+        sendErrorReply(kOutOfRangeError, tr("the stages are 1 to 5; %1 is out of range").arg(stage));
         return;
     }
     apply(static_cast<PanelSetting>(static_cast<int>(PanelSetting::Stage1) + stage - 1), value);
@@ -143,7 +143,7 @@ bool PanelService::presetsAvailable()
 {
     if (m_port && !m_port->presets().isEmpty())
         return true;
-    sendErrorReply(kFailedError, QStringLiteral("the panel's presets are not available yet"));
+    sendErrorReply(kFailedError, tr("the panel's presets are not available yet"));
     return false;
 }
 
@@ -152,8 +152,9 @@ void PanelService::ApplyPreset(const QString& name)
     if (!presetsAvailable())
         return;
     if (!m_port->presets().contains(name)) {
-        sendErrorReply(kUnknownPresetError, QStringLiteral("there is no preset \"%1\"; the presets are %2")
-                                                .arg(name, m_port->presets().join(QStringLiteral(", "))));
+        sendErrorReply(kUnknownPresetError,
+                       tr("there is no preset \"%1\"; the presets are %2")
+                           .arg(name, m_port->presets().join(QStringLiteral(", "))));
         return;
     }
     QString why;
@@ -204,5 +205,5 @@ void PanelService::Open(const QStringList&, const QVariantMap& platformData)
 
 void PanelService::ActivateAction(const QString& actionName, const QVariantList&, const QVariantMap&)
 {
-    sendErrorReply(QDBusError::NotSupported, QStringLiteral("the panel has no action \"%1\"").arg(actionName));
+    sendErrorReply(QDBusError::NotSupported, tr("the panel has no action \"%1\"").arg(actionName));
 }

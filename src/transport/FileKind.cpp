@@ -9,14 +9,14 @@ QString nonRegularFileReason(unsigned mode)
     if (S_ISREG(mode))
         return {};
     if (S_ISDIR(mode))
-        return QStringLiteral("it is a folder");
+        return QStringLiteral(QT_TRANSLATE_NOOP("Transport", "it is a folder"));
     if (S_ISFIFO(mode))
-        return QStringLiteral("it is a named pipe, not a file");
+        return QStringLiteral(QT_TRANSLATE_NOOP("Transport", "it is a named pipe, not a file"));
     if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("it is a device, not a file");
+        return QStringLiteral(QT_TRANSLATE_NOOP("Transport", "it is a device, not a file"));
     if (S_ISSOCK(mode))
-        return QStringLiteral("it is a socket, not a file");
-    return QStringLiteral("it is not a regular file");
+        return QStringLiteral(QT_TRANSLATE_NOOP("Transport", "it is a socket, not a file"));
+    return QStringLiteral(QT_TRANSLATE_NOOP("Transport", "it is not a regular file"));
 }
 
 QString nonRegularFileReason(const QString& path)

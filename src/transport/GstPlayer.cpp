@@ -105,7 +105,8 @@ void GstPlayer::Session::open()
         for (GstElement* element : {playbin, sink, videoSink})
             if (element)
                 gst_object_unref(gst_object_ref_sink(element));
-        return refuse(QStringLiteral("the GStreamer playbin, pulsesink or fakesink element is missing"));
+        return refuse(QStringLiteral(
+            QT_TRANSLATE_NOOP("Transport", "the GStreamer playbin, pulsesink or fakesink element is missing")));
     }
     g_object_set(sink, "client-name", "quorel-panel", nullptr);
     const QByteArray uri = location.toEncoded();
@@ -118,7 +119,7 @@ void GstPlayer::Session::open()
     gst_bus_set_sync_handler(pipeline.bus().get(), &Session::onBusMessage, this, nullptr);
 
     if (gst_element_set_state(playbin, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE)
-        return refuse(QStringLiteral("it cannot be opened"));
+        return refuse(QStringLiteral(QT_TRANSLATE_NOOP("Transport", "it cannot be opened")));
     bool done = false;
     {
         std::unique_lock lock(prerollMutex);
@@ -135,7 +136,7 @@ void GstPlayer::Session::open()
     gint audioStreams = 0;
     g_object_get(playbin, "n-audio", &audioStreams, nullptr);
     if (audioStreams < 1)
-        return refuse(QStringLiteral("it has no audio stream"));
+        return refuse(QStringLiteral(QT_TRANSLATE_NOOP("Transport", "it has no audio stream")));
     apply();
 }
 
@@ -185,7 +186,7 @@ std::unique_ptr<GstPlayer> GstPlayer::create(const QUrl& location, QString* erro
     if (location.isLocalFile()) {
         const QString path = location.toLocalFile();
         if (!QFileInfo::exists(path))
-            return refuse(QStringLiteral("it does not exist"));
+            return refuse(QStringLiteral(QT_TRANSLATE_NOOP("Transport", "it does not exist")));
         if (const QString reason = nonRegularFileReason(path); !reason.isEmpty())
             return refuse(reason);
     }

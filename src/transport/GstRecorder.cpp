@@ -137,7 +137,7 @@ QString GstRecorder::Session::start()
     g_object_set(sink, "sync", FALSE, "async", FALSE, nullptr);
 
     if (!gst_element_link_many(source, convert, resample, rawCaps, encoder, parser, adtsCaps, sink, nullptr))
-        return QStringLiteral("the recording pipeline cannot be linked");
+        return QStringLiteral(QT_TRANSLATE_NOOP("Transport", "the recording pipeline cannot be linked"));
 
     GstAppSinkCallbacks callbacks{};
     callbacks.new_sample = &Session::onSample;
@@ -151,12 +151,12 @@ QString GstRecorder::Session::start()
     // The input is opened first, so an input that cannot be opened leaves a
     // file the user chose to replace as it was.
     if (gst_element_set_state(source, GST_STATE_READY) == GST_STATE_CHANGE_FAILURE)
-        return QStringLiteral("the input cannot be opened");
+        return QStringLiteral(QT_TRANSLATE_NOOP("Transport", "the input cannot be opened"));
     QString error;
     if (!file.open(path, &error))
         return error;
     if (gst_element_set_state(pipeline.get(), GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)
-        return QStringLiteral("the input cannot be started");
+        return QStringLiteral(QT_TRANSLATE_NOOP("Transport", "the input cannot be started"));
     return {};
 }
 
@@ -294,9 +294,10 @@ std::unique_ptr<GstRecorder> GstRecorder::create(const QString& path, const Reco
         return std::unique_ptr<GstRecorder>();
     };
     if (settings.formatID != kAudioFormatMPEG4AAC)
-        return refuse(QStringLiteral("only AAC recordings are supported"));
+        return refuse(QStringLiteral(QT_TRANSLATE_NOOP("Transport", "only AAC recordings are supported")));
     if (settings.sampleRate <= 0 || settings.numberOfChannels <= 0)
-        return refuse(QStringLiteral("the sample rate and channel count must be positive"));
+        return refuse(
+            QStringLiteral(QT_TRANSLATE_NOOP("Transport", "the sample rate and channel count must be positive")));
     const QString folder = QFileInfo(path).absolutePath();
     if (!QFileInfo(folder).isDir())
         return refuse(QStringLiteral("the folder %1 does not exist").arg(QDir::toNativeSeparators(folder)));

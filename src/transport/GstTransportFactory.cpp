@@ -15,7 +15,7 @@ std::unique_ptr<AudioRecorder> GstTransportFactory::createRecorder(const QUrl& l
 {
     if (!location.isLocalFile()) {
         if (error)
-            *error = QStringLiteral("recordings can only be written to local files");
+            *error = QStringLiteral(QT_TRANSLATE_NOOP("Transport", "recordings can only be written to local files"));
         return nullptr;
     }
     return GstRecorder::create(location.toLocalFile(), settings, error);

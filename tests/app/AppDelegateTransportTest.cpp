@@ -13,6 +13,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
+#include "app/Translations.h"
 #include "controls/MessageBand.h"
 #include "controls/Button.h"
 #include "settings/SettingsStore.h"
@@ -587,6 +588,29 @@ TEST_F(TransportWithFakes, RefusedLocationLeavesEverythingAsItWasAndSaysWhy)
     EXPECT_FALSE(factory->playerDestroyed);
     EXPECT_EQ(delegate->clock(), running);
     EXPECT_EQ(buttons(), kIdleLayout);
+}
+
+// The log keeps the transport's reason in English; the window says the
+// whole sentence, the reason included, in the user's language.
+TEST_F(TransportWithFakes, ARefusalIsShownInTheUsersLanguageAndLoggedInEnglish)
+{
+    const Translations translations(QLocale(QStringLiteral("de_DE")));
+    LogCapture log;
+    const QString album = dir.filePath("album");
+    factory->refusal = "it is a folder";
+    panels->location = QUrl::fromLocalFile(album);
+    delegate->Play();
+    EXPECT_EQ(log.count("cannot play \"" + album + "\": it is a folder"), 1) << qPrintable(log.messages().join('\n'));
+    EXPECT_EQ(message(), album + " kann nicht abgespielt werden: es ist ein Ordner");
+
+    delegate->Record();
+    EXPECT_EQ(log.count("cannot record \"" + album + "\": it is a folder"), 1);
+    EXPECT_EQ(message(), album + " kann nicht aufgenommen werden: es ist ein Ordner");
+
+    // A reason the transport did not mark (GStreamer's own) is shown as it came.
+    factory->refusal = "could not determine type of stream";
+    delegate->Play();
+    EXPECT_EQ(message(), album + " kann nicht abgespielt werden: could not determine type of stream");
 }
 
 TEST_F(TransportWithFakes, OutputRefusingToStartIsARefusalToo)

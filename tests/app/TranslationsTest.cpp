@@ -1,11 +1,21 @@
 // The panel in the user's language: the window's tooltips and accessible
 // names, the controls' own names and the command line's help (with Qt's
 // part of it) in German and Chinese, the link text as it is in every
-// language; and the real program choosing its language from LANGUAGE,
-// LC_ALL and LANG as a desktop session sets them.
+// language; the real program choosing its language from LANGUAGE,
+// LC_ALL and LANG as a desktop session sets them; and the doctor's text
+// report in that language while its JSON stays English.
 #include "app/MainWindow.h"
 #include "app/Translations.h"
+#include "controls/MessageBand.h"
+#include "controls/PresetSelector.h"
+#include "device/DeviceAccess.h"
 #include "session/CommandLine.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+#include <QToolButton>
 
 #include <QAccessible>
 #include <QLabel>
@@ -78,6 +88,39 @@ TEST(Translations, TheWindowAndTheHelpFollowTheLanguage)
     EXPECT_EQ(textsIn(QLocale::c()).playToolTip, QStringLiteral("Play a file"));
 }
 
+// The preset selector names itself and its value, and the message band its
+// close button, in the user's language; a preset's name is an identifier
+// and stays as it is.
+TEST(Translations, ThePresetSelectorAndTheMessageBandFollowTheLanguage)
+{
+    const Translations translations(QLocale(QStringLiteral("de_DE")));
+    PresetSelector selector;
+    selector.setPresets({QStringLiteral("Flat"), QStringLiteral("Voice")});
+    EXPECT_EQ(selector.valueText(), QStringLiteral("Keine Voreinstellung"));
+    selector.setActive(QStringLiteral("Voice"), true);
+    EXPECT_EQ(selector.valueText(), QStringLiteral("Voice, geändert"));
+
+    MessageBand band;
+    auto* close = band.findChild<QToolButton*>(QStringLiteral("MessageBandClose"));
+    ASSERT_NE(close, nullptr);
+    EXPECT_EQ(close->toolTip(), QStringLiteral("Schließen"));
+    EXPECT_EQ(accessibleName(close), QStringLiteral("Die Meldung schließen"));
+}
+
+// A text both logged and shown is made twice: the log stays English for
+// whoever reads a bug report, the window speaks the user's language.
+TEST(Translations, ThePermissionFixIsShownTranslatedAndLoggedInEnglish)
+{
+    const Translations translations(QLocale(QStringLiteral("de_DE")));
+    using DeviceAccess::Install;
+    for (Install install : {Install::RuleInPlace, Install::PackageNoRule, Install::SourceNoRule}) {
+        const QString shown = DeviceAccess::permissionFix(install);
+        const QString logged = DeviceAccess::permissionFixForLog(install);
+        EXPECT_TRUE(shown.contains(QStringLiteral("udev-Regel 70-quorel-panel.rules"))) << qPrintable(shown);
+        EXPECT_TRUE(logged.contains(QStringLiteral("udev rule 70-quorel-panel.rules"))) << qPrintable(logged);
+    }
+}
+
 // Qt's own texts (here the help option's) come from Qt's catalogs, which
 // Debian ships apart (qt6-translations-l10n).
 TEST(Translations, QtsOwnTextsComeFromQtsCatalog)
@@ -99,7 +142,14 @@ TEST(Translations, TheCatalogIsTheFirstOfTheUsersLanguagesThatHasOne)
 }
 
 // The real program's help, with the environment a desktop session gives it.
-QString helpWith(const QStringList& variables)
+struct Output {
+    QString out;
+    bool finished = false;
+};
+
+// The real program's output for `arguments`, with the environment a desktop
+// session gives it.
+Output runWith(const QStringList& variables, const QStringList& arguments)
 {
     QProcess panel;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -108,10 +158,17 @@ QString helpWith(const QStringList& variables)
     for (const QString& variable : variables)
         environment.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
     panel.setProcessEnvironment(environment);
-    panel.start(QStringLiteral(QUOREL_PANEL_BINARY), {QStringLiteral("--help")});
-    if (!panel.waitForFinished(60000))
-        return QStringLiteral("(no answer)");
-    return QString::fromUtf8(panel.readAllStandardOutput()).section(QLatin1Char('\n'), 0, 0);
+    panel.start(QStringLiteral(QUOREL_PANEL_BINARY), arguments);
+    // The doctor looks for a sound server and reads GStreamer's registry.
+    if (!panel.waitForFinished(180000))
+        return {};
+    return {QString::fromUtf8(panel.readAllStandardOutput()), true};
+}
+
+QString helpWith(const QStringList& variables)
+{
+    const Output output = runWith(variables, {QStringLiteral("--help")});
+    return output.finished ? output.out.section(QLatin1Char('\n'), 0, 0) : QStringLiteral("(no answer)");
 }
 
 TEST(Translations, TheProgramTakesTheLanguageFromTheEnvironment)
@@ -131,6 +188,34 @@ TEST(Translations, TheProgramTakesTheLanguageFromTheEnvironment)
     EXPECT_EQ(helpWith({QStringLiteral("LANG=zh_CN.UTF-8"), QStringLiteral("LC_ALL=de_DE.UTF-8")}),
               QStringLiteral("Aufruf: quorel-panel [Optionen] [key=value ...]"));
     EXPECT_EQ(helpWith({QStringLiteral("LANG=C")}), QStringLiteral("Usage: quorel-panel [options] [key=value ...]"));
+}
+
+// The text report is for the user; the JSON goes into bug reports and
+// scripts, so it reads the same whatever the user's language. Whether each
+// check passes depends on the machine; the titles do not.
+TEST(Translations, TheDoctorsTextIsTranslatedAndItsJsonIsNot)
+{
+    const QStringList german{QStringLiteral("LANG=de_DE.UTF-8")};
+    const Output text = runWith(german, {QStringLiteral("--doctor")});
+    ASSERT_TRUE(text.finished);
+    EXPECT_TRUE(text.out.contains(QStringLiteral("Sitzungsbus: "))) << qPrintable(text.out);
+    EXPECT_TRUE(text.out.contains(QStringLiteral("Sound-Server: "))) << qPrintable(text.out);
+    EXPECT_TRUE(text.out.contains(QStringLiteral("Alle Prüfungen bestanden."))
+                || text.out.contains(QStringLiteral("Prüfungen fehlgeschlagen.")))
+        << qPrintable(text.out);
+
+    const Output json = runWith(german, {QStringLiteral("--doctor"), QStringLiteral("--json")});
+    ASSERT_TRUE(json.finished);
+    const QJsonArray checks =
+        QJsonDocument::fromJson(json.out.toUtf8()).object().value(QStringLiteral("checks")).toArray();
+    QMap<QString, QString> titles;
+    for (const QJsonValue& value : checks)
+        titles.insert(value[QStringLiteral("id")].toString(), value[QStringLiteral("title")].toString());
+    EXPECT_EQ(titles.value(QStringLiteral("session.bus")), QStringLiteral("Session bus")) << qPrintable(json.out);
+    EXPECT_EQ(titles.value(QStringLiteral("sound.server")), QStringLiteral("Sound server")) << qPrintable(json.out);
+    EXPECT_EQ(titles.value(QStringLiteral("gstreamer.playbin")),
+              QStringLiteral("GStreamer element playbin (plays files back)"))
+        << qPrintable(json.out);
 }
 
 } // namespace
