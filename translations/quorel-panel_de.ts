@@ -55,6 +55,22 @@
         <source>the input refused to start</source>
         <translation>der Eingang ließ sich nicht starten</translation>
     </message>
+    <message>
+        <source>The Quorel IIS Audio is plugged in, but the sound server does not answer; the panel waits for it and links the device&apos;s sound as soon as it answers.</source>
+        <translation>Das Quorel IIS Audio ist angeschlossen, aber der Soundserver antwortet nicht; das Panel wartet auf ihn und verbindet den Ton des Geräts, sobald er antwortet.</translation>
+    </message>
+    <message>
+        <source>The sound server is gone or does not answer, so the sliders do nothing and sound may not reach the Quorel IIS Audio. The panel restores the device&apos;s sound as soon as the server answers again.</source>
+        <translation>Der Soundserver ist weg oder antwortet nicht, daher bewirken die Regler nichts und der Ton erreicht das Quorel IIS Audio womöglich nicht. Das Panel stellt den Ton des Geräts wieder her, sobald der Server wieder antwortet.</translation>
+    </message>
+    <message>
+        <source>The sound server restarted without the Quorel IIS Audio, so sound goes to another device until it is back. If it does not come back, plug the device in again.</source>
+        <translation>Der Soundserver wurde ohne das Quorel IIS Audio neu gestartet, daher geht der Ton an ein anderes Gerät, bis es zurück ist. Kommt es nicht zurück, stecken Sie das Gerät erneut ein.</translation>
+    </message>
+    <message>
+        <source>The sound server restarted and did not make the Quorel IIS Audio its default output and input, so sound goes to another device. Plug the device in again, or choose it in the system&apos;s sound settings.</source>
+        <translation>Der Soundserver wurde neu gestartet und hat das Quorel IIS Audio nicht zu seiner Standardausgabe und -eingabe gemacht, daher geht der Ton an ein anderes Gerät. Stecken Sie das Gerät erneut ein oder wählen Sie es in den Toneinstellungen des Systems.</translation>
+    </message>
 </context>
 <context>
     <name>BackgroundMode</name>

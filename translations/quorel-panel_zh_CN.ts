@@ -55,6 +55,22 @@
         <source>the input refused to start</source>
         <translation>输入无法启动</translation>
     </message>
+    <message>
+        <source>The Quorel IIS Audio is plugged in, but the sound server does not answer; the panel waits for it and links the device&apos;s sound as soon as it answers.</source>
+        <translation>Quorel IIS Audio 已插入，但声音服务器没有响应；面板正在等待，服务器一响应就连接设备的声音。</translation>
+    </message>
+    <message>
+        <source>The sound server is gone or does not answer, so the sliders do nothing and sound may not reach the Quorel IIS Audio. The panel restores the device&apos;s sound as soon as the server answers again.</source>
+        <translation>声音服务器已断开或没有响应，因此滑块不起作用，声音可能无法到达 Quorel IIS Audio。服务器重新响应后，面板会立即恢复设备的声音。</translation>
+    </message>
+    <message>
+        <source>The sound server restarted without the Quorel IIS Audio, so sound goes to another device until it is back. If it does not come back, plug the device in again.</source>
+        <translation>声音服务器重启后没有 Quorel IIS Audio，因此在它恢复之前声音会输出到其他设备。如果它没有恢复，请重新插入设备。</translation>
+    </message>
+    <message>
+        <source>The sound server restarted and did not make the Quorel IIS Audio its default output and input, so sound goes to another device. Plug the device in again, or choose it in the system&apos;s sound settings.</source>
+        <translation>声音服务器已重启，但没有把 Quorel IIS Audio 设为默认输出和输入，因此声音会输出到其他设备。请重新插入设备，或在系统的声音设置中选择它。</translation>
+    </message>
 </context>
 <context>
     <name>BackgroundMode</name>

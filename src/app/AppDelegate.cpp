@@ -457,13 +457,13 @@ void AppDelegate::showDeviceFault()
     const bool isLinked = linked();
     QStringList faults{isLinked ? state.device : QString()};
     if (linking() && state.awaitingSoundServer)
-        faults.append(QStringLiteral("The Quorel IIS Audio is plugged in, but the sound server does not answer; the "
-                                     "panel waits for it and links the device's sound as soon as it answers."));
+        faults.append(tr("The Quorel IIS Audio is plugged in, but the sound server does not answer; the "
+                         "panel waits for it and links the device's sound as soon as it answers."));
     if (isLinked) {
         if (state.soundServerOutage)
-            faults.append(QStringLiteral("The sound server is gone or does not answer, so the sliders do nothing "
-                                         "and sound may not reach the Quorel IIS Audio. The panel restores the "
-                                         "device's sound as soon as the server answers again."));
+            faults.append(tr("The sound server is gone or does not answer, so the sliders do nothing "
+                             "and sound may not reach the Quorel IIS Audio. The panel restores the "
+                             "device's sound as soon as the server answers again."));
         faults.append(state.audioRestore);
         if (state.outputVolumeFailed)
             faults.append(tr("The sound server did not take the Speaker volume, so what you hear may "

@@ -250,11 +250,11 @@ void AppDelegate::audioLinkFailed(AudioLink::Step step)
     if (!linked())
         return;
     showAudioRestoreFault(step == AudioLink::Step::FindDevice
-        ? QStringLiteral("The sound server restarted without the Quorel IIS Audio, so sound goes to another device "
-                         "until it is back. If it does not come back, plug the device in again.")
-        : QStringLiteral("The sound server restarted and did not make the Quorel IIS Audio its default output and "
-                         "input, so sound goes to another device. Plug the device in again, or choose it in the "
-                         "system's sound settings."));
+        ? tr("The sound server restarted without the Quorel IIS Audio, so sound goes to another device "
+             "until it is back. If it does not come back, plug the device in again.")
+        : tr("The sound server restarted and did not make the Quorel IIS Audio its default output and "
+             "input, so sound goes to another device. Plug the device in again, or choose it in the "
+             "system's sound settings."));
 }
 
 // The window says that the panel waits for the sound server: at the link
