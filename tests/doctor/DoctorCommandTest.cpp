@@ -23,6 +23,7 @@
 #include <sys/prctl.h>
 #include <unistd.h>
 
+#include "PanelCommand.h"
 #include "PrivateSessionBus.h"
 #include "PulseDaemon.h"
 #include "SimulatedDevice.h"
@@ -33,32 +34,13 @@ namespace {
 // healthy run needs.
 constexpr int kNoNamespace = 77;
 
-struct Result {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Result = PanelCommandResult;
 
 // Runs the binary while this process's loop keeps answering the testbed.
 Result runPanel(const QStringList& arguments, const QProcessEnvironment& env,
                 const std::function<void()>& childSetUp = {})
 {
-    QProcess process;
-    process.setProcessEnvironment(env);
-    if (childSetUp)
-        process.setChildProcessModifier(childSetUp);
-    process.start(QStringLiteral(QUOREL_PANEL_BINARY), arguments);
-    Result result;
-    if (!process.waitForStarted(5000)
-        || !QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000)) {
-        process.kill();
-        process.waitForFinished(2000);
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    return runPanelCommand(QStringLiteral(QUOREL_PANEL_BINARY), arguments, env, std::chrono::seconds(60), childSetUp);
 }
 
 QSet<QString> keySet(const QJsonObject& object)

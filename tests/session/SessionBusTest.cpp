@@ -7,6 +7,7 @@
 #include "PrivateSessionBus.h"
 #include "PulseDaemon.h"
 #include "SimulatedDevice.h"
+#include "PanelCommand.h"
 #include "PropertiesWatcher.h"
 
 #include "app/AppDelegate.h"
@@ -43,11 +44,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-struct CommandResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using CommandResult = PanelCommandResult;
 
 class SessionBusTest : public apptest::PanelFixture {
 protected:
@@ -112,20 +109,7 @@ protected:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("second-config")));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(QUOREL_PANEL_BINARY), arguments);
-        CommandResult result;
-        if (!process.waitForStarted(5000)
-            || !QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 20000)) {
-            process.kill();
-            process.waitForFinished(2000);
-            return result;
-        }
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = QString::fromUtf8(process.readAllStandardOutput());
-        result.err = QString::fromUtf8(process.readAllStandardError());
-        return result;
+        return runPanelCommand(QStringLiteral(QUOREL_PANEL_BINARY), arguments, env);
     }
 
     static int s_connections;

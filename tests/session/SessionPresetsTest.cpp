@@ -4,6 +4,7 @@
 // the model (which is tested with its records on its own): the port is
 // this test's, so the device is not involved here.
 #include "../presets/RecordingSoundTarget.h"
+#include "PanelCommand.h"
 #include "PrivateSessionBus.h"
 #include "PropertiesWatcher.h"
 
@@ -20,7 +21,6 @@
 #include <QDBusPendingCall>
 #include <QFile>
 #include <QMenu>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -70,11 +70,7 @@ private:
     PresetController* m_presets;
 };
 
-struct CommandResult {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using CommandResult = PanelCommandResult;
 
 class SessionPresetsTest : public ::testing::Test {
 protected:
@@ -116,20 +112,7 @@ protected:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir.filePath(QStringLiteral("client-config")));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
-        QProcess process;
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(QUOREL_PANEL_BINARY), arguments);
-        CommandResult result;
-        if (!process.waitForStarted(5000)
-            || !QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 20000)) {
-            process.kill();
-            process.waitForFinished(2000);
-            return result;
-        }
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.out = QString::fromUtf8(process.readAllStandardOutput());
-        result.err = QString::fromUtf8(process.readAllStandardError());
-        return result;
+        return runPanelCommand(QStringLiteral(QUOREL_PANEL_BINARY), arguments, env);
     }
 
     QStringList submenuTexts() const
