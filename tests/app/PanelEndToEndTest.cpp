@@ -833,13 +833,25 @@ TEST_F(PanelOnWaylandTest, LinksRecordsPlaysAndShowsItsSkinAtItsSize)
     const QString artifacts = QStringLiteral(QUOREL_ARTIFACT_DIR);
     QDir().mkpath(artifacts);
     const QString path = artifacts + QStringLiteral("/panel-linked-wayland.png");
-    ASSERT_TRUE(saveWestonScreenshot(path));
-    const QImage shot = QImage(path).convertToFormat(QImage::Format_RGB32);
     MainWindow layout;
     layout.show();
     const AppDelegateOutlets parts = layout.outlets();
-    const QPoint play = locate(shot, rendered(parts.playButton));
-    ASSERT_NE(play, QPoint(-1, -1)) << "no play button on Weston's screen";
+    const QImage playButton = rendered(parts.playButton);
+    // The record goes out as the link ends; the linked window reaches
+    // Weston's screen with the panel's next frame, so the screen is read
+    // until it shows.
+    QImage shot;
+    QPoint play(-1, -1);
+    const bool shown = QTest::qWaitFor(
+        [&] {
+            if (!saveWestonScreenshot(path))
+                return false;
+            shot = QImage(path).convertToFormat(QImage::Format_RGB32);
+            play = locate(shot, playButton);
+            return play != QPoint(-1, -1);
+        },
+        20000);
+    ASSERT_TRUE(shown) << "no play button on Weston's screen";
     const QPoint origin = play - parts.playButton->mapTo(&layout, QPoint(0, 0));
     for (QWidget* control : std::initializer_list<QWidget*>{parts.playButton, parts.resetButton, parts.timerText}) {
         const double difference = differenceAt(shot, origin + control->mapTo(&layout, QPoint(0, 0)), rendered(control));
