@@ -138,6 +138,10 @@
         <source>%1 (modified)</source>
         <translation>%1 (geändert)</translation>
     </message>
+    <message>
+        <source>%1 — the sound server does not answer</source>
+        <translation>%1 — der Soundserver antwortet nicht</translation>
+    </message>
 </context>
 <context>
     <name>Button</name>

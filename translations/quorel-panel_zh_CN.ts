@@ -138,6 +138,10 @@
         <source>%1 (modified)</source>
         <translation>%1（已修改）</translation>
     </message>
+    <message>
+        <source>%1 — the sound server does not answer</source>
+        <translation>%1 — 声音服务器没有响应</translation>
+    </message>
 </context>
 <context>
     <name>Button</name>

@@ -17,6 +17,7 @@ PanelRemote::PanelRemote(AppDelegate& controller, QWidget* window, QObject* pare
     const PanelModel& model = controller.model();
     connect(&model, &PanelModel::settingsChanged, this, &PanelRemote::scheduleAnnouncement);
     connect(&model, &PanelModel::linkChanged, this, &PanelRemote::scheduleAnnouncement);
+    connect(&model, &PanelModel::faultsChanged, this, &PanelRemote::scheduleAnnouncement);
     connect(&model, &PanelModel::transportStateChanged, this, &PanelRemote::scheduleAnnouncement);
 }
 

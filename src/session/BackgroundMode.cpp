@@ -135,6 +135,8 @@ void BackgroundMode::refresh()
     QString text = state.linked ? QStringLiteral("TAVO已连接") : QStringLiteral("TAVO未连接");
     if (state.notResponding)
         text = tr("%1 — the device does not respond").arg(text);
+    if (!state.soundServerAnswering)
+        text = tr("%1 — the sound server does not answer").arg(text);
     m_tray->setToolTip(tr("Quorel Panel: %1").arg(text));
 }
 

@@ -24,6 +24,7 @@ class PanelService : public QObject, protected QDBusContext {
     Q_PROPERTY(bool Linked READ linked)
     Q_PROPERTY(bool DevicePresent READ devicePresent)
     Q_PROPERTY(bool NotResponding READ notResponding)
+    Q_PROPERTY(bool SoundServerAnswering READ soundServerAnswering)
     Q_PROPERTY(int Speaker READ speaker)
     Q_PROPERTY(int Mic READ mic)
     Q_PROPERTY(bool Monitor READ monitor)
@@ -54,6 +55,7 @@ public:
     bool linked() const { return current().linked; }
     bool devicePresent() const { return current().devicePresent; }
     bool notResponding() const { return current().notResponding; }
+    bool soundServerAnswering() const { return current().soundServerAnswering; }
     int speaker() const { return current().speaker; }
     int mic() const { return current().mic; }
     bool monitor() const { return current().monitor; }

@@ -37,6 +37,7 @@ QVariantMap PanelState::properties() const
     p.insert(QStringLiteral("Linked"), linked);
     p.insert(QStringLiteral("DevicePresent"), devicePresent);
     p.insert(QStringLiteral("NotResponding"), notResponding);
+    p.insert(QStringLiteral("SoundServerAnswering"), soundServerAnswering);
     p.insert(QStringLiteral("Speaker"), speaker);
     p.insert(QStringLiteral("Mic"), mic);
     p.insert(QStringLiteral("Monitor"), monitor);
@@ -58,6 +59,7 @@ PanelState PanelState::fromProperties(const QVariantMap& p)
     s.linked = p.value(QStringLiteral("Linked")).toBool();
     s.devicePresent = p.value(QStringLiteral("DevicePresent")).toBool();
     s.notResponding = p.value(QStringLiteral("NotResponding")).toBool();
+    s.soundServerAnswering = p.value(QStringLiteral("SoundServerAnswering"), true).toBool();
     s.speaker = p.value(QStringLiteral("Speaker")).toInt();
     s.mic = p.value(QStringLiteral("Mic")).toInt();
     s.monitor = p.value(QStringLiteral("Monitor")).toBool();
@@ -80,6 +82,7 @@ PanelState panelStateOf(const PanelModel& model)
     s.linked = model.link().linked;
     s.devicePresent = model.link().devicePresent;
     s.notResponding = !model.link().responding;
+    s.soundServerAnswering = !model.faults().awaitingSoundServer && !model.faults().soundServerOutage;
     s.speaker = settings.speaker;
     s.mic = settings.mic;
     s.monitor = settings.sound.monitor;
@@ -98,6 +101,7 @@ QStringList PanelState::statusLines() const
         QStringLiteral("linked=") + yesNo(linked),
         QStringLiteral("present=") + yesNo(devicePresent),
         QStringLiteral("responding=") + yesNo(!notResponding),
+        QStringLiteral("sound-server=") + yesNo(soundServerAnswering),
         QStringLiteral("speaker=%1").arg(speaker),
         QStringLiteral("mic=%1").arg(mic),
         QStringLiteral("monitor=") + onOff(monitor),

@@ -16,6 +16,9 @@ struct PanelState {
     bool linked = false;
     bool devicePresent = false;
     bool notResponding = false;
+    // False while the link waits for the sound server, or the linked
+    // device's sound waits for it to be back.
+    bool soundServerAnswering = true;
     int speaker = 0;
     int mic = 0;
     bool monitor = false;
@@ -38,7 +41,7 @@ struct PanelState {
     static PanelState fromProperties(const QVariantMap& properties);
 
     // One "key=value" a line: the link state ("linked=yes", "present=yes",
-    // "responding=yes"), every setting under its key below, "transport=idle".
+    // "responding=yes", "sound-server=yes"), every setting under its key below, "transport=idle".
     QStringList statusLines() const;
     // The presets one a line, the active one marked: "* Voice (modified)",
     // the others indented by two spaces.

@@ -589,6 +589,56 @@ TEST_F(PanelEndToEndTest, ASecondStartRaisesThePanelAndTheCommandLineDrivesIt)
     EXPECT_FALSE(stored->boolValue(SettingsKey::dehiss));
 }
 
+// A sound server that stops answering while the panel is linked holds up
+// neither the command line nor the device: the session bus is answered from
+// the panel's state, the device's records go out, and the outage shows in
+// the status until the server answers again.
+TEST_F(PanelEndToEndTest, AHungSoundServerHoldsUpNeitherTheCommandLineNorTheDevice)
+{
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isEmpty(); }, 20000)) << "the panel never linked";
+    const auto run = [&](const QStringList& arguments, QString* out = nullptr) {
+        QProcess command;
+        command.setProcessEnvironment(env);
+        command.start(QStringLiteral(QUOREL_PANEL_BINARY), arguments);
+        if (!command.waitForFinished(15000))
+            return -1;
+        if (out)
+            *out = QString::fromUtf8(command.readAllStandardOutput());
+        return command.exitCode();
+    };
+    const auto soundServerShown = [&](const char* answering) {
+        QString status;
+        return run({QStringLiteral("--status")}, &status) == 0
+            && status.contains(QStringLiteral("\nsound-server=%1\n").arg(QLatin1String(answering)));
+    };
+    ASSERT_TRUE(soundServerShown("yes"));
+
+    const pid_t server = daemon.serverPid();
+    ASSERT_GT(server, 0);
+    ASSERT_EQ(::kill(server, SIGSTOP), 0);
+    struct Resume {
+        pid_t pid;
+        ~Resume() { ::kill(pid, SIGCONT); }
+    } resume{server};
+
+    EXPECT_EQ(run({QStringLiteral("--toggle"), QStringLiteral("denoise")}), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reports.size() >= 2; }, 5000)) << "the toggle sent nothing";
+    EXPECT_EQ(static_cast<unsigned char>(reports.at(1).at(0)), 2) << "the denoise record";
+    // A volume for the stopped server: once it goes unanswered past its
+    // bound, the panel says the server does not answer.
+    EXPECT_EQ(run({QStringLiteral("--set"), QStringLiteral("speaker=30")}), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return soundServerShown("no"); }, 20000))
+        << "the outage never showed in the status";
+
+    ASSERT_EQ(::kill(server, SIGCONT), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return soundServerShown("yes"); }, 20000))
+        << "the outage stayed after the server answered again";
+    QString status;
+    EXPECT_EQ(run({QStringLiteral("--status")}, &status), 0);
+    EXPECT_TRUE(status.contains(QStringLiteral("\ndenoise=off\n"))) << qPrintable(status);
+    EXPECT_TRUE(status.contains(QStringLiteral("\nspeaker=30\n"))) << qPrintable(status);
+}
+
 // A desktop with a tray: the panel shows its item there, and the item's
 // menu (over com.canonical.dbusmenu, as the tray host drives it) sets the
 // background option.

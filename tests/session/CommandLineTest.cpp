@@ -118,6 +118,7 @@ TEST(CommandLineTest, StatusLinesRoundTripThroughTheBusProperties)
     PanelState s;
     s.linked = true;
     s.devicePresent = true;
+    s.soundServerAnswering = false;
     s.speaker = 37;
     s.denoise = true;
     s.stages = {5, -3, 0, 12, -15};
@@ -131,7 +132,7 @@ TEST(CommandLineTest, StatusLinesRoundTripThroughTheBusProperties)
     EXPECT_EQ(s.presetLines(), (QStringList{QStringLiteral("  Flat"), QStringLiteral("* Voice (modified)"),
                                             QStringLiteral("  Mine")}));
     EXPECT_EQ(s.statusLines().join(QLatin1Char(' ')),
-              QStringLiteral("linked=yes present=yes responding=yes speaker=37 mic=0 monitor=off denoise=on "
+              QStringLiteral("linked=yes present=yes responding=yes sound-server=no speaker=37 mic=0 monitor=off denoise=on "
                              "stage1=5 stage2=-3 stage3=0 stage4=12 stage5=-15 reverb=57 mixer=on "
                              "transport=recording-paused"));
 }

@@ -132,13 +132,13 @@ TEST_F(SessionBusTest, StatusTellsTheStateBeforeAndAfterLinkingAndExitsZeroOnlyW
     launch();
     const CommandResult before = run({QStringLiteral("--status")});
     EXPECT_EQ(before.exitCode, 4) << qPrintable(before.err);
-    EXPECT_TRUE(before.out.startsWith(QStringLiteral("linked=no\npresent=no\nresponding=yes\n"))) << qPrintable(before.out);
+    EXPECT_TRUE(before.out.startsWith(QStringLiteral("linked=no\npresent=no\nresponding=yes\nsound-server=yes\n"))) << qPrintable(before.out);
     EXPECT_TRUE(before.out.contains(QStringLiteral("\ndenoise=on\n"))) << "the stored values show while unlinked";
 
     ASSERT_TRUE(plugAndLink());
     const CommandResult after = run({QStringLiteral("--status")});
     EXPECT_EQ(after.exitCode, 0) << qPrintable(after.err);
-    EXPECT_EQ(after.out, QStringLiteral("linked=yes\npresent=yes\nresponding=yes\nspeaker=37\nmic=64\nmonitor=off\n"
+    EXPECT_EQ(after.out, QStringLiteral("linked=yes\npresent=yes\nresponding=yes\nsound-server=yes\nspeaker=37\nmic=64\nmonitor=off\n"
                                         "denoise=on\nstage1=5\nstage2=-3\nstage3=0\nstage4=12\nstage5=-15\n"
                                         "reverb=57\nmixer=on\ntransport=idle\n"));
 }
