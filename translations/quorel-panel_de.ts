@@ -73,6 +73,21 @@
     </message>
 </context>
 <context>
+    <name>Autostart</name>
+    <message>
+        <source>cannot make the folder %1</source>
+        <translation>der Ordner %1 kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>cannot remove %1: %2</source>
+        <translation>%1 kann nicht entfernt werden: %2</translation>
+    </message>
+</context>
+<context>
     <name>BackgroundMode</name>
     <message>
         <source>Show the panel</source>

@@ -73,6 +73,21 @@
     </message>
 </context>
 <context>
+    <name>Autostart</name>
+    <message>
+        <source>cannot make the folder %1</source>
+        <translation>无法创建文件夹 %1</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>无法写入 %1：%2</translation>
+    </message>
+    <message>
+        <source>cannot remove %1: %2</source>
+        <translation>无法删除 %1：%2</translation>
+    </message>
+</context>
+<context>
     <name>BackgroundMode</name>
     <message>
         <source>Show the panel</source>

@@ -77,26 +77,30 @@ bool Autostart::isEnabled() const
     return QFileInfo::exists(entryPath());
 }
 
-bool Autostart::enable(const QString& program, QString* why)
+bool Autostart::enable(const QString& program, AutostartError* why)
 {
     const QString path = entryPath();
-    if (!QDir().mkpath(QFileInfo(path).path())) {
-        *why = QStringLiteral("cannot make the folder %1").arg(QFileInfo(path).path());
+    const QString folder = QFileInfo(path).path();
+    if (!QDir().mkpath(folder)) {
+        *why = {QStringLiteral("cannot make the folder %1").arg(folder),
+                QCoreApplication::translate("Autostart", "cannot make the folder %1").arg(folder)};
         return false;
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(entryText(program).toUtf8()) < 0 || !file.commit()) {
-        *why = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        *why = {QStringLiteral("cannot write %1: %2").arg(path, file.errorString()),
+                QCoreApplication::translate("Autostart", "cannot write %1: %2").arg(path, file.errorString())};
         return false;
     }
     return true;
 }
 
-bool Autostart::disable(QString* why)
+bool Autostart::disable(AutostartError* why)
 {
     QFile file(entryPath());
     if (!file.exists() || file.remove())
         return true;
-    *why = QStringLiteral("cannot remove %1: %2").arg(file.fileName(), file.errorString());
+    *why = {QStringLiteral("cannot remove %1: %2").arg(file.fileName(), file.errorString()),
+            QCoreApplication::translate("Autostart", "cannot remove %1: %2").arg(file.fileName(), file.errorString())};
     return false;
 }

@@ -2,6 +2,13 @@
 
 #include <QString>
 
+// Why the entry could not be changed: in English for the log, and in the
+// user's language for the window.
+struct AutostartError {
+    QString logged;
+    QString shown;
+};
+
 // "Start at login": an XDG autostart entry, <config>/autostart/
 // com.quorel.panel.desktop, that starts the panel in the background
 // (--hidden). Whether it is on is whether the entry is there, so removing
@@ -23,8 +30,8 @@ public:
     bool isEnabled() const;
     // Writes (replacing atomically) or removes the entry; false with the
     // reason in *why.
-    bool enable(const QString& program, QString* why);
-    bool disable(QString* why);
+    bool enable(const QString& program, AutostartError* why);
+    bool disable(AutostartError* why);
 
 private:
     QString m_configHome;

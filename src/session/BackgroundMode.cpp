@@ -199,12 +199,12 @@ void BackgroundMode::setKeepRunning(bool on)
 
 void BackgroundMode::setStartAtLogin(bool on)
 {
-    QString why;
+    AutostartError why;
     const bool done = on ? m_config.autostart.enable(m_config.program, &why) : m_config.autostart.disable(&why);
     m_startAtLogin->setChecked(m_config.autostart.isEnabled());
     if (!done) {
-        report(QStringLiteral("Cannot change \"Start at login\": %1").arg(why),
-               tr("Cannot change \"%1\": %2").arg(m_startAtLogin->text(), why));
+        report(QStringLiteral("Cannot change \"Start at login\": %1").arg(why.logged),
+               tr("Cannot change \"%1\": %2").arg(m_startAtLogin->text(), why.shown));
         return;
     }
     qCInfo(lcSession) << "start at login:" << on << "(" << m_config.autostart.entryPath() << ")";

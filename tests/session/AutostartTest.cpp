@@ -32,8 +32,8 @@ TEST(AutostartTest, EnableWritesAValidEntryStartingHiddenAndDisableRemovesIt)
     EXPECT_FALSE(autostart.isEnabled());
     EXPECT_EQ(autostart.entryPath(), config.filePath(QStringLiteral("autostart/com.quorel.panel.desktop")));
 
-    QString why;
-    ASSERT_TRUE(autostart.enable(QStringLiteral("quorel-panel"), &why)) << qPrintable(why);
+    AutostartError why;
+    ASSERT_TRUE(autostart.enable(QStringLiteral("quorel-panel"), &why)) << qPrintable(why.logged);
     EXPECT_TRUE(autostart.isEnabled());
     QFile entry(autostart.entryPath());
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
@@ -41,7 +41,7 @@ TEST(AutostartTest, EnableWritesAValidEntryStartingHiddenAndDisableRemovesIt)
     QString complaints;
     EXPECT_TRUE(validates(autostart.entryPath(), &complaints)) << qPrintable(complaints);
 
-    ASSERT_TRUE(autostart.disable(&why)) << qPrintable(why);
+    ASSERT_TRUE(autostart.disable(&why)) << qPrintable(why.logged);
     EXPECT_FALSE(autostart.isEnabled());
     EXPECT_TRUE(autostart.disable(&why)) << "removing an absent entry is no failure";
 }
@@ -50,7 +50,7 @@ TEST(AutostartTest, AProgramPathWithSpacesQuotesAndPercentIsQuotedAsTheExecKeyRe
 {
     QTemporaryDir config;
     Autostart autostart(config.path());
-    QString why;
+    AutostartError why;
     ASSERT_TRUE(autostart.enable(QStringLiteral("/opt/my apps/100% \"quorel\"/quorel-panel"), &why));
     QFile entry(autostart.entryPath());
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
@@ -68,9 +68,10 @@ TEST(AutostartTest, AnEntryThatCannotBeWrittenSaysWhy)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     Autostart autostart(config.path());
-    QString why;
+    AutostartError why;
     EXPECT_FALSE(autostart.enable(QStringLiteral("quorel-panel"), &why));
-    EXPECT_TRUE(why.contains(config.filePath(QStringLiteral("autostart")))) << qPrintable(why);
+    EXPECT_TRUE(why.logged.contains(config.filePath(QStringLiteral("autostart")))) << qPrintable(why.logged);
+    EXPECT_TRUE(why.shown.contains(config.filePath(QStringLiteral("autostart")))) << qPrintable(why.shown);
     EXPECT_FALSE(autostart.isEnabled());
 }
 
