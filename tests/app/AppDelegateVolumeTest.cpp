@@ -155,7 +155,7 @@ protected:
     // `scalar` and the main thread has run what they handed over.
     void settleOutputChange(const QString& sink, const char* level, float scalar)
     {
-        pulsetest::ListenerLog witness(*m_audio);
+        pulsetest::ListenerLog witness;
         const AudioObjectID device = pulsetest::findByName(*m_audio, AudioScope::Output,
                                                            sink == kSink ? "Quorel IIS Audio" : "Built-in Speaker");
         ASSERT_EQ(m_audio->addVolumeListener(device, AudioScope::Output, pulsetest::ListenerLog::proc, &witness),
@@ -211,7 +211,7 @@ TEST_F(AppDelegateVolumeTest, SlidersSetTheDefaultDevicesAndStoreWhatTheyRead)
 
     // 0.53 and 0.59 as 32-bit floats fall just short of their percent; they
     // read back as what was set, and so do their echoes.
-    pulsetest::ListenerLog echoes(*m_audio);
+    pulsetest::ListenerLog echoes;
     const AudioObjectID sink = pulsetest::findByName(*m_audio, AudioScope::Output, "Quorel IIS Audio");
     ASSERT_EQ(m_audio->addVolumeListener(sink, AudioScope::Output, pulsetest::ListenerLog::proc, &echoes),
               AudioStatus::Ok);
