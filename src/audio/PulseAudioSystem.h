@@ -4,6 +4,7 @@
 #include "audio/PulseConnection.h"
 #include "audio/PulseDefaultFollower.h"
 #include "audio/PulseDeviceInfo.h"
+#include "audio/PulseSetScalars.h"
 #include "audio/PulseDeviceRequests.h"
 #include "audio/PulseRequestRunner.h"
 #include "audio/PulseVolumeWatch.h"

@@ -3,6 +3,7 @@
 #include "audio/AudioSystem.h"
 #include "audio/PulseConnection.h"
 #include "audio/PulseDeviceInfo.h"
+#include "audio/PulseSetScalars.h"
 
 #include <map>
 #include <vector>

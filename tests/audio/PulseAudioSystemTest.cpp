@@ -228,6 +228,25 @@ TEST_F(PulseAudioSystemTest, ListenerRunsOnTheServersThreadForVolumeChangesOfIts
         EXPECT_NE(call.thread, std::this_thread::get_id());
     }
 
+    // The value comes with the call: a blocking read from within it is
+    // refused at once instead of waiting on its own thread.
+    struct Reader {
+        PulseAudioSystem* system;
+        std::atomic<int> status{-1};
+    } reader{system.get()};
+    const AudioVolumeListenerProc readsBack = [](AudioObjectID device, AudioScope scope, float, void* data) {
+        auto* r = static_cast<Reader*>(data);
+        float scalar = 0.0f;
+        r->status = r->system->volumeScalar(device, scope, scalar);
+        return 0;
+    };
+    ASSERT_EQ(system->addVolumeListener(quorelOut, AudioScope::Output, readsBack, &reader), AudioStatus::Ok);
+    ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"), QStringLiteral("60%")}), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return reader.status.load() != -1; }, 5000));
+    EXPECT_EQ(reader.status.load(), AudioStatus::WrongThread);
+    EXPECT_EQ(system->removeVolumeListener(quorelOut, AudioScope::Output, readsBack, &reader), AudioStatus::Ok);
+    ASSERT_TRUE(first.waitForScalar(0.6f));
+
     // Removal needs the id it was added under; afterwards only `second` hears.
     EXPECT_EQ(system->removeVolumeListener(builtinOut, AudioScope::Output, ListenerLog::proc, &first),
               AudioStatus::NotRegistered);
@@ -236,7 +255,7 @@ TEST_F(PulseAudioSystemTest, ListenerRunsOnTheServersThreadForVolumeChangesOfIts
               AudioStatus::NotRegistered);
     ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"), QStringLiteral("70%")}), 0);
     ASSERT_TRUE(second.waitForScalar(0.7f));
-    EXPECT_EQ(first.calls().size(), 2u);
+    EXPECT_EQ(first.calls().size(), 3u);
     EXPECT_EQ(system->removeVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &second), AudioStatus::Ok);
 }
 
