@@ -181,7 +181,9 @@ void PulseCaptureEngine::fail(const char* what, int error)
 {
     if (m_outage)
         return;
-    qCWarning(lcSpectrum, "spectrum: %s: %s; trying again until it works", what, pa_strerror(error));
+    // A connection dropped for its silence ends without an error of its own.
+    qCWarning(lcSpectrum, "spectrum: %s: %s; trying again until it works", what,
+              error == PA_OK ? "it stopped answering" : pa_strerror(error));
     m_outage = true;
 }
 
