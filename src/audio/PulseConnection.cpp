@@ -281,12 +281,12 @@ void PulseConnection::heard()
 void PulseConnection::armSilence()
 {
     if (!m_silence) {
-        m_silence = newTimer(m_bound, silenceThunk);
+        m_silence = newTimer(silenceBound(), silenceThunk);
         return;
     }
     timeval when{};
     pa_gettimeofday(&when);
-    pa_timeval_add(&when, static_cast<pa_usec_t>(m_bound.count()) * PA_USEC_PER_MSEC);
+    pa_timeval_add(&when, static_cast<pa_usec_t>(silenceBound().count()) * PA_USEC_PER_MSEC);
     pa_threaded_mainloop_get_api(m_loop.get())->time_restart(m_silence, &when);
 }
 

@@ -26,12 +26,12 @@
 //
 // While linked the server's silence is noticed with little of its own: a
 // capture stream that is up delivers audio many times a second, so none for
-// longer than the bound makes the connection ask for the server's
-// information once, and no answer within the bound counts as the server
-// gone. (A source nothing plays into may deliver in chunks of seconds, as
-// PulseAudio's null sink does; the question tells that apart from a server
-// that stopped.) Without a capture the question is asked every few seconds
-// while someone keeps watch.
+// twice the bound makes the connection ask for the server's information
+// once, and no answer within the bound counts as the server gone. Twice,
+// since a source nothing plays into may deliver in chunks of up to two
+// seconds (PulseAudio's null sink does); the question tells a slow source
+// from a server that stopped. Without a capture the question is asked every
+// few seconds while someone keeps watch.
 //
 // Everything but construction, start(), the waits and renew() runs on the
 // loop's thread or with its lock held (PulseLoopLock on loop()).
@@ -99,7 +99,7 @@ public:
     // counts as gone, and is made again once the server answers.
     void dropUnanswering();
     // A stream that delivers all the time is up (or down again); while one
-    // is, its silence past the bound makes the server be asked.
+    // is, its silence past twice the bound makes the server be asked.
     void expectTraffic(bool up);
     // Such a stream delivered.
     void heard();
@@ -115,6 +115,7 @@ private:
     void scheduleReconnect();
     void countAttempt();
     void armSilence();
+    std::chrono::milliseconds silenceBound() const { return 2 * m_bound; }
     void updateKeepWatch();
     void ask();
     void onAnswerDue();
