@@ -201,8 +201,8 @@ public:
     void MicChanged(float scalar);
     // Listener procedures, run on the audio system's thread; clientData is
     // the controller.
-    static int OutputVolumeListener(AudioObjectID device, AudioScope scope, void* clientData);
-    static int InputVolumeListener(AudioObjectID device, AudioScope scope, void* clientData);
+    static int OutputVolumeListener(AudioObjectID device, AudioScope scope, float scalar, void* clientData);
+    static int InputVolumeListener(AudioObjectID device, AudioScope scope, float scalar, void* clientData);
     // Link step: register both listeners on the devices the link made the
     // defaults (moving them there on a second link).
     void addVolumeListeners(AudioObjectID output, AudioObjectID input);

@@ -125,28 +125,19 @@ void AppDelegate::MicChanged(float scalar)
 }
 
 // The audio system's thread. Registrations are removed before the controller
-// goes (m_volumeListeners), so clientData outlives every call. A volume that
-// cannot be read is not forwarded.
-int AppDelegate::OutputVolumeListener(AudioObjectID device, AudioScope scope, void* clientData)
+// goes (m_volumeListeners), so clientData outlives every call.
+int AppDelegate::OutputVolumeListener(AudioObjectID, AudioScope, float scalar, void* clientData)
 {
-    if (!clientData)
-        return 0;
-    auto* self = static_cast<AppDelegate*>(clientData);
-    float scalar = 0.0f;
-    if (self->m_ports.audio->volumeScalar(device, scope, scalar) == AudioStatus::Ok)
-        self->VolumeChanged(scalar);
+    if (clientData)
+        static_cast<AppDelegate*>(clientData)->VolumeChanged(scalar);
     return 0;
 }
 
 // The audio system's thread; see OutputVolumeListener.
-int AppDelegate::InputVolumeListener(AudioObjectID device, AudioScope scope, void* clientData)
+int AppDelegate::InputVolumeListener(AudioObjectID, AudioScope, float scalar, void* clientData)
 {
-    if (!clientData)
-        return 0;
-    auto* self = static_cast<AppDelegate*>(clientData);
-    float scalar = 0.0f;
-    if (self->m_ports.audio->volumeScalar(device, scope, scalar) == AudioStatus::Ok)
-        self->MicChanged(scalar);
+    if (clientData)
+        static_cast<AppDelegate*>(clientData)->MicChanged(scalar);
     return 0;
 }
 

@@ -22,6 +22,8 @@
 #include "session/CommandLine.h"
 #include "session/PanelService.h"
 #include "session/SessionInstance.h"
+#include "spectrum/PulseCaptureEngine.h"
+#include "spectrum/SpectrumViewController.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -109,6 +111,11 @@ int main(int argc, char** argv)
 
     AppDelegatePorts ports;
     ports.audio = &audio;
+    // One connection to the sound server: the spectrum captures on the
+    // audio system's, so its silence tells of a server that stopped answering.
+    ports.makeSpectrumController = [connection = audio.connection()] {
+        return std::make_unique<SpectrumViewController>(PulseCaptureEngine::factory(connection));
+    };
     AppDelegate delegate(std::move(ports));
     delegate.setOutlets(window.outlets());
 

@@ -49,10 +49,11 @@ using AudioDone = std::function<void(int status)>;
 using AudioDevicesDone = std::function<void(int status, std::vector<AudioDeviceNames> devices)>;
 
 // Called on the audio system's own thread (never the main thread) when the
-// main volume of `device` in `scope` has changed. It may read the new value
-// with volumeScalar() from within the call; it must not touch widgets or the
-// settings there. The return value is ignored; return 0.
-using AudioVolumeListenerProc = int (*)(AudioObjectID device, AudioScope scope, void* clientData);
+// main volume of `device` in `scope` has changed, with the new volume as a
+// scalar (see volumeScalar()). It must not touch widgets or the settings
+// there, nor call back into the system. The return value is ignored;
+// return 0.
+using AudioVolumeListenerProc = int (*)(AudioObjectID device, AudioScope scope, float scalar, void* clientData);
 
 // What the audio system announces about itself.
 enum class AudioSystemEvent {
@@ -75,8 +76,8 @@ using AudioSystemEventProc = void (*)(AudioSystemEvent event, void* clientData);
 // the default output and input device, and the main volume of a device in
 // one direction with change notification. Every operation but
 // hasMainVolume() returns a status (AudioStatus, 0 on success); out
-// parameters are written only on success. Calls other than the listener's
-// own volumeScalar() are made from the main thread. sendDefaultVolume(), the
+// parameters are written only on success. Calls are made from the main
+// thread. sendDefaultVolume(), the
 // request*() calls and the listener and event registrations never wait on
 // the system; every other call may block for a bounded time while the
 // system answers.

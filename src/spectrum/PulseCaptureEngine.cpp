@@ -2,144 +2,31 @@
 
 #include "spectrum/SpectrumLog.h"
 
-#include "audio/PulseHandles.h"
-
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
+#include <chrono>
 #include <optional>
 
 namespace {
 
 constexpr std::int32_t kBytesPerSample = 2;
+// The bound of a connection of the engine's own: the server's silence past
+// it counts as an outage.
+constexpr std::chrono::milliseconds kOwnBound{2000};
 
 } // namespace
 
-// One capture session: the loop, and the connection with its record stream,
-// made anew on each retry. Everything but construction and teardown runs on
-// the loop's thread with its lock held. Teardown takes the stream down before
-// the context, both under the loop's lock, and stops the loop's thread last.
-struct PulseCaptureEngine::Session {
-    explicit Session(PulseCaptureEngine& owner) : engine(owner) {}
-    ~Session()
-    {
-        if (!loop)
-            return;
-        {
-            const PulseLoopLock guard(loop.get());
-            if (retry) {
-                api()->time_free(retry);
-                retry = nullptr;
-            }
-            stream.reset();
-            context.reset();
-        }
-        loop.reset();
-    }
+PulseCaptureEngine::PulseCaptureEngine()
+    : m_ownConnection(true)
+{
+}
 
-    pa_mainloop_api* api() const { return pa_threaded_mainloop_get_api(loop.get()); }
-
-    // Loop lock held: a new connection; the rest follows from its states.
-    void connect()
-    {
-        stream.reset();
-        context.reset(pa_context_new(api(), "quorel-panel"));
-        if (!context) {
-            fail("cannot create a sound server context", PA_ERR_INTERNAL);
-            return;
-        }
-        pa_context_set_state_callback(context.get(), &Session::onContextState, this);
-        // No autospawn: the desktop session owns the server; we wait for it.
-        if (pa_context_connect(context.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
-            fail("cannot connect to the sound server", pa_context_errno(context.get()));
-    }
-
-    // Loop thread: the connection is up; capture the default input.
-    void openStream()
-    {
-        const CaptureFormat& format = engine.m_format;
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(format.sampleRate),
-                                  static_cast<std::uint8_t>(format.channels)};
-        stream.reset(pa_stream_new(context.get(), "Spectrum", &spec, nullptr));
-        if (!stream) {
-            fail("cannot create the capture stream", pa_context_errno(context.get()));
-            return;
-        }
-        pa_stream_set_state_callback(stream.get(), &Session::onStreamState, this);
-        pa_stream_set_read_callback(stream.get(), &Session::onRead, this);
-        pa_buffer_attr attr{};
-        attr.maxlength = static_cast<std::uint32_t>(-1);
-        attr.tlength = static_cast<std::uint32_t>(-1);
-        attr.prebuf = static_cast<std::uint32_t>(-1);
-        attr.minreq = static_cast<std::uint32_t>(-1);
-        attr.fragsize = static_cast<std::uint32_t>(engine.m_bufferSize * format.channels * kBytesPerSample);
-        // No device: the record stream follows the system's default input.
-        if (pa_stream_connect_record(stream.get(), nullptr, &attr, PA_STREAM_ADJUST_LATENCY) < 0)
-            fail("cannot start capturing the default input", pa_context_errno(context.get()));
-    }
-
-    // Loop thread: logs the first failure of an outage and tries again later.
-    void fail(const char* what, int error)
-    {
-        if (!outage) {
-            qCWarning(lcSpectrum, "spectrum: %s: %s; trying again until it works", what, pa_strerror(error));
-            outage = true;
-        }
-        if (retry)
-            return;
-        timeval when{};
-        pa_gettimeofday(&when);
-        pa_timeval_add(&when, static_cast<pa_usec_t>(kRetryIntervalMs) * PA_USEC_PER_MSEC);
-        retry = api()->time_new(api(), &when, &Session::onRetry, this);
-    }
-
-    // libpulse thread, loop lock held.
-    static void onContextState(pa_context* context, void* self)
-    {
-        auto* session = static_cast<Session*>(self);
-        const pa_context_state_t state = pa_context_get_state(context);
-        if (state == PA_CONTEXT_READY)
-            session->openStream();
-        else if (!PA_CONTEXT_IS_GOOD(state))
-            session->fail("lost the sound server", pa_context_errno(context));
-    }
-    // libpulse thread, loop lock held.
-    static void onStreamState(pa_stream* stream, void* self)
-    {
-        auto* session = static_cast<Session*>(self);
-        const pa_stream_state_t state = pa_stream_get_state(stream);
-        if (state == PA_STREAM_READY) {
-            if (session->outage)
-                qCInfo(lcSpectrum) << "spectrum: capturing the default input again";
-            session->outage = false;
-        } else if (!PA_STREAM_IS_GOOD(state)) {
-            session->fail("capture stream failed", pa_context_errno(pa_stream_get_context(stream)));
-        }
-    }
-    // libpulse thread, loop lock held: hands what was captured to the tap.
-    static void onRead(pa_stream* stream, size_t, void* self)
-    {
-        static_cast<Session*>(self)->engine.deliver(stream);
-    }
-    // libpulse thread, loop lock held. A failed handle cannot be reused: the
-    // connection is made anew.
-    static void onRetry(pa_mainloop_api* api, pa_time_event* event, const struct timeval*, void* self)
-    {
-        auto* session = static_cast<Session*>(self);
-        api->time_free(event);
-        session->retry = nullptr;
-        session->connect();
-    }
-
-    PulseCaptureEngine& engine;
-    PulseMainloopPtr loop;
-    PulseContextPtr context;
-    PulseStreamPtr stream;
-    pa_time_event* retry = nullptr;
-    bool outage = false;
-};
-
-PulseCaptureEngine::PulseCaptureEngine() = default;
+PulseCaptureEngine::PulseCaptureEngine(std::shared_ptr<PulseConnection> shared)
+    : m_connection(std::move(shared))
+    , m_ownConnection(false)
+{
+}
 
 PulseCaptureEngine::~PulseCaptureEngine()
 {
@@ -151,13 +38,20 @@ std::unique_ptr<CaptureEngine> PulseCaptureEngine::create()
     return std::make_unique<PulseCaptureEngine>();
 }
 
+CaptureEngineFactory PulseCaptureEngine::factory(std::shared_ptr<PulseConnection> shared)
+{
+    return [shared = std::move(shared)]() -> std::unique_ptr<CaptureEngine> {
+        return std::make_unique<PulseCaptureEngine>(shared);
+    };
+}
+
 // The tap is read by callbacks, which run with the loop's lock held; so
 // while we hold it no handler call is in progress.
 void PulseCaptureEngine::installTap(std::int32_t bufferSize, const CaptureFormat& format, TapHandler handler)
 {
     std::optional<PulseLoopLock> guard;
-    if (m_session)
-        guard.emplace(m_session->loop.get());
+    if (m_connection && m_connection->loop())
+        guard.emplace(m_connection->loop());
     m_bufferSize = bufferSize;
     m_format = format;
     m_handler = std::move(handler);
@@ -166,51 +60,154 @@ void PulseCaptureEngine::installTap(std::int32_t bufferSize, const CaptureFormat
 void PulseCaptureEngine::removeTap()
 {
     std::optional<PulseLoopLock> guard;
-    if (m_session)
-        guard.emplace(m_session->loop.get());
+    if (m_connection && m_connection->loop())
+        guard.emplace(m_connection->loop());
     m_handler = nullptr;
 }
 
 bool PulseCaptureEngine::start()
 {
-    if (m_session)
+    if (m_started)
         return true;
-    auto session = std::make_unique<Session>(*this);
-    session->loop.reset(pa_threaded_mainloop_new());
-    if (!session->loop) {
+    if (m_ownConnection)
+        m_connection = std::make_shared<PulseConnection>(kOwnBound, std::chrono::milliseconds(kRetryIntervalMs),
+                                                         "quorel-capture");
+    if (!m_connection || !m_connection->loop()) {
         qCWarning(lcSpectrum) << "spectrum: cannot create the sound server's event loop";
         return false;
     }
-    pa_threaded_mainloop_set_name(session->loop.get(), "quorel-capture");
     {
-        const PulseLoopLock guard(session->loop.get());
-        session->connect();
+        const PulseLoopLock guard(m_connection->loop());
+        m_started = true;
+        m_connection->addObserver(this);
+        if (m_connection->isConnected())
+            openStream(m_connection->context());
     }
-    if (pa_threaded_mainloop_start(session->loop.get()) < 0) {
+    if (m_ownConnection && !m_connection->start()) {
         qCWarning(lcSpectrum) << "spectrum: cannot start the sound server's event loop";
+        stop();
         return false;
     }
-    m_session = std::move(session);
     return true;
 }
 
 void PulseCaptureEngine::stop()
 {
-    m_session.reset();
+    if (!m_connection)
+        return;
+    if (m_connection->loop()) {
+        const PulseLoopLock guard(m_connection->loop());
+        m_connection->removeObserver(this);
+        closeStream();
+        m_started = false;
+    }
+    if (m_ownConnection)
+        m_connection.reset();
 }
 
 bool PulseCaptureEngine::running() const
 {
-    if (!m_session)
+    if (!m_connection || !m_connection->loop())
         return false;
-    const PulseLoopLock guard(m_session->loop.get());
-    return m_session->stream && pa_stream_get_state(m_session->stream.get()) == PA_STREAM_READY;
+    const PulseLoopLock guard(m_connection->loop());
+    return m_stream && pa_stream_get_state(m_stream.get()) == PA_STREAM_READY;
 }
 
-// libpulse thread, loop lock held. Hands the tap buffers of at most the
-// requested size; holes in the stream are skipped.
+// ---- Loop thread, or loop locked ----
+
+// A renewed connection replaces the one the stream is on: it moves along.
+void PulseCaptureEngine::connectionReady(pa_context* context, Ready)
+{
+    openStream(context);
+}
+
+void PulseCaptureEngine::connectionLost(int error)
+{
+    closeStream();
+    fail("lost the sound server", error);
+}
+
+void PulseCaptureEngine::connectionFailed(int error)
+{
+    fail("cannot connect to the sound server", error);
+}
+
+// A stream that failed while the server stayed is made again when an input
+// or the defaults change.
+void PulseCaptureEngine::serverEvent(pa_subscription_event_type_t type, std::uint32_t)
+{
+    const unsigned facility = type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+    if (m_stream || !m_connection->isConnected()
+        || (facility != PA_SUBSCRIPTION_EVENT_SOURCE && facility != PA_SUBSCRIPTION_EVENT_SERVER))
+        return;
+    openStream(m_connection->context());
+}
+
+void PulseCaptureEngine::openStream(pa_context* context)
+{
+    closeStream();
+    const pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<std::uint32_t>(m_format.sampleRate),
+                              static_cast<std::uint8_t>(m_format.channels)};
+    m_stream.reset(pa_stream_new(context, "Spectrum", &spec, nullptr));
+    if (!m_stream) {
+        fail("cannot create the capture stream", pa_context_errno(context));
+        return;
+    }
+    pa_stream_set_state_callback(m_stream.get(), streamStateThunk, this);
+    pa_stream_set_read_callback(m_stream.get(), readThunk, this);
+    pa_buffer_attr attr{};
+    attr.maxlength = static_cast<std::uint32_t>(-1);
+    attr.tlength = static_cast<std::uint32_t>(-1);
+    attr.prebuf = static_cast<std::uint32_t>(-1);
+    attr.minreq = static_cast<std::uint32_t>(-1);
+    attr.fragsize = static_cast<std::uint32_t>(m_bufferSize * m_format.channels * kBytesPerSample);
+    // No device: the record stream follows the system's default input.
+    if (pa_stream_connect_record(m_stream.get(), nullptr, &attr, PA_STREAM_ADJUST_LATENCY) < 0) {
+        fail("cannot start capturing the default input", pa_context_errno(context));
+        closeStream();
+    }
+}
+
+void PulseCaptureEngine::closeStream()
+{
+    if (m_streamUp)
+        m_connection->expectTraffic(false);
+    m_streamUp = false;
+    m_stream.reset();
+}
+
+// Logs the first failure of an outage; what comes back makes it good.
+void PulseCaptureEngine::fail(const char* what, int error)
+{
+    if (m_outage)
+        return;
+    // A connection dropped for its silence ends without an error of its own.
+    qCWarning(lcSpectrum, "spectrum: %s: %s; trying again until it works", what,
+              error == PA_OK ? "it stopped answering" : pa_strerror(error));
+    m_outage = true;
+}
+
+void PulseCaptureEngine::onStreamState(pa_stream* stream)
+{
+    const pa_stream_state_t state = pa_stream_get_state(stream);
+    if (state == PA_STREAM_READY) {
+        if (m_outage)
+            qCInfo(lcSpectrum) << "spectrum: capturing the default input again";
+        m_outage = false;
+        if (!m_streamUp)
+            m_connection->expectTraffic(true);
+        m_streamUp = true;
+    } else if (!PA_STREAM_IS_GOOD(state)) {
+        fail("capture stream failed", pa_context_errno(pa_stream_get_context(stream)));
+        closeStream();
+    }
+}
+
+// Hands the tap buffers of at most the requested size; holes in the stream
+// are skipped.
 void PulseCaptureEngine::deliver(pa_stream* stream)
 {
+    m_connection->heard();
     const auto frameBytes = static_cast<std::size_t>(m_format.channels * kBytesPerSample);
     const auto maxFrames = static_cast<std::size_t>(std::max(m_bufferSize, 1));
     while (pa_stream_readable_size(stream) > 0) {
@@ -236,4 +233,16 @@ void PulseCaptureEngine::deliver(pa_stream* stream)
         }
         pa_stream_drop(stream);
     }
+}
+
+// ---- Trampolines (the connection's loop thread, loop lock held) ----
+
+void PulseCaptureEngine::streamStateThunk(pa_stream* stream, void* self)
+{
+    static_cast<PulseCaptureEngine*>(self)->onStreamState(stream);
+}
+
+void PulseCaptureEngine::readThunk(pa_stream* stream, size_t, void* self)
+{
+    static_cast<PulseCaptureEngine*>(self)->deliver(stream);
 }

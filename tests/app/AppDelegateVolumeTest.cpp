@@ -66,7 +66,8 @@ protected:
                              m_dir.filePath(QStringLiteral("missing-defaults.plist")));
     }
 
-    void launch(AudioSystem* audio)
+    // `capture` makes the spectrum's engines; none: each on a connection of its own.
+    void launch(AudioSystem* audio, CaptureEngineFactory capture = {})
     {
         m_window = std::make_unique<MainWindow>();
         AppDelegatePorts ports;
@@ -74,6 +75,8 @@ protected:
         ports.settingsStore = store();
         ports.linkWait = 50ms;
         ports.quitApplication = [] {};
+        if (capture)
+            ports.makeSpectrumController = [capture] { return std::make_unique<SpectrumViewController>(capture); };
         m_delegate = std::make_unique<AppDelegate>(std::move(ports));
         m_outlets = m_window->outlets();
         m_delegate->setOutlets(m_outlets);
@@ -81,9 +84,9 @@ protected:
         QObject::connect(m_outlets.Spk, &QAbstractSlider::valueChanged, [this](int v) { m_spkValues.push_back(v); });
     }
 
-    bool launchAndLink()
+    bool launchAndLink(CaptureEngineFactory capture = {})
     {
-        launch(m_audio.get());
+        launch(m_audio.get(), std::move(capture));
         QSignalSpy finished(m_delegate.get(), &AppDelegate::linkFinished);
         if (!m_device->plug() || !finished.wait(10000))
             return false;
@@ -155,7 +158,7 @@ protected:
     // `scalar` and the main thread has run what they handed over.
     void settleOutputChange(const QString& sink, const char* level, float scalar)
     {
-        pulsetest::ListenerLog witness(*m_audio);
+        pulsetest::ListenerLog witness;
         const AudioObjectID device = pulsetest::findByName(*m_audio, AudioScope::Output,
                                                            sink == kSink ? "Quorel IIS Audio" : "Built-in Speaker");
         ASSERT_EQ(m_audio->addVolumeListener(device, AudioScope::Output, pulsetest::ListenerLog::proc, &witness),
@@ -211,7 +214,7 @@ TEST_F(AppDelegateVolumeTest, SlidersSetTheDefaultDevicesAndStoreWhatTheyRead)
 
     // 0.53 and 0.59 as 32-bit floats fall just short of their percent; they
     // read back as what was set, and so do their echoes.
-    pulsetest::ListenerLog echoes(*m_audio);
+    pulsetest::ListenerLog echoes;
     const AudioObjectID sink = pulsetest::findByName(*m_audio, AudioScope::Output, "Quorel IIS Audio");
     ASSERT_EQ(m_audio->addVolumeListener(sink, AudioScope::Output, pulsetest::ListenerLog::proc, &echoes),
               AudioStatus::Ok);
@@ -431,6 +434,37 @@ TEST_F(AppDelegateVolumeTest, OutageWhileLinkedShowsAtTheLinkImageUntilTheSoundI
     EXPECT_LT(lateness.worstMs(), 50) << "the main thread never waits on the server";
     EXPECT_EQ(pactlText(m_daemon, {QStringLiteral("get-default-sink")}), kSink);
     EXPECT_EQ(volumes(QStringLiteral("sink"), kSink), (std::vector<unsigned>{21627, 21627})) << "33 %";
+}
+
+// As the panel runs: the spectrum captures on the audio system's connection.
+// While linked and idle (no slider moves, nothing asked), a server that
+// stops answering falls silent on the capture, which shows at the link image
+// as an outage; once it answers again the sound is restored, the capture
+// runs again and the outage clears. The window keeps turning throughout.
+TEST_F(AppDelegateVolumeTest, IdleServerThatStopsAnsweringWhileLinkedShowsUntilItAnswersAgain)
+{
+    ASSERT_TRUE(launchAndLink(PulseCaptureEngine::factory(m_audio->connection())));
+    const auto capturing = [this] {
+        const auto* capture = dynamic_cast<const PulseCaptureEngine*>(m_delegate->spectrum()->engine());
+        return capture && capture->running();
+    };
+    ASSERT_TRUE(QTest::qWaitFor(capturing, 5000));
+    const pid_t server = m_daemon.serverPid();
+    ASSERT_GT(server, 0);
+    LogCapture log;
+    pulsetest::LoopLateness lateness;
+    ASSERT_EQ(::kill(server, SIGSTOP), 0);
+    const bool outageShown = QTest::qWaitFor(
+        [&] { return linkWarning().contains(QStringLiteral("sound server is gone or does not answer")); }, 20000);
+    ::kill(server, SIGCONT);
+    EXPECT_TRUE(outageShown) << linkWarning().toStdString();
+    EXPECT_EQ(log.count(QStringLiteral("lost the sound server (it stopped answering)")), 1);
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !m_delegate->audioRestorePending() && linkWarning().isEmpty(); }, 20000))
+        << linkWarning().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor(capturing, 10000));
+    EXPECT_EQ(spectrumSource(), kSource);
+    EXPECT_LT(lateness.worstMs(), 50) << "the main thread never waits on the server";
 }
 
 // A restore that fails after a restart (the server is back, the device's

@@ -60,28 +60,22 @@ inline AudioObjectID findByName(AudioSystem& system, AudioScope scope, const std
     return kAudioObjectUnknown;
 }
 
-// Records every call of a volume listener. The procedure runs on the audio
-// system's thread and reads the new value there, as the panel's does.
+// Records every call of a volume listener, with the value that came with it.
 class ListenerLog {
 public:
     struct Call {
         AudioObjectID device;
         AudioScope scope;
         float scalar;
-        int status;
         std::thread::id thread;
     };
 
-    explicit ListenerLog(AudioSystem& system) : m_system(system) {}
-
-    static int proc(AudioObjectID device, AudioScope scope, void* clientData)
+    static int proc(AudioObjectID device, AudioScope scope, float scalar, void* clientData)
     {
         auto* log = static_cast<ListenerLog*>(clientData);
-        float scalar = -1.0f;
-        const int status = log->m_system.volumeScalar(device, scope, scalar);
         {
             std::lock_guard<std::mutex> lock(log->m_mutex);
-            log->m_calls.push_back(Call{device, scope, scalar, status, std::this_thread::get_id()});
+            log->m_calls.push_back(Call{device, scope, scalar, std::this_thread::get_id()});
         }
         log->m_changed.notify_all();
         return 0;
@@ -118,7 +112,6 @@ public:
     }
 
 private:
-    AudioSystem& m_system;
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<Call> m_calls;

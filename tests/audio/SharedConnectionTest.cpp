@@ -1,0 +1,199 @@
+// The panel's one connection to the sound server, shared by the audio system
+// and the spectrum's capture, against private PulseAudio and PipeWire
+// servers: one client for both, both back after a restart, and a server that
+// stops answering while nothing is asked of it noticed all the same.
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+#include <QTest>
+
+#include <atomic>
+#include <csignal>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include <pulse/context.h>
+
+#include "LogCapture.h"
+#include "PulseTestSupport.h"
+#include "audio/PulseAudioSystem.h"
+#include "spectrum/PulseCaptureEngine.h"
+
+using namespace pulsetest;
+using namespace std::chrono_literals;
+
+namespace {
+
+// What the audio system announced, from its thread.
+class EventLog {
+public:
+    static void proc(AudioSystemEvent event, void* clientData)
+    {
+        auto* log = static_cast<EventLog*>(clientData);
+        std::lock_guard<std::mutex> lock(log->m_mutex);
+        log->m_events.push_back(event);
+    }
+
+    int count(AudioSystemEvent event) const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return static_cast<int>(std::count(m_events.begin(), m_events.end(), event));
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<AudioSystemEvent> m_events;
+};
+
+class SharedConnectionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(daemon.start());
+        ASSERT_EQ(daemon.pactl({QStringLiteral("set-default-source"), QStringLiteral("quorel_in")}), 0);
+        system = std::make_unique<PulseAudioSystem>(2000ms, 100ms);
+        ASSERT_TRUE(system->isConnected());
+        system->setEventListener(EventLog::proc, &events);
+        capture = std::make_unique<PulseCaptureEngine>(system->connection());
+        capture->installTap(3840, CaptureFormat{}, [this](const CaptureBuffer* buffer) {
+            frames += buffer->frameLength;
+        });
+    }
+
+    void TearDown() override
+    {
+        capture.reset();
+        system->setEventListener(nullptr, nullptr);
+    }
+
+    // The server's index of the shared connection right now.
+    std::uint32_t connectionIndex() const
+    {
+        const std::shared_ptr<PulseConnection> connection = system->connection();
+        PulseLoopLock lock(connection->loop());
+        return connection->context() ? pa_context_get_index(connection->context()) : PA_INVALID_INDEX;
+    }
+
+    // The clients of the spectrum's capture streams, by the stream's name.
+    std::vector<std::uint32_t> captureClients() const
+    {
+        static const QRegularExpression client(QStringLiteral("Client: (\\d+)"));
+        std::vector<std::uint32_t> clients;
+        const QString outputs = pactlText(daemon, {QStringLiteral("list"), QStringLiteral("source-outputs")});
+        for (const QString& block : outputs.split(QStringLiteral("Source Output #"), Qt::SkipEmptyParts)) {
+            if (block.contains(QStringLiteral("media.name = \"Spectrum\"")))
+                clients.push_back(client.match(block).captured(1).toUInt());
+        }
+        return clients;
+    }
+
+    // Audio reaches the tap: more frames than a moment ago.
+    bool framesFlow()
+    {
+        const std::int64_t before = frames.load();
+        return QTest::qWaitFor([&] { return frames.load() > before + 4800; }, 10000);
+    }
+
+    PulseDaemon daemon;
+    std::unique_ptr<PulseAudioSystem> system;
+    EventLog events;
+    std::unique_ptr<PulseCaptureEngine> capture;
+    std::atomic<std::int64_t> frames{0};
+};
+
+TEST_F(SharedConnectionTest, CaptureAndVolumesRunOnOneConnectionAndBothComeBackAfterARestart)
+{
+    const AudioObjectID quorelOut = findByName(*system, AudioScope::Output, "Quorel IIS Audio");
+    ASSERT_NE(quorelOut, kAudioObjectUnknown);
+    ListenerLog listener;
+    ASSERT_EQ(system->addVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &listener), AudioStatus::Ok);
+    ASSERT_TRUE(capture->start());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return capture->running(); }, 5000));
+    EXPECT_EQ(captureClients(), std::vector<std::uint32_t>{connectionIndex()}) << "the capture has no connection of its own";
+    ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"), QStringLiteral("30%")}), 0);
+    EXPECT_TRUE(listener.waitForScalar(0.3f)) << "the value comes with the change";
+    EXPECT_TRUE(framesFlow());
+
+    LogCapture log;
+    daemon.stop(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !system->isConnected() && !capture->running(); }, 5000));
+    ASSERT_TRUE(daemon.start());
+    ASSERT_EQ(daemon.pactl({QStringLiteral("set-default-source"), QStringLiteral("quorel_in")}), 0);
+    ASSERT_TRUE(system->waitForConnection(5000ms));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return capture->running(); }, 10000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return captureClients() == std::vector<std::uint32_t>{connectionIndex()}; },
+                                5000))
+        << "the stream is made again on the connection made again";
+    EXPECT_TRUE(framesFlow());
+    // The fresh server starts its sink at full volume.
+    EXPECT_TRUE(listener.waitForScalar(1.0f));
+    EXPECT_EQ(events.count(AudioSystemEvent::Lost), 1);
+    EXPECT_EQ(events.count(AudioSystemEvent::Reconnected), 1);
+    EXPECT_EQ(log.count(QStringLiteral("lost the sound server")), 2) << "once for the audio, once for the spectrum";
+    EXPECT_EQ(log.count(QStringLiteral("capturing the default input again")), 1);
+
+    capture->stop();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return captureClients().empty(); }, 5000));
+    EXPECT_TRUE(system->isConnected()) << "stopping the capture leaves the connection to the audio system";
+    EXPECT_EQ(system->removeVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &listener),
+              AudioStatus::Ok);
+}
+
+// Nothing is asked of the server: only the capture's silence tells that it
+// stopped answering. It is lost once, and back with the capture once it
+// continues.
+TEST_F(SharedConnectionTest, IdleServerThatStopsIsLostOnceThroughTheCapturesSilenceAndBackWhenItContinues)
+{
+    ASSERT_TRUE(capture->start());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return capture->running(); }, 5000));
+    ASSERT_TRUE(framesFlow());
+    const pid_t server = daemon.serverPid();
+    ASSERT_GT(server, 0);
+
+    LogCapture log;
+    ASSERT_EQ(::kill(server, SIGSTOP), 0);
+    const bool lost = QTest::qWaitFor([&] { return events.count(AudioSystemEvent::Lost) > 0; }, 15000);
+    const bool captureDown = !capture->running();
+    // Still stopped: the loss is not told again.
+    QTest::qWait(500);
+    ::kill(server, SIGCONT);
+    ASSERT_TRUE(lost);
+    EXPECT_TRUE(captureDown);
+    EXPECT_FALSE(system->isConnected());
+    EXPECT_EQ(events.count(AudioSystemEvent::Lost), 1);
+    EXPECT_EQ(log.count(QStringLiteral("lost the sound server (it stopped answering)")), 1);
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return events.count(AudioSystemEvent::Reconnected) == 1; }, 15000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return capture->running(); }, 10000));
+    EXPECT_TRUE(framesFlow());
+    EXPECT_EQ(events.count(AudioSystemEvent::Lost), 1);
+}
+
+// Without a capture, a registered listener (the panel is linked) keeps
+// watch with a question every few seconds.
+TEST_F(SharedConnectionTest, IdleServerThatStopsIsLostWithoutACaptureWhileAListenerIsRegistered)
+{
+    const AudioObjectID quorelOut = findByName(*system, AudioScope::Output, "Quorel IIS Audio");
+    ListenerLog listener;
+    ASSERT_EQ(system->addVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &listener), AudioStatus::Ok);
+    // Linked and settled: the listener has heard of its device.
+    ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"), QStringLiteral("30%")}), 0);
+    ASSERT_TRUE(listener.waitForScalar(0.3f));
+    const pid_t server = daemon.serverPid();
+    ASSERT_GT(server, 0);
+
+    LogCapture log;
+    ASSERT_EQ(::kill(server, SIGSTOP), 0);
+    const bool lost = QTest::qWaitFor([&] { return events.count(AudioSystemEvent::Lost) > 0; }, 20000);
+    ::kill(server, SIGCONT);
+    ASSERT_TRUE(lost);
+    EXPECT_EQ(log.count(QStringLiteral("did not answer within 2000 ms")), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return events.count(AudioSystemEvent::Reconnected) == 1; }, 15000));
+    ASSERT_EQ(daemon.pactl({QStringLiteral("set-sink-volume"), QStringLiteral("quorel_out"), QStringLiteral("45%")}), 0);
+    EXPECT_TRUE(listener.waitForScalar(0.45f)) << "the listener follows its device on the connection made again";
+    EXPECT_EQ(system->removeVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &listener),
+              AudioStatus::Ok);
+}
+
+} // namespace
