@@ -7,6 +7,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -79,8 +80,26 @@ void SpectrumBarsView::barChanged(int index)
     const Shown now = shownBy(shown.bar);
     const QRect changed = changedArea(shown, now);
     shown = now;
-    if (!changed.isEmpty())
+    if (changed.isEmpty())
+        return;
+    if (m_holding)
+        m_held += changed;
+    else
         update(changed);
+}
+
+void SpectrumBarsView::holdChanges()
+{
+    m_holding = true;
+}
+
+void SpectrumBarsView::paintHeldChanges()
+{
+    m_holding = false;
+    if (m_held.isEmpty())
+        return;
+    const QRegion held = std::exchange(m_held, QRegion());
+    repaint(held);
 }
 
 QRect SpectrumBarsView::changedArea(const Shown& before, const Shown& after)

@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
 
 class ImageView;
@@ -29,6 +30,15 @@ public:
 
     // Takes over drawing these bars (children of this view).
     void drawBars(const QList<ImageView*>& bars);
+
+    // The display timer changes many bars at once. Between these two calls
+    // their changed rows are gathered, and the second paints them in one
+    // pass, there and then: one dirty region for the window's repaint to
+    // merge instead of one a bar, and no update request posted to come
+    // back through the event loop. Outside them a changed bar schedules its
+    // own update.
+    void holdChanges();
+    void paintHeldChanges();
 
     // A rendered bar image: which image, where inside its whole-pixel
     // rectangle, at which pixel ratio.
@@ -89,6 +99,8 @@ private:
     // Set while the backdrop renders, so this view and its children draw
     // nothing into it.
     bool m_renderingBackdrop = false;
+    bool m_holding = false;
+    QRegion m_held;
 };
 
 size_t qHash(const SpectrumBarsView::SpriteKey& key, size_t seed = 0);
