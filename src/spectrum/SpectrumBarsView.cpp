@@ -4,6 +4,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QVarLengthArray>
 #include <QWindow>
 
 #include <algorithm>
@@ -92,6 +93,9 @@ void SpectrumBarsView::barChanged(int index)
     ImageView* bar = shown.bar;
     if (shown.image == bar->image())
         return;
+    // One look-up a tick, and none in a tick that changes nothing.
+    if (m_holding && m_heldRatio == 0)
+        m_heldRatio = devicePixelRatioF();
     const qreal ratio = m_holding ? m_heldRatio : devicePixelRatioF();
     BarChanges& known = m_changes[index];
     if (known.geometry != bar->geometry() || known.ratio != ratio) {
@@ -129,7 +133,7 @@ void SpectrumBarsView::barChanged(int index)
 void SpectrumBarsView::holdChanges()
 {
     m_holding = true;
-    m_heldRatio = devicePixelRatioF();
+    m_heldRatio = 0;
 }
 
 void SpectrumBarsView::paintHeldChanges()
@@ -146,24 +150,25 @@ QRegion SpectrumBarsView::regionOf(QList<QRect> rects)
     // QRegion's own form: bands of rows, top to bottom; in a band,
     // rectangles of the band's height, left to right, none touching the
     // next; a band follows the one above only if their rectangles differ.
+    // A tick's few dozen rectangles fit the arrays' own room.
     rects.removeIf([](const QRect& rect) { return rect.isEmpty(); });
     if (rects.size() <= 1)
         return rects.isEmpty() ? QRegion() : QRegion(rects.front());
-    std::vector<int> edges;
-    edges.reserve(static_cast<std::size_t>(rects.size()) * 2);
+    QVarLengthArray<int, 128> edges;
     for (const QRect& rect : rects) {
-        edges.push_back(rect.top());
-        edges.push_back(rect.bottom() + 1);
+        edges.append(rect.top());
+        edges.append(rect.bottom() + 1);
     }
     std::sort(edges.begin(), edges.end());
     edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
     std::sort(rects.begin(), rects.end(), [](const QRect& a, const QRect& b) { return a.left() < b.left(); });
 
-    std::vector<QRect> out;
-    std::size_t lastBand = 0; // where the band above starts in `out`
-    std::vector<std::pair<int, int>> spans;
-    std::vector<std::pair<int, int>> spansAbove;
-    for (std::size_t e = 0; e + 1 < edges.size(); ++e) {
+    QVarLengthArray<QRect, 256> out;
+    qsizetype lastBand = 0; // where the band above starts in `out`
+    using Spans = QVarLengthArray<std::pair<int, int>, 64>;
+    Spans spans;
+    Spans spansAbove;
+    for (qsizetype e = 0; e + 1 < edges.size(); ++e) {
         const int top = edges[e];
         const int bottom = edges[e + 1] - 1;
         spans.clear();
@@ -173,7 +178,7 @@ QRegion SpectrumBarsView::regionOf(QList<QRect> rects)
             if (!spans.empty() && spans.back().second + 1 >= rect.left())
                 spans.back().second = std::max(spans.back().second, rect.right());
             else
-                spans.emplace_back(rect.left(), rect.right());
+                spans.append({rect.left(), rect.right()});
         }
         if (spans.empty()) {
             spansAbove.clear();
@@ -181,17 +186,17 @@ QRegion SpectrumBarsView::regionOf(QList<QRect> rects)
         }
         const bool touchesAbove = !out.empty() && out.back().bottom() + 1 == top;
         if (touchesAbove && spans == spansAbove) {
-            for (std::size_t i = lastBand; i < out.size(); ++i)
+            for (qsizetype i = lastBand; i < out.size(); ++i)
                 out[i].setBottom(bottom);
             continue;
         }
         lastBand = out.size();
         for (const auto& [left, right] : spans)
-            out.emplace_back(QPoint(left, top), QPoint(right, bottom));
+            out.append(QRect(QPoint(left, top), QPoint(right, bottom)));
         spansAbove = spans;
     }
     QRegion region;
-    region.setRects(out.data(), static_cast<int>(out.size()));
+    region.setRects(out.constData(), static_cast<int>(out.size()));
     return region;
 }
 

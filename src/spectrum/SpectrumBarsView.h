@@ -127,7 +127,7 @@ private:
     // nothing into it.
     bool m_renderingBackdrop = false;
     bool m_holding = false;
-    qreal m_heldRatio = 1.0;
+    qreal m_heldRatio = 0; // found at the first change a tick holds
     QList<QRect> m_held;
 };
 
