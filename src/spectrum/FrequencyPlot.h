@@ -16,7 +16,9 @@ struct FrequencyPlot {
     fftw_complex* fft_out;   // N complex outputs (fftw_malloc)
     double* fft_real;        // N real inputs of the fast transform (fftw_malloc)
     fftw_plan plan;          // complex forward transform fft_in -> fft_out, made once
-    fftw_plan plan_real;     // real forward transform fft_real -> fft_out[0 .. N/2]
+    fftw_plan plan_real;     // real forward transform of the frame folded to M = N / fold
+                             // points, fft_real[0 .. M) -> fft_out[0 .. M/2]
+    std::int32_t fold;       // what plan_real was made for; 0 before the first analysis
     std::int32_t exact_frames; // frames whose bars needed the complex transform
 };
 
@@ -27,9 +29,10 @@ FrequencyPlot* IcmCreateFreqPlot(std::int32_t n);
 // Slides the frame by N/2 samples of one channel, transforms it and writes
 // count bar values (0 .. 128, 128 + dBFS truncated) into out; bar j reads bin
 // j * ((N/2) / count). The bar values are exactly those of the complex
-// transform of the windowed frame: a real transform (a third of the cost)
-// gives them unless one lies within its error bound of a truncation step,
-// and then the complex transform is run.
+// transform of the windowed frame: a real transform of the frame folded to
+// the bars' bins (a fraction of the cost) gives them unless one lies within
+// its error bound of a truncation step, and then the complex transform is
+// run.
 void IcmComputeFreqPlot(FrequencyPlot* plot, const std::int16_t* samples, std::int32_t* out,
                         std::int32_t count);
 

@@ -4,9 +4,11 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QVarLengthArray>
 #include <QWindow>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -44,6 +46,7 @@ SpectrumBarsView::SpectrumBarsView(QWidget* parent)
 void SpectrumBarsView::drawBars(const QList<ImageView*>& bars)
 {
     m_bars.clear();
+    m_changes.clear();
     for (int i = 0; i < bars.size(); ++i) {
         ImageView* bar = bars[i];
         // Hidden, the bar paints nothing itself; kept in the layout, it still
@@ -53,6 +56,7 @@ void SpectrumBarsView::drawBars(const QList<ImageView*>& bars)
         bar->setSizePolicy(policy);
         bar->hide();
         m_bars.append(shownBy(bar));
+        m_changes.append(BarChanges());
         connect(bar, &ImageView::imageChanged, this, [this, i] { barChanged(i); });
     }
     update();
@@ -68,19 +72,132 @@ QRect SpectrumBarsView::coveredBy(const ImageView* bar) const
 
 SpectrumBarsView::Shown SpectrumBarsView::shownBy(ImageView* bar) const
 {
-    return Shown{bar, bar->image(), coveredBy(bar), bar->imageRect().translated(bar->pos())};
+    return Shown{bar, bar->image(), coveredBy(bar), bar->imageRect().translated(bar->pos()), bar->geometry()};
+}
+
+int SpectrumBarsView::BarChanges::slotOf(const NamedImage& image)
+{
+    for (int slot = 0; slot < images.size(); ++slot) {
+        if (images[slot] == image)
+            return slot;
+    }
+    if (images.size() == kSlots)
+        return -1;
+    images.append(image);
+    return static_cast<int>(images.size() - 1);
 }
 
 void SpectrumBarsView::barChanged(int index)
 {
     Shown& shown = m_bars[index];
-    if (shown.image == shown.bar->image())
+    ImageView* bar = shown.bar;
+    if (shown.image == bar->image())
         return;
-    const Shown now = shownBy(shown.bar);
-    const QRect changed = changedArea(shown, now);
-    shown = now;
-    if (!changed.isEmpty())
+    // One look-up a tick, and none in a tick that changes nothing.
+    if (m_holding && m_heldRatio == 0)
+        m_heldRatio = devicePixelRatioF();
+    const qreal ratio = m_holding ? m_heldRatio : devicePixelRatioF();
+    BarChanges& known = m_changes[index];
+    if (known.geometry != bar->geometry() || known.ratio != ratio) {
+        known = BarChanges();
+        known.geometry = bar->geometry();
+        known.ratio = ratio;
+    }
+    // What the bar showed was found at its present geometry, so the change
+    // is the same as the last time between these two images.
+    const int from = shown.geometry == known.geometry ? known.slotOf(shown.image) : -1;
+    const int to = from < 0 ? -1 : known.slotOf(bar->image());
+    const int change = to < 0 ? -1 : from * BarChanges::kSlots + to;
+    QRect changed;
+    if (change >= 0 && known.known[static_cast<std::size_t>(change)]) {
+        changed = known.repaint[static_cast<std::size_t>(change)];
+        shown = known.shown[static_cast<std::size_t>(to)];
+    } else {
+        const Shown now = shownBy(bar);
+        changed = changedArea(shown, now);
+        shown = now;
+        if (change >= 0) {
+            known.known.set(static_cast<std::size_t>(change));
+            known.repaint[static_cast<std::size_t>(change)] = changed;
+            known.shown[static_cast<std::size_t>(to)] = now;
+        }
+    }
+    if (changed.isEmpty())
+        return;
+    if (m_holding)
+        m_held.append(changed);
+    else
         update(changed);
+}
+
+void SpectrumBarsView::holdChanges()
+{
+    m_holding = true;
+    m_heldRatio = 0;
+}
+
+void SpectrumBarsView::paintHeldChanges()
+{
+    m_holding = false;
+    if (m_held.isEmpty())
+        return;
+    const QRegion held = regionOf(std::exchange(m_held, {}));
+    repaint(held);
+}
+
+QRegion SpectrumBarsView::regionOf(QList<QRect> rects)
+{
+    // QRegion's own form: bands of rows, top to bottom; in a band,
+    // rectangles of the band's height, left to right, none touching the
+    // next; a band follows the one above only if their rectangles differ.
+    // A tick's few dozen rectangles fit the arrays' own room.
+    rects.removeIf([](const QRect& rect) { return rect.isEmpty(); });
+    if (rects.size() <= 1)
+        return rects.isEmpty() ? QRegion() : QRegion(rects.front());
+    QVarLengthArray<int, 128> edges;
+    for (const QRect& rect : rects) {
+        edges.append(rect.top());
+        edges.append(rect.bottom() + 1);
+    }
+    std::sort(edges.begin(), edges.end());
+    edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+    std::sort(rects.begin(), rects.end(), [](const QRect& a, const QRect& b) { return a.left() < b.left(); });
+
+    QVarLengthArray<QRect, 256> out;
+    qsizetype lastBand = 0; // where the band above starts in `out`
+    using Spans = QVarLengthArray<std::pair<int, int>, 64>;
+    Spans spans;
+    Spans spansAbove;
+    for (qsizetype e = 0; e + 1 < edges.size(); ++e) {
+        const int top = edges[e];
+        const int bottom = edges[e + 1] - 1;
+        spans.clear();
+        for (const QRect& rect : rects) {
+            if (rect.top() > top || rect.bottom() < bottom)
+                continue;
+            if (!spans.empty() && spans.back().second + 1 >= rect.left())
+                spans.back().second = std::max(spans.back().second, rect.right());
+            else
+                spans.append({rect.left(), rect.right()});
+        }
+        if (spans.empty()) {
+            spansAbove.clear();
+            continue;
+        }
+        const bool touchesAbove = !out.empty() && out.back().bottom() + 1 == top;
+        if (touchesAbove && spans == spansAbove) {
+            for (qsizetype i = lastBand; i < out.size(); ++i)
+                out[i].setBottom(bottom);
+            continue;
+        }
+        lastBand = out.size();
+        for (const auto& [left, right] : spans)
+            out.append(QRect(QPoint(left, top), QPoint(right, bottom)));
+        spansAbove = spans;
+    }
+    QRegion region;
+    region.setRects(out.constData(), static_cast<int>(out.size()));
+    return region;
 }
 
 QRect SpectrumBarsView::changedArea(const Shown& before, const Shown& after)
@@ -253,8 +370,8 @@ void SpectrumBarsView::paintEvent(QPaintEvent* event)
 
     for (Shown& shown : m_bars) {
         // The layout may have moved the bar since its image last changed.
-        shown.pixels = coveredBy(shown.bar);
-        shown.placed = shown.bar->imageRect().translated(shown.bar->pos());
+        if (shown.geometry != shown.bar->geometry())
+            shown = shownBy(shown.bar);
         if (shown.pixels.isEmpty() || !event->region().intersects(shown.pixels))
             continue;
         copyBanded(painter, sprite(shown), shown.pixels, shown.pixels.topLeft());

@@ -7,7 +7,11 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
+
+#include <array>
+#include <bitset>
 
 class ImageView;
 
@@ -29,6 +33,19 @@ public:
 
     // Takes over drawing these bars (children of this view).
     void drawBars(const QList<ImageView*>& bars);
+
+    // The display timer changes many bars at once. Between these two calls
+    // their changed rows are gathered, and the second paints them in one
+    // pass, there and then: one dirty region for the window's repaint to
+    // merge instead of one a bar, and no update request posted to come
+    // back through the event loop. Outside them a changed bar schedules its
+    // own update.
+    void holdChanges();
+    void paintHeldChanges();
+
+    // The union of the rectangles, built in one pass (QRegion's union costs
+    // a pass over the region so far for each rectangle added).
+    static QRegion regionOf(QList<QRect> rects);
 
     // A rendered bar image: which image, where inside its whole-pixel
     // rectangle, at which pixel ratio.
@@ -59,6 +76,25 @@ private:
         NamedImage image;
         QRect pixels;  // what the image covers in this view, whole pixels
         QRectF placed; // where the image is drawn in this view
+        QRect geometry; // the bar's geometry `pixels` and `placed` were found for
+    };
+    // What a bar's changes of image repaint, found once at the bar's
+    // geometry and pixel ratio and then only looked up: the display timer
+    // changes dozens of bars a tick among the same few images. Slot 0 is no
+    // image; a bar that meets more images than there are slots is worked
+    // out afresh each time.
+    struct BarChanges {
+        static constexpr int kSlots = 9;
+        QRect geometry;
+        qreal ratio = 0;
+        QList<NamedImage> images{NamedImage()};
+        // Each slot's image as the bar shows it.
+        std::array<Shown, kSlots> shown{};
+        // From slot a to slot b: the rows to repaint, at [a * kSlots + b].
+        std::bitset<kSlots * kSlots> known;
+        std::array<QRect, kSlots * kSlots> repaint{};
+        // The image's slot, given one if there is room; -1 when there is not.
+        int slotOf(const NamedImage& image);
     };
 
     void barChanged(int index);
@@ -78,6 +114,7 @@ private:
     QRect differingRows(const Shown& before, const Shown& after);
 
     QList<Shown> m_bars;
+    QList<BarChanges> m_changes;
     QPointer<QWidget> m_watchedWindow;
     QPixmap m_backdrop;
     QHash<SpriteKey, QPixmap> m_sprites;
@@ -89,6 +126,9 @@ private:
     // Set while the backdrop renders, so this view and its children draw
     // nothing into it.
     bool m_renderingBackdrop = false;
+    bool m_holding = false;
+    qreal m_heldRatio = 0; // found at the first change a tick holds
+    QList<QRect> m_held;
 };
 
 size_t qHash(const SpectrumBarsView::SpriteKey& key, size_t seed = 0);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <numeric>
 #include <new>
 
 Q_LOGGING_CATEGORY(lcSpectrum, "quorel.spectrum")
@@ -102,8 +103,8 @@ FrequencyPlot* IcmCreateFreqPlot(std::int32_t n)
     // once gives the same transform as making it for every frame.
     pPlot->plan = fftw_plan_dft_1d(N, pPlot->fft_in, pPlot->fft_out, FFTW_FORWARD, FFTW_ESTIMATE);
     requireAllocated(pPlot->plan, "0 != pPlot->plan");
-    pPlot->plan_real = fftw_plan_dft_r2c_1d(N, pPlot->fft_real, pPlot->fft_out, FFTW_ESTIMATE);
-    requireAllocated(pPlot->plan_real, "0 != pPlot->plan_real");
+    // The real transform's length depends on the bins the bars read; it is
+    // planned at the first analysis.
     return pPlot;
 }
 
@@ -141,25 +142,50 @@ void IcmComputeFreqPlot(FrequencyPlot* plot, const std::int16_t* samples, std::i
     }
     for (std::int32_t i = 0; i < h; ++i)
         x[h + i] = static_cast<float>(samples[i] * 0.000030517578125);
+    if (count < 1)
+        return;
 
+    // Bin fold * m of the N-point transform is bin m of the frame folded to
+    // M = N / fold points (the sum of its `fold` stretches of M samples). The
+    // bars read multiples of the stride, so folding by gcd(stride, N) gives
+    // them all from a transform `fold` times shorter (4 for 9600-byte blocks).
+    const std::int32_t stride = h / count;
+    const std::int32_t fold = std::gcd(stride, N);
+    const std::int32_t M = N / fold;
+    if (plot->fold != fold) {
+        if (plot->plan_real)
+            fftw_destroy_plan(plot->plan_real);
+        plot->plan_real = fftw_plan_dft_r2c_1d(M, plot->fft_real, plot->fft_out, FFTW_ESTIMATE);
+        requireAllocated(plot->plan_real, "0 != pPlot->plan_real");
+        plot->fold = fold;
+    }
     double energy = 0.0;
-    for (std::int32_t i = 0; i < N; ++i) {
+    for (std::int32_t i = 0; i < M; ++i) {
         const auto windowed = static_cast<double>(x[i] * plot->window[i]);
         plot->fft_real[i] = windowed;
         energy += windowed * windowed;
     }
+    for (std::int32_t start = M; start < N; start += M) {
+        for (std::int32_t i = 0; i < M; ++i) {
+            const auto windowed = static_cast<double>(x[start + i] * plot->window[start + i]);
+            plot->fft_real[i] += windowed;
+            energy += windowed * windowed;
+        }
+    }
     fftw_execute(plot->plan_real);
-    if (count < 1)
-        return;
 
     // Only the bins the bars read are converted to decibels. Each bar value
     // is kept when the whole error interval of its bin gives that value.
-    const std::int32_t stride = h / count;
-    const double bound = kTransformErrorScale * std::log2(static_cast<double>(N)) * std::sqrt(N * energy);
+    // The folded frame's energy is at most fold * energy, so the shorter
+    // transform's bound, log2(M) * eps * sqrt(M * fold * energy), stays
+    // within the N-point one; the fold's sums round at most fold - 1 times
+    // each, moving a bin by at most (fold - 1) * eps * sqrt(N * energy).
+    const double bound = kTransformErrorScale * (std::log2(static_cast<double>(N)) + fold)
+        * std::sqrt(N * energy);
     bool certain = true;
     for (std::int32_t j = 0; j < count; ++j) {
         const std::int32_t k = j * stride;
-        const double m = magnitude(plot->fft_out[k]);
+        const double m = magnitude(plot->fft_out[k / fold]);
         const double low = decibels(std::max(m - bound, 0.0), N) - kDecibelSlack;
         const double high = decibels(m + bound, N) + kDecibelSlack;
         certain = certain && barValue(static_cast<float>(low)) == barValue(static_cast<float>(high));

@@ -137,12 +137,14 @@ void SpectrumViewController::OnTimer()
 
     if (!m_view)
         return;
+    m_view->holdChanges();
     for (int j = 0; j < kBars; ++j) {
         if (up[j] != 0 && up[j] <= m_upImages.size())
             showImage(m_upView[j], m_upImages[up[j] - 1]);
         if (down[j] != 0 && down[j] <= m_downImages.size())
             showImage(m_downView[j], m_downImages[down[j] - 1]);
     }
+    m_view->paintHeldChanges();
 }
 
 void SpectrumViewController::Stop()

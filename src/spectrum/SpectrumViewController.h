@@ -14,6 +14,7 @@
 class ImageView;
 class QTimer;
 class QWidget;
+class SpectrumBarsView;
 class SpectrumData;
 class data_trans;
 namespace Ui {
@@ -70,7 +71,7 @@ public:
 private:
     CaptureEngineFactory m_engineFactory;
     std::unique_ptr<Ui::SpectrumView> m_ui;
-    QPointer<QWidget> m_view;
+    QPointer<SpectrumBarsView> m_view;
     QList<ImageView*> m_upView;
     QList<NamedImage> m_upImages;
     QList<ImageView*> m_downView;

@@ -7,6 +7,7 @@
 // QUOREL_WRITE_REFERENCE=<dir> writes the images instead of comparing them.
 #include "app/MainWindow.h"
 #include "controls/ImageView.h"
+#include "spectrum/SpectrumBarsView.h"
 #include "spectrum/SpectrumViewController.h"
 
 #include <QDir>
@@ -20,6 +21,8 @@
 #include <QWindow>
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace {
 
@@ -85,6 +88,16 @@ protected:
             spectrum.upView()[j]->setImage(up[j] ? spectrum.upImages()[up[j] - 1] : NamedImage());
             spectrum.downView()[j]->setImage(down[j] ? spectrum.downImages()[down[j] - 1] : NamedImage());
         }
+    }
+
+    // Levels set the way the display timer sets them: held, then painted
+    // in one pass before this returns.
+    void showLevelsHeld(const std::array<int, kBars>& up, const std::array<int, kBars>& down)
+    {
+        auto* view = static_cast<SpectrumBarsView*>(spectrum.view());
+        view->holdChanges();
+        showLevels(up, down);
+        view->paintHeldChanges();
     }
 
     // The frame's pixels as the window's backing store holds them (the
@@ -175,6 +188,39 @@ TEST_F(SpectrumPaintTest, EveryLevelOfEveryBarLooksAsItAlwaysHas)
     expectShown(QStringLiteral("empty"));
 }
 
+// The display timer's way: every change of a tick held and painted in one
+// pass, at once. Each level is reached twice, from different levels, so
+// the second time the changes found the first time are reused.
+TEST_F(SpectrumPaintTest, HeldChangesLookAsBarByBarChangesDoAndPaintOnceAtOnce)
+{
+    PaintCounter bars;
+    spectrum.view()->installEventFilter(&bars);
+    std::array<int, kBars> up{};
+    std::array<int, kBars> down{};
+    for (int j = 0; j < kBars; ++j) {
+        up[j] = j % 8 + 1;
+        down[j] = 8 - j % 8;
+    }
+    for (int round = 0; round < 2; ++round) {
+        for (int level = 8; level >= 1; --level) {
+            const int before = bars.paints;
+            showLevelsHeld(all(level), all(level));
+            EXPECT_EQ(bars.paints, before + 1) << "level " << level;
+            expectShown(QStringLiteral("level%1").arg(level));
+        }
+        showLevelsHeld(up, down);
+        expectShown(QStringLiteral("mixed"));
+        // From the mixed levels to one level; the next round rises from it.
+        showLevelsHeld(all(5), all(5));
+        expectShown(QStringLiteral("level5"));
+    }
+
+    // Nothing changed, nothing painted.
+    const int before = bars.paints;
+    showLevelsHeld(all(5), all(5));
+    EXPECT_EQ(bars.paints, before);
+}
+
 // Where a bar's image covers the bars' view, in whole pixels.
 QRect covered(const ImageView* bar)
 {
@@ -258,6 +304,56 @@ TEST_F(SpectrumPaintTest, AFrameRepaintsOnlyTheRowsOfChangedBarsThatLookDifferen
     showLevels(up, down);
     QTest::qWait(50);
     EXPECT_EQ(bars.paints, 0);
+}
+
+// What the changes of a bar repaint is found once per bar geometry: after
+// the window's size changes, the bars stand elsewhere and held changes must
+// still paint what a whole repaint of the view shows.
+TEST_F(SpectrumPaintTest, HeldChangesAfterAResizeLookAsAWholeRepaintDoes)
+{
+    std::array<int, kBars> up{};
+    std::array<int, kBars> down{};
+    for (int level : {8, 3, 8, 1}) {
+        showLevelsHeld(all(level), all(level));
+    }
+    window.resize(window.width() + 173, window.height() + 61);
+    settle();
+    for (int step = 0; step < 3; ++step) {
+        for (int j = 0; j < kBars; ++j) {
+            up[j] = (j + step * 3) % 8 + 1;
+            down[j] = (j * 5 + step) % 8 + 1;
+        }
+        showLevelsHeld(up, down);
+        const QImage held = shownFrame();
+        spectrum.view()->repaint();
+        EXPECT_TRUE(held == shownFrame()) << "step " << step;
+    }
+}
+
+// The one-pass region of a tick's changed rows is the union of them,
+// in QRegion's own form (so it compares equal), for rectangles that
+// overlap, touch or stand apart.
+TEST(SpectrumBarsViewRegion, IsTheUnionOfTheRectangles)
+{
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> coordinate(0, 60);
+    std::uniform_int_distribution<int> extent(0, 14);
+    std::uniform_int_distribution<int> count(0, 40);
+    for (int trial = 0; trial < 300; ++trial) {
+        QList<QRect> rects;
+        const int n = count(random);
+        for (int i = 0; i < n; ++i)
+            rects.append(QRect(coordinate(random), coordinate(random), extent(random), extent(random)));
+        QRegion expected;
+        for (const QRect& rect : rects)
+            expected += rect;
+        const QRegion region = SpectrumBarsView::regionOf(rects);
+        ASSERT_EQ(region, expected) << "trial " << trial;
+        ASSERT_EQ(region.boundingRect(), expected.boundingRect()) << "trial " << trial;
+    }
+    // Bars side by side with the same rows join into one rectangle.
+    EXPECT_EQ(SpectrumBarsView::regionOf({QRect(0, 0, 5, 10), QRect(5, 0, 5, 10)}).rectCount(), 1);
+    EXPECT_TRUE(SpectrumBarsView::regionOf({}).isEmpty());
 }
 
 // The view paints a copy of what lies beneath it; when the window changes
