@@ -13,6 +13,14 @@ PrivateSessionBus::~PrivateSessionBus()
 
 bool PrivateSessionBus::start()
 {
+    // What the bus starts on demand (the accessibility bus launcher) keeps
+    // its sockets in the runtime directory, else in the user's cache that
+    // every test shares; each bus gets one of its own.
+    if (!m_runtime.isValid())
+        return false;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+    m_daemon.setProcessEnvironment(env);
     m_daemon.start(QStringLiteral("dbus-daemon"),
                    {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
                     QStringLiteral("--print-address=1"),

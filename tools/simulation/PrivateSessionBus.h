@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QProcess>
 #include <QString>
+#include <QTemporaryDir>
 
 // A session bus of its own for a simulated panel or a test: a dbus-daemon
 // on a private socket, ended with the object. Children get it through
@@ -21,6 +22,7 @@ public:
     QProcessEnvironment environment() const;
 
 private:
+    QTemporaryDir m_runtime;
     QProcess m_daemon;
     QString m_address;
 };
