@@ -202,6 +202,25 @@ void PulseConnection::takeOver(PulseContextPtr fresh)
     follow(Observer::Ready::Renewed);
 }
 
+// PipeWire's PulseAudio server (0.3.65) has refused a new default, for as
+// long as the connection lived, to a renewal made while its session manager
+// did not answer, and refuses it to a client the session manager lets read
+// only; the connection such a one replaced may still get it. The refusing
+// one goes only after the observers have moved along, so that nothing of
+// theirs (the capture's stream) fails with it.
+bool PulseConnection::backToReplaced()
+{
+    if (!m_connected || !m_retired || pa_context_get_state(m_retired.get()) != PA_CONTEXT_READY)
+        return false;
+    const PulseContextPtr refusing = std::move(m_context);
+    pa_context_set_state_callback(refusing.get(), nullptr, nullptr);
+    pa_context_set_subscribe_callback(refusing.get(), nullptr, nullptr);
+    m_context = std::move(m_retired);
+    pa_context_set_state_callback(m_context.get(), contextStateThunk, this);
+    follow(Observer::Ready::Renewed);
+    return true;
+}
+
 // PipeWire's PulseAudio server (0.3.65 at least) can stop telling one
 // connection of changes to its defaults, while a new one hears them. A
 // second connection is opened beside the current one and takes its place

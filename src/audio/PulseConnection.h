@@ -22,7 +22,9 @@
 // unanswered past the bound) it tries again every reconnect interval; the
 // observers hear it lost and, once back, ready again. A connection opened
 // to take the current one's place (a renewal, or a witness that reads newer
-// defaults) is handed over quietly: the observers hear "renewed".
+// defaults) is handed over quietly: the observers hear "renewed". The one
+// it replaced is kept while up, to go back to when the new one is refused
+// what the old one still carries out.
 //
 // While linked the server's silence is noticed with little of its own: a
 // capture stream that is up delivers audio many times a second, so none for
@@ -95,6 +97,10 @@ public:
     PulseContextPtr newContext();
     // A ready connection takes the current one's place.
     void takeOver(PulseContextPtr fresh);
+    // The connection the current one replaced takes its place back, if it
+    // is still up: the current one goes. The observers hear "renewed", as
+    // at a take-over. False when there is none to go back to.
+    bool backToReplaced();
     // The server left something unanswered past the bound: the connection
     // counts as gone, and is made again once the server answers.
     void dropUnanswering();
@@ -142,7 +148,8 @@ private:
     PulseContextPtr m_context;
     PulseContextPtr m_renewal;
     // The connection a take-over replaced: it answers what it still
-    // carries, and goes at the next take-over or with the connection.
+    // carries, and goes at the next take-over or with the connection, or
+    // takes the current one's place back.
     PulseContextPtr m_retired;
     pa_time_event* m_reconnect = nullptr;
     std::vector<Observer*> m_observers;

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include <pulse/error.h>
+
 Q_DECLARE_LOGGING_CATEGORY(lcPulseAudio)
 
 namespace {
@@ -105,6 +107,7 @@ struct PulseDeviceRequests::DefaultCheck {
     AudioDone done;
     QDeadlineTimer deadline;
     bool askedAgain = false;
+    bool askedReplaced = false; // over the connection a refusing one had replaced
 };
 
 void PulseDeviceRequests::requestDefaultDevice(AudioScope scope, AudioObjectID device, AudioDone done)
@@ -127,17 +130,23 @@ void PulseDeviceRequests::requestDefaultDevice(AudioScope scope, AudioObjectID d
 }
 
 // The first request's answer continues the check; the second one's only
-// matters through the defaults read after it.
+// matters through the defaults read after it. Either, refused over a
+// connection that took another's place, is made once more over that one.
 void PulseDeviceRequests::askDefault(const std::shared_ptr<DefaultCheck>& check, bool first)
 {
     m_runner.send([check](pa_context* context, PulseRequest& r) {
         return askForDefault(context, check->scope, check->serverName, r);
     }, "set the default device", [this, check, first](int asked, PulseRequest& r) {
+        if (asked == AudioStatus::Ok && r.failed && !check->askedReplaced
+            && backToReplacedConnection(check->scope, check->serverName, r.error)) {
+            check->askedReplaced = true;
+            return askDefault(check, first);
+        }
         if (!first)
             return;
         if (asked == AudioStatus::Ok && r.failed) {
-            qCWarning(lcPulseAudio, "the sound server refused to make %s the default %s",
-                      check->serverName.c_str(), pulseScopeName(check->scope));
+            qCWarning(lcPulseAudio, "the sound server refused to make %s the default %s: %s",
+                      check->serverName.c_str(), pulseScopeName(check->scope), pa_strerror(r.error));
             asked = AudioStatus::ServerError;
         }
         if (asked != AudioStatus::Ok)
@@ -334,18 +343,46 @@ int PulseDeviceRequests::waitForDefault(AudioScope scope, const std::string& ser
     }
 }
 
+// A request refused over a connection that took another's place is made
+// once more over that one.
 int PulseDeviceRequests::requestDefault(AudioScope scope, const std::string& serverName)
 {
-    PulseRequest request;
-    const int status = m_runner.run(request, [&serverName, scope](pa_context* context, PulseRequest& r) {
-        return askForDefault(context, scope, serverName, r);
-    }, "set the default device");
-    if (status == AudioStatus::Ok && request.failed) {
-        qCWarning(lcPulseAudio, "the sound server refused to make %s the default %s", serverName.c_str(),
-                  pulseScopeName(scope));
+    const auto ask = [this, &serverName, scope](PulseRequest& request) {
+        return m_runner.run(request, [&serverName, scope](pa_context* context, PulseRequest& r) {
+            return askForDefault(context, scope, serverName, r);
+        }, "set the default device");
+    };
+    PulseRequest first;
+    int status = ask(first);
+    bool failed = first.failed;
+    int error = first.error;
+    if (status == AudioStatus::Ok && failed && backToReplacedConnection(scope, serverName, error)) {
+        PulseRequest again;
+        status = ask(again);
+        failed = again.failed;
+        error = again.error;
+    }
+    if (status == AudioStatus::Ok && failed) {
+        qCWarning(lcPulseAudio, "the sound server refused to make %s the default %s: %s", serverName.c_str(),
+                  pulseScopeName(scope), pa_strerror(error));
         return AudioStatus::ServerError;
     }
     return status;
+}
+
+// Main thread: a connection that took ours' place may be refused a new
+// default the one it replaced still gets (see PulseConnection); that one,
+// if still up, becomes ours again. False when there is none to go back to:
+// the refusal stands.
+bool PulseDeviceRequests::backToReplacedConnection(AudioScope scope, const std::string& serverName, int error)
+{
+    PulseLoopLock lock(m_connection.loop());
+    if (!m_connection.backToReplaced())
+        return false;
+    qCInfo(lcPulseAudio, "the sound server refused to make %s the default %s over our new connection (%s); "
+                         "asking again over the one it replaced",
+           serverName.c_str(), pulseScopeName(scope), pa_strerror(error));
+    return true;
 }
 
 // Returns once the server reports the new default, within the bound. A

@@ -55,6 +55,7 @@ private:
     int queryAll(std::vector<PulseDeviceInfo>& devices);
     int readDefaults(PulseRequest& server);
     int requestDefault(AudioScope scope, const std::string& serverName);
+    bool backToReplacedConnection(AudioScope scope, const std::string& serverName, int error);
     int waitForDefault(AudioScope scope, const std::string& serverName, std::chrono::milliseconds bound,
                        std::string& current);
     void askDefault(const std::shared_ptr<DefaultCheck>& check, bool first);

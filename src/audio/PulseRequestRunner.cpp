@@ -41,9 +41,12 @@ void PulseRequest::serverInfo(pa_context*, const pa_server_info* info, void* sel
     request->defaultSource = info->default_source_name ? info->default_source_name : "";
 }
 
-void PulseRequest::success(pa_context*, int ok, void* self)
+void PulseRequest::success(pa_context* context, int ok, void* self)
 {
-    static_cast<PulseRequest*>(self)->failed = !ok;
+    auto* request = static_cast<PulseRequest*>(self);
+    request->failed = !ok;
+    if (!ok)
+        request->error = pa_context_errno(context);
 }
 
 namespace {

@@ -12,6 +12,8 @@
 
 #include <QObject>
 
+#include <pulse/def.h>
+
 // The answer to one request to the server, collected by its callbacks on
 // the loop's thread.
 struct PulseRequest {
@@ -20,6 +22,7 @@ struct PulseRequest {
     bool done = false;      // guarded by mutex
     bool cancelled = false; // guarded by mutex
     bool failed = false;    // the server reported an error for the request
+    int error = PA_OK;      // and which, for a request answered with success or failure
     bool skipMonitors = false;
     std::vector<PulseDeviceInfo> devices;
     std::string defaultSink;

@@ -19,6 +19,7 @@
 #include <csignal>
 #include <limits>
 #include <memory>
+#include <thread>
 
 #include <unistd.h>
 
@@ -392,6 +393,62 @@ TEST_F(PulseAudioSystemTest, DefaultNotMadeEndsWithinTheBoundAndTheNextRequestCa
     system->setEventListener(nullptr, nullptr);
     EXPECT_EQ(system->removeVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &listener),
               AudioStatus::Ok);
+}
+
+// PipeWire's PulseAudio server may refuse a new default on a connection
+// that took the place of ours while the replaced one still carries it out.
+// Here the new connection comes in over a socket whose clients PipeWire's
+// session manager lets read only: it lists the devices but refuses to set a
+// default. The request goes back over the replaced connection, which then
+// follows the default again; the caller sees the default made.
+TEST_F(PulseAudioSystemTest, DefaultRefusedOverTheConnectionThatTookOurPlaceIsMadeOverTheOneItReplaced)
+{
+    const pid_t manager = daemon.sessionManagerPid();
+    if (manager <= 0)
+        GTEST_SKIP() << "PulseAudio makes a new default itself and has no read-only clients";
+    // The first request's quarter bound is ample for the session manager to
+    // let the new connection in once it runs again.
+    PulseAudioSystem own(20000ms, 100ms);
+    ASSERT_TRUE(own.isConnected());
+    const QByteArray server = qgetenv("PULSE_SERVER");
+    const QString restricted = daemon.restrictedServer();
+    const QByteArray restrictedPath = restricted.mid(5).toUtf8();
+    LogCapture log;
+
+    ASSERT_EQ(::kill(manager, SIGSTOP), 0);
+    qputenv("PULSE_SERVER", restricted.toUtf8());
+    // The session manager runs again once the renewal, opened a quarter of
+    // the bound after the first request, reaches the read-only socket: the
+    // first request is not made before that, so the second goes over the
+    // new connection.
+    QElapsedTimer asked;
+    asked.start();
+    std::atomic<bool> done{false};
+    std::thread resume([&] {
+        const QDeadlineTimer deadline(60000);
+        while (!done && !deadline.hasExpired()) {
+            QFile sockets(QStringLiteral("/proc/net/unix"));
+            if (asked.elapsed() >= 20000 / 4 && sockets.open(QIODevice::ReadOnly)
+                && sockets.readAll().count(restrictedPath) > 1)
+                break;
+            QThread::msleep(20);
+        }
+        ::kill(manager, SIGCONT);
+    });
+    const int status = own.setDefaultDevice(AudioScope::Output, quorelOut);
+    done = true;
+    resume.join();
+    qputenv("PULSE_SERVER", server);
+
+    EXPECT_EQ(status, AudioStatus::Ok);
+    EXPECT_EQ(log.count(QStringLiteral("asking again over a new connection")), 1);
+    EXPECT_EQ(log.count(QStringLiteral("over our new connection (Access denied); asking again over the one it replaced")), 1);
+    EXPECT_EQ(pactlText(daemon, {QStringLiteral("get-default-sink")}), QStringLiteral("quorel_out"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return own.followedDefault(AudioScope::Output) == quorelOut; }, 5000));
+    EXPECT_EQ(own.setDefaultDevice(AudioScope::Output, builtinOut), AudioStatus::Ok);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return own.followedDefault(AudioScope::Output) == builtinOut; }, 5000));
+    EXPECT_TRUE(own.isConnected());
+    EXPECT_EQ(log.count(QStringLiteral("lost the sound server")), 0);
 }
 
 // The followed default keeps up with moves made elsewhere, one right after

@@ -9,8 +9,10 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdint>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include <pulse/context.h>
@@ -44,6 +46,27 @@ public:
 private:
     mutable std::mutex m_mutex;
     std::vector<AudioSystemEvent> m_events;
+};
+
+// The connections the shared one's observers were told of as ready, by
+// the server's index, from the loop's thread.
+class ReadyLog final : public PulseConnection::Observer {
+public:
+    void connectionReady(pa_context* context, Ready how) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_ready.emplace_back(pa_context_get_index(context), how);
+    }
+
+    std::vector<std::pair<std::uint32_t, Ready>> ready() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_ready;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<std::pair<std::uint32_t, Ready>> m_ready;
 };
 
 class SharedConnectionTest : public ::testing::Test {
@@ -168,6 +191,61 @@ TEST_F(SharedConnectionTest, IdleServerThatStopsIsLostOnceThroughTheCapturesSile
     EXPECT_TRUE(QTest::qWaitFor([&] { return capture->running(); }, 10000));
     EXPECT_TRUE(framesFlow());
     EXPECT_EQ(events.count(AudioSystemEvent::Lost), 1);
+}
+
+// On PipeWire a connection that took ours' place may be refused a new
+// default (here it came in over a socket whose clients may only read). The
+// link's request goes back to the replaced connection, and the capture's
+// stream moves along to it as at a renewal, without a loss.
+TEST_F(SharedConnectionTest, DefaultRefusedOverARenewalGoesBackToTheReplacedConnectionAndTheCaptureMovesAlong)
+{
+    const QString restricted = daemon.restrictedServer();
+    if (restricted.isEmpty())
+        GTEST_SKIP() << "PulseAudio has no read-only clients";
+    const AudioObjectID quorelOut = findByName(*system, AudioScope::Output, "Quorel IIS Audio");
+    ASSERT_NE(quorelOut, kAudioObjectUnknown);
+    ASSERT_TRUE(capture->start());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return capture->running(); }, 5000));
+    const std::uint32_t replaced = connectionIndex();
+
+    ReadyLog readyLog;
+    const std::shared_ptr<PulseConnection> connection = system->connection();
+    {
+        PulseLoopLock lock(connection->loop());
+        connection->addObserver(&readyLog);
+    }
+
+    LogCapture log;
+    const QByteArray server = qgetenv("PULSE_SERVER");
+    qputenv("PULSE_SERVER", restricted.toUtf8());
+    const bool renewed = connection->renew(5000ms);
+    qputenv("PULSE_SERVER", server);
+    ASSERT_TRUE(renewed);
+    const std::uint32_t renewal = connectionIndex();
+    ASSERT_NE(renewal, replaced);
+
+    std::atomic<int> answer{-1};
+    system->requestDefaultDevice(AudioScope::Output, quorelOut, [&answer](int status) { answer = status; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answer.load() != -1; }, 10000));
+    EXPECT_EQ(answer.load(), AudioStatus::Ok);
+    EXPECT_EQ(log.count(QStringLiteral("over our new connection (Access denied); asking again over the one it replaced")), 1);
+    EXPECT_EQ(pactlText(daemon, {QStringLiteral("get-default-sink")}), QStringLiteral("quorel_out"));
+    EXPECT_EQ(connectionIndex(), replaced);
+    {
+        PulseLoopLock lock(connection->loop());
+        connection->removeObserver(&readyLog);
+    }
+    using Ready = PulseConnection::Observer::Ready;
+    EXPECT_EQ(readyLog.ready(), (std::vector<std::pair<std::uint32_t, Ready>>{{renewal, Ready::Renewed},
+                                                                              {replaced, Ready::Renewed}}))
+        << "the observers hear of the way back as of the renewal";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return capture->running()
+                                             && captureClients() == std::vector<std::uint32_t>{replaced}; }, 10000))
+        << "the stream is made again on the connection gone back to";
+    EXPECT_TRUE(framesFlow());
+    EXPECT_EQ(events.count(AudioSystemEvent::Lost), 0);
+    EXPECT_EQ(events.count(AudioSystemEvent::Reconnected), 0);
+    EXPECT_EQ(log.count(QStringLiteral("lost the sound server")), 0);
 }
 
 // Without a capture, a registered listener (the panel is linked) keeps

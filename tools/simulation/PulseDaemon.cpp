@@ -109,6 +109,11 @@ QString PulseDaemon::server() const
                                     : QStringLiteral("unix:%1/native").arg(m_dir.path());
 }
 
+QString PulseDaemon::restrictedServer() const
+{
+    return m_kind == Kind::PipeWire ? QStringLiteral("unix:%1/pulse/restricted").arg(m_dir.path()) : QString();
+}
+
 QProcessEnvironment PulseDaemon::environment() const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -199,6 +204,16 @@ bool PulseDaemon::startPipeWire()
     ::chmod(QFile::encodeName(m_dir.path()).constData(), 0700);
     QDir().mkpath(m_dir.path() + QStringLiteral("/config"));
     QDir().mkpath(m_dir.path() + QStringLiteral("/state"));
+    // A second socket whose clients the session manager lets read only.
+    const QString pulseConf = m_dir.path() + QStringLiteral("/config/pipewire/pipewire-pulse.conf.d");
+    QDir().mkpath(pulseConf);
+    QFile conf(pulseConf + QStringLiteral("/sockets.conf"));
+    if (!conf.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    conf.write("pulse.properties = {\n"
+               "    server.address = [ \"unix:native\" { address = \"unix:restricted\" client.access = \"restricted\" } ]\n"
+               "}\n");
+    conf.close();
     if (!m_bus || m_bus->state() != QProcess::Running) {
         const QString address = QStringLiteral("unix:path=%1/bus").arg(m_dir.path());
         m_bus = launch(QStringLiteral("dbus-daemon"),

@@ -66,6 +66,9 @@ public:
     pid_t sessionManagerPid() const;
 
     QString server() const;          // "unix:<socket path>"
+    // PipeWire only (else empty): clients of this socket may read but not
+    // change anything, the session manager's policy for restricted clients.
+    QString restrictedServer() const;
     QString directory() const;       // the private runtime directory
 
     // Runs pactl against this server; returns its exit code.
