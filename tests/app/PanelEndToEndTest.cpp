@@ -249,6 +249,20 @@ protected:
         return reader.exitStatus() == QProcess::NormalExit ? reader.exitCode() : -1;
     }
 
+    // Runs the panel's command line against the panel under test; its exit
+    // code, or -1 when it does not end.
+    int runCommand(const QStringList& arguments, QString* out = nullptr) const
+    {
+        QProcess command;
+        command.setProcessEnvironment(env);
+        command.start(QStringLiteral(QUOREL_PANEL_BINARY), arguments);
+        if (!command.waitForFinished(15000))
+            return -1;
+        if (out)
+            *out = QString::fromUtf8(command.readAllStandardOutput());
+        return command.exitCode();
+    }
+
     std::optional<SettingsDictionary> storedSettings() const
     {
         return SettingsStore(settingsFile, QString()).load();
@@ -556,26 +570,16 @@ TEST_F(PanelAtTwiceTheScaleTest, WindowIsCrispAndItsHitAreasScale)
 TEST_F(PanelEndToEndTest, ASecondStartRaisesThePanelAndTheCommandLineDrivesIt)
 {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isEmpty(); }, 20000)) << "the panel never linked";
-    const auto run = [&](const QStringList& arguments, QString* out = nullptr) {
-        QProcess command;
-        command.setProcessEnvironment(env);
-        command.start(QStringLiteral(QUOREL_PANEL_BINARY), arguments);
-        if (!command.waitForFinished(15000))
-            return -1;
-        if (out)
-            *out = QString::fromUtf8(command.readAllStandardOutput());
-        return command.exitCode();
-    };
 
-    EXPECT_EQ(run({}), 0) << "the second start leaves at once";
-    EXPECT_EQ(run({QStringLiteral("--toggle"), QStringLiteral("denoise")}), 0);
+    EXPECT_EQ(runCommand({}), 0) << "the second start leaves at once";
+    EXPECT_EQ(runCommand({QStringLiteral("--toggle"), QStringLiteral("denoise")}), 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return reports.size() >= 2; }, 5000)) << "the toggle sent nothing";
     QByteArray expected = apptest::storedFullRecord();
     expected[0] = 2;
     expected[4] = 0;
     EXPECT_EQ(reports.at(1).toHex(' '), expected.toHex(' '));
     QString status;
-    EXPECT_EQ(run({QStringLiteral("--status")}, &status), 0);
+    EXPECT_EQ(runCommand({QStringLiteral("--status")}, &status), 0);
     EXPECT_TRUE(status.contains(QStringLiteral("\ndenoise=off\n"))) << qPrintable(status);
 
     QTest::qWait(1000);
@@ -596,19 +600,9 @@ TEST_F(PanelEndToEndTest, ASecondStartRaisesThePanelAndTheCommandLineDrivesIt)
 TEST_F(PanelEndToEndTest, AHungSoundServerHoldsUpNeitherTheCommandLineNorTheDevice)
 {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isEmpty(); }, 20000)) << "the panel never linked";
-    const auto run = [&](const QStringList& arguments, QString* out = nullptr) {
-        QProcess command;
-        command.setProcessEnvironment(env);
-        command.start(QStringLiteral(QUOREL_PANEL_BINARY), arguments);
-        if (!command.waitForFinished(15000))
-            return -1;
-        if (out)
-            *out = QString::fromUtf8(command.readAllStandardOutput());
-        return command.exitCode();
-    };
     const auto soundServerShown = [&](const char* answering) {
         QString status;
-        return run({QStringLiteral("--status")}, &status) == 0
+        return runCommand({QStringLiteral("--status")}, &status) == 0
             && status.contains(QStringLiteral("\nsound-server=%1\n").arg(QLatin1String(answering)));
     };
     ASSERT_TRUE(soundServerShown("yes"));
@@ -621,12 +615,12 @@ TEST_F(PanelEndToEndTest, AHungSoundServerHoldsUpNeitherTheCommandLineNorTheDevi
         ~Resume() { ::kill(pid, SIGCONT); }
     } resume{server};
 
-    EXPECT_EQ(run({QStringLiteral("--toggle"), QStringLiteral("denoise")}), 0);
+    EXPECT_EQ(runCommand({QStringLiteral("--toggle"), QStringLiteral("denoise")}), 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return reports.size() >= 2; }, 5000)) << "the toggle sent nothing";
     EXPECT_EQ(static_cast<unsigned char>(reports.at(1).at(0)), 2) << "the denoise record";
     // A volume for the stopped server: once it goes unanswered past its
     // bound, the panel says the server does not answer.
-    EXPECT_EQ(run({QStringLiteral("--set"), QStringLiteral("speaker=30")}), 0);
+    EXPECT_EQ(runCommand({QStringLiteral("--set"), QStringLiteral("speaker=30")}), 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return soundServerShown("no"); }, 20000))
         << "the outage never showed in the status";
 
@@ -634,7 +628,7 @@ TEST_F(PanelEndToEndTest, AHungSoundServerHoldsUpNeitherTheCommandLineNorTheDevi
     EXPECT_TRUE(QTest::qWaitFor([&] { return soundServerShown("yes"); }, 20000))
         << "the outage stayed after the server answered again";
     QString status;
-    EXPECT_EQ(run({QStringLiteral("--status")}, &status), 0);
+    EXPECT_EQ(runCommand({QStringLiteral("--status")}, &status), 0);
     EXPECT_TRUE(status.contains(QStringLiteral("\ndenoise=off\n"))) << qPrintable(status);
     EXPECT_TRUE(status.contains(QStringLiteral("\nspeaker=30\n"))) << qPrintable(status);
 }
