@@ -68,6 +68,21 @@ inline bool isAudioVolume(float scalar)
     return std::isfinite(scalar) && scalar >= 0.0f;
 }
 
+// Asks for one device's information, by server name when given, else by
+// index; the answer goes to `sink` or `source` on the main loop thread.
+// Null when the request cannot be sent. Called with the loop locked.
+inline pa_operation* pulseRequestDeviceInfo(pa_context* context, AudioScope scope, const char* serverName,
+                                           std::uint32_t index, pa_sink_info_cb_t sink,
+                                           pa_source_info_cb_t source, void* userdata)
+{
+    const bool output = scope == AudioScope::Output;
+    if (serverName)
+        return output ? pa_context_get_sink_info_by_name(context, serverName, sink, userdata)
+                      : pa_context_get_source_info_by_name(context, serverName, source, userdata);
+    return output ? pa_context_get_sink_info_by_index(context, index, sink, userdata)
+                  : pa_context_get_source_info_by_index(context, index, source, userdata);
+}
+
 // A device the server knows by this name in this direction.
 using PulseDeviceKey = std::pair<AudioScope, std::string>;
 

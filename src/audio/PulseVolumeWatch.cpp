@@ -83,12 +83,7 @@ void PulseVolumeWatch::serverEvent(pa_subscription_event_type_t type, std::uint3
 bool PulseVolumeWatch::read(AudioScope scope, const char* serverName, std::uint32_t index)
 {
     pa_context* context = m_connection.context();
-    const bool output = scope == AudioScope::Output;
-    PulseOperationPtr info(
-        serverName ? (output ? pa_context_get_sink_info_by_name(context, serverName, sinkThunk, this)
-                             : pa_context_get_source_info_by_name(context, serverName, sourceThunk, this))
-                   : (output ? pa_context_get_sink_info_by_index(context, index, sinkThunk, this)
-                             : pa_context_get_source_info_by_index(context, index, sourceThunk, this)));
+    PulseOperationPtr info(pulseRequestDeviceInfo(context, scope, serverName, index, sinkThunk, sourceThunk, this));
     if (!info)
         qCWarning(lcPulseAudio, "cannot read the listened %s device %s: %s", pulseScopeName(scope),
                   serverName ? serverName : std::to_string(index).c_str(), pa_strerror(pa_context_errno(context)));
