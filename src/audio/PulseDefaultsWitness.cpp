@@ -39,12 +39,14 @@ PulseDefaultsWitness::~PulseDefaultsWitness()
 void PulseDefaultsWitness::suspect()
 {
     m_next = 0;
+    m_unconfirmed.reset();
     arm();
 }
 
 void PulseDefaultsWitness::heard()
 {
     m_next = kChecks;
+    m_unconfirmed.reset();
     if (m_timer) {
         pa_threaded_mainloop_get_api(m_loop)->time_free(m_timer);
         m_timer = nullptr;
@@ -64,18 +66,28 @@ bool PulseDefaultsWitness::isOwnClient(std::uint32_t index) const
 
 void PulseDefaultsWitness::arm()
 {
+    if (m_next >= kChecks) {
+        armIn(-1);
+        return;
+    }
+    const int delay = kCheckDelaysMs[m_next] - (m_next > 0 ? kCheckDelaysMs[m_next - 1] : 0);
+    ++m_next;
+    armIn(delay);
+}
+
+// The next check in `delayMs`; none when negative.
+void PulseDefaultsWitness::armIn(int delayMs)
+{
     pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_loop);
     if (m_timer) {
         api->time_free(m_timer);
         m_timer = nullptr;
     }
-    if (m_next >= kChecks)
+    if (delayMs < 0)
         return;
-    const int delay = kCheckDelaysMs[m_next] - (m_next > 0 ? kCheckDelaysMs[m_next - 1] : 0);
-    ++m_next;
     timeval when{};
     pa_gettimeofday(&when);
-    pa_timeval_add(&when, static_cast<pa_usec_t>(delay) * PA_USEC_PER_MSEC);
+    pa_timeval_add(&when, static_cast<pa_usec_t>(delayMs) * PA_USEC_PER_MSEC);
     m_timer = api->time_new(api, &when, timerThunk, this);
 }
 
@@ -119,10 +131,19 @@ void PulseDefaultsWitness::onServerInfo(const pa_server_info* info)
     const std::string source = info->default_source_name ? info->default_source_name : "";
     const auto [followedSink, followedSource] = m_followed();
     if (sink == followedSink && source == followedSource) {
+        m_unconfirmed.reset();
         retire();
         arm();
         return;
     }
+    std::pair<std::string, std::string> read{sink, source};
+    if (m_unconfirmed != read) {
+        m_unconfirmed = std::move(read);
+        retire();
+        armIn(kConfirmDelayMs);
+        return;
+    }
+    m_unconfirmed.reset();
     qCInfo(lcPulseAudio, "our connection still reports %s and %s as the defaults, a new one %s and %s; "
                          "following them over the new one",
            followedSink.empty() ? "none" : followedSink.c_str(),

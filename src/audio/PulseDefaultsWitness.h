@@ -3,6 +3,7 @@
 #include "audio/PulseHandles.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,8 +18,10 @@
 // (another client coming or going, a device or card added or removed) a
 // short-lived connection reads the defaults, a few times over about two
 // seconds since the session manager makes a change a moment after it is
-// asked; when it disagrees with what the followed connection says, it is
-// handed over to take that connection's place. A change of the defaults
+// asked; when it disagrees with what the followed connection says, and a
+// second new connection half a second later reads the same (a loaded
+// machine can hand the followed connection its event late), it is handed
+// over to take that connection's place. A change of the defaults
 // heard on the followed connection shows it is not stale and ends the
 // checks. Nothing polls while nothing happens.
 //
@@ -49,9 +52,12 @@ public:
 
     // Delays of the checks after a suspect event, in milliseconds.
     static constexpr int kCheckDelaysMs[] = {100, 600, 2000};
+    // Delay of the check that confirms a disagreement.
+    static constexpr int kConfirmDelayMs = 500;
 
 private:
     void arm();
+    void armIn(int delayMs);
     void check();
     void onState(pa_context* context);
     void onServerInfo(const pa_server_info* info);
@@ -69,5 +75,8 @@ private:
     PulseContextPtr m_witness;
     pa_time_event* m_timer = nullptr;
     int m_next = 0; // the next of kCheckDelaysMs; past the end: idle
+    // The defaults a new connection read against the followed ones, until
+    // the next check confirms them.
+    std::optional<std::pair<std::string, std::string>> m_unconfirmed;
     std::vector<std::uint32_t> m_ownClients;
 };
