@@ -31,6 +31,7 @@ PulseConnection::~PulseConnection()
     stop();
     // The loop's thread has ended: nothing else touches the handles now.
     freeTimer(m_reconnect);
+    freeTimer(m_attemptDue);
     stopWatching();
     m_renewal.reset();
     m_retired.reset();
@@ -102,6 +103,7 @@ PulseContextPtr PulseConnection::newContext()
 
 void PulseConnection::connect()
 {
+    freeTimer(m_attemptDue);
     m_context.reset();
     m_context = newContext();
     if (!m_context) {
@@ -111,8 +113,27 @@ void PulseConnection::connect()
     }
     pa_context_set_state_callback(m_context.get(), contextStateThunk, this);
     // No autospawn: the desktop session owns the sound server; we wait for it.
-    if (pa_context_connect(m_context.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 && !m_reconnect)
-        onUnavailable(pa_context_errno(m_context.get()));
+    if (pa_context_connect(m_context.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+        if (!m_reconnect)
+            onUnavailable(pa_context_errno(m_context.get()));
+        return;
+    }
+    // libpulse itself waits 30 s for a server that took the connection but
+    // does not answer it; a fresh connection gets through sooner.
+    const pa_context_state_t state = pa_context_get_state(m_context.get());
+    if (state != PA_CONTEXT_READY && PA_CONTEXT_IS_GOOD(state))
+        m_attemptDue = newTimer(m_bound * (1 << std::min(m_attemptsGivenUp, 4)), attemptDueThunk);
+}
+
+void PulseConnection::onAttemptDue()
+{
+    if (!m_context || pa_context_get_state(m_context.get()) == PA_CONTEXT_READY)
+        return;
+    if (m_attemptsGivenUp++ == 0)
+        qCWarning(lcPulseAudio, "the sound server took the connection but did not answer within %lld ms; trying again",
+                  static_cast<long long>(m_bound.count()));
+    // Runs the state callback at once, which schedules the next attempt.
+    pa_context_disconnect(m_context.get());
 }
 
 void PulseConnection::scheduleReconnect()
@@ -124,7 +145,10 @@ void PulseConnection::scheduleReconnect()
 void PulseConnection::onContextState(pa_context* context)
 {
     const pa_context_state_t state = pa_context_get_state(context);
+    if (state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state))
+        freeTimer(m_attemptDue);
     if (state == PA_CONTEXT_READY) {
+        m_attemptsGivenUp = 0;
         m_connected = true;
         m_outageReported = false;
         qCInfo(lcPulseAudio, "connected to the sound server %s", pa_context_get_server(context));
@@ -420,6 +444,14 @@ void PulseConnection::keepWatchThunk(pa_mainloop_api* api, pa_time_event* event,
     api->time_free(event);
     connection->m_keepWatchTimer = nullptr;
     connection->ask();
+}
+
+void PulseConnection::attemptDueThunk(pa_mainloop_api* api, pa_time_event* event, const struct timeval*, void* self)
+{
+    auto* connection = static_cast<PulseConnection*>(self);
+    api->time_free(event);
+    connection->m_attemptDue = nullptr;
+    connection->onAttemptDue();
 }
 
 void PulseConnection::answerDueThunk(pa_mainloop_api* api, pa_time_event* event, const struct timeval*, void* self)

@@ -119,6 +119,7 @@ private:
     void onUnavailable(int error);
     void follow(Observer::Ready how);
     void scheduleReconnect();
+    void onAttemptDue();
     void countAttempt();
     void armSilence();
     std::chrono::milliseconds silenceBound() const { return 2 * m_bound; }
@@ -137,6 +138,7 @@ private:
     static void reconnectThunk(pa_mainloop_api* api, pa_time_event* event, const struct timeval* when, void* self);
     static void silenceThunk(pa_mainloop_api* api, pa_time_event* event, const struct timeval* when, void* self);
     static void keepWatchThunk(pa_mainloop_api* api, pa_time_event* event, const struct timeval* when, void* self);
+    static void attemptDueThunk(pa_mainloop_api* api, pa_time_event* event, const struct timeval* when, void* self);
     static void answerDueThunk(pa_mainloop_api* api, pa_time_event* event, const struct timeval* when, void* self);
     static void serverInfoThunk(pa_context* context, const pa_server_info* info, void* self);
 
@@ -152,6 +154,10 @@ private:
     // takes the current one's place back.
     PulseContextPtr m_retired;
     pa_time_event* m_reconnect = nullptr;
+    // An attempt the server accepted but has not answered; each one given up
+    // doubles the next one's bound, so a slow server still gets through.
+    pa_time_event* m_attemptDue = nullptr;
+    int m_attemptsGivenUp = 0;
     std::vector<Observer*> m_observers;
     bool m_everConnected = false;
     bool m_outageReported = false;

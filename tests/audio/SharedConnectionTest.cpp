@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <atomic>
@@ -16,6 +17,9 @@
 #include <vector>
 
 #include <pulse/context.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "LogCapture.h"
 #include "PulseTestSupport.h"
@@ -67,6 +71,59 @@ public:
 private:
     mutable std::mutex m_mutex;
     std::vector<std::pair<std::uint32_t, Ready>> m_ready;
+};
+
+// A socket that takes connections and never answers them, like a server
+// stopped between taking a connection and answering it.
+class SilentSocket {
+public:
+    explicit SilentSocket(const QString& path)
+        : m_path(QFile::encodeName(path))
+        , m_fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0))
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        if (m_fd < 0 || m_path.size() >= qsizetype(sizeof(address.sun_path)))
+            return;
+        std::copy(m_path.begin(), m_path.end(), address.sun_path);
+        m_listening = ::bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0
+            && ::listen(m_fd, 8) == 0;
+    }
+    ~SilentSocket()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    SilentSocket(const SilentSocket&) = delete;
+    SilentSocket& operator=(const SilentSocket&) = delete;
+
+    bool listening() const { return m_listening; }
+    // New connections go to `socket` from now on; those taken stay unanswered.
+    bool leadTo(const QString& socket) const
+    {
+        return ::unlink(m_path.constData()) == 0 && ::symlink(QFile::encodeName(socket).constData(), m_path.constData()) == 0;
+    }
+
+private:
+    QByteArray m_path;
+    int m_fd;
+    bool m_listening = false;
+};
+
+// PULSE_SERVER as given, until the end of the scope.
+class ServerAddress {
+public:
+    explicit ServerAddress(const QString& server)
+        : m_was(qgetenv("PULSE_SERVER"))
+    {
+        qputenv("PULSE_SERVER", server.toUtf8());
+    }
+    ~ServerAddress() { qputenv("PULSE_SERVER", m_was); }
+    ServerAddress(const ServerAddress&) = delete;
+    ServerAddress& operator=(const ServerAddress&) = delete;
+
+private:
+    QByteArray m_was;
 };
 
 class SharedConnectionTest : public ::testing::Test {
@@ -272,6 +329,24 @@ TEST_F(SharedConnectionTest, IdleServerThatStopsIsLostWithoutACaptureWhileAListe
     EXPECT_TRUE(listener.waitForScalar(0.45f)) << "the listener follows its device on the connection made again";
     EXPECT_EQ(system->removeVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &listener),
               AudioStatus::Ok);
+}
+
+// libpulse waits 30 s for the answer to a connection the server took; the
+// panel gives such an attempt up after its bound and makes a fresh one.
+TEST_F(SharedConnectionTest, AConnectionTakenButNeverAnsweredIsGivenUpAfterTheBoundAndMadeAgain)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const SilentSocket silent(dir.filePath(QStringLiteral("native")));
+    ASSERT_TRUE(silent.listening());
+    const ServerAddress address(QStringLiteral("unix:") + dir.filePath(QStringLiteral("native")));
+    LogCapture log;
+    PulseAudioSystem held(500ms, 100ms);
+    EXPECT_FALSE(held.isConnected());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return log.count(QStringLiteral("took the connection but did not answer within 500 ms")) == 1; }, 5000));
+    ASSERT_TRUE(silent.leadTo(daemon.server().mid(QStringLiteral("unix:").size())));
+    EXPECT_TRUE(held.connection()->waitForConnection(5000ms));
 }
 
 } // namespace
