@@ -168,7 +168,7 @@ TEST(AudioLink, ServerStoppedDuringAnyStepIsWaitedForWithoutBlockingAndTheLinkFi
         EXPECT_TRUE(link.running());
         EXPECT_TRUE(link.waitingForServer());
         stopping.letGo();
-        ASSERT_TRUE(linked.wait(20000));
+        ASSERT_TRUE(linked.wait(20000)) << (daemon.running() ? "the server runs" : "the server has ended");
         EXPECT_LT(lateness.worstMs(), 50) << "the main thread never waits on the server";
         EXPECT_TRUE(failed.isEmpty());
         ASSERT_GE(waiting.size(), 2);
