@@ -37,6 +37,8 @@ public:
     // A default asked for does not show: our connection may have stopped
     // hearing of changes.
     void suspectStale() { m_witness.suspect(); }
+    // What a new connection read since then (see PulseDefaultsWitness).
+    std::optional<std::pair<std::string, std::string>> freshDefaults() const { return m_witness.freshDefaults(); }
 
     void connectionReady(pa_context* context, Ready how) override;
     void connectionLost(int error) override;

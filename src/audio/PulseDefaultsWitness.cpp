@@ -40,6 +40,7 @@ void PulseDefaultsWitness::suspect()
 {
     m_next = 0;
     m_unconfirmed.reset();
+    m_fresh.reset();
     arm();
 }
 
@@ -129,6 +130,8 @@ void PulseDefaultsWitness::onServerInfo(const pa_server_info* info)
     }
     const std::string sink = info->default_sink_name ? info->default_sink_name : "";
     const std::string source = info->default_source_name ? info->default_source_name : "";
+    if (!m_fresh)
+        m_fresh.emplace(sink, source);
     const auto [followedSink, followedSource] = m_followed();
     if (sink == followedSink && source == followedSource) {
         m_unconfirmed.reset();

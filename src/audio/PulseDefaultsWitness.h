@@ -46,6 +46,9 @@ public:
     void heard();
     // The connection is gone: no checks until the next suspect().
     void cancel();
+    // The defaults (sink, source names) the first new connection read since
+    // the last suspect(), or none yet.
+    std::optional<std::pair<std::string, std::string>> freshDefaults() const { return m_fresh; }
     // Whether a client event is about one of the witness's own connections,
     // which come and go with each check.
     bool isOwnClient(std::uint32_t index) const;
@@ -78,5 +81,6 @@ private:
     // The defaults a new connection read against the followed ones, until
     // the next check confirms them.
     std::optional<std::pair<std::string, std::string>> m_unconfirmed;
+    std::optional<std::pair<std::string, std::string>> m_fresh;
     std::vector<std::uint32_t> m_ownClients;
 };

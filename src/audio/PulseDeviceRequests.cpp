@@ -31,11 +31,13 @@ pa_operation* askForServerInfo(pa_context* context, PulseRequest& r)
 } // namespace
 
 PulseDeviceRequests::PulseDeviceRequests(PulseConnection& connection, PulseRequestRunner& runner,
-                                         const PulseSetScalars& setScalars, SuspectStale suspectStale)
+                                         const PulseSetScalars& setScalars, SuspectStale suspectStale,
+                                         FreshDefaults freshDefaults)
     : m_connection(connection)
     , m_runner(runner)
     , m_setScalars(setScalars)
     , m_suspectStale(std::move(suspectStale))
+    , m_freshDefaults(std::move(freshDefaults))
 {
 }
 
@@ -165,6 +167,15 @@ void PulseDeviceRequests::checkDefault(const std::shared_ptr<DefaultCheck>& chec
         check->current = check->scope == AudioScope::Output ? server.defaultSink : server.defaultSource;
         if (check->current == check->serverName)
             return check->done(AudioStatus::Ok);
+        // Our connection may have stopped hearing of changes to the defaults
+        // (see PulseDefaultsWitness): a new one that reads the default made
+        // settles it, before the witness has confirmed that ours is stale.
+        if (check->askedAgain && freshlyRead(check->scope) == check->serverName) {
+            qCInfo(lcPulseAudio, "our connection still reports %s as the default %s, a new one %s",
+                   check->current.empty() ? "none" : check->current.c_str(), pulseScopeName(check->scope),
+                   check->serverName.c_str());
+            return check->done(AudioStatus::Ok);
+        }
         const long long bound = m_connection.bound().count();
         if (check->deadline.hasExpired()) {
             qCWarning(lcPulseAudio, "the sound server accepted %s as the default %s but still reports %s after %lld ms",
@@ -186,6 +197,15 @@ void PulseDeviceRequests::checkDefault(const std::shared_ptr<DefaultCheck>& chec
         }
         QTimer::singleShot(kDefaultCheckMs, m_runner.mainThread(), [this, check] { checkDefault(check); });
     });
+}
+
+std::string PulseDeviceRequests::freshlyRead(AudioScope scope) const
+{
+    PulseLoopLock lock(m_connection.loop());
+    const auto fresh = m_freshDefaults();
+    if (!fresh)
+        return {};
+    return scope == AudioScope::Output ? fresh->first : fresh->second;
 }
 
 // ---- Blocking queries, each waiting at most the bound ----

@@ -19,6 +19,7 @@
 #include <csignal>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include <unistd.h>
@@ -396,6 +397,33 @@ TEST_F(PulseAudioSystemTest, DefaultNotMadeEndsWithinTheBoundAndTheNextRequestCa
     system->setEventListener(nullptr, nullptr);
     EXPECT_EQ(system->removeVolumeListener(quorelOut, AudioScope::Output, ListenerLog::proc, &listener),
               AudioStatus::Ok);
+}
+
+// The link asks for a default without waiting. When our connection no
+// longer hears of new defaults, a new connection that reads the default
+// made settles the request, also within a bound too short for the witness
+// to confirm that ours is stale (a server that stood still while the panel
+// connected again leaves it so).
+TEST_F(PulseAudioSystemTest, DefaultAskedForOverAStaleConnectionIsFoundMadeWithinTheBound)
+{
+    const pid_t manager = daemon.sessionManagerPid();
+    if (manager <= 0)
+        GTEST_SKIP() << "PulseAudio tells every connection of a new default";
+    PulseAudioSystem quick(500ms, 100ms);
+    ASSERT_TRUE(quick.isConnected());
+    ASSERT_EQ(daemon.pactl({QStringLiteral("set-default-sink"), QStringLiteral("builtin_out")}), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return quick.followedDefault(AudioScope::Output) == builtinOut; }, 5000));
+    ASSERT_EQ(::kill(manager, SIGSTOP), 0);
+    daemon.run(QStringLiteral("pactl"), {QStringLiteral("info")}, 300);
+    ::kill(manager, SIGCONT);
+
+    LogCapture log;
+    std::optional<int> asked;
+    quick.requestDefaultDevice(AudioScope::Output, quorelOut, [&](int status) { asked = status; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return asked.has_value(); }, 5000));
+    EXPECT_EQ(*asked, AudioStatus::Ok);
+    EXPECT_EQ(pactlText(daemon, {QStringLiteral("get-default-sink")}), QStringLiteral("quorel_out"));
+    EXPECT_EQ(log.count(QStringLiteral("still reports builtin_out after 500 ms")), 0);
 }
 
 // PipeWire's PulseAudio server may refuse a new default on a connection
