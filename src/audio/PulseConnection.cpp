@@ -313,24 +313,32 @@ void PulseConnection::expectTraffic(bool up)
     updateKeepWatch();
 }
 
+// Only noted: restarting the silence timer on every delivery would wake
+// the loop's thread once more each time (libpulse writes to its wake-up
+// descriptor); the timer looks at the note when it runs out instead.
 void PulseConnection::heard()
 {
-    if (m_silence)
-        armSilence();
+    m_lastHeard = std::chrono::steady_clock::now();
 }
 
-// Restarting a timer is a change in the loop's own list: no system call,
-// no wake-up.
 void PulseConnection::armSilence()
 {
-    if (!m_silence) {
-        m_silence = newTimer(silenceBound(), silenceThunk);
+    if (m_silence)
+        return;
+    m_lastHeard = std::chrono::steady_clock::now();
+    m_silence = newTimer(silenceBound(), silenceThunk);
+}
+
+// Silent for the whole bound, the server is asked; else the timer runs
+// on until the bound after the last delivery.
+void PulseConnection::onSilenceDue()
+{
+    const auto quiet = std::chrono::steady_clock::now() - m_lastHeard;
+    if (quiet < silenceBound()) {
+        m_silence = newTimer(std::chrono::ceil<std::chrono::milliseconds>(silenceBound() - quiet), silenceThunk);
         return;
     }
-    timeval when{};
-    pa_gettimeofday(&when);
-    pa_timeval_add(&when, static_cast<pa_usec_t>(silenceBound().count()) * PA_USEC_PER_MSEC);
-    pa_threaded_mainloop_get_api(m_loop.get())->time_restart(m_silence, &when);
+    ask();
 }
 
 void PulseConnection::keepWatch(bool on)
@@ -435,7 +443,7 @@ void PulseConnection::silenceThunk(pa_mainloop_api* api, pa_time_event* event, c
     auto* connection = static_cast<PulseConnection*>(self);
     api->time_free(event);
     connection->m_silence = nullptr;
-    connection->ask();
+    connection->onSilenceDue();
 }
 
 void PulseConnection::keepWatchThunk(pa_mainloop_api* api, pa_time_event* event, const struct timeval*, void* self)

@@ -122,6 +122,7 @@ private:
     void onAttemptDue();
     void countAttempt();
     void armSilence();
+    void onSilenceDue();
     std::chrono::milliseconds silenceBound() const { return 2 * m_bound; }
     void updateKeepWatch();
     void ask();
@@ -163,6 +164,7 @@ private:
     bool m_outageReported = false;
     int m_streams = 0;
     pa_time_event* m_silence = nullptr;
+    std::chrono::steady_clock::time_point m_lastHeard;
     bool m_keepWatch = false;
     pa_time_event* m_keepWatchTimer = nullptr;
     // The question that checks the server answers, and when it is due.
