@@ -15,7 +15,9 @@ PulseAudioSystem::PulseAudioSystem(std::chrono::milliseconds timeout, std::chron
         });
     m_requests = std::make_unique<PulseDeviceRequests>(
         connection, *m_runner, m_setScalars, [this] { m_follower->suspectStale(); },
-        [this] { return m_follower->freshDefaults(); });
+        [this](AudioScope scope, const std::string& serverName) {
+            return m_follower->freshlyRead(scope, serverName);
+        });
     m_writer = std::make_unique<PulseVolumeWriter>(connection, *m_runner, *m_requests, m_setScalars,
                                                    [this](AudioSystemEvent event) { announce(event); });
     m_watch = std::make_unique<PulseVolumeWatch>(connection, m_setScalars);

@@ -37,8 +37,12 @@ public:
     // A default asked for does not show: our connection may have stopped
     // hearing of changes.
     void suspectStale() { m_witness.suspect(); }
-    // What a new connection read since then (see PulseDefaultsWitness).
-    std::optional<std::pair<std::string, std::string>> freshDefaults() const { return m_witness.freshDefaults(); }
+    // Whether a new connection read `serverName` as the default since then
+    // (see PulseDefaultsWitness::freshlyRead).
+    bool freshlyRead(AudioScope scope, const std::string& serverName)
+    {
+        return m_witness.freshlyRead(scope == AudioScope::Output, serverName);
+    }
 
     void connectionReady(pa_context* context, Ready how) override;
     void connectionLost(int error) override;

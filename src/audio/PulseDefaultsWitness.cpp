@@ -44,6 +44,17 @@ void PulseDefaultsWitness::suspect()
     arm();
 }
 
+bool PulseDefaultsWitness::freshlyRead(bool sink, const std::string& name)
+{
+    if (!m_fresh || (sink ? m_fresh->first : m_fresh->second) != name)
+        return false;
+    if (*m_fresh != m_followed()) {
+        m_unconfirmed = m_fresh;
+        armIn(0);
+    }
+    return true;
+}
+
 void PulseDefaultsWitness::heard()
 {
     m_next = kChecks;

@@ -46,9 +46,12 @@ public:
     void heard();
     // The connection is gone: no checks until the next suspect().
     void cancel();
-    // The defaults (sink, source names) the first new connection read since
-    // the last suspect(), or none yet.
-    std::optional<std::pair<std::string, std::string>> freshDefaults() const { return m_fresh; }
+    // Whether the first new connection since the last suspect() read `name`
+    // as the default of `sink` or source. If so, and the followed connection
+    // says otherwise, a new connection that reads the same at once takes its
+    // place: the caller has seen the followed one wrong long enough, and the
+    // usual confirmation half a second later is not waited for.
+    bool freshlyRead(bool sink, const std::string& name);
     // Whether a client event is about one of the witness's own connections,
     // which come and go with each check.
     bool isOwnClient(std::uint32_t index) const;

@@ -32,12 +32,12 @@ pa_operation* askForServerInfo(pa_context* context, PulseRequest& r)
 
 PulseDeviceRequests::PulseDeviceRequests(PulseConnection& connection, PulseRequestRunner& runner,
                                          const PulseSetScalars& setScalars, SuspectStale suspectStale,
-                                         FreshDefaults freshDefaults)
+                                         FreshlyRead freshlyRead)
     : m_connection(connection)
     , m_runner(runner)
     , m_setScalars(setScalars)
     , m_suspectStale(std::move(suspectStale))
-    , m_freshDefaults(std::move(freshDefaults))
+    , m_freshlyRead(std::move(freshlyRead))
 {
 }
 
@@ -169,8 +169,8 @@ void PulseDeviceRequests::checkDefault(const std::shared_ptr<DefaultCheck>& chec
             return check->done(AudioStatus::Ok);
         // Our connection may have stopped hearing of changes to the defaults
         // (see PulseDefaultsWitness): a new one that reads the default made
-        // settles it, before the witness has confirmed that ours is stale.
-        if (check->askedAgain && freshlyRead(check->scope) == check->serverName) {
+        // settles it, and takes our connection's place at once.
+        if (check->askedAgain && freshlyRead(check->scope, check->serverName)) {
             qCInfo(lcPulseAudio, "our connection still reports %s as the default %s, a new one %s",
                    check->current.empty() ? "none" : check->current.c_str(), pulseScopeName(check->scope),
                    check->serverName.c_str());
@@ -199,13 +199,10 @@ void PulseDeviceRequests::checkDefault(const std::shared_ptr<DefaultCheck>& chec
     });
 }
 
-std::string PulseDeviceRequests::freshlyRead(AudioScope scope) const
+bool PulseDeviceRequests::freshlyRead(AudioScope scope, const std::string& serverName)
 {
     PulseLoopLock lock(m_connection.loop());
-    const auto fresh = m_freshDefaults();
-    if (!fresh)
-        return {};
-    return scope == AudioScope::Output ? fresh->first : fresh->second;
+    return m_freshlyRead(scope, serverName);
 }
 
 // ---- Blocking queries, each waiting at most the bound ----

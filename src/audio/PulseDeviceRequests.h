@@ -12,9 +12,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 // The device list with names, the defaults and volumes as asked for by the
@@ -30,12 +28,12 @@ class PulseDeviceRequests final : public PulseConnection::Observer {
 public:
     // Called with the loop locked when a default asked for does not show.
     using SuspectStale = std::function<void()>;
-    // Called with the loop locked: the defaults (sink, source) a new
-    // connection read since then, or none yet.
-    using FreshDefaults = std::function<std::optional<std::pair<std::string, std::string>>()>;
+    // Called with the loop locked: whether a new connection read the device
+    // as the default since then.
+    using FreshlyRead = std::function<bool(AudioScope scope, const std::string& serverName)>;
 
     PulseDeviceRequests(PulseConnection& connection, PulseRequestRunner& runner, const PulseSetScalars& setScalars,
-                        SuspectStale suspectStale, FreshDefaults freshDefaults);
+                        SuspectStale suspectStale, FreshlyRead freshlyRead);
 
     void requestDevices(AudioDevicesDone done);
     void requestDefaultDevice(AudioScope scope, AudioObjectID device, AudioDone done);
@@ -65,14 +63,14 @@ private:
                        std::string& current);
     void askDefault(const std::shared_ptr<DefaultCheck>& check, bool first);
     void checkDefault(const std::shared_ptr<DefaultCheck>& check);
-    std::string freshlyRead(AudioScope scope) const;
+    bool freshlyRead(AudioScope scope, const std::string& serverName);
     void serverChanged();
 
     PulseConnection& m_connection;
     PulseRequestRunner& m_runner;
     const PulseSetScalars& m_setScalars;
     SuspectStale m_suspectStale;
-    FreshDefaults m_freshDefaults;
+    FreshlyRead m_freshlyRead;
     std::mutex m_changesMutex;
     std::condition_variable m_changed;
     std::uint64_t m_serverChanges = 0; // guarded by m_changesMutex

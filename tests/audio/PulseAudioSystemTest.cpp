@@ -424,6 +424,17 @@ TEST_F(PulseAudioSystemTest, DefaultAskedForOverAStaleConnectionIsFoundMadeWithi
     EXPECT_EQ(*asked, AudioStatus::Ok);
     EXPECT_EQ(pactlText(daemon, {QStringLiteral("get-default-sink")}), QStringLiteral("quorel_out"));
     EXPECT_EQ(log.count(QStringLiteral("still reports builtin_out after 500 ms")), 0);
+
+    // The input's request right after, as in a link; a new connection has
+    // taken the stale one's place, and follows both defaults.
+    asked.reset();
+    quick.requestDefaultDevice(AudioScope::Input, quorelIn, [&](int status) { asked = status; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return asked.has_value(); }, 5000));
+    EXPECT_EQ(*asked, AudioStatus::Ok);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return quick.followedDefault(AudioScope::Output) == quorelOut
+            && quick.followedDefault(AudioScope::Input) == quorelIn;
+    }, 5000));
 }
 
 // PipeWire's PulseAudio server may refuse a new default on a connection
