@@ -446,8 +446,8 @@ TEST_F(PanelAccessibilityTest, AFailureIsReadAsAnAlert)
 // The preset selector as a screen-reader user and a keyboard user work it:
 // found by name, its list opened through its action (the list, a popup, is
 // outside the window's accessible tree, so the first preset in it is taken
-// with the keys a screen-reader user presses there); then focused by a
-// click and stepped on with Down. Each choice is one full record of that
+// with the keys a screen-reader user presses there); then focused and
+// stepped on with Down. Each choice is one full record of that
 // preset's sound.
 TEST_F(PanelAccessibilityTest, ThePresetSelectorChoosesByKeyboardAndOverTheAccessibilityBus)
 {
@@ -471,9 +471,9 @@ TEST_F(PanelAccessibilityTest, ThePresetSelectorChoosesByKeyboardAndOverTheAcces
     ASSERT_TRUE(QTest::qWaitFor([&] { return reports.size() >= 2; }, 5000)) << "the choice sent nothing";
     expectPreset(reports.at(1), QStringLiteral("Flat"));
 
-    // A click opens the list and focuses the field; Escape closes the list.
-    clickControl(env, [](MainWindow& layout) -> QWidget* { return layout.presetSelector(); });
-    key("Escape");
+    // Focused over the bus, whose answer comes once the panel has done it
+    // (a click's popup could still be on its way when the next key comes).
+    ASSERT_EQ(screenReader({QStringLiteral("Preset"), QStringLiteral("combo box"), QStringLiteral("SetFocus")}), 0);
     key("Down");
     ASSERT_TRUE(QTest::qWaitFor([&] { return reports.size() >= 3; }, 5000)) << "the key sent nothing";
     expectPreset(reports.at(2), QStringLiteral("Voice"));
