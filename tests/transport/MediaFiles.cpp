@@ -217,17 +217,6 @@ double Decoded::minimumWindowRms(double from, double to) const
     return first + window <= last ? minimum : 0;
 }
 
-int Decoded::windowsOffTone(double frequency, double from, double to) const
-{
-    constexpr std::size_t window = 2400;
-    const auto last = std::min(left.size(), std::size_t(to * 48000));
-    int off = 0;
-    for (auto at = std::size_t(from * 48000); at + window <= last; at += window)
-        if (windowRms(left.data() + at, window) < kSilence || goertzelShare(left.data() + at, window, frequency) < 0.9)
-            ++off;
-    return off;
-}
-
 std::vector<float> chirp(double seconds, double from, double to)
 {
     const auto n = std::size_t(seconds * 48000);

@@ -40,10 +40,6 @@ struct Decoded {
     // The RMS of the quietest 50 ms of the first channel between `from`
     // and `to` seconds; a gap of silence shows as a low value.
     double minimumWindowRms(double from, double to) const;
-    // How many 50 ms windows of the first channel between `from` and `to`
-    // seconds are not the tone at `frequency`: silent, or with less than
-    // 0.9 of their energy at it. Each gap or jump spoils one or two.
-    int windowsOffTone(double frequency, double from, double to) const;
 };
 // Decodes the whole file to 48000 Hz stereo.
 Decoded decode(const QString& path);
