@@ -1,6 +1,7 @@
 #include "spectrum/SpectrumBarsView.h"
 
 #include "controls/ImageView.h"
+#include "spectrum/XcbBarAtlas.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -42,6 +43,8 @@ SpectrumBarsView::SpectrumBarsView(QWidget* parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
+
+SpectrumBarsView::~SpectrumBarsView() = default;
 
 void SpectrumBarsView::drawBars(const QList<ImageView*>& bars)
 {
@@ -124,10 +127,12 @@ void SpectrumBarsView::barChanged(int index)
     }
     if (changed.isEmpty())
         return;
-    if (m_holding)
+    if (m_holding) {
         m_held.append(changed);
-    else
+        m_heldBars.append(index);
+    } else {
         update(changed);
+    }
 }
 
 void SpectrumBarsView::holdChanges()
@@ -141,8 +146,98 @@ void SpectrumBarsView::paintHeldChanges()
     m_holding = false;
     if (m_held.isEmpty())
         return;
-    const QRegion held = regionOf(std::exchange(m_held, {}));
-    repaint(held);
+    const QList<QRect> left = copyOnX11(std::exchange(m_held, {}), std::exchange(m_heldBars, {}));
+    if (!left.isEmpty())
+        repaint(regionOf(left));
+}
+
+QList<QRect> SpectrumBarsView::copyOnX11(QList<QRect> held, const QList<int>& bars)
+{
+    const qreal ratio = m_heldRatio > 0 ? m_heldRatio : devicePixelRatioF();
+    QWidget* native = nativeParentWidget();
+    QWindow* handle = native ? native->windowHandle() : nullptr;
+    // Pictures at fractions of a device pixel would not line up with Qt's.
+    if (!handle || !handle->handle() || !handle->isExposed() || qRound(ratio) != ratio || !backdropFits())
+        return held;
+    XcbBarAtlas* atlas = this->atlas(handle, ratio);
+    if (!atlas)
+        return held;
+    const int scale = qRound(ratio);
+    const QPoint origin = mapTo(native, QPoint(0, 0));
+    const QRegion above = coveredAbove();
+    QList<QRect> left;
+    for (qsizetype i = 0; i < held.size(); ++i) {
+        const QRect& rect = held[i];
+        const Shown& shown = m_bars[bars[i]];
+        BarChanges& known = m_changes[bars[i]];
+        // A bar's picture covers its geometry and nothing else; bars do not
+        // overlap.
+        const int slot = known.geometry == shown.geometry ? known.slotOf(shown.image) : -1;
+        if (slot < 0 || !shown.geometry.contains(rect) || above.intersects(rect)) {
+            left.append(rect);
+            continue;
+        }
+        if (!known.inAtlas[static_cast<std::size_t>(slot)]) {
+            atlas->put(barPicture(shown, ratio), slot, shown.geometry.topLeft() * scale);
+            known.inAtlas.set(static_cast<std::size_t>(slot));
+        }
+        atlas->copy(slot, QRect(rect.topLeft() * scale, rect.size() * scale), (origin + rect.topLeft()) * scale);
+        m_storeLags = true;
+        ++m_copiedOnX11;
+    }
+    atlas->flush();
+    return left;
+}
+
+XcbBarAtlas* SpectrumBarsView::atlas(QWindow* window, qreal ratio)
+{
+    const QSize block = size() * ratio;
+    const quintptr id = window->winId();
+    if (!m_atlasStale && id == m_atlasWindow && block == m_atlasBlock)
+        return m_atlas.get();
+    m_atlas.reset();
+    for (BarChanges& known : m_changes)
+        known.inAtlas.reset();
+    // Tried once per window, size and backdrop, whether or not it can be had.
+    m_atlas = XcbBarAtlas::create(window, block, BarChanges::kSlots);
+    m_atlasWindow = id;
+    m_atlasBlock = block;
+    m_atlasStale = false;
+    return m_atlas.get();
+}
+
+QImage SpectrumBarsView::barPicture(const Shown& shown, qreal ratio)
+{
+    // Painted as paintEvent paints these pixels into Qt's copy of the
+    // window, so the copies show exactly what Qt would.
+    QImage picture(shown.geometry.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::black);
+    QPainter painter(&picture);
+    painter.translate(-shown.geometry.topLeft());
+    copyBanded(painter, m_backdrop, shown.geometry, QPoint(0, 0));
+    if (!shown.pixels.isEmpty())
+        copyBanded(painter, sprite(shown), shown.pixels, shown.pixels.topLeft());
+    return picture;
+}
+
+QRegion SpectrumBarsView::coveredAbove() const
+{
+    QRegion covered;
+    const auto above = [&covered, this](const QObjectList& widgets, qsizetype from, const QWidget* parent) {
+        for (qsizetype i = from; i < widgets.size(); ++i) {
+            const auto* widget = qobject_cast<const QWidget*>(widgets[i]);
+            if (widget && !widget->isWindow() && !widget->isHidden())
+                covered += QRect(mapFrom(parent, widget->pos()), widget->size());
+        }
+    };
+    above(children(), 0, this);
+    const QWidget* native = nativeParentWidget();
+    for (const QWidget* widget = this; widget != native && widget->parentWidget(); widget = widget->parentWidget()) {
+        const QObjectList& siblings = widget->parentWidget()->children();
+        above(siblings, siblings.indexOf(widget) + 1, widget->parentWidget());
+    }
+    return covered;
 }
 
 QRegion SpectrumBarsView::regionOf(QList<QRect> rects)
@@ -296,6 +391,10 @@ bool SpectrumBarsView::eventFilter(QObject* watched, QEvent* event)
     if ((watched == m_watchedWindow && event->type() == QEvent::UpdateRequest)
         || (watched->isWindowType() && event->type() == QEvent::Expose))
         ensureBackdrop();
+    // Qt answers an exposure from its own copy of the window, which lacks
+    // the copies made on X11 since: the view is painted into it first.
+    if (watched->isWindowType() && event->type() == QEvent::Expose && std::exchange(m_storeLags, false))
+        update();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -344,6 +443,7 @@ void SpectrumBarsView::ensureBackdrop()
     m_windowSize = frameView->size();
     m_placeInWindow = place;
     m_backdropStale = false;
+    m_atlasStale = true;
 }
 
 void SpectrumBarsView::paintEvent(QPaintEvent* event)

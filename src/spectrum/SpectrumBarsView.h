@@ -12,8 +12,11 @@
 
 #include <array>
 #include <bitset>
+#include <memory>
 
 class ImageView;
+class QWindow;
+class XcbBarAtlas;
 
 // The surface the spectrum's bars reach the screen through. The bars stay
 // ImageViews (the controller sets their images) but are hidden, keeping
@@ -25,11 +28,19 @@ class ImageView;
 // translucent bar would have Qt repaint every widget beneath it, twenty times
 // a second).
 //
+// On X11 the held changes of a tick skip Qt's paint pass: each bar's picture
+// over the backdrop is painted once per image into an atlas in the X server
+// and copied into the window from there. Qt's own copy of the window then
+// lags behind for these rows, so an exposure repaints the view through Qt;
+// where anything lies above the view, or outside X11, the changes are
+// painted through Qt as before.
+//
 // Main thread only.
 class SpectrumBarsView : public QWidget {
     Q_OBJECT
 public:
     explicit SpectrumBarsView(QWidget* parent = nullptr);
+    ~SpectrumBarsView() override;
 
     // Takes over drawing these bars (children of this view).
     void drawBars(const QList<ImageView*>& bars);
@@ -42,6 +53,9 @@ public:
     // own update.
     void holdChanges();
     void paintHeldChanges();
+    // How many held changes went to the screen as copies from the X
+    // server's atlas since the view was made.
+    int copiedOnX11() const { return m_copiedOnX11; }
 
     // The union of the rectangles, built in one pass (QRegion's union costs
     // a pass over the region so far for each rectangle added).
@@ -93,6 +107,8 @@ private:
         // From slot a to slot b: the rows to repaint, at [a * kSlots + b].
         std::bitset<kSlots * kSlots> known;
         std::array<QRect, kSlots * kSlots> repaint{};
+        // The slots whose picture the X server's atlas holds.
+        std::bitset<kSlots> inAtlas;
         // The image's slot, given one if there is room; -1 when there is not.
         int slotOf(const NamedImage& image);
     };
@@ -107,6 +123,18 @@ private:
     // Renders what the window shows beneath this view when the window, this
     // view's place in it or the pixel ratio changed since the last time.
     void ensureBackdrop();
+    // Copies the held changes it can from the X server's atlas into the
+    // window and returns the ones Qt must paint.
+    QList<QRect> copyOnX11(QList<QRect> held, const QList<int>& bars);
+    // The atlas for this window, view size and pixel ratio, made afresh
+    // when any of them or the backdrop changed; nullptr outside X11.
+    XcbBarAtlas* atlas(QWindow* window, qreal ratio);
+    // The bar's present picture over the backdrop, opaque, in device
+    // pixels of its geometry.
+    QImage barPicture(const Shown& shown, qreal ratio);
+    // Where widgets lie above this view, in its coordinates: its own
+    // children and whatever its ancestors stack above it.
+    QRegion coveredAbove() const;
     bool backdropFits() const;
     SpriteKey spriteKey(const Shown& shown) const;
     const QPixmap& sprite(const Shown& shown);
@@ -129,6 +157,15 @@ private:
     bool m_holding = false;
     qreal m_heldRatio = 0; // found at the first change a tick holds
     QList<QRect> m_held;
+    QList<int> m_heldBars; // whose change each held rectangle is
+    std::unique_ptr<XcbBarAtlas> m_atlas;
+    // What the atlas, or the last try at one, was made for.
+    quintptr m_atlasWindow = 0;
+    QSize m_atlasBlock;
+    bool m_atlasStale = true;
+    // Copies reached the window that Qt's own copy of it does not hold.
+    bool m_storeLags = false;
+    int m_copiedOnX11 = 0;
 };
 
 size_t qHash(const SpectrumBarsView::SpriteKey& key, size_t seed = 0);

@@ -1,8 +1,10 @@
 // The spectrum as it reaches the screen: the bars in the main window's
-// spectrum frame, read back from the window's backing store after Qt's own
-// update cycle (so partial repaints are what is checked), compared pixel for
-// pixel with reference images. The test runs once at scale 1 and once at
-// scale 2 (QT_SCALE_FACTOR, set by ctest).
+// spectrum frame, read back after Qt's own update cycle (so partial repaints
+// are what is checked), compared pixel for pixel with reference images. The
+// test runs at scale 1 and at scale 2 (QT_SCALE_FACTOR, set by ctest), on
+// the offscreen platform, where the window's backing store is what shows,
+// and on a virtual X display, where the X server's copy of the window is
+// read back (on X11 the bars reach it past Qt's backing store).
 //
 // QUOREL_WRITE_REFERENCE=<dir> writes the images instead of comparing them.
 #include "app/MainWindow.h"
@@ -14,8 +16,10 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <QPointer>
 #include <QBackingStore>
+#include <QScreen>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -28,17 +32,24 @@ namespace {
 
 constexpr int kBars = SpectrumViewController::kBars;
 
-// Counts the window's update cycles, so a test can wait for the one that
-// follows its changes instead of sleeping.
-class UpdateCounter : public QObject {
+// Counts one kind of event (the window's update cycles, its exposures), so a
+// test can wait for the one that follows its changes instead of sleeping.
+class EventCounter : public QObject {
 public:
-    int updates = 0;
+    explicit EventCounter(QEvent::Type type)
+        : m_type(type)
+    {
+    }
+    int count = 0;
     bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() == QEvent::UpdateRequest)
-            ++updates;
+        if (event->type() == m_type)
+            ++count;
         return false;
     }
+
+private:
+    QEvent::Type m_type;
 };
 
 // Counts paint events, gathering their regions, and layout requests.
@@ -72,14 +83,14 @@ protected:
         // Qt posts a window's update request to its top-level widget.
         window.installEventFilter(&counter);
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
-        EXPECT_TRUE(QTest::qWaitFor([this] { return counter.updates > 0; }, 10000));
+        EXPECT_TRUE(QTest::qWaitFor([this] { return counter.count > 0; }, 10000));
     }
 
     // Lets Qt's update cycle run once after a change.
     void settle()
     {
-        const int before = counter.updates;
-        EXPECT_TRUE(QTest::qWaitFor([&] { return counter.updates > before; }, 10000));
+        const int before = counter.count;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return counter.count > before; }, 10000));
     }
 
     void showLevels(const std::array<int, kBars>& up, const std::array<int, kBars>& down)
@@ -100,15 +111,28 @@ protected:
         view->paintHeldChanges();
     }
 
-    // The frame's pixels as the window's backing store holds them (the
-    // offscreen platform's store is a raster image in device pixels).
-    QImage shownFrame() const
+    static bool onX11() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
+
+    // The whole window's pixels as they show: the X server's, or the
+    // backing store's (the offscreen platform's store is a raster image in
+    // device pixels).
+    QImage shownWindow() const
     {
+        if (onX11())
+            return window.screen()->grabWindow(window.winId()).toImage();
         QPaintDevice* device = window.backingStore()->paintDevice();
         if (device->devType() != QInternal::Image)
             return {};
-        const QImage& store = *static_cast<QImage*>(device);
-        const qreal ratio = store.devicePixelRatio();
+        return *static_cast<QImage*>(device);
+    }
+
+    // The frame's pixels as they show.
+    QImage shownFrame() const
+    {
+        const QImage store = shownWindow();
+        if (store.isNull())
+            return {};
+        const qreal ratio = window.devicePixelRatioF();
         const QRectF logical(frame->mapTo(&window, QPoint(0, 0)), frame->size());
         const QRect pixels(QPoint(qRound(logical.x() * ratio), qRound(logical.y() * ratio)),
                            QSize(qRound(logical.width() * ratio), qRound(logical.height() * ratio)));
@@ -150,10 +174,12 @@ protected:
                                 << first.y() << ")";
     }
 
+    SpectrumBarsView* view() const { return static_cast<SpectrumBarsView*>(spectrum.view()); }
+
     MainWindow window;
     QFrame* frame = nullptr;
     SpectrumViewController spectrum;
-    UpdateCounter counter;
+    EventCounter counter{QEvent::UpdateRequest};
 };
 
 std::array<int, kBars> all(int level)
@@ -189,12 +215,14 @@ TEST_F(SpectrumPaintTest, EveryLevelOfEveryBarLooksAsItAlwaysHas)
 }
 
 // The display timer's way: every change of a tick held and painted in one
-// pass, at once. Each level is reached twice, from different levels, so
+// pass, at once (on X11, copied from the X server's atlas instead, with no
+// paint at all). Each level is reached twice, from different levels, so
 // the second time the changes found the first time are reused.
 TEST_F(SpectrumPaintTest, HeldChangesLookAsBarByBarChangesDoAndPaintOnceAtOnce)
 {
     PaintCounter bars;
     spectrum.view()->installEventFilter(&bars);
+    const int paintsATick = onX11() ? 0 : 1;
     std::array<int, kBars> up{};
     std::array<int, kBars> down{};
     for (int j = 0; j < kBars; ++j) {
@@ -205,7 +233,7 @@ TEST_F(SpectrumPaintTest, HeldChangesLookAsBarByBarChangesDoAndPaintOnceAtOnce)
         for (int level = 8; level >= 1; --level) {
             const int before = bars.paints;
             showLevelsHeld(all(level), all(level));
-            EXPECT_EQ(bars.paints, before + 1) << "level " << level;
+            EXPECT_EQ(bars.paints, before + paintsATick) << "level " << level;
             expectShown(QStringLiteral("level%1").arg(level));
         }
         showLevelsHeld(up, down);
@@ -217,8 +245,71 @@ TEST_F(SpectrumPaintTest, HeldChangesLookAsBarByBarChangesDoAndPaintOnceAtOnce)
 
     // Nothing changed, nothing painted.
     const int before = bars.paints;
+    const int copied = view()->copiedOnX11();
     showLevelsHeld(all(5), all(5));
     EXPECT_EQ(bars.paints, before);
+    EXPECT_EQ(view()->copiedOnX11(), copied);
+    if (onX11()) {
+        EXPECT_GT(copied, 0) << "the bars were painted through Qt on X11";
+    }
+}
+
+// Something of the window's above the bars (here a sticker over the left
+// half of the frame) keeps its pixels while the bars beneath it change.
+TEST_F(SpectrumPaintTest, WhatLiesAboveTheBarsKeepsItsPixels)
+{
+    class Sticker : public QWidget {
+    public:
+        using QWidget::QWidget;
+        void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), Qt::magenta); }
+    };
+    auto* sticker = new Sticker(&window);
+    sticker->setGeometry(QRect(frame->mapTo(&window, QPoint(0, 0)), QSize(frame->width() / 2, frame->height())));
+    sticker->show();
+    sticker->raise();
+    settle();
+    const qreal ratio = window.devicePixelRatioF();
+    const QRect covered(sticker->pos() * ratio, sticker->size() * ratio);
+    std::array<int, kBars> up{};
+    std::array<int, kBars> down{};
+    for (int step = 0; step < 4; ++step) {
+        for (int j = 0; j < kBars; ++j) {
+            up[j] = (j + step * 5) % 8 + 1;
+            down[j] = (j * 3 + step) % 8 + 1;
+        }
+        showLevelsHeld(up, down);
+        const QImage shown = shownWindow().copy(covered).convertToFormat(QImage::Format_RGB32);
+        QImage magenta(covered.size(), QImage::Format_RGB32);
+        magenta.fill(Qt::magenta);
+        EXPECT_TRUE(shown == magenta) << "step " << step;
+    }
+    if (onX11()) {
+        EXPECT_GT(view()->copiedOnX11(), 0) << "the bars beside the sticker were painted through Qt on X11";
+    }
+}
+
+// On X11 the copies reach the X server past Qt's backing store; when the
+// server asks for the window's pixels again (here a window of the test's
+// covered the frame and went), the bars show as they are, not as Qt last
+// painted them.
+TEST_F(SpectrumPaintTest, OnX11AnExposureAfterCopiesShowsTheBarsAsTheyAre)
+{
+    if (!onX11())
+        GTEST_SKIP() << "only X11 copies the bars past the backing store";
+    showLevelsHeld(all(8), all(8));
+    showLevelsHeld(all(2), all(2));
+    ASSERT_GT(view()->copiedOnX11(), 0);
+
+    EventCounter exposes(QEvent::Expose);
+    window.windowHandle()->installEventFilter(&exposes);
+    QWidget cover(nullptr, Qt::ToolTip);
+    cover.setGeometry(QRect(frame->mapToGlobal(QPoint(0, 0)), frame->size()));
+    cover.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&cover));
+    const int before = exposes.count;
+    cover.hide();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return exposes.count > before; }, 10000));
+    expectShown(QStringLiteral("level2"));
 }
 
 // Where a bar's image covers the bars' view, in whole pixels.
