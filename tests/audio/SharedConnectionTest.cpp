@@ -287,17 +287,31 @@ TEST_F(SharedConnectionTest, DefaultRefusedOverARenewalGoesBackToTheReplacedConn
     EXPECT_EQ(answer.load(), AudioStatus::Ok);
     EXPECT_EQ(log.count(QStringLiteral("over our new connection (Access denied); asking again over the one it replaced")), 1);
     EXPECT_EQ(pactlText(daemon, {QStringLiteral("get-default-sink")}), QStringLiteral("quorel_out"));
-    EXPECT_EQ(connectionIndex(), replaced);
     {
         PulseLoopLock lock(connection->loop());
         connection->removeObserver(&readyLog);
     }
     using Ready = PulseConnection::Observer::Ready;
-    EXPECT_EQ(readyLog.ready(), (std::vector<std::pair<std::uint32_t, Ready>>{{renewal, Ready::Renewed},
-                                                                              {replaced, Ready::Renewed}}))
+    const std::vector<std::pair<std::uint32_t, Ready>> ready = readyLog.ready();
+    ASSERT_GE(ready.size(), 2U);
+    EXPECT_EQ(ready[0], std::make_pair(renewal, Ready::Renewed));
+    EXPECT_EQ(ready[1], std::make_pair(replaced, Ready::Renewed))
         << "the observers hear of the way back as of the renewal";
+    // PipeWire may leave the connection gone back to deaf to the default it
+    // just made (seen on a loaded machine); the defaults witness then
+    // follows the defaults over a new connection, which the observers hear
+    // of as one more renewal.
+    const bool followedOverANewOne = log.count(QStringLiteral("following them over the new one")) > 0;
+    for (std::size_t i = 2; i < ready.size(); ++i) {
+        EXPECT_EQ(ready[i].second, Ready::Renewed);
+        EXPECT_TRUE(followedOverANewOne) << "a renewal nobody asked for";
+    }
+    if (!followedOverANewOne) {
+        EXPECT_EQ(connectionIndex(), replaced);
+    }
     EXPECT_TRUE(QTest::qWaitFor([&] { return capture->running()
-                                             && captureClients() == std::vector<std::uint32_t>{replaced}; }, 10000))
+                                             && captureClients() == std::vector<std::uint32_t>{connectionIndex()}; },
+                                10000))
         << "the stream is made again on the connection gone back to";
     EXPECT_TRUE(framesFlow());
     EXPECT_EQ(events.count(AudioSystemEvent::Lost), 0);
