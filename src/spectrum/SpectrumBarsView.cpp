@@ -98,8 +98,8 @@ void SpectrumBarsView::barChanged(int index)
         return;
     // One look-up a tick, and none in a tick that changes nothing.
     if (m_holding && m_heldRatio == 0)
-        m_heldRatio = devicePixelRatioF();
-    const qreal ratio = m_holding ? m_heldRatio : devicePixelRatioF();
+        m_heldRatio = windowRatio();
+    const qreal ratio = m_holding ? m_heldRatio : windowRatio();
     BarChanges& known = m_changes[index];
     if (known.geometry != bar->geometry() || known.ratio != ratio) {
         known = BarChanges();
@@ -135,6 +135,14 @@ void SpectrumBarsView::barChanged(int index)
     }
 }
 
+qreal SpectrumBarsView::windowRatio() const
+{
+    // What devicePixelRatioF() answers, without its look-up of the screen,
+    // which costs more than the rest of a tick's bookkeeping.
+    const QWindow* handle = window()->windowHandle();
+    return handle ? handle->devicePixelRatio() : devicePixelRatioF();
+}
+
 void SpectrumBarsView::holdChanges()
 {
     m_holding = true;
@@ -153,7 +161,7 @@ void SpectrumBarsView::paintHeldChanges()
 
 QList<QRect> SpectrumBarsView::copyOnX11(QList<QRect> held, const QList<int>& bars)
 {
-    const qreal ratio = m_heldRatio > 0 ? m_heldRatio : devicePixelRatioF();
+    const qreal ratio = m_heldRatio > 0 ? m_heldRatio : windowRatio();
     QWidget* native = nativeParentWidget();
     QWindow* handle = native ? native->windowHandle() : nullptr;
     // Pictures at fractions of a device pixel would not line up with Qt's.
@@ -226,8 +234,10 @@ QRegion SpectrumBarsView::coveredAbove() const
     QRegion covered;
     const auto above = [&covered, this](const QObjectList& widgets, qsizetype from, const QWidget* parent) {
         for (qsizetype i = from; i < widgets.size(); ++i) {
-            const auto* widget = qobject_cast<const QWidget*>(widgets[i]);
-            if (widget && !widget->isWindow() && !widget->isHidden())
+            if (!widgets[i]->isWidgetType())
+                continue;
+            const auto* widget = static_cast<const QWidget*>(widgets[i]);
+            if (!widget->isWindow() && !widget->isHidden())
                 covered += QRect(mapFrom(parent, widget->pos()), widget->size());
         }
     };
@@ -403,7 +413,7 @@ bool SpectrumBarsView::backdropFits() const
     const QWidget* frameView = window();
     return !m_backdropStale && m_windowSize == frameView->size()
         && m_placeInWindow == QRect(mapTo(frameView, QPoint(0, 0)), size())
-        && m_backdrop.devicePixelRatio() == devicePixelRatioF();
+        && m_backdrop.devicePixelRatio() == windowRatio();
 }
 
 void SpectrumBarsView::ensureBackdrop()

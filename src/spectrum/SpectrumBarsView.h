@@ -114,6 +114,8 @@ private:
     };
 
     void barChanged(int index);
+    // The window's device pixel ratio.
+    qreal windowRatio() const;
     // Where `after` looks different from `before` on the screen.
     QRect changedArea(const Shown& before, const Shown& after);
     // Where a bar's image lands in this view, widened to whole pixels.
