@@ -87,7 +87,6 @@ XcbBarAtlas::XcbBarAtlas(xcb_connection_t* connection, std::uint32_t window, QSi
     : m_connection(connection)
     , m_window(window)
     , m_block(block)
-    , m_blocks(blocks)
 {
     const xcb_pixmap_t pixmap = xcb_generate_id(m_connection);
     const auto width = static_cast<std::uint16_t>(block.width());

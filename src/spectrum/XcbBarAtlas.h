@@ -14,10 +14,9 @@ struct xcb_connection_t;
 // Finished pictures of the spectrum's bars (each bar over what lies beneath
 // it, as Qt painted it) kept in the X server, and copied from there into the
 // window where a bar changed. On X11 a tick then costs a few small copy
-// requests instead of Qt's paint pass and its shared-memory upload, which
-// waits for the server to finish reading before it paints over the last
-// frame. The pixels are Qt's own: the pictures are painted by Qt and only
-// moved by the server.
+// requests instead of Qt's paint pass and its upload of the window's image.
+// The pixels are Qt's own: the pictures are painted by Qt and only moved by
+// the server.
 //
 // The atlas is `blocks` blocks of one size stacked top to bottom; a block
 // holds one picture of each bar at the bar's own place.
@@ -25,10 +24,10 @@ struct xcb_connection_t;
 // Main thread only.
 class XcbBarAtlas {
 public:
-    // An atlas for drawing into `window`, or nullptr unless the application
-    // runs on X11 and the window's pixels are a premultiplied ARGB image's
-    // bytes as they are (24-bit true colour, 32 bits a pixel, the client's
-    // byte order), or when the server cannot hold the blocks.
+    // An atlas for drawing into `window`; nullptr off X11, when the window's
+    // pixels are not a premultiplied ARGB image's bytes as they are (24-bit
+    // true colour, 32 bits a pixel, the client's byte order), or when the
+    // server cannot hold the blocks.
     static std::unique_ptr<XcbBarAtlas> create(QWindow* window, QSize block, int blocks);
     ~XcbBarAtlas();
     XcbBarAtlas(const XcbBarAtlas&) = delete;
@@ -49,7 +48,6 @@ private:
     xcb_connection_t* m_connection;
     std::uint32_t m_window;
     QSize m_block;
-    int m_blocks;
     std::uint32_t m_pixmap = 0;
     std::uint32_t m_gc = 0;
     // The most a put request may carry, in bytes.
