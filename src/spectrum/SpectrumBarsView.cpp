@@ -161,7 +161,7 @@ void SpectrumBarsView::paintHeldChanges()
 
 QList<QRect> SpectrumBarsView::copyOnX11(QList<QRect> held, const QList<int>& bars)
 {
-    const qreal ratio = m_heldRatio > 0 ? m_heldRatio : windowRatio();
+    const qreal ratio = m_heldRatio;
     QWidget* native = nativeParentWidget();
     QWindow* handle = native ? native->windowHandle() : nullptr;
     // Pictures at fractions of a device pixel would not line up with Qt's.
@@ -201,16 +201,19 @@ XcbBarAtlas* SpectrumBarsView::atlas(QWindow* window, qreal ratio)
 {
     const QSize block = size() * ratio;
     const quintptr id = window->winId();
-    if (!m_atlasStale && id == m_atlasWindow && block == m_atlasBlock)
-        return m_atlas.get();
-    m_atlas.reset();
-    for (BarChanges& known : m_changes)
-        known.inAtlas.reset();
-    // Tried once per window, size and backdrop, whether or not it can be had.
-    m_atlas = XcbBarAtlas::create(window, block, BarChanges::kSlots);
-    m_atlasWindow = id;
-    m_atlasBlock = block;
-    m_atlasStale = false;
+    if (id != m_atlasWindow || block != m_atlasBlock) {
+        m_atlas.reset();
+        // Tried once per window and size, whether or not it can be had.
+        m_atlas = XcbBarAtlas::create(window, block, BarChanges::kSlots);
+        m_atlasWindow = id;
+        m_atlasBlock = block;
+        m_picturesStale = true;
+    }
+    // A new backdrop keeps the pixmap; only its pictures are painted anew.
+    if (std::exchange(m_picturesStale, false)) {
+        for (BarChanges& known : m_changes)
+            known.inAtlas.reset();
+    }
     return m_atlas.get();
 }
 
@@ -453,7 +456,7 @@ void SpectrumBarsView::ensureBackdrop()
     m_windowSize = frameView->size();
     m_placeInWindow = place;
     m_backdropStale = false;
-    m_atlasStale = true;
+    m_picturesStale = true;
 }
 
 void SpectrumBarsView::paintEvent(QPaintEvent* event)

@@ -129,7 +129,8 @@ private:
     // window and returns the ones Qt must paint.
     QList<QRect> copyOnX11(QList<QRect> held, const QList<int>& bars);
     // The atlas for this window, view size and pixel ratio, made afresh
-    // when any of them or the backdrop changed; nullptr outside X11.
+    // when any of them changed, its pictures forgotten when the backdrop
+    // changed; nullptr outside X11.
     XcbBarAtlas* atlas(QWindow* window, qreal ratio);
     // The bar's present picture over the backdrop, opaque, in device
     // pixels of its geometry.
@@ -157,14 +158,15 @@ private:
     // nothing into it.
     bool m_renderingBackdrop = false;
     bool m_holding = false;
-    qreal m_heldRatio = 0; // found at the first change a tick holds
+    qreal m_heldRatio = 0; // found at the first change a tick holds, so set whenever one is held
     QList<QRect> m_held;
     QList<int> m_heldBars; // whose change each held rectangle is
     std::unique_ptr<XcbBarAtlas> m_atlas;
     // What the atlas, or the last try at one, was made for.
     quintptr m_atlasWindow = 0;
     QSize m_atlasBlock;
-    bool m_atlasStale = true;
+    // The atlas's pictures show an older backdrop.
+    bool m_picturesStale = true;
     // Copies reached the window that Qt's own copy of it does not hold.
     bool m_storeLags = false;
     int m_copiedOnX11 = 0;
