@@ -436,6 +436,10 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
         <source>Plug the device in again; if that does not help, try another USB port.</source>
         <translation>Stecken Sie das Gerät erneut ein; hilft das nicht, versuchen Sie einen anderen USB-Anschluss.</translation>
     </message>
+    <message>
+        <source>%1 is in none of udev&apos;s folders (%2): this user may write to %3 now, but access given outside the rule can be gone after the device is plugged in again or the computer restarts, and other accounts may not have it</source>
+        <translation>%1 liegt in keinem der Ordner von udev (%2): dieser Benutzer darf jetzt auf %3 schreiben, doch ein Zugriff, der nicht von der Regel kommt, kann nach dem erneuten Einstecken des Geräts oder einem Neustart fehlen, und anderen Konten fehlt er vielleicht</translation>
+    </message>
 </context>
 <context>
     <name>DiagnosticsDialog</name>

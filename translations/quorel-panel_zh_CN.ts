@@ -435,6 +435,10 @@ monitor、denoise、mixer（on 或 off）。
         <source>Plug the device in again; if that does not help, try another USB port.</source>
         <translation>请重新插入设备；如果无效，请换一个 USB 端口。</translation>
     </message>
+    <message>
+        <source>%1 is in none of udev&apos;s folders (%2): this user may write to %3 now, but access given outside the rule can be gone after the device is plugged in again or the computer restarts, and other accounts may not have it</source>
+        <translation>%1 不在 udev 的任何文件夹中（%2）：此用户现在可以写入 %3，但并非来自该规则的访问权限可能在重新插入设备或重启电脑后失效，其他账户也可能没有该权限</translation>
+    </message>
 </context>
 <context>
     <name>DiagnosticsDialog</name>

@@ -4,6 +4,7 @@
 #include "controls/Button.h"
 #include "controls/CheckButton.h"
 #include "controls/ImageView.h"
+#include "controls/MessageBand.h"
 #include "controls/PresetSelector.h"
 #include "controls/ProgressIndicator.h"
 #include "controls/SpkMicSlider.h"
@@ -48,6 +49,11 @@ MainWindow::MainWindow(QWidget* parent)
     m_ui->setupUi(this);
     setStyleSheet(QString::fromLatin1(kStyleSheet));
     m_linkingSheet = new LinkingSheet(this);
+    // Made after the spectrum, so it stacks above the bars drawn there
+    // once the device links.
+    m_messageBand = new MessageBand(m_ui->rootView);
+    m_messageBand->setObjectName(QStringLiteral("messageBand"));
+    m_messageBand->lieOver(m_ui->SpectrumView);
     awakeFromNib();
 }
 
@@ -107,7 +113,7 @@ AppDelegateOutlets MainWindow::outlets()
     o.linkText = m_ui->linkText;
     o.linkImg = m_ui->linkImg;
     o.SpectrumView = m_ui->SpectrumView;
-    o.messageBand = m_ui->messageBand;
+    o.messageBand = m_messageBand;
     return o;
 }
 

@@ -7,6 +7,7 @@
 #include "app/AppDelegate.h"
 
 class LinkingSheet;
+class MessageBand;
 class PresetSelector;
 namespace Ui {
 class MainWindow;
@@ -41,4 +42,5 @@ protected:
 private:
     std::unique_ptr<Ui::MainWindow> m_ui;
     LinkingSheet* m_linkingSheet = nullptr;
+    MessageBand* m_messageBand = nullptr;
 };

@@ -4,6 +4,7 @@
 
 #include <QAccessible>
 #include <QColor>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
@@ -138,6 +139,39 @@ void MessageBand::dismiss()
     refresh(false);
 }
 
+void MessageBand::lieOver(QWidget* area)
+{
+    Q_ASSERT(parentWidget() && parentWidget()->isAncestorOf(area));
+    if (m_area)
+        m_area->removeEventFilter(this);
+    m_area = area;
+    area->installEventFilter(this);
+    place();
+}
+
+bool MessageBand::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_area && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        place();
+    return QFrame::eventFilter(watched, event);
+}
+
+void MessageBand::place()
+{
+    if (!m_area)
+        return;
+    // Inset, so the area's rounded frame stays visible around the band; a
+    // text taller than the area is cut rather than the window grown.
+    constexpr int kInset = 10;
+    // The style sheet's fonts decide the text's height.
+    ensurePolished();
+    const QRect area(m_area->mapTo(parentWidget(), QPoint(0, 0)), m_area->size());
+    const int width = std::max(0, area.width() - 2 * kInset);
+    const int wanted = hasHeightForWidth() ? heightForWidth(width) : sizeHint().height();
+    const int height = std::clamp(wanted, 0, std::max(0, area.height() - 2 * kInset));
+    setGeometry(area.x() + kInset, area.y() + kInset, width, height);
+}
+
 QString MessageBand::text() const
 {
     return m_label->text();
@@ -157,6 +191,8 @@ void MessageBand::refresh(bool alert)
         setVisible(false);
         return;
     }
+    if (textChanged)
+        place();
     // Screen readers over AT-SPI read an alert when it starts showing; a
     // band already shown shows again for the new message.
     if (alert && !isHidden())

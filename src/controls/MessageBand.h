@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QFrame>
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -17,7 +18,10 @@ class QToolButton;
 // topic's text, one under the other, and hides when none is left. A new
 // or changed text is raised as an accessibility alert, so screen readers
 // read it without the user looking for it. Dismissing hides what is shown
-// until a topic's text changes. Main thread only.
+// until a topic's text changes. It lies over an area of the window that
+// takes no input (the spectrum) instead of taking a place in a layout, so a
+// message coming or going moves no control and leaves the window's size as
+// it is. Main thread only.
 class MessageBand final : public QFrame {
     Q_OBJECT
 
@@ -45,10 +49,17 @@ public:
     QString text() const;
     // Hides what is shown, as the band's close button does.
     void dismiss();
+    // Lies across the top of `area`, inset from its edges, and follows it
+    // as it is laid out; `area` is a descendant of the band's parent and
+    // comes before the band in stacking order.
+    void lieOver(QWidget* area);
 
 signals:
     // A message was raised as an alert; `text` is all the band says.
     void raised(const QString& text);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Entry {
@@ -63,9 +74,11 @@ private:
     void show(const QString& topic, const QString& text, std::chrono::milliseconds keepFor);
     void clearDueEntries();
     void refresh(bool alert);
+    void place();
 
     QList<Entry> m_entries;
     QLabel* m_label = nullptr;
     QToolButton* m_close = nullptr;
     QTimer m_clearTimer;
+    QPointer<QWidget> m_area;
 };

@@ -162,31 +162,46 @@ std::vector<DoctorCheck> DeviceChecks::run()
 
     const DeviceAccess::Install install = DeviceAccess::detectInstall(m_config.ruleDirs, m_config.program,
                                                                       m_config.packageList);
+    const bool nodePresent = !device.node.isEmpty() && QFileInfo::exists(device.node);
+    // Opened for writing as the panel opens it, and closed at once: nothing
+    // is sent. Non-blocking, so a stalled device cannot hold the check.
+    int openError = 0;
+    if (nodePresent) {
+        const int fd = ::open(QFile::encodeName(device.node).constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        openError = fd < 0 ? errno : 0;
+        if (fd >= 0)
+            ::close(fd);
+    }
+
     QString rule;
     for (const QString& dir : m_config.ruleDirs) {
         if (rule.isEmpty() && QFileInfo::exists(QDir(dir).filePath(DeviceAccess::RuleName)))
             rule = QDir(dir).filePath(DeviceAccess::RuleName);
     }
-    if (rule.isEmpty()) {
+    if (!rule.isEmpty()) {
+        checks.push_back(DoctorCheck::pass(QStringLiteral("device.rule"), ruleTitle(), rule));
+    } else if (nodePresent && openError == 0) {
+        // Access comes from elsewhere (a group, a hand-made change): the
+        // panel works now, but may not on the next plug-in or account.
+        checks.push_back(DoctorCheck::warn(
+            QStringLiteral("device.rule"), ruleTitle(),
+            tr("%1 is in none of udev's folders (%2): this user may write to %3 now, but access given outside the "
+               "rule can be gone after the device is plugged in again or the computer restarts, and other accounts "
+               "may not have it")
+                .arg(DeviceAccess::RuleName, m_config.ruleDirs.join(QStringLiteral(", ")), device.node),
+            DeviceAccess::permissionFix(install)));
+    } else {
         checks.push_back(
             DoctorCheck::fail(QStringLiteral("device.rule"), ruleTitle(),
                               tr("%1 is in none of udev's folders (%2)")
                                   .arg(DeviceAccess::RuleName, m_config.ruleDirs.join(QStringLiteral(", "))),
                               DeviceAccess::permissionFix(install)));
-    } else {
-        checks.push_back(DoctorCheck::pass(QStringLiteral("device.rule"), ruleTitle(), rule));
     }
 
-    if (device.node.isEmpty() || !QFileInfo::exists(device.node)) {
+    if (!nodePresent) {
         checks.push_back(DoctorCheck::skip(QStringLiteral("device.access"), accessTitle(), tr("no HID node")));
         return checks;
     }
-    // Opened for writing as the panel opens it, and closed at once: nothing
-    // is sent. Non-blocking, so a stalled device cannot hold the check.
-    const int fd = ::open(QFile::encodeName(device.node).constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    const int openError = fd < 0 ? errno : 0;
-    if (fd >= 0)
-        ::close(fd);
     if (openError == 0) {
         checks.push_back(DoctorCheck::pass(QStringLiteral("device.access"), accessTitle(),
                                            tr("this user may write to %1").arg(device.node)));

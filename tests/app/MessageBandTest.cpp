@@ -1,8 +1,8 @@
 // The message band in the real window: its text is readable against its own
 // background whatever the window's style sheet says (pixels, at the scale
-// the run is at: 1 here, 2 as MessageBandTest@2x), it lies inside the
-// window, and it shows, raises and drops messages as their conditions come
-// and go.
+// the run is at: 1 here, 2 as MessageBandTest@2x), it lies over the
+// spectrum without moving a control, and it shows, raises and drops
+// messages as their conditions come and go.
 #include "app/MainWindow.h"
 #include "controls/MessageBand.h"
 
@@ -19,6 +19,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -171,6 +173,72 @@ TEST_F(MessageBandTest, AFailureThatEndsAtOnceStaysItsTimeToBeRead)
     EXPECT_TRUE(band->isHidden());
     band->setCondition(QStringLiteral("device"), QStringLiteral("The device is not answering."));
     EXPECT_EQ(band->text(), QStringLiteral("The device is not answering.")) << "the ended failure is gone";
+}
+
+// Where every widget but the band's own sits in the window, and the
+// window's sizes, once pending layouts are done.
+struct WindowLayout {
+    std::vector<std::string> widgets; // "name x,y width×height"
+    QSize size;
+    QSize minimumSize;
+    QSize minimumSizeHint;
+};
+
+WindowLayout layoutOf(QWidget& window, const MessageBand* band)
+{
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    WindowLayout layout{{}, window.size(), window.minimumSize(), window.minimumSizeHint()};
+    for (const QWidget* widget : window.findChildren<QWidget*>()) {
+        if (widget == band || band->isAncestorOf(widget))
+            continue;
+        const QPoint at = widget->mapTo(&window, QPoint(0, 0));
+        layout.widgets.push_back(QStringLiteral("%1 %2,%3 %4×%5")
+                                     .arg(widget->objectName())
+                                     .arg(at.x())
+                                     .arg(at.y())
+                                     .arg(widget->width())
+                                     .arg(widget->height())
+                                     .toStdString());
+    }
+    return layout;
+}
+
+void expectSameLayout(const WindowLayout& now, const WindowLayout& before, const char* when)
+{
+    EXPECT_EQ(now.size, before.size) << when;
+    EXPECT_EQ(now.minimumSize, before.minimumSize) << when;
+    EXPECT_EQ(now.minimumSizeHint, before.minimumSizeHint) << when;
+    ASSERT_EQ(now.widgets.size(), before.widgets.size()) << when;
+    for (std::size_t i = 0; i < now.widgets.size(); ++i)
+        EXPECT_EQ(now.widgets[i], before.widgets[i]) << when;
+}
+
+// Messages coming and going move no control and leave the window's size
+// alone; the band lies over the spectrum, on nothing that takes input, with
+// room for its whole text.
+TEST_F(MessageBandTest, MessagesComingAndGoingMoveNoControlAndCoverNone)
+{
+    const WindowLayout before = layoutOf(window, band);
+    band->setCondition(QStringLiteral("device"), QStringLiteral("The device is not answering."));
+    band->announce(QStringLiteral("transport"), kDiskFull, std::chrono::seconds(5));
+    ASSERT_TRUE(band->isVisible());
+    expectSameLayout(layoutOf(window, band), before, "shown");
+
+    const QRect bandArea(band->mapTo(&window, QPoint(0, 0)), band->size());
+    const QWidget* spectrum = window.findChild<QWidget*>(QStringLiteral("SpectrumView"));
+    ASSERT_NE(spectrum, nullptr);
+    EXPECT_TRUE(QRect(spectrum->mapTo(&window, QPoint(0, 0)), spectrum->size()).contains(bandArea));
+    EXPECT_GE(band->height(), band->heightForWidth(band->width())) << "the two lines fit";
+    for (const QWidget* widget : window.findChildren<QWidget*>()) {
+        if (widget->focusPolicy() == Qt::NoFocus || !widget->isVisible() || band->isAncestorOf(widget))
+            continue;
+        EXPECT_FALSE(bandArea.intersects(QRect(widget->mapTo(&window, QPoint(0, 0)), widget->size())))
+            << qPrintable(widget->objectName());
+    }
+
+    band->dismiss();
+    ASSERT_TRUE(band->isHidden());
+    expectSameLayout(layoutOf(window, band), before, "hidden");
 }
 
 } // namespace

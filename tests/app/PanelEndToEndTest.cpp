@@ -383,6 +383,43 @@ TEST_F(PanelEndToEndTest, ASwitchClickedOnScreenReachesTheSimulatedDevice)
     EXPECT_FALSE(stored->boolValue(SettingsKey::dehiss));
 }
 
+// The device stops answering after a Monitor click. Once the window says
+// so, a click aimed at Denoise lands on Denoise: the message that appeared
+// moved no control. Both changes reach the device when it answers again.
+TEST_F(PanelEndToEndTest, AClickAsTheDeviceFaultAppearsReachesTheControlUnderThePointer)
+{
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reports.isEmpty(); }, 20000)) << "the panel never linked";
+    ASSERT_TRUE(device.setStalled(true));
+    clickControl(env, [](MainWindow& window) -> QWidget* { return window.outlets().Monitor; });
+    QString status;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return runCommand({QStringLiteral("--status")}, &status) == 0 && status.contains(QStringLiteral("\nresponding=no\n")); },
+        10000))
+        << qPrintable(status);
+    clickDenoise(env);
+    ASSERT_TRUE(device.setStalled(false));
+
+    // Stored Monitor off and Denoise on: both clicks flip them.
+    QByteArray denoiseRecord = apptest::storedFullRecord();
+    denoiseRecord[0] = 2;
+    denoiseRecord[4] = 0;
+    denoiseRecord[5] = 0x17;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return std::any_of(reports.begin(), reports.end(), [&](const QByteArray& r) { return r == denoiseRecord; }); },
+        10000))
+        << "no Denoise record: " << qPrintable(SimulatedDevice::describe(reports.last()));
+    QByteArray monitorRecord = apptest::storedFullRecord();
+    monitorRecord[0] = 3;
+    monitorRecord[5] = 0x17;
+    EXPECT_EQ(reports.at(1).toHex(' '), monitorRecord.toHex(' '));
+    QTest::qWait(500);
+    terminatePanel();
+    const std::optional<SettingsDictionary> stored = storedSettings();
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_TRUE(stored->boolValue(SettingsKey::monitor));
+    EXPECT_FALSE(stored->boolValue(SettingsKey::dehiss));
+}
+
 class PanelAccessibilityTest : public PanelEndToEndTest {
 protected:
     void prepareEnvironment(QProcessEnvironment& environment) override

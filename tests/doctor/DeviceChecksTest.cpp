@@ -149,3 +149,36 @@ TEST(DeviceChecks, ANodeWithoutTheRuleAppliedIsOpenedForWritingAndNothingWritten
         EXPECT_EQ(check.outcome, Outcome::Pass) << check.id.toStdString() << ": " << check.cause.toStdString();
     EXPECT_EQ(node.size(), 0);
 }
+
+// Without the rule, what the node allows now decides: a node this user may
+// write to works (a warning for the next plug-in or account), one it may
+// not stays a failure.
+TEST(DeviceChecks, AMissingRuleIsAWarningOnlyWhereTheNodeIsWritable)
+{
+    Testbed testbed;
+    QFile node(testbed.addDevice(234, "0003:00000A12:00001243"));
+    Machine machine;
+    const struct {
+        QFileDevice::Permissions permissions;
+        Outcome rule;
+        Outcome access;
+    } cases[] = {
+        {QFileDevice::ReadOwner | QFileDevice::WriteOwner, Outcome::Warn, Outcome::Pass},
+        {QFileDevice::ReadOwner, Outcome::Fail, Outcome::Fail},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(node.setPermissions(c.permissions));
+        WithoutFileAccessOverride asUser;
+        const std::vector<DoctorCheck> checks = DeviceChecks(machine.config).run();
+        const DoctorCheck& rule = find(checks, QStringLiteral("device.rule"));
+        EXPECT_EQ(rule.outcome, c.rule) << rule.cause.toStdString();
+        EXPECT_EQ(find(checks, QStringLiteral("device.access")).outcome, c.access);
+        EXPECT_TRUE(rule.cause.contains(machine.config.ruleDirs.first())) << rule.cause.toStdString();
+        EXPECT_TRUE(rule.fix.contains(QStringLiteral("Copy udev/70-quorel-panel.rules"))) << rule.fix.toStdString();
+        if (c.rule == Outcome::Warn) {
+            EXPECT_TRUE(rule.cause.contains(QStringLiteral("may write to /dev/hidraw234 now")));
+            EXPECT_TRUE(rule.cause.contains(QStringLiteral("plugged in again")));
+        }
+    }
+    EXPECT_EQ(node.size(), 0);
+}

@@ -124,8 +124,19 @@ protected:
 
 } // namespace
 
-TEST_F(DoctorCommandTest, ASetUpWhereThePanelCanWorkPassesExitsZeroAndIsLeftAsItWas)
+// With the rule, and without it where the node is writable all the same
+// (a source build run by a user in the node's group): the panel works, so
+// the doctor passes, the missing rule only a warning.
+class WorkingSetUpTest : public DoctorCommandTest, public ::testing::WithParamInterface<bool> {};
+
+INSTANTIATE_TEST_SUITE_P(Rule, WorkingSetUpTest, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "Installed" : "Missing");
+                         });
+
+TEST_P(WorkingSetUpTest, ASetUpWhereThePanelCanWorkPassesExitsZeroAndIsLeftAsItWas)
 {
+    const bool ruleInstalled = GetParam();
     PulseDaemon daemon(PulseDaemon::builtinScript());
     ASSERT_TRUE(daemon.start());
     SimulatedDevice device;
@@ -151,15 +162,22 @@ TEST_F(DoctorCommandTest, ASetUpWhereThePanelCanWorkPassesExitsZeroAndIsLeftAsIt
     env.insert(QStringLiteral("PULSE_SERVER"), daemon.server());
     env.insert(QStringLiteral("PIPEWIRE_REMOTE"), daemon.directory() + QStringLiteral("/pipewire-0"));
 
-    // The rule installed where udev reads packaged rules, in a mount
-    // namespace of the child's own: the machine's folder is not touched.
+    // udev's folders hold the rule or nothing, in a mount namespace of the
+    // child's own: the machine's folders are not touched.
     QTemporaryDir rules;
-    ASSERT_TRUE(QFile::copy(QStringLiteral(QUOREL_UDEV_RULE), rules.filePath(QStringLiteral("70-quorel-panel.rules"))));
+    if (ruleInstalled) {
+        ASSERT_TRUE(
+            QFile::copy(QStringLiteral(QUOREL_UDEV_RULE), rules.filePath(QStringLiteral("70-quorel-panel.rules"))));
+    }
     const QByteArray rulesDir = QFile::encodeName(rules.path());
     const auto withRule = [rulesDir] {
         if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
             || ::mount(rulesDir.constData(), "/usr/lib/udev/rules.d", nullptr, MS_BIND, nullptr) != 0)
             ::_exit(kNoNamespace);
+        for (const char* dir : {"/etc/udev/rules.d", "/run/udev/rules.d", "/lib/udev/rules.d"}) {
+            if (::access(dir, F_OK) == 0 && ::mount(rulesDir.constData(), dir, nullptr, MS_BIND, nullptr) != 0)
+                ::_exit(kNoNamespace);
+        }
     };
 
     const QStringList before = QDir(home.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
@@ -180,6 +198,8 @@ TEST_F(DoctorCommandTest, ASetUpWhereThePanelCanWorkPassesExitsZeroAndIsLeftAsIt
     EXPECT_EQ(json.exitCode, 0) << qPrintable(json.err);
     EXPECT_EQ(checks.value(QStringLiteral("device.node")).value(QStringLiteral("detail")).toString(),
               device.hidrawNode());
+    EXPECT_EQ(status(checks, QStringLiteral("device.rule")), ruleInstalled ? QStringLiteral("pass") : QStringLiteral("warn"))
+        << causeAndFix(checks, QStringLiteral("device.rule")).toStdString();
     // Nothing was written to the device, nor any settings made (libpulse
     // keeps its cookie in the configuration folder, as for any client).
     QTest::qWait(100);
@@ -192,6 +212,9 @@ TEST_F(DoctorCommandTest, ASetUpWhereThePanelCanWorkPassesExitsZeroAndIsLeftAsIt
     const QStringList lines = text.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     EXPECT_EQ(lines.size(), checks.size() + 1) << qPrintable(text.out);
     EXPECT_EQ(lines.last(), QStringLiteral("All checks passed."));
+    EXPECT_EQ(text.out.contains(QStringLiteral("WARN  udev rule installed: 70-quorel-panel.rules is in none")),
+              !ruleInstalled)
+        << qPrintable(text.out);
 }
 
 TEST_F(DoctorCommandTest, EachFaultIsNamedWithItsCauseAndFixAndTheExitIsOne)
