@@ -130,8 +130,8 @@ protected:
 class WorkingSetUpTest : public DoctorCommandTest, public ::testing::WithParamInterface<bool> {};
 
 INSTANTIATE_TEST_SUITE_P(Rule, WorkingSetUpTest, ::testing::Values(true, false),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return std::string(info.param ? "Installed" : "Missing");
+                         [](const ::testing::TestParamInfo<bool>& rule) {
+                             return std::string(rule.param ? "Installed" : "Missing");
                          });
 
 TEST_P(WorkingSetUpTest, ASetUpWhereThePanelCanWorkPassesExitsZeroAndIsLeftAsItWas)
