@@ -15,6 +15,7 @@
 #include "power/LogindPowerEvents.h"
 #include "settings/SettingsDictionary.h"
 #include "spectrum/SpectrumViewController.h"
+#include "transport/ClockText.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -34,7 +35,6 @@ namespace {
 
 const QString kLinkedText = QStringLiteral("TAVO已连接");
 const QString kNotLinkedText = QStringLiteral("TAVO未连接");
-const QString kClockZero = QStringLiteral("00:00:00");
 constexpr int Enable = static_cast<int>(ControlImageState::Enable);
 constexpr int Disable = static_cast<int>(ControlImageState::Disable);
 
@@ -402,7 +402,7 @@ void AppDelegate::usbhidDidRemove()
 
     resetTransport();
     enableControls(false);
-    timerText->setText(kClockZero);
+    timerText->setText(clockText(0));
 
     emit linkStateChanged();
 

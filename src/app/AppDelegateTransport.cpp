@@ -27,7 +27,6 @@ constexpr auto PlaybackPaused = TransportPlaybackPaused;
 constexpr auto Recording = TransportRecording;
 constexpr auto RecordingPaused = TransportRecordingPaused;
 
-const QString kClockZero = QStringLiteral("00:00:00");
 
 // The transport's reasons are English, as the transport logs them; those
 // it marks for translation (QT_TRANSLATE_NOOP("Transport", ...)) read in the
@@ -113,7 +112,7 @@ void AppDelegate::stopTransportOnFailure(const QString& message)
     m_model.setTransportState(Idle);
     showTransportRunning(false);
     timer.reset();
-    timerText->setText(kClockZero);
+    timerText->setText(clockText(0));
     showTransportMessage(message);
 }
 
@@ -237,7 +236,7 @@ void AppDelegate::Stop()
 
     showTransportRunning(false);
     timer.reset();
-    timerText->setText(kClockZero);
+    timerText->setText(clockText(0));
 }
 
 void AppDelegate::TimerAction(QTimer*)
