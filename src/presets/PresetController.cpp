@@ -65,7 +65,8 @@ bool PresetController::undo(QString* why)
         *why = tr("there is nothing to undo");
         return false;
     }
-    if (!go(*side, changeTo(*side), why)) {
+    const SoundHistory::Side reached = reachable(*side);
+    if (!go(reached, changeTo(reached), why)) {
         m_history.redo();
         return false;
     }
@@ -80,7 +81,8 @@ bool PresetController::redo(QString* why)
         *why = tr("there is nothing to redo");
         return false;
     }
-    if (!go(*side, changeTo(*side), why)) {
+    const SoundHistory::Side reached = reachable(*side);
+    if (!go(reached, changeTo(reached), why)) {
         m_history.undo();
         return false;
     }
@@ -112,6 +114,15 @@ void PresetController::settle()
     if (!unsettled())
         return;
     soundChanged(m_target.sound(), true);
+}
+
+// A preset renamed or deleted since the step cannot be made active again:
+// the step's sound comes back as a hand change, the active preset as it is.
+SoundHistory::Side PresetController::reachable(SoundHistory::Side side) const
+{
+    if (!side.activePreset.isEmpty() && !m_store.find(side.activePreset))
+        side.activePreset = m_store.active();
+    return side;
 }
 
 // A step made by hand keeps the active preset; one that changes it was a

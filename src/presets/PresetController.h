@@ -52,6 +52,8 @@ private:
     void settle();
     enum class Change { Whole, ByHand };
     bool go(const SoundHistory::Side& side, Change change, QString* why);
+    // `side` with an active preset that still exists.
+    SoundHistory::Side reachable(SoundHistory::Side side) const;
     // How undo or redo reaches `side`: a step between presets as a whole
     // (as applying the preset did), a step within one the way a hand makes it.
     Change changeTo(const SoundHistory::Side& side) const;

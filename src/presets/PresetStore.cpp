@@ -106,7 +106,7 @@ void PresetStore::setActive(const QString& name)
     emit changed();
 }
 
-bool PresetStore::checkNewName(const QString& name, QString* why) const
+bool PresetStore::checkNewName(const QString& name, QString* why)
 {
     if (!PresetFormat::validName(name, why))
         return false;

@@ -66,6 +66,10 @@ public:
     // shut-down).
     void waitForFiles();
 
+    // Whether a preset may be saved or renamed to `name`: a valid name
+    // that is not a factory preset's; the reason in *why when not.
+    static bool checkNewName(const QString& name, QString* why);
+
 signals:
     void changed();
     void imported(const QString& name);
@@ -76,7 +80,6 @@ signals:
 
 private:
     Preset* findUser(const QString& name);
-    bool checkNewName(const QString& name, QString* why) const;
     QString freeName(const QString& name) const;
     void addImported(Preset preset, const QString& path);
     void store();

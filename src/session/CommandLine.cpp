@@ -1,5 +1,7 @@
 #include "session/CommandLine.h"
 
+#include "presets/FactoryPresets.h"
+#include "presets/PresetStore.h"
 #include "session/PanelService.h"
 #include "session/SessionInstance.h"
 #include "controlinterface.h"
@@ -10,6 +12,8 @@
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QTextStream>
+
+#include <algorithm>
 
 namespace {
 
@@ -220,6 +224,53 @@ public:
                         QCoreApplication::translate("CommandLine", "cannot save the preset \"%1\"").arg(name));
     }
 
+    // A request of several changes with a preset among them is checked
+    // whole against the panel's presets before the first change is made,
+    // so one that would fail changes nothing.
+    bool acceptsWhole(const CommandLineRequest& request)
+    {
+        const std::size_t changes = (request.applyPreset ? 1 : 0) + request.sets.size() + request.toggles.size()
+                                    + (request.savePreset ? 1 : 0);
+        if (changes < 2 || (!request.applyPreset && !request.savePreset))
+            return true;
+        const std::optional<PanelState> state = this->state();
+        if (!state)
+            return false;
+        if (state->presets.isEmpty()) {
+            m_err << kProgram << ": "
+                  << QCoreApplication::translate("CommandLine", "the panel's presets are not available yet") << '\n';
+            m_lastCode = ExitCode::Failure;
+            return false;
+        }
+        if (request.applyPreset && !state->presets.contains(*request.applyPreset)) {
+            const QString& name = *request.applyPreset;
+            m_lastCode = failure(
+                QCoreApplication::translate("CommandLine", "cannot apply the preset \"%1\"").arg(name),
+                PanelService::kUnknownPresetError,
+                QCoreApplication::translate("PanelService", "there is no preset \"%1\"; the presets are %2")
+                    .arg(name, state->presets.join(QStringLiteral(", "))));
+            return false;
+        }
+        if (request.savePreset) {
+            const QString& name = *request.savePreset;
+            const QString what = QCoreApplication::translate("CommandLine", "cannot save the preset \"%1\"").arg(name);
+            QString why;
+            if (!PresetStore::checkNewName(name, &why)) {
+                m_lastCode = failure(what, PanelService::kInvalidNameError, why);
+                return false;
+            }
+            const auto userPresets = std::count_if(state->presets.cbegin(), state->presets.cend(),
+                                                   [](const QString& preset) { return !FactoryPresets::find(preset); });
+            if (!state->presets.contains(name) && userPresets >= PresetStore::MaxUserPresets) {
+                m_lastCode = failure(what, PanelService::kInvalidNameError,
+                                     QCoreApplication::translate("PresetStore", "there are already %1 presets; delete one first")
+                                         .arg(PresetStore::MaxUserPresets));
+                return false;
+            }
+        }
+        return true;
+    }
+
     int lastCode() const { return m_lastCode; }
 
 private:
@@ -235,11 +286,10 @@ private:
     int failure(const QString& what, const QString& errorName, const QString& message)
     {
         m_err << kProgram << ": " << what << ": " << message << '\n';
-        if (errorName == QLatin1String("com.quorel.panel.Error.NotLinked"))
+        if (errorName == PanelService::kNotLinkedError)
             return ExitCode::NotLinked;
-        if (errorName == QLatin1String("com.quorel.panel.Error.OutOfRange")
-            || errorName == QLatin1String("com.quorel.panel.Error.UnknownPreset")
-            || errorName == QLatin1String("com.quorel.panel.Error.InvalidName"))
+        if (errorName == PanelService::kOutOfRangeError || errorName == PanelService::kUnknownPresetError
+            || errorName == PanelService::kInvalidNameError)
             return ExitCode::Usage;
         if (errorName == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
             || errorName == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
@@ -273,6 +323,8 @@ int runClient(const CommandLineRequest& request, QDBusConnection connection, QTe
     }
 
     PanelClient panel(connection, err);
+    if (!panel.acceptsWhole(request))
+        return panel.lastCode();
     if (request.applyPreset && !panel.applyPreset(*request.applyPreset))
         return panel.lastCode();
     for (const auto& [setting, value] : request.sets) {

@@ -10,15 +10,11 @@
 const QString PanelService::kObjectPath = QStringLiteral("/com/quorel/panel");
 const QString PanelService::kInterface = QStringLiteral("com.quorel.panel.Control");
 
-namespace {
-
-const QString kNotLinkedError = QStringLiteral("com.quorel.panel.Error.NotLinked");
-const QString kOutOfRangeError = QStringLiteral("com.quorel.panel.Error.OutOfRange");
-const QString kUnknownPresetError = QStringLiteral("com.quorel.panel.Error.UnknownPreset");
-const QString kInvalidNameError = QStringLiteral("com.quorel.panel.Error.InvalidName");
-const QString kFailedError = QStringLiteral("com.quorel.panel.Error.Failed");
-
-} // namespace
+const QString PanelService::kNotLinkedError = QStringLiteral("com.quorel.panel.Error.NotLinked");
+const QString PanelService::kOutOfRangeError = QStringLiteral("com.quorel.panel.Error.OutOfRange");
+const QString PanelService::kUnknownPresetError = QStringLiteral("com.quorel.panel.Error.UnknownPreset");
+const QString PanelService::kInvalidNameError = QStringLiteral("com.quorel.panel.Error.InvalidName");
+const QString PanelService::kFailedError = QStringLiteral("com.quorel.panel.Error.Failed");
 
 PanelService::PanelService(QObject* parent)
     : QObject(parent)

@@ -44,6 +44,12 @@ class PanelService : public QObject, protected QDBusContext {
 public:
     static const QString kObjectPath;
     static const QString kInterface;
+    // The errors the interface replies with.
+    static const QString kNotLinkedError;
+    static const QString kOutOfRangeError;
+    static const QString kUnknownPresetError;
+    static const QString kInvalidNameError;
+    static const QString kFailedError;
 
     explicit PanelService(QObject* parent = nullptr);
 

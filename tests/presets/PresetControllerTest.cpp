@@ -177,3 +177,33 @@ TEST_F(PresetControllerTest, CtrlZAndCtrlShiftZInTheWindowUndoAndRedoAndAreEnabl
     EXPECT_EQ(failed.first().first().toString(), QStringLiteral("Cannot undo: the device is busy"));
     EXPECT_TRUE(actions.undoAction()->isEnabled());
 }
+
+// A preset renamed or deleted after the step: undo and redo bring the sound
+// back as a hand change and never make the vanished name active.
+TEST_F(PresetControllerTest, UndoAndRedoNeverMakeAVanishedPresetActive)
+{
+    for (const bool renamed : {false, true}) {
+        SCOPED_TRACE(renamed ? "renamed" : "deleted");
+        ASSERT_TRUE(m_controller.saveCurrent(QStringLiteral("Mine"), &m_why)) << qPrintable(m_why);
+        const PresetSound saved = m_target.current;
+        m_target.drag(renamed ? 3 : 2, {4, 9});
+        ASSERT_TRUE(renamed ? m_store.rename(QStringLiteral("Mine"), QStringLiteral("Ours"), &m_why)
+                            : m_store.remove(QStringLiteral("Mine"), &m_why))
+            << qPrintable(m_why);
+        const QString active = m_controller.active();
+        EXPECT_NE(active, QStringLiteral("Mine"));
+
+        m_target.applied.clear();
+        m_target.restored.clear();
+        ASSERT_TRUE(m_controller.undo(&m_why)) << qPrintable(m_why);
+        EXPECT_EQ(m_target.current, saved);
+        EXPECT_EQ(m_controller.active(), active);
+        ASSERT_TRUE(m_controller.redo(&m_why)) << qPrintable(m_why);
+        EXPECT_EQ(m_controller.active(), active);
+        EXPECT_EQ(m_target.restored, m_target.applied) << "both steps as a hand makes them";
+        EXPECT_EQ(m_target.restored.size(), 2);
+        if (renamed) {
+            ASSERT_TRUE(m_store.remove(QStringLiteral("Ours"), &m_why));
+        }
+    }
+}

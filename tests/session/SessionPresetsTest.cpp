@@ -30,7 +30,8 @@
 namespace {
 
 // The running panel as far as presets go: linked, its settings refused
-// (they are the other session test's), presets through the controller.
+// (they are the other session test's) unless a test takes them, presets
+// through the controller.
 class PresetsPort final : public PanelPort {
 public:
     PresetsPort(PresetController* presets)
@@ -46,8 +47,12 @@ public:
         s.linked = true;
         return s;
     }
-    bool set(PanelSetting, int, QString* why) override
+    bool set(PanelSetting setting, int value, QString* why) override
     {
+        if (takesSettings) {
+            settings.append({setting, value});
+            return true;
+        }
         *why = QStringLiteral("not in this test");
         return false;
     }
@@ -65,6 +70,9 @@ public:
         *why = QStringLiteral("the panel's presets are not available yet");
         return m_presets && m_presets->saveCurrent(name, why);
     }
+
+    bool takesSettings = false;
+    QList<std::pair<PanelSetting, int>> settings;
 
 private:
     PresetController* m_presets;
@@ -191,6 +199,41 @@ TEST_F(SessionPresetsTest, UnknownAndRefusedNamesFailWithTheirExitCodesAndChange
     r = run({QStringLiteral("--preset"), QStringLiteral("Music")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("the panel is busy"))) << qPrintable(r.err);
+}
+
+// A command line of several changes is checked whole: one that would fail
+// at its last step changes nothing at all.
+TEST_F(SessionPresetsTest, ACombinedRequestThatWouldFailChangesNothing)
+{
+    launch(&m_controller);
+    m_port->takesSettings = true;
+    const struct {
+        QStringList arguments;
+        const char* says;
+    } refused[] = {
+        {{QStringLiteral("--set"), QStringLiteral("reverb=10"), QStringLiteral("--save-preset"), QStringLiteral("Flat")},
+         "factory preset"},
+        {{QStringLiteral("--preset"), QStringLiteral("Voice"), QStringLiteral("--set"), QStringLiteral("reverb=11"),
+          QStringLiteral("--save-preset"), QStringLiteral("[bad")},
+         "cannot start with \"[\""},
+        {{QStringLiteral("--preset"), QStringLiteral("Nope"), QStringLiteral("--toggle"), QStringLiteral("denoise")},
+         "there is no preset \"Nope\""},
+    };
+    for (const auto& request : refused) {
+        const CommandResult r = run(request.arguments);
+        EXPECT_EQ(r.exitCode, 2) << qPrintable(request.arguments.join(' '));
+        EXPECT_TRUE(r.err.contains(QLatin1String(request.says))) << qPrintable(r.err);
+    }
+    EXPECT_TRUE(m_port->settings.isEmpty());
+    EXPECT_TRUE(m_target.applied.isEmpty());
+    EXPECT_TRUE(m_controller.active().isEmpty());
+    EXPECT_EQ(m_store.names().size(), FactoryPresets::all().size());
+
+    const CommandResult r = run({QStringLiteral("--preset"), QStringLiteral("Voice"), QStringLiteral("--set"),
+                                 QStringLiteral("reverb=11"), QStringLiteral("--save-preset"), QStringLiteral("Mine")});
+    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    EXPECT_EQ(m_port->settings, (QList<std::pair<PanelSetting, int>>{{PanelSetting::Reverb, 11}}));
+    EXPECT_EQ(m_controller.active(), QStringLiteral("Mine"));
 }
 
 TEST_F(SessionPresetsTest, APanelWithoutPresetsYetSaysSo)
