@@ -93,11 +93,7 @@ HidReportWriter::~HidReportWriter()
 
 bool HidReportWriter::enqueue(std::uint8_t reportId, std::span<const std::uint8_t> payload)
 {
-    std::vector<std::uint8_t> report;
-    report.reserve(payload.size() + 1);
-    report.push_back(reportId);
-    report.insert(report.end(), payload.begin(), payload.end());
-    return push(std::move(report));
+    return push(Report{reportId, std::vector<std::uint8_t>(payload.begin(), payload.end())});
 }
 
 bool HidReportWriter::enqueueOpen()
@@ -158,8 +154,7 @@ void HidReportWriter::run(std::shared_ptr<Shared> shared)
 
         int error = 0;
         if (job) {
-            const std::span<const std::uint8_t> payload(job->data() + 1, job->size() - 1);
-            error = shared->device->setOutputReport(job->front(), payload, shared->cancelFd);
+            error = shared->device->setOutputReport(job->id, job->payload, shared->cancelFd);
         } else {
             error = shared->device->open();
         }

@@ -48,8 +48,13 @@ public:
 
 private:
     struct Shared;
-    // A report to write, its ID first; none opens the device only.
-    using Job = std::optional<std::vector<std::uint8_t>>;
+    // A report to write, its ID apart from its payload (the device's write
+    // puts them together); none opens the device only.
+    struct Report {
+        std::uint8_t id = 0;
+        std::vector<std::uint8_t> payload;
+    };
+    using Job = std::optional<Report>;
     bool push(Job job);
     static void run(std::shared_ptr<Shared> shared);
     void deliverResults();
