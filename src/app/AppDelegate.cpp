@@ -84,11 +84,12 @@ void AppDelegate::setOutlets(const AppDelegateOutlets& outlets)
 // to write: without any, the window stays as loaded and inert.
 void AppDelegate::connectActions()
 {
-    connect(Spk, &SpkMicSliderAction::action, this, [this] { SpkVolumeChanged(Spk); });
-    connect(Mic, &SpkMicSliderAction::action, this, [this] { MicGainChanged(Mic); });
+    // Each slider's action carries its value; nothing reads it back.
+    connect(Spk, &SpkMicSliderAction::action, this, &AppDelegate::changeSpeaker);
+    connect(Mic, &SpkMicSliderAction::action, this, &AppDelegate::changeMic);
     const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
     for (int n = 1; n <= 5; ++n) {
-        connect(stages[n - 1], &SpkMicSliderAction::action, this, [this, n] { StageChanged(n); });
+        connect(stages[n - 1], &SpkMicSliderAction::action, this, [this, n](int value) { changeStage(n, value); });
         connect(stages[n - 1], &QAbstractSlider::sliderReleased, this, &AppDelegate::soundStepEnded);
     }
     connect(MixerButton, &QPushButton::clicked, this, [this] { MixerChanged(MixerButton); });
@@ -105,6 +106,7 @@ void AppDelegate::applicationDidFinishLaunching()
         return;
     }
     file = std::make_unique<SettingsDictionary>(std::move(*loaded));
+    m_settingsWriter = std::make_unique<StoredSettingsWriter>(m_model, *file);
     m_autosave = std::make_unique<SettingsAutosave>(m_ports.settingsStore, m_ports.autosaveDelay);
     m_autosave->watch(*file);
     connect(m_autosave.get(), &SettingsAutosave::saved, this, [this](bool ok) {
@@ -183,6 +185,8 @@ void AppDelegate::initialize()
 void AppDelegate::loadStoredSettings()
 {
     m_model.setSettings(PanelSettings::fromDictionary(*file));
+    // A hand-edited value the model bounds is stored as the model holds it.
+    m_settingsWriter->storeAll();
     showSettings(m_model.settings(), ~PanelFields());
 }
 
@@ -564,7 +568,7 @@ void AppDelegate::applicationWillTerminate()
     // The save below stores everything; one still waiting is not needed.
     m_autosave->cancel();
 
-    m_model.settings().storeInto(*file);
+    m_settingsWriter->storeAll();
 
     if (m_ports.settingsStore.save(*file))
         qCInfo(lcApp) << "settings stored in" << m_ports.settingsStore.settingsFile();

@@ -18,6 +18,7 @@
 #include "device/ControlPanelInfo.h"
 #include "device/UsbHIDDelegate.h"
 #include "model/PanelModel.h"
+#include "model/StoredSettingsWriter.h"
 #include "settings/SettingsAutosave.h"
 #include "settings/SettingsStore.h"
 #include "transport/AudioPlayer.h"
@@ -179,19 +180,15 @@ public:
     bool soundStepGoingOn() const;
 
     // ---- Effect and equaliser handlers ----
-    void MonitorChanged() override;
-    void DenoiseChanged() override;
-    // The stage sliders' actions: stage 1..5.
-    void StageChanged(int number);
+    void MonitorChanged(bool on) override;
+    void DenoiseChanged(bool on) override;
     void ResetStage() override;
-    void ReverberanceChanged() override;
+    void ReverberanceChanged(double value) override;
     void MixerChanged(QObject* sender);
     QString ReverbText() override;
     QString MixerText() override;
 
     // ---- Speaker volume and microphone gain ----
-    void SpkVolumeChanged(QObject* sender);
-    void MicGainChanged(QObject* sender);
     // Sent to the current default device without waiting (a slider step), a
     // refusal coming back as an audio system event.
     void setVolume(float scalar);
@@ -262,6 +259,7 @@ protected:
     std::unique_ptr<UsbHID> hid;
     std::unique_ptr<PowerEvents> m_power;
     std::unique_ptr<SettingsDictionary> file;
+    std::unique_ptr<StoredSettingsWriter> m_settingsWriter;
     std::unique_ptr<SettingsAutosave> m_autosave;
     std::unique_ptr<SpectrumViewController> SpectrumController;
     std::unique_ptr<AudioPlayer> player;

@@ -1,42 +1,35 @@
 // The effect and equaliser handlers: each puts its setting into the model
-// and the settings, rebuilds the whole record with its change code and sends
-// it when the device is present. The controls' handlers pass on what the
-// user did to the control; the change operations are also the session
-// interface's and the tray's way in.
+// (which the stored settings follow), rebuilds the whole record with its
+// change code and sends it when the device is present. The controls'
+// handlers pass on the value the user gave the control; the change
+// operations are also the session interface's and the tray's way in.
 #include "app/AppDelegate.h"
 
 #include "app/MainWindow.h"
 #include "controls/CheckButton.h"
 #include "controls/ProgressIndicator.h"
 #include "controls/SpkMicSliderAction.h"
-#include "settings/SettingsDictionary.h"
 
 #include <QWidget>
 
 #include <algorithm>
 #include <array>
 
-void AppDelegate::MonitorChanged()
+void AppDelegate::MonitorChanged(bool on)
 {
-    changeMonitor(Monitor->checked());
+    changeMonitor(on);
 }
 
-void AppDelegate::DenoiseChanged()
+void AppDelegate::DenoiseChanged(bool on)
 {
-    changeDenoise(Denoise->checked());
-}
-
-void AppDelegate::StageChanged(int number)
-{
-    const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
-    changeStage(number, stages[static_cast<std::size_t>(number - 1)]->value());
+    changeDenoise(on);
 }
 
 // The reverb control reports its press and its release, while the value it
 // was dragged to is the control's own until then.
-void AppDelegate::ReverberanceChanged()
+void AppDelegate::ReverberanceChanged(double value)
 {
-    changeReverb(Reverb->doubleValue());
+    changeReverb(value);
     if (!Reverb->isMouseDown())
         emit soundStepEnded();
 }
@@ -51,7 +44,6 @@ void AppDelegate::MixerChanged(QObject*)
 void AppDelegate::changeMonitor(bool on)
 {
     m_model.setMonitor(on);
-    file->setBool(SettingsKey::monitor, m_model.sound().monitor);
     UpdateInfo(ChangeMonitorOrMixer);
     sendPanelInfo();
 }
@@ -59,7 +51,6 @@ void AppDelegate::changeMonitor(bool on)
 void AppDelegate::changeDenoise(bool on)
 {
     m_model.setDenoise(on);
-    file->setBool(SettingsKey::dehiss, m_model.sound().denoise);
     UpdateInfo(ChangeDenoise);
     sendPanelInfo();
 }
@@ -69,7 +60,6 @@ void AppDelegate::changeStage(int number, int value)
     if (number < 1 || number > 5)
         return;
     m_model.setStage(number, value);
-    file->setInteger(SettingsKey::stage(number), m_model.sound().stages[static_cast<std::size_t>(number - 1)]);
     UpdateInfo(ChangeStage);
     sendPanelInfo();
 }
@@ -88,7 +78,6 @@ void AppDelegate::ResetStage()
 void AppDelegate::changeReverb(double value)
 {
     m_model.setReverb(value);
-    file->setInteger(SettingsKey::reverb, static_cast<int>(m_model.sound().reverb));
     UpdateInfo(ChangeReverb);
     sendPanelInfo();
 }
@@ -106,7 +95,6 @@ void AppDelegate::changeMixer(bool on)
 void AppDelegate::toggleMixer()
 {
     m_model.setMixer(!m_model.sound().mixer);
-    file->setBool(SettingsKey::mixer, m_model.sound().mixer);
     UpdateInfo(ChangeMonitorOrMixer);
     sendPanelInfo();
 }
@@ -121,7 +109,6 @@ void AppDelegate::applySoundValues(const SoundValues& values)
 void AppDelegate::storeSoundValues(const SoundValues& values)
 {
     m_model.setSound(values);
-    m_model.settings().storeSoundInto(*file);
 }
 
 bool AppDelegate::soundStepGoingOn() const

@@ -4,8 +4,8 @@
 #include "app/AppDelegate.h"
 
 #include "audio/VolumePercent.h"
-#include "controls/SpkMicSliderAction.h"
 #include "settings/SettingsDictionary.h"
+#include "controls/SpkMicSliderAction.h"
 #include "spectrum/SpectrumViewController.h"
 
 #include <QAbstractSlider>
@@ -31,77 +31,48 @@ bool serverFailed(int status)
 
 // Main thread: a volume changed elsewhere moves the model, so the slider and
 // its text, and its setting (what is above the range is taken at its end).
-void showOutsideVolume(PanelModel& model, AudioScope scope, SettingsDictionary& file, float scalar)
+void showOutsideVolume(PanelModel& model, AudioScope scope, float scalar)
 {
-    if (scope == AudioScope::Output) {
+    if (scope == AudioScope::Output)
         model.setSpeaker(percentOf(scalar));
-        file.setInteger(SettingsKey::spkVolume, model.settings().speaker);
-    } else {
+    else
         model.setMic(percentOf(scalar));
-        file.setInteger(SettingsKey::micGain, model.settings().mic);
-    }
-}
-
-int sliderValue(QObject* sender, QAbstractSlider* fallback)
-{
-    auto* slider = qobject_cast<QAbstractSlider*>(sender);
-    return (slider ? slider : fallback)->value();
 }
 
 } // namespace
 
-void AppDelegate::SpkVolumeChanged(QObject* sender)
-{
-    changeSpeaker(sliderValue(sender, Spk));
-}
-
-void AppDelegate::MicGainChanged(QObject* sender)
-{
-    changeMic(sliderValue(sender, Mic));
-}
-
 void AppDelegate::changeSpeaker(int value)
 {
     m_model.setSpeaker(value);
-    const int speaker = m_model.settings().speaker;
-    file->setInteger(SettingsKey::spkVolume, speaker);
-    setVolume(static_cast<float>(speaker) / 100.0f);
+    setVolume(static_cast<float>(m_model.settings().speaker) / 100.0f);
 }
 
 void AppDelegate::changeMic(int value)
 {
     m_model.setMic(value);
-    const int mic = m_model.settings().mic;
-    file->setInteger(SettingsKey::micGain, mic);
-    setMicGain(static_cast<float>(mic) / 100.0f);
+    setMicGain(static_cast<float>(m_model.settings().mic) / 100.0f);
 }
 
-// The audio system has logged a failure.
+// Sent without waiting; a refusal later comes back as an audio system event.
+// The mute flag says what the system took; the volume is the model's.
 void AppDelegate::setVolume(float scalar)
 {
-    if (!m_ports.audio || m_ports.audio->sendDefaultVolume(AudioScope::Output, scalar) != AudioStatus::Ok)
-        return;
-    file->setInteger(SettingsKey::spkVolume, percentOf(scalar));
-    file->setBool(SettingsKey::spkMute, scalar == 0.0f);
+    if (m_ports.audio && m_ports.audio->sendDefaultVolume(AudioScope::Output, scalar) == AudioStatus::Ok)
+        file->setBool(SettingsKey::spkMute, scalar == 0.0f);
 }
 
 void AppDelegate::setMicGain(float scalar)
 {
-    if (!m_ports.audio || m_ports.audio->sendDefaultVolume(AudioScope::Input, scalar) != AudioStatus::Ok)
-        return;
-    file->setInteger(SettingsKey::micGain, percentOf(scalar));
-    file->setBool(SettingsKey::micMute, scalar == 0.0f);
+    if (m_ports.audio && m_ports.audio->sendDefaultVolume(AudioScope::Input, scalar) == AudioStatus::Ok)
+        file->setBool(SettingsKey::micMute, scalar == 0.0f);
 }
 
 // The link's or the restore's volume on the device just made the default.
 void AppDelegate::volumeAnswered(AudioScope scope, float scalar, int status)
 {
     showVolumeFault(scope, serverFailed(status));
-    if (status != AudioStatus::Ok)
-        return;
-    const bool output = scope == AudioScope::Output;
-    file->setInteger(output ? SettingsKey::spkVolume : SettingsKey::micGain, percentOf(scalar));
-    file->setBool(output ? SettingsKey::spkMute : SettingsKey::micMute, scalar == 0.0f);
+    if (status == AudioStatus::Ok)
+        file->setBool(scope == AudioScope::Output ? SettingsKey::spkMute : SettingsKey::micMute, scalar == 0.0f);
 }
 
 // Any thread. The queued call is dropped if the controller is gone by then,
@@ -111,7 +82,7 @@ void AppDelegate::VolumeChanged(float scalar)
 {
     QMetaObject::invokeMethod(this, [this, scalar, epoch = m_volumeReportEpoch.load()] {
         if (epoch == m_volumeReportEpoch && !m_audioRestorePending)
-            showOutsideVolume(m_model, AudioScope::Output, *file, scalar);
+            showOutsideVolume(m_model, AudioScope::Output, scalar);
     }, Qt::QueuedConnection);
 }
 
@@ -120,7 +91,7 @@ void AppDelegate::MicChanged(float scalar)
 {
     QMetaObject::invokeMethod(this, [this, scalar, epoch = m_volumeReportEpoch.load()] {
         if (epoch == m_volumeReportEpoch && !m_audioRestorePending)
-            showOutsideVolume(m_model, AudioScope::Input, *file, scalar);
+            showOutsideVolume(m_model, AudioScope::Input, scalar);
     }, Qt::QueuedConnection);
 }
 

@@ -79,7 +79,7 @@ void CheckButton::mouseDown()
     if (!target)
         return;
     if (m_role == Denoise)
-        target->DenoiseChanged();
+        target->DenoiseChanged(m_checked);
     else
-        target->MonitorChanged();
+        target->MonitorChanged(m_checked);
 }

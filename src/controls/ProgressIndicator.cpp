@@ -206,7 +206,7 @@ void ProgressIndicator::mouseDown(const QPointF& point)
     dragTo(point);
     if (m_tagId == 0) {
         if (ProgressDelegate* target = delegate())
-            target->ReverberanceChanged();
+            target->ReverberanceChanged(doubleValue());
     }
 }
 
@@ -220,7 +220,7 @@ void ProgressIndicator::mouseUp()
     m_isMouseDown = false;
     if (m_tagId == 0) {
         if (ProgressDelegate* target = delegate())
-            target->ReverberanceChanged();
+            target->ReverberanceChanged(doubleValue());
     }
 }
 
@@ -296,7 +296,7 @@ void ProgressIndicator::stepTo(double value)
     showToolTip();
     m_tooltipFromKeys = true;
     if (ProgressDelegate* target = delegate())
-        target->ReverberanceChanged();
+        target->ReverberanceChanged(doubleValue());
 }
 
 QString ProgressIndicator::valueText() const

@@ -33,21 +33,29 @@ PanelSettings PanelSettings::fromDictionary(const SettingsDictionary& file)
 
 void PanelSettings::storeInto(SettingsDictionary& file) const
 {
-    file.setInteger(SettingsKey::spkVolume, speaker);
+    storeFieldsInto(file, ~PanelFields());
     file.setBool(SettingsKey::spkMute, speaker == 0);
-    file.setInteger(SettingsKey::micGain, mic);
     file.setBool(SettingsKey::micMute, mic == 0);
-    storeSoundInto(file);
 }
 
-void PanelSettings::storeSoundInto(SettingsDictionary& file) const
+void PanelSettings::storeFieldsInto(SettingsDictionary& file, PanelFields fields) const
 {
-    file.setBool(SettingsKey::monitor, sound.monitor);
-    file.setBool(SettingsKey::dehiss, sound.denoise);
-    file.setInteger(SettingsKey::reverb, static_cast<int>(sound.reverb));
-    file.setBool(SettingsKey::mixer, sound.mixer);
-    for (int n = 1; n <= 5; ++n)
-        file.setInteger(SettingsKey::stage(n), sound.stages[n - 1]);
+    if (fields & PanelField::Speaker)
+        file.setInteger(SettingsKey::spkVolume, speaker);
+    if (fields & PanelField::Mic)
+        file.setInteger(SettingsKey::micGain, mic);
+    if (fields & PanelField::Monitor)
+        file.setBool(SettingsKey::monitor, sound.monitor);
+    if (fields & PanelField::Denoise)
+        file.setBool(SettingsKey::dehiss, sound.denoise);
+    if (fields & PanelField::Reverb)
+        file.setInteger(SettingsKey::reverb, static_cast<int>(sound.reverb));
+    if (fields & PanelField::Mixer)
+        file.setBool(SettingsKey::mixer, sound.mixer);
+    for (int n = 1; n <= 5; ++n) {
+        if (fields & stageField(n))
+            file.setInteger(SettingsKey::stage(n), sound.stages[n - 1]);
+    }
 }
 
 ControlPanelValues PanelSettings::recordValues() const

@@ -22,6 +22,23 @@ struct SoundValues {
     bool operator==(const SoundValues&) const = default;
 };
 
+// One flag per setting a change can touch.
+enum class PanelField : unsigned {
+    Speaker = 1u << 0,
+    Mic = 1u << 1,
+    Monitor = 1u << 2,
+    Denoise = 1u << 3,
+    Stage1 = 1u << 4,
+    Stage2 = 1u << 5,
+    Stage3 = 1u << 6,
+    Stage4 = 1u << 7,
+    Stage5 = 1u << 8,
+    Reverb = 1u << 9,
+    Mixer = 1u << 10,
+};
+Q_DECLARE_FLAGS(PanelFields, PanelField)
+Q_DECLARE_OPERATORS_FOR_FLAGS(PanelFields)
+
 // The thirteen settings. The two mute flags are not kept: they are the
 // volumes at 0.
 struct PanelSettings {
@@ -44,32 +61,15 @@ struct PanelSettings {
 
     // Read from the dictionary (absent keys read 0 or off), bounded.
     static PanelSettings fromDictionary(const SettingsDictionary& file);
-    // Writes all thirteen keys, in the order the shut-down has always
-    // written them.
+    // Writes all thirteen keys, the mute flags as the volumes at 0.
     void storeInto(SettingsDictionary& file) const;
-    // Writes the keys of the sound values only.
-    void storeSoundInto(SettingsDictionary& file) const;
+    // Writes the keys of `fields` only. The mute flags are not among them:
+    // between shut-downs they say what the sound server last took.
+    void storeFieldsInto(SettingsDictionary& file, PanelFields fields) const;
 
     // What a record is rebuilt from.
     ControlPanelValues recordValues() const;
 };
-
-// One flag per setting a change can touch.
-enum class PanelField : unsigned {
-    Speaker = 1u << 0,
-    Mic = 1u << 1,
-    Monitor = 1u << 2,
-    Denoise = 1u << 3,
-    Stage1 = 1u << 4,
-    Stage2 = 1u << 5,
-    Stage3 = 1u << 6,
-    Stage4 = 1u << 7,
-    Stage5 = 1u << 8,
-    Reverb = 1u << 9,
-    Mixer = 1u << 10,
-};
-Q_DECLARE_FLAGS(PanelFields, PanelField)
-Q_DECLARE_OPERATORS_FOR_FLAGS(PanelFields)
 
 // Stage 1..5's flag.
 PanelField stageField(int number);

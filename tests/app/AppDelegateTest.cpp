@@ -551,7 +551,7 @@ TEST_F(EffectHandlersTest, ReverbPressAndReleaseSendTwoRecords)
 
     // 57.8: the tooltip and the store truncate, the record quantises.
     reverb->setDoubleValue(57.8);
-    m_delegate->ReverberanceChanged();
+    m_delegate->ReverberanceChanged(reverb->doubleValue());
     EXPECT_EQ(m_delegate->ReverbText(), QStringLiteral("57%"));
     EXPECT_EQ(m_delegate->settings()->integerValue(SettingsKey::reverb), 57);
     ASSERT_TRUE(waitForReports(3));
@@ -602,7 +602,7 @@ TEST_F(EffectHandlersTest, WithTheDeviceAbsentHandlersStoreButSendNothing)
     m_delegate->changeStage(4, -2);
     m_delegate->MixerChanged(m_outlets.MixerButton);
     m_outlets.Denoise->setChecked(false);
-    m_delegate->DenoiseChanged();
+    m_delegate->DenoiseChanged(false);
     QTest::qWait(200);
     EXPECT_TRUE(m_reports.isEmpty());
     EXPECT_EQ(m_outlets.Stage4Text->text(), QStringLiteral("-2"));

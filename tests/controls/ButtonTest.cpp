@@ -40,8 +40,8 @@ public:
     void Record() override { record(QStringLiteral("Record")); }
     void Pause() override { record(QStringLiteral("Pause")); }
     void Stop() override { record(QStringLiteral("Stop")); }
-    void MonitorChanged() override { record(QStringLiteral("MonitorChanged")); }
-    void DenoiseChanged() override { record(QStringLiteral("DenoiseChanged")); }
+    void MonitorChanged(bool) override { record(QStringLiteral("MonitorChanged")); }
+    void DenoiseChanged(bool) override { record(QStringLiteral("DenoiseChanged")); }
 
 private:
     void record(const QString& name)

@@ -31,9 +31,9 @@ public:
     void Record() override { calls << QStringLiteral("Record"); }
     void Pause() override { calls << QStringLiteral("Pause"); }
     void Stop() override { calls << QStringLiteral("Stop"); }
-    void MonitorChanged() override { calls << QStringLiteral("MonitorChanged"); }
-    void DenoiseChanged() override { calls << QStringLiteral("DenoiseChanged"); }
-    void ReverberanceChanged() override { calls << QStringLiteral("Reverb %1").arg(level->doubleValue()); }
+    void MonitorChanged(bool) override { calls << QStringLiteral("MonitorChanged"); }
+    void DenoiseChanged(bool) override { calls << QStringLiteral("DenoiseChanged"); }
+    void ReverberanceChanged(double value) override { calls << QStringLiteral("Reverb %1").arg(value); }
     QString ReverbText() override { return QStringLiteral("%1%").arg(static_cast<int>(level->doubleValue())); }
     QString MixerText() override { return QString::asprintf("%.1f", mixer->doubleValue()); }
 };

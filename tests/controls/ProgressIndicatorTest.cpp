@@ -22,10 +22,10 @@ public:
     int changes = 0;
     QList<double> valuesSeen;
 
-    void ReverberanceChanged() override
+    void ReverberanceChanged(double value) override
     {
         ++changes;
-        valuesSeen << control->doubleValue();
+        valuesSeen << value;
     }
     QString ReverbText() override { return QStringLiteral("%1%").arg(static_cast<int>(control->doubleValue())); }
     QString MixerText() override { return QString::asprintf("%.1f", control->doubleValue()); }

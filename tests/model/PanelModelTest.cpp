@@ -1,9 +1,12 @@
 #include "model/PanelModel.h"
+#include "model/StoredSettingsWriter.h"
 #include "settings/SettingsDictionary.h"
 
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -128,4 +131,63 @@ TEST(PanelModel, LinkFaultsAndTransportTellOnlyOfChanges)
     model.setTransportState(TransportRecording);
     EXPECT_EQ(transport.count(), 1);
     EXPECT_EQ(model.transportState(), TransportRecording);
+}
+
+// The stored settings follow the model, whatever changed it: each change
+// writes the keys of its fields and nothing else (the mute flags are the
+// sound server's), and a change that is none writes nothing.
+TEST(StoredSettingsWriter, WritesTheKeysOfEachChangeAndNoOthers)
+{
+    PanelModel model;
+    SettingsDictionary file;
+    StoredSettingsWriter writer(model, file);
+    int writes = 0;
+    file.setChangeListener([&] { ++writes; });
+
+    const struct {
+        std::function<void()> change;
+        QStringList keys;
+    } cases[] = {
+        {[&] { model.setSpeaker(0); }, {}},
+        {[&] { model.setSpeaker(37); }, {SettingsKey::spkVolume}},
+        {[&] { model.setSpeaker(0); }, {SettingsKey::spkVolume}},
+        {[&] { model.setMic(150); }, {SettingsKey::micGain}},
+        {[&] { model.setStage(3, -40); }, {SettingsKey::stage3}},
+        {[&] { model.setReverb(57.8); }, {SettingsKey::reverb}},
+        {[&] { model.setReverb(57.9); }, {}},
+        {[&] { model.setDenoise(false); }, {}},
+        {[&] {
+             SoundValues sound = model.sound();
+             sound.monitor = true;
+             sound.mixer = true;
+             model.setSound(sound);
+         },
+         {SettingsKey::monitor, SettingsKey::mixer}},
+    };
+    for (const auto& c : cases) {
+        const auto before = file.values();
+        writes = 0;
+        c.change();
+        QStringList written;
+        const auto after = file.values();
+        for (auto it = after.cbegin(); it != after.cend(); ++it) {
+            if (!before.contains(it.key()) || before.value(it.key()) != it.value())
+                written << it.key();
+        }
+        written.sort();
+        QStringList expected = c.keys;
+        expected.sort();
+        EXPECT_EQ(written, expected);
+        EXPECT_EQ(writes, expected.size());
+    }
+    EXPECT_EQ(file.integerValue(SettingsKey::micGain), 100) << "as the model bounds it";
+    EXPECT_EQ(file.integerValue(SettingsKey::stage3), -15);
+    EXPECT_EQ(file.integerValue(SettingsKey::reverb), 57);
+    EXPECT_FALSE(file.values().contains(SettingsKey::spkMute));
+
+    writer.storeAll();
+    EXPECT_TRUE(file.boolValue(SettingsKey::spkMute));
+    PanelSettings stored = model.settings();
+    stored.sound.reverb = 57; // the file keeps whole levels
+    EXPECT_EQ(PanelSettings::fromDictionary(file), stored);
 }

@@ -36,7 +36,7 @@ public:
         , m_mixer(mixer)
     {
     }
-    void ReverberanceChanged() override {}
+    void ReverberanceChanged(double) override {}
     QString ReverbText() override { return QStringLiteral("%1%").arg(static_cast<int>(m_reverb->doubleValue())); }
     QString MixerText() override { return QString::asprintf("%.1f", m_mixer->doubleValue()); }
 

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QObject>
+
+class PanelModel;
+class SettingsDictionary;
+
+// Keeps the stored settings as the model holds them: each change of the
+// model's settings, whatever made it (a control, the bus, a preset, the
+// sound server), writes the keys of the fields it touched and no others,
+// so the dictionary's listeners (the automatic save) hear of real changes
+// only. The mute flags are the sound server's side: they are written where
+// the server takes a volume, and by storeAll(). Main thread.
+class StoredSettingsWriter final : public QObject {
+    Q_OBJECT
+
+public:
+    // Both must outlive the writer.
+    StoredSettingsWriter(const PanelModel& model, SettingsDictionary& file, QObject* parent = nullptr);
+
+    // Writes every key as the model holds it (the shut-down's last save).
+    void storeAll();
+
+private:
+    const PanelModel& m_model;
+    SettingsDictionary& m_file;
+};
