@@ -47,10 +47,11 @@ BackgroundMode::BackgroundMode(QWidget* window, PanelPort& port, Config config, 
             [this] { setSwitch(m_denoise, PanelSetting::Denoise); });
     m_presets = m_menu->addMenu(tr("Presets"));
     m_menu->addSeparator();
-    m_keepRunning = m_menu->addAction(tr("Keep running when the window is closed"));
-    m_keepRunning->setCheckable(true);
-    m_keepRunning->setChecked(QSettings(m_config.optionsFile, QSettings::IniFormat).value(kKeepRunningKey).toBool());
-    connect(m_keepRunning, &QAction::triggered, this, &BackgroundMode::setKeepRunning);
+    m_keepRunning = QSettings(m_config.optionsFile, QSettings::IniFormat).value(kKeepRunningKey).toBool();
+    m_keepRunningAction = m_menu->addAction(tr("Keep running when the window is closed"));
+    m_keepRunningAction->setCheckable(true);
+    m_keepRunningAction->setChecked(m_keepRunning);
+    connect(m_keepRunningAction, &QAction::triggered, this, &BackgroundMode::setKeepRunning);
     m_startAtLogin = m_menu->addAction(tr("Start at login"));
     m_startAtLogin->setCheckable(true);
     connect(m_startAtLogin, &QAction::triggered, this, &BackgroundMode::setStartAtLogin);
@@ -67,7 +68,7 @@ BackgroundMode::BackgroundMode(QWidget* window, PanelPort& port, Config config, 
     connect(m_menu, &QMenu::aboutToShow, this,
             [this] { m_startAtLogin->setChecked(m_config.autostart.isEnabled()); });
 
-    window->addActions({m_presets->menuAction(), m_keepRunning, m_startAtLogin});
+    window->addActions({m_presets->menuAction(), m_keepRunningAction, m_startAtLogin});
     if (m_diagnostics)
         window->addAction(m_diagnostics);
     window->addAction(m_quit);
@@ -103,7 +104,7 @@ QString BackgroundMode::defaultOptionsFile()
 
 bool BackgroundMode::keepRunning() const
 {
-    return m_keepRunning->isChecked();
+    return m_keepRunning;
 }
 
 // Closing the window with "keep running" on hides it before the window
@@ -188,12 +189,16 @@ void BackgroundMode::setKeepRunning(bool on)
     QSettings options(m_config.optionsFile, QSettings::IniFormat);
     options.setValue(kKeepRunningKey, on);
     options.sync();
+    // The item flipped its own mark when it was clicked; it shows the
+    // option, which a refused write leaves as it was.
     if (options.status() != QSettings::NoError) {
-        m_keepRunning->setChecked(!on);
+        m_keepRunningAction->setChecked(m_keepRunning);
         report(QStringLiteral("Cannot store the option in %1").arg(m_config.optionsFile),
                tr("Cannot store the option in %1").arg(m_config.optionsFile));
         return;
     }
+    m_keepRunning = on;
+    m_keepRunningAction->setChecked(on);
     qCInfo(lcSession) << "keep running when the window is closed:" << on;
 }
 
@@ -210,10 +215,8 @@ void BackgroundMode::setStartAtLogin(bool on)
     qCInfo(lcSession) << "start at login:" << on << "(" << m_config.autostart.entryPath() << ")";
     // A panel started in the background at login is there to stay: closing
     // the window it was opened to must not end it.
-    if (on && !keepRunning()) {
-        m_keepRunning->setChecked(true);
+    if (on && !m_keepRunning)
         setKeepRunning(true);
-    }
 }
 
 // Logged in English, whatever the user's language; shown where the user

@@ -54,7 +54,7 @@ public:
     QAction* denoiseAction() const { return m_denoise; }
     // One checkable action per preset; the active one is checked.
     QMenu* presetsMenu() const { return m_presets; }
-    QAction* keepRunningAction() const { return m_keepRunning; }
+    QAction* keepRunningAction() const { return m_keepRunningAction; }
     QAction* startAtLoginAction() const { return m_startAtLogin; }
     // Null without Config::diagnose.
     QAction* diagnosticsAction() const { return m_diagnostics; }
@@ -90,7 +90,9 @@ private:
     QStringList m_presetNames;
     QString m_activePreset;
     bool m_presetModified = false;
-    QAction* m_keepRunning = nullptr;
+    // The option as stored; the menu item only shows it.
+    bool m_keepRunning = false;
+    QAction* m_keepRunningAction = nullptr;
     QAction* m_startAtLogin = nullptr;
     QAction* m_diagnostics = nullptr;
     QAction* m_quit = nullptr;

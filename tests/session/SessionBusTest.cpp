@@ -81,7 +81,7 @@ protected:
         m_service->setPort(m_remote.get());
         ASSERT_EQ(SessionInstance(m_connection).claim(), SessionInstance::Claim::Claimed);
         BackgroundMode::Config config;
-        config.optionsFile = m_dir.filePath(QStringLiteral("options.conf"));
+        config.optionsFile = m_optionsFile.isEmpty() ? m_dir.filePath(QStringLiteral("options.conf")) : m_optionsFile;
         config.autostart = Autostart(m_dir.filePath(QStringLiteral("config")));
         config.program = QStringLiteral("quorel-panel");
         config.quit = [this] { m_delegate->closeApplication(); };
@@ -114,6 +114,8 @@ protected:
 
     static int s_connections;
 
+    // Set before launch(), where the options are stored.
+    QString m_optionsFile;
     PrivateSessionBus m_bus;
     QString m_connectionName;
     QDBusConnection m_connection{QString()};
@@ -345,6 +347,24 @@ TEST_F(SessionBusTest, KeepRunningHidesTheWindowAndAReplugRestoresTheLatestSetti
     // Off again, closing quits as it always has.
     m_background->keepRunningAction()->trigger();
     m_window->show();
+    m_window->close();
+    EXPECT_EQ(m_quits, 1);
+}
+
+// An option that cannot be stored is not taken: the item shows it off,
+// the user is told, and closing the window still quits.
+TEST_F(SessionBusTest, AKeepRunningThatCannotBeStoredIsNotTaken)
+{
+    QFile blocker(m_dir.filePath(QStringLiteral("not-a-folder")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    m_optionsFile = blocker.fileName() + QStringLiteral("/options.conf");
+    launch();
+    QSignalSpy failed(m_background.get(), &BackgroundMode::failed);
+    m_background->keepRunningAction()->trigger();
+    EXPECT_EQ(failed.size(), 1);
+    EXPECT_FALSE(m_background->keepRunning());
+    EXPECT_FALSE(m_background->keepRunningAction()->isChecked());
     m_window->close();
     EXPECT_EQ(m_quits, 1);
 }
