@@ -335,10 +335,7 @@ int runClient(const CommandLineRequest& request, QDBusConnection connection, QTe
         const std::optional<PanelState> state = panel.state();
         if (!state)
             return panel.lastCode();
-        const bool on = setting == PanelSetting::Monitor ? state->monitor
-                        : setting == PanelSetting::Denoise ? state->denoise
-                                                           : state->mixer;
-        if (!panel.set(setting, on ? 0 : 1))
+        if (!panel.set(setting, state->value(setting) != 0 ? 0 : 1))
             return panel.lastCode();
     }
     if (request.savePreset && !panel.savePreset(*request.savePreset))

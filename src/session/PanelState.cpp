@@ -5,20 +5,20 @@
 
 namespace {
 
+// One row a setting, in the order the status lists them.
 constexpr std::array kKeys{
-    PanelKey{PanelSetting::Speaker, "speaker", false, 0, 100},
-    PanelKey{PanelSetting::Mic, "mic", false, 0, 100},
-    PanelKey{PanelSetting::Monitor, "monitor", true, 0, 1},
-    PanelKey{PanelSetting::Denoise, "denoise", true, 0, 1},
-    PanelKey{PanelSetting::Stage1, "stage1", false, -15, 15},
-    PanelKey{PanelSetting::Stage2, "stage2", false, -15, 15},
-    PanelKey{PanelSetting::Stage3, "stage3", false, -15, 15},
-    PanelKey{PanelSetting::Stage4, "stage4", false, -15, 15},
-    PanelKey{PanelSetting::Stage5, "stage5", false, -15, 15},
-    PanelKey{PanelSetting::Reverb, "reverb", false, 0, 100},
-    PanelKey{PanelSetting::Mixer, "mixer", true, 0, 1},
+    PanelKey{PanelSetting::Speaker, "speaker", "Speaker", false, 0, 100},
+    PanelKey{PanelSetting::Mic, "mic", "Mic", false, 0, 100},
+    PanelKey{PanelSetting::Monitor, "monitor", "Monitor", true, 0, 1},
+    PanelKey{PanelSetting::Denoise, "denoise", "Denoise", true, 0, 1},
+    PanelKey{PanelSetting::Stage1, "stage1", "Stage1", false, -15, 15},
+    PanelKey{PanelSetting::Stage2, "stage2", "Stage2", false, -15, 15},
+    PanelKey{PanelSetting::Stage3, "stage3", "Stage3", false, -15, 15},
+    PanelKey{PanelSetting::Stage4, "stage4", "Stage4", false, -15, 15},
+    PanelKey{PanelSetting::Stage5, "stage5", "Stage5", false, -15, 15},
+    PanelKey{PanelSetting::Reverb, "reverb", "Reverb", false, 0, 100},
+    PanelKey{PanelSetting::Mixer, "mixer", "Mixer", true, 0, 1},
 };
-
 QString onOff(bool on)
 {
     return on ? QStringLiteral("on") : QStringLiteral("off");
@@ -31,6 +31,34 @@ QString yesNo(bool yes)
 
 } // namespace
 
+int PanelState::value(PanelSetting setting) const
+{
+    switch (setting) {
+    case PanelSetting::Speaker: return speaker;
+    case PanelSetting::Mic: return mic;
+    case PanelSetting::Monitor: return monitor;
+    case PanelSetting::Denoise: return denoise;
+    case PanelSetting::Reverb: return reverb;
+    case PanelSetting::Mixer: return mixer;
+    default: return stages[static_cast<std::size_t>(static_cast<int>(setting) - static_cast<int>(PanelSetting::Stage1))];
+    }
+}
+
+void PanelState::setValue(PanelSetting setting, int value)
+{
+    switch (setting) {
+    case PanelSetting::Speaker: speaker = value; break;
+    case PanelSetting::Mic: mic = value; break;
+    case PanelSetting::Monitor: monitor = value != 0; break;
+    case PanelSetting::Denoise: denoise = value != 0; break;
+    case PanelSetting::Reverb: reverb = value; break;
+    case PanelSetting::Mixer: mixer = value != 0; break;
+    default:
+        stages[static_cast<std::size_t>(static_cast<int>(setting) - static_cast<int>(PanelSetting::Stage1))] = value;
+        break;
+    }
+}
+
 QVariantMap PanelState::properties() const
 {
     QVariantMap p;
@@ -38,14 +66,10 @@ QVariantMap PanelState::properties() const
     p.insert(QStringLiteral("DevicePresent"), devicePresent);
     p.insert(QStringLiteral("NotResponding"), notResponding);
     p.insert(QStringLiteral("SoundServerAnswering"), soundServerAnswering);
-    p.insert(QStringLiteral("Speaker"), speaker);
-    p.insert(QStringLiteral("Mic"), mic);
-    p.insert(QStringLiteral("Monitor"), monitor);
-    p.insert(QStringLiteral("Denoise"), denoise);
-    for (int n = 1; n <= 5; ++n)
-        p.insert(QStringLiteral("Stage%1").arg(n), stages[n - 1]);
-    p.insert(QStringLiteral("Reverb"), reverb);
-    p.insert(QStringLiteral("Mixer"), mixer);
+    for (const PanelKey& key : kKeys) {
+        const int v = value(key.setting);
+        p.insert(QLatin1String(key.property), key.isSwitch ? QVariant(v != 0) : QVariant(v));
+    }
     p.insert(QStringLiteral("TransportState"), transport);
     p.insert(QStringLiteral("Presets"), presets);
     p.insert(QStringLiteral("ActivePreset"), activePreset);
@@ -60,14 +84,10 @@ PanelState PanelState::fromProperties(const QVariantMap& p)
     s.devicePresent = p.value(QStringLiteral("DevicePresent")).toBool();
     s.notResponding = p.value(QStringLiteral("NotResponding")).toBool();
     s.soundServerAnswering = p.value(QStringLiteral("SoundServerAnswering"), true).toBool();
-    s.speaker = p.value(QStringLiteral("Speaker")).toInt();
-    s.mic = p.value(QStringLiteral("Mic")).toInt();
-    s.monitor = p.value(QStringLiteral("Monitor")).toBool();
-    s.denoise = p.value(QStringLiteral("Denoise")).toBool();
-    for (int n = 1; n <= 5; ++n)
-        s.stages[n - 1] = p.value(QStringLiteral("Stage%1").arg(n)).toInt();
-    s.reverb = p.value(QStringLiteral("Reverb")).toInt();
-    s.mixer = p.value(QStringLiteral("Mixer")).toBool();
+    for (const PanelKey& key : kKeys) {
+        const QVariant v = p.value(QLatin1String(key.property));
+        s.setValue(key.setting, key.isSwitch ? int(v.toBool()) : v.toInt());
+    }
     s.transport = p.value(QStringLiteral("TransportState"), QStringLiteral("idle")).toString();
     s.presets = p.value(QStringLiteral("Presets")).toStringList();
     s.activePreset = p.value(QStringLiteral("ActivePreset")).toString();
@@ -102,15 +122,12 @@ QStringList PanelState::statusLines() const
         QStringLiteral("present=") + yesNo(devicePresent),
         QStringLiteral("responding=") + yesNo(!notResponding),
         QStringLiteral("sound-server=") + yesNo(soundServerAnswering),
-        QStringLiteral("speaker=%1").arg(speaker),
-        QStringLiteral("mic=%1").arg(mic),
-        QStringLiteral("monitor=") + onOff(monitor),
-        QStringLiteral("denoise=") + onOff(denoise),
     };
-    for (int n = 1; n <= 5; ++n)
-        lines << QStringLiteral("stage%1=%2").arg(n).arg(stages[n - 1]);
-    lines << QStringLiteral("reverb=%1").arg(reverb) << QStringLiteral("mixer=") + onOff(mixer)
-          << QStringLiteral("transport=") + transport;
+    for (const PanelKey& key : kKeys) {
+        const int v = value(key.setting);
+        lines << QLatin1String(key.name) + QLatin1Char('=') + (key.isSwitch ? onOff(v != 0) : QString::number(v));
+    }
+    lines << QStringLiteral("transport=") + transport;
     return lines;
 }
 

@@ -10,6 +10,9 @@
 
 class PanelModel;
 
+// The settings a script may change, by their command-line names.
+enum class PanelSetting { Speaker, Mic, Monitor, Denoise, Stage1, Stage2, Stage3, Stage4, Stage5, Reverb, Mixer };
+
 // What the running panel shows, as the session interface and the command
 // line see it.
 struct PanelState {
@@ -36,6 +39,10 @@ struct PanelState {
 
     bool operator==(const PanelState&) const = default;
 
+    // A setting's value, a switch as 0 or 1.
+    int value(PanelSetting setting) const;
+    void setValue(PanelSetting setting, int value);
+
     // The D-Bus properties by name ("Linked", "Stage3", "ActivePreset", ...).
     QVariantMap properties() const;
     static PanelState fromProperties(const QVariantMap& properties);
@@ -51,13 +58,11 @@ struct PanelState {
 // The model's state as the session interface tells it.
 PanelState panelStateOf(const PanelModel& model);
 
-// The settings a script may change, by their command-line names.
-enum class PanelSetting { Speaker, Mic, Monitor, Denoise, Stage1, Stage2, Stage3, Stage4, Stage5, Reverb, Mixer };
-
 struct PanelKey {
     PanelSetting setting;
-    const char* name; // as typed: "speaker", "stage3", ...
-    bool isSwitch;    // on/off; otherwise an integer in min..max
+    const char* name;     // as typed and in the status: "speaker", "stage3", ...
+    const char* property; // on the bus: "Speaker", "Stage3", ...
+    bool isSwitch;        // on/off; otherwise an integer in min..max
     int min;
     int max;
 };
