@@ -424,7 +424,6 @@ TEST_F(SessionBusTest, ASecondStartRaisesTheFirstAndLeavesWithoutTouchingDeviceO
 
 } // namespace
 
-#include "SessionBusTest.moc"
 
 // Presets from scripts reach the real controller: one full record per
 // preset, the list marking the active one and the window's changes to it,
