@@ -186,7 +186,7 @@ void AppDelegate::loadStoredSettings()
 {
     m_model.setSettings(PanelSettings::fromDictionary(*file));
     // A hand-edited value the model bounds is stored as the model holds it.
-    m_settingsWriter->storeAll();
+    m_settingsWriter->storeValues();
     showSettings(m_model.settings(), ~PanelFields());
 }
 

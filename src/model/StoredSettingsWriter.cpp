@@ -12,6 +12,11 @@ StoredSettingsWriter::StoredSettingsWriter(const PanelModel& model, SettingsDict
             [this](const PanelSettings& settings, PanelFields fields) { settings.storeFieldsInto(m_file, fields); });
 }
 
+void StoredSettingsWriter::storeValues()
+{
+    m_model.settings().storeFieldsInto(m_file, ~PanelFields());
+}
+
 void StoredSettingsWriter::storeAll()
 {
     m_model.settings().storeInto(m_file);

@@ -18,7 +18,11 @@ public:
     // Both must outlive the writer.
     StoredSettingsWriter(const PanelModel& model, SettingsDictionary& file, QObject* parent = nullptr);
 
-    // Writes every key as the model holds it (the shut-down's last save).
+    // Writes every value as the model holds it, the mute flags left as
+    // they are (a load, which the model may have bounded).
+    void storeValues();
+    // Writes every key, the mute flags as the volumes at 0 (the shut-down's
+    // last save).
     void storeAll();
 
 private:
