@@ -49,6 +49,11 @@ AppDelegate::AppDelegate(AppDelegatePorts ports, QObject* parent)
     m_linkTimer->setTimerType(Qt::PreciseTimer);
     connect(m_linkTimer.get(), &QTimer::timeout, this, &AppDelegate::finishLink);
     connect(&m_model, &PanelModel::settingsChanged, this, &AppDelegate::showSettings);
+    m_records = std::make_unique<DeviceRecordSender>(m_model, [this](const ControlPanelReport& report) {
+        if (hid && hid->find())
+            hid->senddata(report);
+    });
+    connect(&m_model, &PanelModel::applied, this, &AppDelegate::sendVolumes);
     if (!m_ports.audio) {
         qCWarning(lcApp) << "no audio system given: the device will not link";
     } else {
@@ -85,11 +90,12 @@ void AppDelegate::setOutlets(const AppDelegateOutlets& outlets)
 void AppDelegate::connectActions()
 {
     // Each slider's action carries its value; nothing reads it back.
-    connect(Spk, &SpkMicSliderAction::action, this, &AppDelegate::changeSpeaker);
-    connect(Mic, &SpkMicSliderAction::action, this, &AppDelegate::changeMic);
+    connect(Spk, &SpkMicSliderAction::action, this, [this](int value) { applyControl(PanelSetting::Speaker, value); });
+    connect(Mic, &SpkMicSliderAction::action, this, [this](int value) { applyControl(PanelSetting::Mic, value); });
     const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
     for (int n = 1; n <= 5; ++n) {
-        connect(stages[n - 1], &SpkMicSliderAction::action, this, [this, n](int value) { changeStage(n, value); });
+        connect(stages[n - 1], &SpkMicSliderAction::action, this,
+                [this, n](int value) { applyControl(stageSetting(n), value); });
         connect(stages[n - 1], &QAbstractSlider::sliderReleased, this, &AppDelegate::soundStepEnded);
     }
     connect(MixerButton, &QPushButton::clicked, this, [this] { MixerChanged(MixerButton); });
@@ -115,14 +121,12 @@ void AppDelegate::applicationDidFinishLaunching()
 
     for (QLabel* text : {SpkText, MicText, Stage1Text, Stage2Text, Stage3Text, Stage4Text, Stage5Text})
         text->setAlignment(Qt::AlignCenter);
-    for (SpkMicSliderAction* volume : {Spk, Mic}) {
-        volume->setMaximum(PanelSettings::VolumeMax);
-        volume->setMinimum(PanelSettings::VolumeMin);
-    }
-    for (SpkMicSliderAction* stage : {Stage1, Stage2, Stage3, Stage4, Stage5}) {
-        stage->setMaximum(PanelSettings::StageMax);
-        stage->setMinimum(PanelSettings::StageMin);
-    }
+    const std::pair<SpkMicSliderAction*, PanelSetting> sliders[] = {
+        {Spk, PanelSetting::Speaker}, {Mic, PanelSetting::Mic},       {Stage1, PanelSetting::Stage1},
+        {Stage2, PanelSetting::Stage2}, {Stage3, PanelSetting::Stage3}, {Stage4, PanelSetting::Stage4},
+        {Stage5, PanelSetting::Stage5}};
+    for (const auto& [slider, setting] : sliders)
+        slider->setRange(settingRow(setting).min, settingRow(setting).max);
 
     hid = m_ports.makeHidManager ? UsbHID::create(m_ports.makeHidManager()) : UsbHID::create();
     if (hid) {
@@ -154,17 +158,16 @@ void AppDelegate::applicationDidFinishLaunching()
 
     Reverb->setTagId(0);
     Mixer->setTagId(1);
-    Reverb->setMinValue(PanelSettings::ReverbMin);
-    Reverb->setMaxValue(PanelSettings::ReverbMax);
-    Mixer->setMinValue(0);
-    Mixer->setMaxValue(1);
+    Reverb->setMinValue(settingRow(PanelSetting::Reverb).min);
+    Reverb->setMaxValue(settingRow(PanelSetting::Reverb).max);
+    Mixer->setMinValue(settingRow(PanelSetting::Mixer).min);
+    Mixer->setMaxValue(settingRow(PanelSetting::Mixer).max);
 
     m_model.setTransportState(TransportIdle);
 
     initialize();
 
-    UpdateInfo(ChangeFullRefresh);
-    sendPanelInfo();
+    m_records->sendAll();
 
     player.reset();
     recorder.reset();
@@ -184,10 +187,10 @@ void AppDelegate::initialize()
 // every control take them again, whatever a control was moved to meanwhile.
 void AppDelegate::loadStoredSettings()
 {
-    m_model.setSettings(PanelSettings::fromDictionary(*file));
+    m_model.apply(SettingsBatch::ofAll(PanelSettings::fromDictionary(*file)), ChangeOrigin::Stored);
     // A hand-edited value the model bounds is stored as the model holds it.
     m_settingsWriter->storeValues();
-    showSettings(m_model.settings(), ~PanelFields());
+    showSettings(m_model.settings(), allFields());
 }
 
 // The three states the controls know: disabled at start-up and after the
@@ -254,8 +257,12 @@ void AppDelegate::showSettings(const PanelSettings& settings, PanelFields fields
     }
     if (fields & PanelField::Reverb)
         Reverb->setDoubleValue(settings.sound.reverb);
-    if (fields & PanelField::Mixer)
+    if (fields & PanelField::Mixer) {
         Mixer->setDoubleValue(settings.sound.mixer ? 1.0 : 0.0);
+        // The new value pops up under the bar, only over a window the user sees.
+        if (window && window->isVisible())
+            Mixer->updateToolTip();
+    }
 }
 
 // ---- Link -------------------------------------------------------------------
@@ -343,8 +350,7 @@ void AppDelegate::completeLink(AudioObjectID output, AudioObjectID input)
 
     LinkingPanel->done(QDialog::Accepted);
 
-    UpdateInfo(ChangeFullRefresh);
-    sendPanelInfo();
+    m_records->sendAll();
 
     setLinkState(false, true);
     m_audioRestorePending = false;
@@ -513,8 +519,7 @@ void AppDelegate::usbhidDidChangeFault()
     emit linkStateChanged();
     if (hid->responding() && linked() && !linking() && !m_terminated) {
         qCInfo(lcApp) << "the device takes settings again; sending all of them";
-        UpdateInfo(ChangeFullRefresh);
-        sendPanelInfo();
+        m_records->sendAll();
     }
 }
 
@@ -524,8 +529,7 @@ void AppDelegate::usbhidDidDropReports()
 {
     if (linked() && !linking() && !m_terminated) {
         qCInfo(lcApp) << "the device missed settings while it was behind; sending all of them";
-        UpdateInfo(ChangeFullRefresh);
-        sendPanelInfo();
+        m_records->sendAll();
     }
 }
 
@@ -536,8 +540,7 @@ void AppDelegate::systemDidResume()
     if (!linked() || linking() || m_terminated)
         return;
     qCInfo(lcApp) << "the system resumed; sending all settings and making the device the default again";
-    UpdateInfo(ChangeFullRefresh);
-    sendPanelInfo();
+    m_records->sendAll();
     restoreLinkedAudio();
 }
 
@@ -588,17 +591,4 @@ void AppDelegate::closeApplication()
         m_ports.quitApplication();
     else
         QCoreApplication::quit();
-}
-
-// ---- Record -----------------------------------------------------------------
-
-void AppDelegate::UpdateInfo(unsigned code)
-{
-    panelInfo = rebuildControlPanelInfo(m_model.settings().recordValues(), code);
-}
-
-void AppDelegate::sendPanelInfo()
-{
-    if (hid && hid->find())
-        hid->senddata(controlPanelReport(panelInfo));
 }

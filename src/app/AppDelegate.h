@@ -17,6 +17,7 @@
 #include "controls/ProgressDelegate.h"
 #include "device/ControlPanelInfo.h"
 #include "device/UsbHIDDelegate.h"
+#include "model/DeviceRecordSender.h"
 #include "model/PanelModel.h"
 #include "model/StoredSettingsWriter.h"
 #include "settings/SettingsAutosave.h"
@@ -153,28 +154,7 @@ public:
     void systemDidResume();
     void applicationWillTerminate();
     void closeApplication();
-    void UpdateInfo(unsigned code);
 
-    // ---- The settings as the window, the session interface and the tray
-    // change them: each goes into the model, its settings key and, where the
-    // device takes it, one record, as a click on its control does. ----
-    void changeSpeaker(int value);
-    void changeMic(int value);
-    void changeMonitor(bool on);
-    void changeDenoise(bool on);
-    // Stage 1..5.
-    void changeStage(int number, int value);
-    void changeReverb(double value);
-    // Nothing happens when the mixer is already so.
-    void changeMixer(bool on);
-    // Sets monitor, denoise, the five stages, reverb and the mixer as one
-    // change: the model tells of it once, the settings take every key as
-    // the single changes would, and exactly one full record (code 8) goes
-    // to the device when it is present.
-    void applySoundValues(const SoundValues& values);
-    // The same values while unlinked: the model and the settings take them
-    // and the device gets nothing; the next link sends them.
-    void storeSoundValues(const SoundValues& values);
     // A stage slider or the reverb bar is held: the sound changes as it
     // moves, and the step ends with soundStepEnded() at the release.
     bool soundStepGoingOn() const;
@@ -185,12 +165,13 @@ public:
     void ResetStage() override;
     void ReverberanceChanged(double value) override;
     void MixerChanged(QObject* sender);
-    QString ReverbText() override;
-    QString MixerText() override;
+    QString ReverbText(double value) override;
+    QString MixerText(double value) override;
 
     // ---- Speaker volume and microphone gain ----
-    // Sent to the current default device without waiting (a slider step), a
-    // refusal coming back as an audio system event.
+    // Sent to the current default device without waiting, a refusal coming
+    // back as an audio system event: what the model's speaker or mic
+    // change asks for, unless the sound server made it.
     void setVolume(float scalar);
     void setMicGain(float scalar);
     // Any thread: hand the new scalar to the main thread.
@@ -227,9 +208,12 @@ public:
     void resetTransport();
 
     // ---- State ----
-    // The panel's state; the window shows it, the session interface reads it.
+    // The panel's state: every way in applies its changes there, the
+    // window and the writers follow it.
+    PanelModel& model() { return m_model; }
     const PanelModel& model() const { return m_model; }
-    const _IIS_CONTROL_PANEL_INFO& info() const { return panelInfo; }
+    // The last record built for the device.
+    const _IIS_CONTROL_PANEL_INFO& info() const { return m_records->record(); }
     UsbHID* transport() const { return hid.get(); }
     SettingsDictionary* settings() const { return file.get(); }
     SpectrumViewController* spectrum() const { return SpectrumController.get(); }
@@ -253,8 +237,6 @@ signals:
     void soundStepEnded();
 
 protected:
-    void sendPanelInfo();
-
     AppDelegatePorts m_ports;
     std::unique_ptr<UsbHID> hid;
     std::unique_ptr<PowerEvents> m_power;
@@ -266,7 +248,7 @@ protected:
     std::unique_ptr<AudioRecorder> recorder;
     std::unique_ptr<QTimer> timer;
     PanelModel m_model;
-    _IIS_CONTROL_PANEL_INFO panelInfo{};
+    std::unique_ptr<DeviceRecordSender> m_records;
 
 private:
     void connectActions();
@@ -294,7 +276,10 @@ private:
     // stored settings shown (not at the unlink), all enabled or disabled.
     void loadStoredSettings();
     void enableControls(bool enabled);
-    void toggleMixer();
+    // A change the window's controls ask for.
+    void applyControl(PanelSetting setting, double value);
+    // The volume a change of the model asks the sound server for.
+    void sendVolumes(const SettingsChange& change);
 
     // ---- Speaker volume and microphone gain (helpers) ----
     // The audio system's thread: hands its events to the main thread.

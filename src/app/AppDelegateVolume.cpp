@@ -11,6 +11,8 @@
 #include <QAbstractSlider>
 #include <QLoggingCategory>
 
+#include <algorithm>
+
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
 namespace {
@@ -33,24 +35,23 @@ bool serverFailed(int status)
 // its text, and its setting (what is above the range is taken at its end).
 void showOutsideVolume(PanelModel& model, AudioScope scope, float scalar)
 {
-    if (scope == AudioScope::Output)
-        model.setSpeaker(percentOf(scalar));
-    else
-        model.setMic(percentOf(scalar));
+    const PanelSetting setting = scope == AudioScope::Output ? PanelSetting::Speaker : PanelSetting::Mic;
+    const SettingRow& row = settingRow(setting);
+    model.apply(SettingsBatch::of(setting, std::clamp(percentOf(scalar), row.min, row.max)), ChangeOrigin::Server);
 }
 
 } // namespace
 
-void AppDelegate::changeSpeaker(int value)
+// The volumes a control or a remote asks for; the server's own changes are
+// already what it holds, and loads wait for the link to send them.
+void AppDelegate::sendVolumes(const SettingsChange& change)
 {
-    m_model.setSpeaker(value);
-    setVolume(static_cast<float>(m_model.settings().speaker) / 100.0f);
-}
-
-void AppDelegate::changeMic(int value)
-{
-    m_model.setMic(value);
-    setMicGain(static_cast<float>(m_model.settings().mic) / 100.0f);
+    if (change.origin != ChangeOrigin::Control && change.origin != ChangeOrigin::Remote)
+        return;
+    if (change.requested & PanelField::Speaker)
+        setVolume(static_cast<float>(change.settings.speaker) / 100.0f);
+    if (change.requested & PanelField::Mic)
+        setMicGain(static_cast<float>(change.settings.mic) / 100.0f);
 }
 
 // Sent without waiting; a refusal later comes back as an audio system event.

@@ -38,34 +38,7 @@ bool PanelRemote::set(PanelSetting setting, int value, QString* why)
         *why = tr("the device is not linked");
         return false;
     }
-    switch (setting) {
-    case PanelSetting::Speaker:
-        m_controller.changeSpeaker(value);
-        break;
-    case PanelSetting::Mic:
-        m_controller.changeMic(value);
-        break;
-    case PanelSetting::Monitor:
-        m_controller.changeMonitor(value != 0);
-        break;
-    case PanelSetting::Denoise:
-        m_controller.changeDenoise(value != 0);
-        break;
-    case PanelSetting::Stage1:
-    case PanelSetting::Stage2:
-    case PanelSetting::Stage3:
-    case PanelSetting::Stage4:
-    case PanelSetting::Stage5:
-        m_controller.changeStage(static_cast<int>(setting) - static_cast<int>(PanelSetting::Stage1) + 1, value);
-        break;
-    case PanelSetting::Reverb:
-        m_controller.changeReverb(value);
-        break;
-    case PanelSetting::Mixer:
-        m_controller.changeMixer(value != 0);
-        break;
-    }
-    return true;
+    return m_controller.model().apply(SettingsBatch::of(setting, value), ChangeOrigin::Remote, why);
 }
 
 void PanelRemote::showWindow()

@@ -2,21 +2,13 @@
 
 #include "app/AppDelegate.h"
 
-namespace {
-
-constexpr PanelFields kSoundFields = PanelField::Monitor | PanelField::Denoise | PanelField::Stage1 |
-                                     PanelField::Stage2 | PanelField::Stage3 | PanelField::Stage4 |
-                                     PanelField::Stage5 | PanelField::Reverb | PanelField::Mixer;
-
-} // namespace
-
 PanelSoundTarget::PanelSoundTarget(AppDelegate& controller, QObject* parent)
     : SoundTarget(parent)
     , m_controller(controller)
 {
     connect(&controller.model(), &PanelModel::settingsChanged, this,
             [this](const PanelSettings& settings, PanelFields fields) {
-                if (fields & kSoundFields)
+                if (fields & soundFields())
                     emit soundChanged(presetSound(settings.sound), !m_controller.soundStepGoingOn());
             });
     // A held control released where it was pressed changed nothing more,
@@ -64,43 +56,17 @@ bool PanelSoundTarget::canChange(QString* why) const
 
 bool PanelSoundTarget::applySound(const PresetSound& sound, QString* why)
 {
-    if (!canChange(why))
-        return false;
-    if (!sound.inRange(why))
-        return false;
-    if (m_controller.linked())
-        m_controller.applySoundValues(soundValues(sound));
-    else
-        m_controller.storeSoundValues(soundValues(sound));
-    return true;
+    return change(sound, ChangeOrigin::Preset, why);
 }
 
-// One control changed by hand is taken back with that control's own change.
+// The model's writers send what the same change made by hand would.
 bool PanelSoundTarget::restoreSound(const PresetSound& sound, QString* why)
 {
-    if (!canChange(why))
-        return false;
-    const PresetSound now = this->sound();
-    int differing = (now.monitor != sound.monitor) + (now.denoise != sound.denoise) + (now.reverb != sound.reverb) +
-                    (now.mixer != sound.mixer);
-    int stage = 0;
-    for (std::size_t i = 0; i < now.stages.size(); ++i) {
-        if (now.stages[i] != sound.stages[i]) {
-            stage = static_cast<int>(i) + 1;
-            ++differing;
-        }
-    }
-    if (differing != 1 || !m_controller.linked() || !sound.inRange())
-        return applySound(sound, why);
-    if (now.monitor != sound.monitor)
-        m_controller.changeMonitor(sound.monitor);
-    else if (now.denoise != sound.denoise)
-        m_controller.changeDenoise(sound.denoise);
-    else if (now.reverb != sound.reverb)
-        m_controller.changeReverb(sound.reverb);
-    else if (now.mixer != sound.mixer)
-        m_controller.changeMixer(sound.mixer);
-    else
-        m_controller.changeStage(stage, sound.stages[static_cast<std::size_t>(stage - 1)]);
-    return true;
+    return change(sound, ChangeOrigin::History, why);
+}
+
+bool PanelSoundTarget::change(const PresetSound& sound, ChangeOrigin origin, QString* why)
+{
+    return canChange(why) && sound.inRange(why) &&
+           m_controller.model().apply(SettingsBatch::ofSound(soundValues(sound)), origin, why);
 }

@@ -304,7 +304,7 @@ QString ProgressIndicator::valueText() const
     ProgressDelegate* target = delegate();
     if (!target)
         return QString::number(m_value);
-    return m_tagId != 0 ? target->MixerText() : target->ReverbText();
+    return m_tagId != 0 ? target->MixerText(m_value) : target->ReverbText(m_value);
 }
 
 // The tooltip a key step opened goes with the focus, unless the pointer

@@ -1,71 +1,54 @@
 #include "model/PanelModel.h"
 
-void PanelModel::setSettings(const PanelSettings& settings)
+SettingsBatch& SettingsBatch::set(PanelSetting setting, double value)
 {
-    const PanelSettings now = settings.bounded();
-    const PanelFields fields = differingFields(m_settings, now);
-    if (!fields)
-        return;
+    values[static_cast<std::size_t>(setting)] = value;
+    fields |= fieldOf(setting);
+    return *this;
+}
+
+SettingsBatch SettingsBatch::of(PanelSetting setting, double value)
+{
+    return SettingsBatch().set(setting, value);
+}
+
+SettingsBatch SettingsBatch::ofSound(const SoundValues& sound)
+{
+    PanelSettings settings;
+    settings.sound = sound;
+    SettingsBatch batch;
+    for (const SettingRow& row : settingRows()) {
+        if (row.inSound)
+            batch.set(row.setting, settings.value(row.setting));
+    }
+    return batch;
+}
+
+SettingsBatch SettingsBatch::ofAll(const PanelSettings& settings)
+{
+    SettingsBatch batch;
+    for (const SettingRow& row : settingRows())
+        batch.set(row.setting, settings.value(row.setting));
+    return batch;
+}
+
+bool PanelModel::apply(const SettingsBatch& batch, ChangeOrigin origin, QString* why)
+{
+    PanelSettings now = m_settings;
+    for (const SettingRow& row : settingRows()) {
+        if (!(batch.fields & fieldOf(row.setting)))
+            continue;
+        const double value = batch.values[static_cast<std::size_t>(row.setting)];
+        if (!settingInRange(row, value, why))
+            return false;
+        now.setValue(row.setting, value);
+    }
+    const PanelFields changed = differingFields(m_settings, now);
     m_settings = now;
-    emit settingsChanged(m_settings, fields);
-}
-
-void PanelModel::setSpeaker(int value)
-{
-    PanelSettings s = m_settings;
-    s.speaker = value;
-    setSettings(s);
-}
-
-void PanelModel::setMic(int value)
-{
-    PanelSettings s = m_settings;
-    s.mic = value;
-    setSettings(s);
-}
-
-void PanelModel::setMonitor(bool on)
-{
-    PanelSettings s = m_settings;
-    s.sound.monitor = on;
-    setSettings(s);
-}
-
-void PanelModel::setDenoise(bool on)
-{
-    PanelSettings s = m_settings;
-    s.sound.denoise = on;
-    setSettings(s);
-}
-
-void PanelModel::setStage(int number, int value)
-{
-    if (number < 1 || number > 5)
-        return;
-    PanelSettings s = m_settings;
-    s.sound.stages[number - 1] = value;
-    setSettings(s);
-}
-
-void PanelModel::setReverb(double value)
-{
-    PanelSettings s = m_settings;
-    s.sound.reverb = value;
-    setSettings(s);
-}
-
-void PanelModel::setMixer(bool on)
-{
-    PanelSettings s = m_settings;
-    s.sound.mixer = on;
-    setSettings(s);
-}
-
-void PanelModel::setSound(const SoundValues& sound)
-{
-    PanelSettings s = m_settings;
-    s.sound = sound;
-    setSettings(s);
+    if (changed)
+        emit settingsChanged(m_settings, changed);
+    emit applied(SettingsChange{m_settings, batch.fields, changed, origin});
+    return true;
 }
 
 void PanelModel::setLink(const LinkState& link)

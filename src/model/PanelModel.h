@@ -53,10 +53,47 @@ enum TransportState : std::int64_t {
     TransportRecordingPaused = 4,
 };
 
+// Why the settings change; each writer decides from it what is its to write.
+enum class ChangeOrigin {
+    Stored,     // loaded from the stored settings: nothing is sent anywhere
+    Control,    // a window control
+    Remote,     // the session bus, the command line or the tray
+    Preset,     // a preset chosen: the device gets the sound whole
+    History,    // undo or redo
+    StageReset, // the stage reset: each stage goes to the device as its own change
+    Server,     // the sound server changed a volume itself
+};
+
+// Values for some settings, applied as one change. Values are kept as
+// given, so the model can refuse one its setting does not take.
+struct SettingsBatch {
+    // By the table's order; only the settings in `fields` are read.
+    std::array<double, kPanelSettingCount> values{};
+    PanelFields fields;
+
+    SettingsBatch& set(PanelSetting setting, double value);
+    static SettingsBatch of(PanelSetting setting, double value);
+    // The device's sound values (a preset).
+    static SettingsBatch ofSound(const SoundValues& sound);
+    // Every setting.
+    static SettingsBatch ofAll(const PanelSettings& settings);
+};
+
+// One applied batch, as observers hear of it.
+struct SettingsChange {
+    // All settings as they are now.
+    PanelSettings settings;
+    // What the batch set, and what of it differs from before.
+    PanelFields requested;
+    PanelFields changed;
+    ChangeOrigin origin = ChangeOrigin::Control;
+};
+
 // The panel's state in one place: the settings, the link and its faults,
-// the transport. Only the controller changes it; the window's controls, the
-// session interface and the tray show what it holds. Each setter tells of a
-// real change only, once. Main thread.
+// the transport. It is the only writable copy of them: every way in
+// applies its changes here, and the window, the stored settings, the
+// device's records, the system volumes, the session bus and the undo
+// history follow what it tells. Main thread.
 class PanelModel final : public QObject {
     Q_OBJECT
 
@@ -69,19 +106,11 @@ public:
     const PanelFaults& faults() const { return m_faults; }
     std::int64_t transportState() const { return m_transport; }
 
-    // Values outside a control's range are taken at the end the control
-    // stops at.
-    void setSettings(const PanelSettings& settings);
-    void setSpeaker(int value);
-    void setMic(int value);
-    void setMonitor(bool on);
-    void setDenoise(bool on);
-    // Stage 1..5.
-    void setStage(int number, int value);
-    void setReverb(double value);
-    void setMixer(bool on);
-    // All sound values as one change.
-    void setSound(const SoundValues& sound);
+    // Takes every value of the batch or none: a value outside its
+    // setting's range (or no number at all) refuses the batch, with the
+    // reason in *why. A taken batch is told once through applied(), and
+    // through settingsChanged() when it changed anything.
+    bool apply(const SettingsBatch& batch, ChangeOrigin origin, QString* why = nullptr);
 
     void setLink(const LinkState& link);
     void setFaults(const PanelFaults& faults);
@@ -90,6 +119,9 @@ public:
 signals:
     // The settings changed in `fields`; `settings` holds all of them now.
     void settingsChanged(const PanelSettings& settings, PanelFields fields);
+    // A batch was taken, whether or not it changed anything; after
+    // settingsChanged().
+    void applied(const SettingsChange& change);
     void linkChanged(const LinkState& link);
     void faultsChanged(const PanelFaults& faults);
     void transportStateChanged(std::int64_t state);

@@ -5,56 +5,74 @@
 #include <algorithm>
 #include <cmath>
 
+double PanelSettings::value(PanelSetting setting) const
+{
+    switch (setting) {
+    case PanelSetting::Speaker: return speaker;
+    case PanelSetting::Mic: return mic;
+    case PanelSetting::Monitor: return sound.monitor;
+    case PanelSetting::Denoise: return sound.denoise;
+    case PanelSetting::Reverb: return sound.reverb;
+    case PanelSetting::Mixer: return sound.mixer;
+    default: break;
+    }
+    return sound.stages[static_cast<std::size_t>(setting) - static_cast<std::size_t>(PanelSetting::Stage1)];
+}
+
+void PanelSettings::setValue(PanelSetting setting, double value)
+{
+    switch (setting) {
+    case PanelSetting::Speaker: speaker = static_cast<int>(value); return;
+    case PanelSetting::Mic: mic = static_cast<int>(value); return;
+    case PanelSetting::Monitor: sound.monitor = value != 0.0; return;
+    case PanelSetting::Denoise: sound.denoise = value != 0.0; return;
+    case PanelSetting::Reverb: sound.reverb = value; return;
+    case PanelSetting::Mixer: sound.mixer = value != 0.0; return;
+    default: break;
+    }
+    sound.stages[static_cast<std::size_t>(setting) - static_cast<std::size_t>(PanelSetting::Stage1)] =
+        static_cast<int>(value);
+}
+
 PanelSettings PanelSettings::bounded() const
 {
     PanelSettings b = *this;
-    b.speaker = std::clamp(speaker, VolumeMin, VolumeMax);
-    b.mic = std::clamp(mic, VolumeMin, VolumeMax);
-    for (int& stage : b.sound.stages)
-        stage = std::clamp(stage, StageMin, StageMax);
-    // A value that is no number at all stays where the control starts.
-    b.sound.reverb = std::isnan(sound.reverb) ? ReverbMin : std::clamp(sound.reverb, ReverbMin, ReverbMax);
+    for (const SettingRow& row : settingRows()) {
+        const double v = value(row.setting);
+        // A value that is no number at all stays where the control starts.
+        b.setValue(row.setting, std::isnan(v) ? row.min : std::clamp(v, double(row.min), double(row.max)));
+    }
     return b;
 }
 
 PanelSettings PanelSettings::fromDictionary(const SettingsDictionary& file)
 {
     PanelSettings s;
-    s.speaker = file.integerValue(SettingsKey::spkVolume);
-    s.mic = file.integerValue(SettingsKey::micGain);
-    s.sound.monitor = file.boolValue(SettingsKey::monitor);
-    s.sound.denoise = file.boolValue(SettingsKey::dehiss);
-    s.sound.reverb = file.integerValue(SettingsKey::reverb);
-    s.sound.mixer = file.boolValue(SettingsKey::mixer);
-    for (int n = 1; n <= 5; ++n)
-        s.sound.stages[n - 1] = file.integerValue(SettingsKey::stage(n));
+    for (const SettingRow& row : settingRows()) {
+        const QString key = QLatin1String(row.storedKey);
+        s.setValue(row.setting, row.isSwitch ? file.boolValue(key) : file.integerValue(key));
+    }
     return s.bounded();
 }
 
 void PanelSettings::storeInto(SettingsDictionary& file) const
 {
-    storeFieldsInto(file, ~PanelFields());
+    storeFieldsInto(file, allFields());
     file.setBool(SettingsKey::spkMute, speaker == 0);
     file.setBool(SettingsKey::micMute, mic == 0);
 }
 
 void PanelSettings::storeFieldsInto(SettingsDictionary& file, PanelFields fields) const
 {
-    if (fields & PanelField::Speaker)
-        file.setInteger(SettingsKey::spkVolume, speaker);
-    if (fields & PanelField::Mic)
-        file.setInteger(SettingsKey::micGain, mic);
-    if (fields & PanelField::Monitor)
-        file.setBool(SettingsKey::monitor, sound.monitor);
-    if (fields & PanelField::Denoise)
-        file.setBool(SettingsKey::dehiss, sound.denoise);
-    if (fields & PanelField::Reverb)
-        file.setInteger(SettingsKey::reverb, static_cast<int>(sound.reverb));
-    if (fields & PanelField::Mixer)
-        file.setBool(SettingsKey::mixer, sound.mixer);
-    for (int n = 1; n <= 5; ++n) {
-        if (fields & stageField(n))
-            file.setInteger(SettingsKey::stage(n), sound.stages[n - 1]);
+    for (const SettingRow& row : settingRows()) {
+        if (!(fields & fieldOf(row.setting)))
+            continue;
+        const QString key = QLatin1String(row.storedKey);
+        // The file keeps whole levels: reverb without its fraction.
+        if (row.isSwitch)
+            file.setBool(key, value(row.setting) != 0.0);
+        else
+            file.setInteger(key, static_cast<int>(value(row.setting)));
     }
 }
 
@@ -71,21 +89,33 @@ ControlPanelValues PanelSettings::recordValues() const
     return values;
 }
 
+PanelField fieldOf(PanelSetting setting)
+{
+    return static_cast<PanelField>(1u << static_cast<unsigned>(setting));
+}
+
 PanelField stageField(int number)
 {
-    return static_cast<PanelField>(static_cast<unsigned>(PanelField::Stage1) << (number - 1));
+    return fieldOf(stageSetting(number));
+}
+
+PanelFields soundFields()
+{
+    PanelFields fields;
+    for (const SettingRow& row : settingRows())
+        fields.setFlag(fieldOf(row.setting), row.inSound);
+    return fields;
+}
+
+PanelFields allFields()
+{
+    return PanelFields::fromInt((1u << kPanelSettingCount) - 1);
 }
 
 PanelFields differingFields(const PanelSettings& a, const PanelSettings& b)
 {
     PanelFields fields;
-    fields.setFlag(PanelField::Speaker, a.speaker != b.speaker);
-    fields.setFlag(PanelField::Mic, a.mic != b.mic);
-    fields.setFlag(PanelField::Monitor, a.sound.monitor != b.sound.monitor);
-    fields.setFlag(PanelField::Denoise, a.sound.denoise != b.sound.denoise);
-    for (int n = 1; n <= 5; ++n)
-        fields.setFlag(stageField(n), a.sound.stages[n - 1] != b.sound.stages[n - 1]);
-    fields.setFlag(PanelField::Reverb, a.sound.reverb != b.sound.reverb);
-    fields.setFlag(PanelField::Mixer, a.sound.mixer != b.sound.mixer);
+    for (const SettingRow& row : settingRows())
+        fields.setFlag(fieldOf(row.setting), a.value(row.setting) != b.value(row.setting));
     return fields;
 }

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "device/ControlPanelInfo.h"
+#include "model/SettingsTable.h"
 
 class SettingsDictionary;
 
@@ -22,7 +23,7 @@ struct SoundValues {
     bool operator==(const SoundValues&) const = default;
 };
 
-// One flag per setting a change can touch.
+// One flag per setting a change can touch, at the setting's index.
 enum class PanelField : unsigned {
     Speaker = 1u << 0,
     Mic = 1u << 1,
@@ -55,6 +56,10 @@ struct PanelSettings {
 
     bool operator==(const PanelSettings&) const = default;
 
+    // A setting's value: a switch as 0 or 1, reverb with its fraction.
+    double value(PanelSetting setting) const;
+    void setValue(PanelSetting setting, double value);
+
     // Each value within the range of the control that shows it, as the
     // control would hold it.
     PanelSettings bounded() const;
@@ -71,7 +76,12 @@ struct PanelSettings {
     ControlPanelValues recordValues() const;
 };
 
+// A setting's flag.
+PanelField fieldOf(PanelSetting setting);
 // Stage 1..5's flag.
 PanelField stageField(int number);
+// The flags of the settings a preset holds, and of all eleven.
+PanelFields soundFields();
+PanelFields allFields();
 // The fields in which two sets of settings differ.
 PanelFields differingFields(const PanelSettings& a, const PanelSettings& b);

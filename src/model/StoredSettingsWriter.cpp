@@ -14,7 +14,7 @@ StoredSettingsWriter::StoredSettingsWriter(const PanelModel& model, SettingsDict
 
 void StoredSettingsWriter::storeValues()
 {
-    m_model.settings().storeFieldsInto(m_file, ~PanelFields());
+    m_model.settings().storeFieldsInto(m_file, allFields());
 }
 
 void StoredSettingsWriter::storeAll()

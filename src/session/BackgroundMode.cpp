@@ -124,9 +124,9 @@ void BackgroundMode::refresh()
 {
     const PanelState state = m_port.state();
     m_monitor->setEnabled(state.linked);
-    m_monitor->setChecked(state.monitor);
+    m_monitor->setChecked(state.value(PanelSetting::Monitor) != 0);
     m_denoise->setEnabled(state.linked);
-    m_denoise->setChecked(state.denoise);
+    m_denoise->setChecked(state.value(PanelSetting::Denoise) != 0);
     refreshPresets();
     m_startAtLogin->setChecked(m_config.autostart.isEnabled());
     if (!m_tray)

@@ -125,18 +125,18 @@ CommandLineRequest parseCommandLine(const QStringList& arguments)
         const qsizetype equals = pair.indexOf(QLatin1Char('='));
         if (equals <= 0)
             return usageError(QCoreApplication::translate("CommandLine", "\"%1\" is not key=value").arg(pair));
-        const PanelKey* key = findPanelKey(QStringView(pair).left(equals));
+        const SettingRow* key = findSettingRow(QStringView(pair).left(equals));
         if (!key)
             return usageError(QCoreApplication::translate("CommandLine", "unknown key \"%1\"; the keys are %2")
-                                  .arg(pair.left(equals), panelKeyNames().join(QStringLiteral(", "))));
+                                  .arg(pair.left(equals), settingNames().join(QStringLiteral(", "))));
         QString why;
-        const std::optional<int> value = parsePanelValue(*key, QStringView(pair).mid(equals + 1), &why);
+        const std::optional<int> value = parseSettingValue(*key, QStringView(pair).mid(equals + 1), &why);
         if (!value)
             return usageError(why);
         request.sets.emplace_back(key->setting, *value);
     }
     for (const QString& name : parser.values(toggle)) {
-        const PanelKey* key = findPanelKey(name);
+        const SettingRow* key = findSettingRow(name);
         if (!key || !key->isSwitch)
             return usageError(QCoreApplication::translate("CommandLine", "--toggle takes monitor, denoise or mixer, not \"%1\"").arg(name));
         request.toggles.push_back(key->setting);
@@ -207,7 +207,7 @@ public:
         reply.waitForFinished();
         if (!reply.isError())
             return true;
-        m_lastCode = failure(QCoreApplication::translate("CommandLine", "cannot set %1").arg(QLatin1String(panelKey(setting).name)),
+        m_lastCode = failure(QCoreApplication::translate("CommandLine", "cannot set %1").arg(QLatin1String(settingRow(setting).name)),
                              reply.error().name(), reply.error().message());
         return false;
     }

@@ -80,7 +80,7 @@ void PanelService::announceChanges()
 void PanelService::apply(PanelSetting setting, int value)
 {
     QString why;
-    if (!panelValueInRange(panelKey(setting), value, &why)) {
+    if (!settingInRange(settingRow(setting), value, &why)) {
         sendErrorReply(kOutOfRangeError, why);
         return;
     }
@@ -92,7 +92,7 @@ void PanelService::apply(PanelSetting setting, int value)
         sendErrorReply(kNotLinkedError, why);
         return;
     }
-    qCInfo(lcSession) << "set" << panelKey(setting).name << "to" << value << "from the session bus";
+    qCInfo(lcSession) << "set" << settingRow(setting).name << "to" << value << "from the session bus";
     announceChanges();
 }
 

@@ -62,17 +62,17 @@ public:
     bool devicePresent() const { return current().devicePresent; }
     bool notResponding() const { return current().notResponding; }
     bool soundServerAnswering() const { return current().soundServerAnswering; }
-    int speaker() const { return current().speaker; }
-    int mic() const { return current().mic; }
-    bool monitor() const { return current().monitor; }
-    bool denoise() const { return current().denoise; }
-    int stage1() const { return current().stages[0]; }
-    int stage2() const { return current().stages[1]; }
-    int stage3() const { return current().stages[2]; }
-    int stage4() const { return current().stages[3]; }
-    int stage5() const { return current().stages[4]; }
-    int reverb() const { return current().reverb; }
-    bool mixer() const { return current().mixer; }
+    int speaker() const { return current().value(PanelSetting::Speaker); }
+    int mic() const { return current().value(PanelSetting::Mic); }
+    bool monitor() const { return current().value(PanelSetting::Monitor) != 0; }
+    bool denoise() const { return current().value(PanelSetting::Denoise) != 0; }
+    int stage1() const { return current().value(PanelSetting::Stage1); }
+    int stage2() const { return current().value(PanelSetting::Stage2); }
+    int stage3() const { return current().value(PanelSetting::Stage3); }
+    int stage4() const { return current().value(PanelSetting::Stage4); }
+    int stage5() const { return current().value(PanelSetting::Stage5); }
+    int reverb() const { return current().value(PanelSetting::Reverb); }
+    bool mixer() const { return current().value(PanelSetting::Mixer) != 0; }
     QString transportState() const { return current().transport; }
     QStringList presets() const { return current().presets; }
     QString activePreset() const { return current().activePreset; }

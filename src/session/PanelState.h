@@ -8,10 +8,9 @@
 #include <array>
 #include <optional>
 
-class PanelModel;
+#include "model/SettingsTable.h"
 
-// The settings a script may change, by their command-line names.
-enum class PanelSetting { Speaker, Mic, Monitor, Denoise, Stage1, Stage2, Stage3, Stage4, Stage5, Reverb, Mixer };
+class PanelModel;
 
 // What the running panel shows, as the session interface and the command
 // line see it.
@@ -22,13 +21,9 @@ struct PanelState {
     // False while the link waits for the sound server, or the linked
     // device's sound waits for it to be back.
     bool soundServerAnswering = true;
-    int speaker = 0;
-    int mic = 0;
-    bool monitor = false;
-    bool denoise = false;
-    std::array<int, 5> stages{};
-    int reverb = 0;
-    bool mixer = false;
+    // Every setting in the table's order, a switch as 0 or 1, reverb as a
+    // whole level.
+    std::array<int, kPanelSettingCount> values{};
     // idle, playing, playback-paused, recording or recording-paused
     QString transport = QStringLiteral("idle");
     // The presets' names, the active one (empty for none) and whether the
@@ -39,9 +34,8 @@ struct PanelState {
 
     bool operator==(const PanelState&) const = default;
 
-    // A setting's value, a switch as 0 or 1.
-    int value(PanelSetting setting) const;
-    void setValue(PanelSetting setting, int value);
+    int value(PanelSetting setting) const { return values[static_cast<std::size_t>(setting)]; }
+    void setValue(PanelSetting setting, int value) { values[static_cast<std::size_t>(setting)] = value; }
 
     // The D-Bus properties by name ("Linked", "Stage3", "ActivePreset", ...).
     QVariantMap properties() const;
@@ -58,27 +52,10 @@ struct PanelState {
 // The model's state as the session interface tells it.
 PanelState panelStateOf(const PanelModel& model);
 
-struct PanelKey {
-    PanelSetting setting;
-    const char* name;     // as typed and in the status: "speaker", "stage3", ...
-    const char* property; // on the bus: "Speaker", "Stage3", ...
-    bool isSwitch;        // on/off; otherwise an integer in min..max
-    int min;
-    int max;
-};
-
-// The key of that name, or none.
-const PanelKey* findPanelKey(QStringView name);
-const PanelKey& panelKey(PanelSetting setting);
-// Every key's name, for messages.
-QStringList panelKeyNames();
-
-// A value as typed for `key`: on/off (also yes/no, true/false, 1/0) for a
+// A value as typed for `row`: on/off (also yes/no, true/false, 1/0) for a
 // switch, a decimal integer within the range otherwise. Empty, with the
 // reason in *why, when it is not one.
-std::optional<int> parsePanelValue(const PanelKey& key, QStringView text, QString* why);
-// Whether `value` is within the key's range; the reason in *why when not.
-bool panelValueInRange(const PanelKey& key, int value, QString* why);
+std::optional<int> parseSettingValue(const SettingRow& row, QStringView text, QString* why);
 
 // The name of transport state 0..4 ("idle", "playing", ...).
 QString transportStateName(qint64 actionStatus);

@@ -320,7 +320,7 @@ TEST_F(AppDelegateTest, UnplugWhileRecordingStopsTheRecorderAndDisablesEverythin
 {
     launch();
     ASSERT_TRUE(plugAndLink());
-    m_delegate->changeMic(20);
+    handChange(PanelSetting::Mic, 20);
     m_delegate->Record();
     ASSERT_EQ(m_delegate->transportState(), 3);
     QTest::qWait(500);
@@ -346,7 +346,7 @@ TEST_F(AppDelegateTest, ReplugReusesTheSpectrumAndRestoresTheLatestSettings)
     SpectrumViewController* first = m_delegate->spectrum();
     ASSERT_NE(first, nullptr);
 
-    m_delegate->changeStage(2, -7);
+    handChange(stageSetting(2), -7);
     m_device->unplug();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !m_delegate->linked(); }, 3000));
     EXPECT_EQ(m_delegate->spectrum()->timer(), nullptr) << "the display stops on unlink";
@@ -366,10 +366,10 @@ TEST_F(AppDelegateTest, ReplugReusesTheSpectrumAndRestoresTheLatestSettings)
 TEST_F(AppDelegateTest, QuitWhileNotLinkedStoresAllThirteenKeys)
 {
     launch();
-    m_delegate->changeSpeaker(0);
-    m_delegate->changeMic(88);
-    m_delegate->changeStage(3, 15);
-    m_delegate->changeMonitor(true);
+    handChange(PanelSetting::Speaker, 0);
+    handChange(PanelSetting::Mic, 88);
+    handChange(stageSetting(3), 15);
+    handChange(PanelSetting::Monitor, true);
 
     // The window's close button quits through the controller.
     m_window->close();
@@ -396,7 +396,7 @@ TEST_F(AppDelegateTest, TerminationSignalRunsTheNormalShutDown)
     launch();
     ASSERT_TRUE(plugAndLink());
     ASSERT_TRUE(waitForReports(1));
-    m_delegate->changeStage(1, -9);
+    handChange(stageSetting(1), -9);
     ASSERT_TRUE(waitForReports(2));
 
     UnixSignalNotifier signalNotifier;
@@ -523,14 +523,14 @@ TEST_F(EffectHandlersTest, MixerToggledTwiceReturnsEveryValue)
     QTest::mouseClick(m_outlets.MixerButton, Qt::LeftButton);
     ASSERT_TRUE(waitForReports(1));
     EXPECT_EQ(m_outlets.Mixer->doubleValue(), 0.0);
-    EXPECT_EQ(m_delegate->MixerText(), QStringLiteral("0.0"));
+    EXPECT_EQ(m_delegate->MixerText(m_outlets.Mixer->doubleValue()), QStringLiteral("0.0"));
     EXPECT_FALSE(m_delegate->settings()->boolValue(SettingsKey::mixer));
     EXPECT_EQ(static_cast<std::uint8_t>(m_reports.last().at(5)), 0x04);
 
     QTest::mouseClick(m_outlets.MixerButton, Qt::LeftButton);
     ASSERT_TRUE(waitForReports(2));
     EXPECT_EQ(m_outlets.Mixer->doubleValue(), value);
-    EXPECT_EQ(m_delegate->MixerText(), QStringLiteral("1.0"));
+    EXPECT_EQ(m_delegate->MixerText(m_outlets.Mixer->doubleValue()), QStringLiteral("1.0"));
     EXPECT_TRUE(m_delegate->settings()->boolValue(SettingsKey::mixer));
     EXPECT_EQ(static_cast<std::uint8_t>(m_reports.last().at(5)), byte5);
     for (const QByteArray& record : m_reports)
@@ -552,7 +552,7 @@ TEST_F(EffectHandlersTest, ReverbPressAndReleaseSendTwoRecords)
     // 57.8: the tooltip and the store truncate, the record quantises.
     reverb->setDoubleValue(57.8);
     m_delegate->ReverberanceChanged(reverb->doubleValue());
-    EXPECT_EQ(m_delegate->ReverbText(), QStringLiteral("57%"));
+    EXPECT_EQ(m_delegate->ReverbText(m_outlets.Reverb->doubleValue()), QStringLiteral("57%"));
     EXPECT_EQ(m_delegate->settings()->integerValue(SettingsKey::reverb), 57);
     ASSERT_TRUE(waitForReports(3));
     EXPECT_EQ(m_reports.last().at(9), 8);
@@ -560,7 +560,7 @@ TEST_F(EffectHandlersTest, ReverbPressAndReleaseSendTwoRecords)
 
 TEST_F(EffectHandlersTest, MonitorAndDenoiseCarryTheirCodesAndTheCurrentVolumes)
 {
-    m_delegate->changeSpeaker(81); // a volume change rides along with the next record
+    handChange(PanelSetting::Speaker, 81); // a volume change rides along with the next record
     QTest::mouseClick(m_outlets.Monitor, Qt::LeftButton);
     QTest::mouseClick(m_outlets.Denoise, Qt::LeftButton);
     ASSERT_TRUE(waitForReports(2));
@@ -599,7 +599,7 @@ TEST_F(EffectHandlersTest, AChangeIsStoredASecondLaterWithoutAShutDown)
 TEST_F(EffectHandlersTest, WithTheDeviceAbsentHandlersStoreButSendNothing)
 {
     m_delegate->transport()->setFind(false);
-    m_delegate->changeStage(4, -2);
+    handChange(stageSetting(4), -2);
     m_delegate->MixerChanged(m_outlets.MixerButton);
     m_outlets.Denoise->setChecked(false);
     m_delegate->DenoiseChanged(false);
@@ -871,7 +871,7 @@ TEST_F(EffectHandlersTest, DraggingTheMixerBarChangesNothing)
     QTest::mouseMove(bar, QPoint(bar->width() / 4, bar->height() / 2));
     QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(bar->width() / 4, bar->height() / 2));
     EXPECT_EQ(bar->doubleValue(), 1.0);
-    EXPECT_EQ(m_delegate->MixerText(), QStringLiteral("1.0"));
+    EXPECT_EQ(m_delegate->MixerText(m_outlets.Mixer->doubleValue()), QStringLiteral("1.0"));
 
     QTest::mouseClick(m_outlets.Monitor, Qt::LeftButton);
     ASSERT_TRUE(waitForReports(1));
@@ -891,7 +891,7 @@ TEST_F(EffectHandlersTest, ApplyingSoundValuesSendsOneFullRecordAndStoresThemAsB
     preset.stages = {-15, 15, 1, -1, 0};
     preset.reverb = 6.67;
     preset.mixer = false;
-    m_delegate->applySoundValues(preset);
+    m_delegate->model().apply(SettingsBatch::ofSound(preset), ChangeOrigin::Preset);
     EXPECT_EQ(changes.count(), 1);
 
     ASSERT_TRUE(waitForReports(1));

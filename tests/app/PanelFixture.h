@@ -101,6 +101,12 @@ protected:
         return finished.first().first().toBool();
     }
 
+    // A change as a window control asks for it.
+    void handChange(PanelSetting setting, double value)
+    {
+        m_delegate->model().apply(SettingsBatch::of(setting, value), ChangeOrigin::Control);
+    }
+
     bool waitForReports(int count)
     {
         return QTest::qWaitFor([&] { return m_reports.size() >= count; }, 5000);

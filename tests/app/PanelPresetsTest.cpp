@@ -106,12 +106,12 @@ TEST_F(PanelPresetsTest, ApplyingAPresetIsOneFullRecordStoredAsByHand)
     undo();
     ASSERT_TRUE(expectReports(1));
     m_reports.clear();
-    m_delegate->changeMonitor(voice.monitor);
-    m_delegate->changeDenoise(voice.denoise);
+    handChange(PanelSetting::Monitor, voice.monitor);
+    handChange(PanelSetting::Denoise, voice.denoise);
     for (int n = 1; n <= 5; ++n)
-        m_delegate->changeStage(n, voice.stages[static_cast<std::size_t>(n - 1)]);
-    m_delegate->changeReverb(voice.reverb);
-    m_delegate->changeMixer(voice.mixer);
+        handChange(stageSetting(n), voice.stages[static_cast<std::size_t>(n - 1)]);
+    handChange(PanelSetting::Reverb, voice.reverb);
+    handChange(PanelSetting::Mixer, voice.mixer);
     EXPECT_EQ(*m_delegate->settings(), byPreset);
     // The hand changes' records reach the device one by one; the last
     // carries the same values as the preset's one record.

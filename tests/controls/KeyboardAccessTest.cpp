@@ -34,8 +34,8 @@ public:
     void MonitorChanged(bool) override { calls << QStringLiteral("MonitorChanged"); }
     void DenoiseChanged(bool) override { calls << QStringLiteral("DenoiseChanged"); }
     void ReverberanceChanged(double value) override { calls << QStringLiteral("Reverb %1").arg(value); }
-    QString ReverbText() override { return QStringLiteral("%1%").arg(static_cast<int>(level->doubleValue())); }
-    QString MixerText() override { return QString::asprintf("%.1f", mixer->doubleValue()); }
+    QString ReverbText(double value) override { return QStringLiteral("%1%").arg(static_cast<int>(value)); }
+    QString MixerText(double value) override { return QString::asprintf("%.1f", value); }
 };
 
 QAccessibleInterface* accessible(QObject* object)

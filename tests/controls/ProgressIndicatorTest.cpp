@@ -27,8 +27,8 @@ public:
         ++changes;
         valuesSeen << value;
     }
-    QString ReverbText() override { return QStringLiteral("%1%").arg(static_cast<int>(control->doubleValue())); }
-    QString MixerText() override { return QString::asprintf("%.1f", control->doubleValue()); }
+    QString ReverbText(double value) override { return QStringLiteral("%1%").arg(static_cast<int>(value)); }
+    QString MixerText(double value) override { return QString::asprintf("%.1f", value); }
 };
 
 struct Level {

@@ -119,11 +119,7 @@ TEST(CommandLineTest, StatusLinesRoundTripThroughTheBusProperties)
     s.linked = true;
     s.devicePresent = true;
     s.soundServerAnswering = false;
-    s.speaker = 37;
-    s.denoise = true;
-    s.stages = {5, -3, 0, 12, -15};
-    s.reverb = 57;
-    s.mixer = true;
+    s.values = {37, 0, 0, 1, 5, -3, 0, 12, -15, 57, 1};
     s.transport = transportStateName(4);
     s.presets = QStringList{QStringLiteral("Flat"), QStringLiteral("Voice"), QStringLiteral("Mine")};
     s.activePreset = QStringLiteral("Voice");

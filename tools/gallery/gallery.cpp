@@ -37,8 +37,8 @@ public:
     {
     }
     void ReverberanceChanged(double) override {}
-    QString ReverbText() override { return QStringLiteral("%1%").arg(static_cast<int>(m_reverb->doubleValue())); }
-    QString MixerText() override { return QString::asprintf("%.1f", m_mixer->doubleValue()); }
+    QString ReverbText(double value) override { return QStringLiteral("%1%").arg(static_cast<int>(value)); }
+    QString MixerText(double value) override { return QString::asprintf("%.1f", value); }
 
 private:
     const ProgressIndicator*& m_reverb;
