@@ -829,17 +829,6 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
     </message>
 </context>
 <context>
-    <name>PresetSound</name>
-    <message>
-        <source>stage%1 is %2; it takes %3 to %4</source>
-        <translation>stage%1 ist %2; erlaubt sind %3 bis %4</translation>
-    </message>
-    <message>
-        <source>reverb is %1; it takes %2 to %3</source>
-        <translation>reverb ist %1; erlaubt sind %2 bis %3</translation>
-    </message>
-</context>
-<context>
     <name>PresetStore</name>
     <message>
         <source>Your presets in %1 cannot be read (%2); only the factory presets are offered</source>

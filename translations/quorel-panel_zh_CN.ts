@@ -828,17 +828,6 @@ monitor、denoise、mixer（on 或 off）。
     </message>
 </context>
 <context>
-    <name>PresetSound</name>
-    <message>
-        <source>stage%1 is %2; it takes %3 to %4</source>
-        <translation>stage%1 为 %2；取值范围为 %3 到 %4</translation>
-    </message>
-    <message>
-        <source>reverb is %1; it takes %2 to %3</source>
-        <translation>reverb 为 %1；取值范围为 %2 到 %3</translation>
-    </message>
-</context>
-<context>
     <name>PresetStore</name>
     <message>
         <source>Your presets in %1 cannot be read (%2); only the factory presets are offered</source>

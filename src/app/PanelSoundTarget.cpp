@@ -9,39 +9,16 @@ PanelSoundTarget::PanelSoundTarget(AppDelegate& controller, QObject* parent)
     connect(&controller.model(), &PanelModel::settingsChanged, this,
             [this](const PanelSettings& settings, PanelFields fields) {
                 if (fields & soundFields())
-                    emit soundChanged(presetSound(settings.sound), !m_controller.soundStepGoingOn());
+                    emit soundChanged(PresetSound::of(settings.sound), !m_controller.soundStepGoingOn());
             });
     // A held control released where it was pressed changed nothing more,
     // yet its step is over.
     connect(&controller, &AppDelegate::soundStepEnded, this, [this] { emit soundChanged(sound(), true); });
 }
 
-PresetSound PanelSoundTarget::presetSound(const SoundValues& values)
-{
-    PresetSound sound;
-    sound.monitor = values.monitor;
-    sound.denoise = values.denoise;
-    sound.stages = values.stages;
-    // As the "reverb" setting keeps it.
-    sound.reverb = static_cast<int>(values.reverb);
-    sound.mixer = values.mixer;
-    return sound;
-}
-
-SoundValues PanelSoundTarget::soundValues(const PresetSound& sound)
-{
-    SoundValues values;
-    values.monitor = sound.monitor;
-    values.denoise = sound.denoise;
-    values.stages = sound.stages;
-    values.reverb = sound.reverb;
-    values.mixer = sound.mixer;
-    return values;
-}
-
 PresetSound PanelSoundTarget::sound() const
 {
-    return presetSound(m_controller.model().sound());
+    return PresetSound::of(m_controller.model().sound());
 }
 
 bool PanelSoundTarget::canChange(QString* why) const
@@ -68,5 +45,5 @@ bool PanelSoundTarget::restoreSound(const PresetSound& sound, QString* why)
 bool PanelSoundTarget::change(const PresetSound& sound, ChangeOrigin origin, QString* why)
 {
     return canChange(why) && sound.inRange(why) &&
-           m_controller.model().apply(SettingsBatch::ofSound(soundValues(sound)), origin, why);
+           m_controller.model().apply(SettingsBatch::ofSound(sound.values()), origin, why);
 }

@@ -22,9 +22,6 @@ public:
     bool applySound(const PresetSound& sound, QString* why) override;
     bool restoreSound(const PresetSound& sound, QString* why) override;
 
-    static PresetSound presetSound(const SoundValues& values);
-    static SoundValues soundValues(const PresetSound& sound);
-
 private:
     bool canChange(QString* why) const;
     bool change(const PresetSound& sound, ChangeOrigin origin, QString* why);

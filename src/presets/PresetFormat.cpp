@@ -19,10 +19,14 @@ QString onOff(bool on)
 
 QByteArray soundLines(const PresetSound& sound)
 {
-    QString text = QStringLiteral("monitor=%1\ndenoise=%2\n").arg(onOff(sound.monitor), onOff(sound.denoise));
-    for (int n = 1; n <= 5; ++n)
-        text += QStringLiteral("stage%1=%2\n").arg(n).arg(sound.stages[static_cast<std::size_t>(n - 1)]);
-    text += QStringLiteral("reverb=%1\nmixer=%2\n").arg(sound.reverb).arg(onOff(sound.mixer));
+    QString text;
+    for (const SettingRow& row : settingRows()) {
+        if (!row.inSound)
+            continue;
+        const int value = sound.value(row.setting);
+        text += QLatin1String(row.name) + QLatin1Char('=')
+            + (row.isSwitch ? onOff(value != 0) : QString::number(value)) + QLatin1Char('\n');
+    }
     return text.toUtf8();
 }
 
@@ -55,12 +59,12 @@ std::optional<Line> splitLine(const QString& line)
     return Line{line.left(equals).trimmed(), line.mid(equals + 1).trimmed()};
 }
 
-std::optional<bool> readSwitch(const QString& key, const QString& value, QString* why)
+std::optional<int> readSwitch(const QString& key, const QString& value, QString* why)
 {
     if (value == QLatin1String("on"))
-        return true;
+        return 1;
     if (value == QLatin1String("off"))
-        return false;
+        return 0;
     *why = QCoreApplication::translate("PresetFormat", "%1 takes on or off, not \"%2\"").arg(key, value);
     return std::nullopt;
 }
@@ -82,7 +86,7 @@ std::optional<int> readNumber(const QString& key, const QString& value, int min,
     return number;
 }
 
-// The sound from exactly its nine keys, each once.
+// The sound from exactly its keys, each once.
 std::optional<PresetSound> readSound(const QList<Line>& lines, QString* why)
 {
     PresetSound sound;
@@ -93,33 +97,21 @@ std::optional<PresetSound> readSound(const QList<Line>& lines, QString* why)
             return std::nullopt;
         }
         seen << key;
-        if (key == QLatin1String("monitor") || key == QLatin1String("denoise") || key == QLatin1String("mixer")) {
-            const std::optional<bool> on = readSwitch(key, value, why);
-            if (!on)
-                return std::nullopt;
-            (key == QLatin1String("monitor") ? sound.monitor : key == QLatin1String("denoise") ? sound.denoise
-                                                                                                : sound.mixer) = *on;
-        } else if (key == QLatin1String("reverb")) {
-            const std::optional<int> number =
-                readNumber(key, value, PresetSound::ReverbMin, PresetSound::ReverbMax, why);
-            if (!number)
-                return std::nullopt;
-            sound.reverb = *number;
-        } else if (key.size() == 6 && key.startsWith(QLatin1String("stage")) && key[5] >= QLatin1Char('1')
-                   && key[5] <= QLatin1Char('5')) {
-            const std::optional<int> number =
-                readNumber(key, value, PresetSound::StageMin, PresetSound::StageMax, why);
-            if (!number)
-                return std::nullopt;
-            sound.stages[static_cast<std::size_t>(key[5].unicode() - '1')] = *number;
-        } else {
+        const SettingRow* row = findSettingRow(key);
+        // Keys are written in lower case and read as written.
+        if (!row || !row->inSound || key != QLatin1String(row->name)) {
             *why = QCoreApplication::translate("PresetFormat", "unknown key \"%1\"").arg(key);
             return std::nullopt;
         }
+        const std::optional<int> read = row->isSwitch ? readSwitch(key, value, why)
+                                                      : readNumber(key, value, row->min, row->max, why);
+        if (!read)
+            return std::nullopt;
+        sound.setValue(row->setting, *read);
     }
-    for (const char* key : {"monitor", "denoise", "stage1", "stage2", "stage3", "stage4", "stage5", "reverb", "mixer"}) {
-        if (!seen.contains(QLatin1String(key))) {
-            *why = QCoreApplication::translate("PresetFormat", "%1 is missing").arg(QLatin1String(key));
+    for (const SettingRow& row : settingRows()) {
+        if (row.inSound && !seen.contains(QLatin1String(row.name))) {
+            *why = QCoreApplication::translate("PresetFormat", "%1 is missing").arg(QLatin1String(row.name));
             return std::nullopt;
         }
     }

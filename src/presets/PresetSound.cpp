@@ -1,36 +1,62 @@
 #include "presets/PresetSound.h"
 
 #include "settings/SettingsDictionary.h"
-#include <QCoreApplication>
 
 bool PresetSound::inRange(QString* why) const
 {
-    for (int n = 1; n <= 5; ++n) {
-        const int value = stages[static_cast<std::size_t>(n - 1)];
-        if (value < StageMin || value > StageMax) {
-            if (why)
-                *why = QCoreApplication::translate("PresetSound", "stage%1 is %2; it takes %3 to %4")
-                           .arg(n).arg(value).arg(StageMin).arg(StageMax);
+    for (const SettingRow& row : settingRows()) {
+        if (row.inSound && !settingInRange(row, value(row.setting), why))
             return false;
-        }
-    }
-    if (reverb < ReverbMin || reverb > ReverbMax) {
-        if (why)
-            *why = QCoreApplication::translate("PresetSound", "reverb is %1; it takes %2 to %3")
-                       .arg(reverb).arg(ReverbMin).arg(ReverbMax);
-        return false;
     }
     return true;
+}
+
+int PresetSound::value(PanelSetting setting) const
+{
+    PanelSettings settings;
+    settings.sound = values();
+    return static_cast<int>(settings.value(setting));
+}
+
+void PresetSound::setValue(PanelSetting setting, int value)
+{
+    if (!settingRow(setting).inSound)
+        return;
+    PanelSettings settings;
+    settings.sound = values();
+    settings.setValue(setting, value);
+    *this = of(settings.sound);
 }
 
 PresetSound PresetSound::fromSettings(const SettingsDictionary& settings)
 {
     PresetSound sound;
-    sound.monitor = settings.boolValue(SettingsKey::monitor);
-    sound.denoise = settings.boolValue(SettingsKey::dehiss);
-    for (int n = 1; n <= 5; ++n)
-        sound.stages[static_cast<std::size_t>(n - 1)] = settings.integerValue(SettingsKey::stage(n));
-    sound.reverb = settings.integerValue(SettingsKey::reverb);
-    sound.mixer = settings.boolValue(SettingsKey::mixer);
+    for (const SettingRow& row : settingRows()) {
+        const QString key = QLatin1String(row.storedKey);
+        if (row.inSound)
+            sound.setValue(row.setting, row.isSwitch ? settings.boolValue(key) : settings.integerValue(key));
+    }
     return sound;
+}
+
+PresetSound PresetSound::of(const SoundValues& values)
+{
+    PresetSound sound;
+    sound.monitor = values.monitor;
+    sound.denoise = values.denoise;
+    sound.stages = values.stages;
+    sound.reverb = static_cast<int>(values.reverb);
+    sound.mixer = values.mixer;
+    return sound;
+}
+
+SoundValues PresetSound::values() const
+{
+    SoundValues values;
+    values.monitor = monitor;
+    values.denoise = denoise;
+    values.stages = stages;
+    values.reverb = reverb;
+    values.mixer = mixer;
+    return values;
 }

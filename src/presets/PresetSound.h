@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "model/PanelSettings.h"
+
 class SettingsDictionary;
 
 // The device's sound as a preset holds it: the sound processor's settings,
@@ -13,11 +15,6 @@ class SettingsDictionary;
 // stages as signed bytes), and the same values stored under "monitor",
 // "dehiss", "mixer", "reverb" and "stage1".."stage5".
 struct PresetSound {
-    static constexpr int StageMin = -15;
-    static constexpr int StageMax = 15;
-    static constexpr int ReverbMin = 0;
-    static constexpr int ReverbMax = 100;
-
     bool monitor = false;
     bool denoise = false;
     std::array<int, 5> stages{};
@@ -30,6 +27,15 @@ struct PresetSound {
     // first that is not.
     bool inRange(QString* why = nullptr) const;
 
+    // A sound setting's value (a switch as 0 or 1); one a preset does not
+    // hold reads 0 and is not set.
+    int value(PanelSetting setting) const;
+    void setValue(PanelSetting setting, int value);
+
     // The sound held in the settings dictionary (the other keys are not read).
     static PresetSound fromSettings(const SettingsDictionary& settings);
+    // The panel's sound values as a preset keeps them: reverb as the
+    // settings keep it, a whole level.
+    static PresetSound of(const SoundValues& values);
+    SoundValues values() const;
 };
