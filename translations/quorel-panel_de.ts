@@ -4,18 +4,6 @@
 <context>
     <name>AppDelegate</name>
     <message>
-        <source>Playing %1 stopped: %2</source>
-        <translation>Wiedergabe von %1 angehalten: %2</translation>
-    </message>
-    <message>
-        <source>Recording %1 stopped: %2</source>
-        <translation>Aufnahme von %1 angehalten: %2</translation>
-    </message>
-    <message>
-        <source>The recording was saved, but %1</source>
-        <translation>Die Aufnahme wurde gespeichert, aber %1</translation>
-    </message>
-    <message>
         <source>The device was found, but linking stopped: %1. Plug it in again to retry; if it keeps stopping, see the troubleshooting in the README.</source>
         <translation>Das Gerät wurde gefunden, aber die Verbindung brach ab: %1. Stecken Sie es erneut ein, um es noch einmal zu versuchen; bricht sie weiter ab, lesen Sie die Fehlersuche in der README.</translation>
     </message>
@@ -30,30 +18,6 @@
     <message>
         <source>Your settings could not be saved to %1; check that folder&apos;s permissions and free space.</source>
         <translation>Ihre Einstellungen konnten nicht in %1 gespeichert werden; prüfen Sie die Rechte und den freien Platz dieses Ordners.</translation>
-    </message>
-    <message>
-        <source>Cannot record %1: %2</source>
-        <translation>%1 kann nicht aufgenommen werden: %2</translation>
-    </message>
-    <message>
-        <source>Cannot play %1: %2</source>
-        <translation>%1 kann nicht abgespielt werden: %2</translation>
-    </message>
-    <message>
-        <source>the transport changed while the panel was open</source>
-        <translation>Wiedergabe oder Aufnahme hat sich geändert, während der Dialog offen war</translation>
-    </message>
-    <message>
-        <source>the device is not linked</source>
-        <translation>das Gerät ist nicht verbunden</translation>
-    </message>
-    <message>
-        <source>the audio output refused it</source>
-        <translation>die Audioausgabe hat sie abgelehnt</translation>
-    </message>
-    <message>
-        <source>the input refused to start</source>
-        <translation>der Eingang ließ sich nicht starten</translation>
     </message>
     <message>
         <source>The Quorel IIS Audio is plugged in, but the sound server does not answer; the panel waits for it and links the device&apos;s sound as soon as it answers.</source>
@@ -1292,6 +1256,45 @@ Soll sie überschrieben werden?</translation>
     <message>
         <source>recordings can only be written to local files</source>
         <translation>Aufnahmen können nur in lokale Dateien geschrieben werden</translation>
+    </message>
+</context>
+<context>
+    <name>TransportControls</name>
+    <message>
+        <source>Cannot record %1: %2</source>
+        <translation>%1 kann nicht aufgenommen werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot play %1: %2</source>
+        <translation>%1 kann nicht abgespielt werden: %2</translation>
+    </message>
+    <message>
+        <source>the transport changed while the panel was open</source>
+        <translation>Wiedergabe oder Aufnahme hat sich geändert, während der Dialog offen war</translation>
+    </message>
+    <message>
+        <source>the device is not linked</source>
+        <translation>das Gerät ist nicht verbunden</translation>
+    </message>
+    <message>
+        <source>the audio output refused it</source>
+        <translation>die Audioausgabe hat sie abgelehnt</translation>
+    </message>
+    <message>
+        <source>the input refused to start</source>
+        <translation>der Eingang ließ sich nicht starten</translation>
+    </message>
+    <message>
+        <source>Playing %1 stopped: %2</source>
+        <translation>Wiedergabe von %1 angehalten: %2</translation>
+    </message>
+    <message>
+        <source>Recording %1 stopped: %2</source>
+        <translation>Aufnahme von %1 angehalten: %2</translation>
+    </message>
+    <message>
+        <source>The recording was saved, but %1</source>
+        <translation>Die Aufnahme wurde gespeichert, aber %1</translation>
     </message>
 </context>
 <context>

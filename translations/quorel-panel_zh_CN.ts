@@ -4,18 +4,6 @@
 <context>
     <name>AppDelegate</name>
     <message>
-        <source>Playing %1 stopped: %2</source>
-        <translation>播放 %1 已停止：%2</translation>
-    </message>
-    <message>
-        <source>Recording %1 stopped: %2</source>
-        <translation>录制 %1 已停止：%2</translation>
-    </message>
-    <message>
-        <source>The recording was saved, but %1</source>
-        <translation>录音已保存，但 %1</translation>
-    </message>
-    <message>
         <source>The device was found, but linking stopped: %1. Plug it in again to retry; if it keeps stopping, see the troubleshooting in the README.</source>
         <translation>已找到设备，但连接中止：%1。请重新插入设备再试；如果仍然中止，请参阅 README 中的故障排除。</translation>
     </message>
@@ -30,30 +18,6 @@
     <message>
         <source>Your settings could not be saved to %1; check that folder&apos;s permissions and free space.</source>
         <translation>无法将您的设置保存到 %1；请检查该文件夹的权限和剩余空间。</translation>
-    </message>
-    <message>
-        <source>Cannot record %1: %2</source>
-        <translation>无法录制到 %1：%2</translation>
-    </message>
-    <message>
-        <source>Cannot play %1: %2</source>
-        <translation>无法播放 %1：%2</translation>
-    </message>
-    <message>
-        <source>the transport changed while the panel was open</source>
-        <translation>对话框打开期间播放或录制状态已改变</translation>
-    </message>
-    <message>
-        <source>the device is not linked</source>
-        <translation>设备未连接</translation>
-    </message>
-    <message>
-        <source>the audio output refused it</source>
-        <translation>音频输出拒绝了播放</translation>
-    </message>
-    <message>
-        <source>the input refused to start</source>
-        <translation>输入无法启动</translation>
     </message>
     <message>
         <source>The Quorel IIS Audio is plugged in, but the sound server does not answer; the panel waits for it and links the device&apos;s sound as soon as it answers.</source>
@@ -1291,6 +1255,45 @@ Do you want to replace it?</source>
     <message>
         <source>recordings can only be written to local files</source>
         <translation>录音只能写入本地文件</translation>
+    </message>
+</context>
+<context>
+    <name>TransportControls</name>
+    <message>
+        <source>Cannot record %1: %2</source>
+        <translation>无法录制到 %1：%2</translation>
+    </message>
+    <message>
+        <source>Cannot play %1: %2</source>
+        <translation>无法播放 %1：%2</translation>
+    </message>
+    <message>
+        <source>the transport changed while the panel was open</source>
+        <translation>对话框打开期间播放或录制状态已改变</translation>
+    </message>
+    <message>
+        <source>the device is not linked</source>
+        <translation>设备未连接</translation>
+    </message>
+    <message>
+        <source>the audio output refused it</source>
+        <translation>音频输出拒绝了播放</translation>
+    </message>
+    <message>
+        <source>the input refused to start</source>
+        <translation>输入无法启动</translation>
+    </message>
+    <message>
+        <source>Playing %1 stopped: %2</source>
+        <translation>播放 %1 已停止：%2</translation>
+    </message>
+    <message>
+        <source>Recording %1 stopped: %2</source>
+        <translation>录制 %1 已停止：%2</translation>
+    </message>
+    <message>
+        <source>The recording was saved, but %1</source>
+        <translation>录音已保存，但 %1</translation>
     </message>
 </context>
 <context>

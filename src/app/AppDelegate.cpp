@@ -1,16 +1,8 @@
 #include "app/AppDelegate.h"
 
 #include "app/MainWindow.h"
-#include "controls/Button.h"
-#include "controls/CheckButton.h"
-#include "controls/ControlImageState.h"
 #include "controls/ImageView.h"
 #include "controls/MessageBand.h"
-#include "controls/ProgressIndicator.h"
-#include "controls/SpkMicSlider.h"
-#include "controls/SpkMicSliderDelegate.h"
-#include "controls/SpkMicSliderAction.h"
-#include "controls/VSlider.h"
 #include "device/UsbHID.h"
 #include "power/LogindPowerEvents.h"
 #include "settings/SettingsDictionary.h"
@@ -22,12 +14,9 @@
 #include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QLoggingCategory>
-#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <algorithm>
-#include <array>
 
 Q_LOGGING_CATEGORY(lcApp, "quorel.app")
 
@@ -35,8 +24,6 @@ namespace {
 
 const QString kLinkedText = QStringLiteral("TAVO已连接");
 const QString kNotLinkedText = QStringLiteral("TAVO未连接");
-constexpr int Enable = static_cast<int>(ControlImageState::Enable);
-constexpr int Disable = static_cast<int>(ControlImageState::Disable);
 
 } // namespace
 
@@ -48,21 +35,22 @@ AppDelegate::AppDelegate(AppDelegatePorts ports, QObject* parent)
     m_linkTimer->setSingleShot(true);
     m_linkTimer->setTimerType(Qt::PreciseTimer);
     connect(m_linkTimer.get(), &QTimer::timeout, this, &AppDelegate::finishLink);
-    connect(&m_model, &PanelModel::settingsChanged, this, &AppDelegate::showSettings);
     m_records = std::make_unique<DeviceRecordSender>(m_model, [this](const ControlPanelReport& report) {
         if (hid && hid->find())
             hid->senddata(report);
     });
-    connect(&m_model, &PanelModel::applied, this, &AppDelegate::sendVolumes);
+    connect(&m_model, &PanelModel::faultsChanged, this, &AppDelegate::showDeviceFault);
+    connect(&m_model, &PanelModel::linkChanged, this, &AppDelegate::showDeviceFault);
     if (!m_ports.audio) {
         qCWarning(lcApp) << "no audio system given: the device will not link";
     } else {
         m_ports.audio->setEventListener(AudioSystemEventListener, this);
+        m_volumes = std::make_unique<SystemVolumes>(m_model, *m_ports.audio);
         m_audioLink = std::make_unique<AudioLink>(*m_ports.audio);
         connect(m_audioLink.get(), &AudioLink::linked, this, &AppDelegate::audioLinked);
         connect(m_audioLink.get(), &AudioLink::failed, this, &AppDelegate::audioLinkFailed);
         connect(m_audioLink.get(), &AudioLink::waitingChanged, this, &AppDelegate::audioLinkWaiting);
-        connect(m_audioLink.get(), &AudioLink::volumeAnswered, this, &AppDelegate::volumeAnswered);
+        connect(m_audioLink.get(), &AudioLink::volumeAnswered, m_volumes.get(), &SystemVolumes::answered);
     }
 }
 
@@ -73,8 +61,7 @@ AppDelegate::~AppDelegate()
     if (m_ports.audio)
         m_ports.audio->setEventListener(nullptr, nullptr);
     SpectrumController.reset();
-    finishTransport();
-    timer.reset();
+    m_transport.reset();
     if (hid)
         hid->setDelegate(nullptr);
 }
@@ -82,23 +69,36 @@ AppDelegate::~AppDelegate()
 void AppDelegate::setOutlets(const AppDelegateOutlets& outlets)
 {
     static_cast<AppDelegateOutlets&>(*this) = outlets;
-}
-
-// The sliders' and the mixer button's actions. Like the controls'
-// delegates they are wired only once there are settings for the handlers
-// to write: without any, the window stays as loaded and inert.
-void AppDelegate::connectActions()
-{
-    // Each slider's action carries its value; nothing reads it back.
-    connect(Spk, &SpkMicSliderAction::action, this, [this](int value) { applyControl(PanelSetting::Speaker, value); });
-    connect(Mic, &SpkMicSliderAction::action, this, [this](int value) { applyControl(PanelSetting::Mic, value); });
-    const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
-    for (int n = 1; n <= 5; ++n) {
-        connect(stages[n - 1], &SpkMicSliderAction::action, this,
-                [this, n](int value) { applyControl(stageSetting(n), value); });
-        connect(stages[n - 1], &QAbstractSlider::sliderReleased, this, &AppDelegate::soundStepEnded);
-    }
-    connect(MixerButton, &QPushButton::clicked, this, [this] { MixerChanged(MixerButton); });
+    m_settingsControls = std::make_unique<SettingsControls>(
+        m_model, SettingsControls::Controls{
+                     .window = window,
+                     .resetButton = resetButton,
+                     .Monitor = Monitor,
+                     .Denoise = Denoise,
+                     .Reverb = Reverb,
+                     .Mixer = Mixer,
+                     .MixerButton = MixerButton,
+                     .Spk = Spk,
+                     .Mic = Mic,
+                     .SpkCell = SpkCell,
+                     .MicCell = MicCell,
+                     .stages = {Stage1, Stage2, Stage3, Stage4, Stage5},
+                     .stageCells = {Stage1Cell, Stage2Cell, Stage3Cell, Stage4Cell, Stage5Cell},
+                     .SpkText = SpkText,
+                     .MicText = MicText,
+                     .stageTexts = {Stage1Text, Stage2Text, Stage3Text, Stage4Text, Stage5Text},
+                 });
+    m_transport = std::make_unique<TransportControls>(
+        m_model, TransportControls::Controls{
+                     .window = window,
+                     .playButton = playButton,
+                     .recordButton = recordButton,
+                     .pauseButton = pauseButton,
+                     .stopButton = stopButton,
+                     .timerText = timerText,
+                     .messageBand = messageBand,
+                 },
+        m_ports.transportFactory, m_ports.filePanels);
 }
 
 // ---- Start-up ---------------------------------------------------------------
@@ -115,18 +115,11 @@ void AppDelegate::applicationDidFinishLaunching()
     m_settingsWriter = std::make_unique<StoredSettingsWriter>(m_model, *file);
     m_autosave = std::make_unique<SettingsAutosave>(m_ports.settingsStore, m_ports.autosaveDelay);
     m_autosave->watch(*file);
+    if (m_volumes)
+        m_volumes->setStoredSettings(file.get());
     connect(m_autosave.get(), &SettingsAutosave::saved, this, [this](bool ok) {
         changeFaults([ok](PanelFaults& faults) { faults.settingsUnsaved = !ok; });
     });
-
-    for (QLabel* text : {SpkText, MicText, Stage1Text, Stage2Text, Stage3Text, Stage4Text, Stage5Text})
-        text->setAlignment(Qt::AlignCenter);
-    const std::pair<SpkMicSliderAction*, PanelSetting> sliders[] = {
-        {Spk, PanelSetting::Speaker}, {Mic, PanelSetting::Mic},       {Stage1, PanelSetting::Stage1},
-        {Stage2, PanelSetting::Stage2}, {Stage3, PanelSetting::Stage3}, {Stage4, PanelSetting::Stage4},
-        {Stage5, PanelSetting::Stage5}};
-    for (const auto& [slider, setting] : sliders)
-        slider->setRange(settingRow(setting).min, settingRow(setting).max);
 
     hid = m_ports.makeHidManager ? UsbHID::create(m_ports.makeHidManager()) : UsbHID::create();
     if (hid) {
@@ -137,60 +130,27 @@ void AppDelegate::applicationDidFinishLaunching()
     m_power = m_ports.makePowerEvents ? m_ports.makePowerEvents() : std::make_unique<LogindPowerEvents>();
     connect(m_power.get(), &PowerEvents::resumed, this, &AppDelegate::systemDidResume);
 
-    Monitor->setDelegate(this);
-    Denoise->setDelegate(this);
-    resetButton->setDelegate(this);
-    Reverb->setDelegate(this);
-    Mixer->setDelegate(this);
-    playButton->setDelegate(this);
-    pauseButton->setDelegate(this);
-    stopButton->setDelegate(this);
-    recordButton->setDelegate(this);
-    connectActions();
-
-    Spk->setDelegate(SpkCell);
-    Mic->setDelegate(MicCell);
-    Stage1->setDelegate(Stage1Cell);
-    Stage2->setDelegate(Stage2Cell);
-    Stage3->setDelegate(Stage3Cell);
-    Stage4->setDelegate(Stage4Cell);
-    Stage5->setDelegate(Stage5Cell);
-
-    Reverb->setTagId(0);
-    Mixer->setTagId(1);
-    Reverb->setMinValue(settingRow(PanelSetting::Reverb).min);
-    Reverb->setMaxValue(settingRow(PanelSetting::Reverb).max);
-    Mixer->setMinValue(settingRow(PanelSetting::Mixer).min);
-    Mixer->setMaxValue(settingRow(PanelSetting::Mixer).max);
-
-    m_model.setTransportState(TransportIdle);
+    // Only now that there are settings for them to change.
+    m_settingsControls->wire();
+    m_transport->wire();
 
     initialize();
 
     m_records->sendAll();
 
-    player.reset();
-    recorder.reset();
-    timer.reset();
-
     connect(window, &MainWindow::closeRequested, this, &AppDelegate::closeApplication, Qt::UniqueConnection);
 }
 
+// The stored settings become the model's; from here on the model is where
+// they change, and the file follows it.
 void AppDelegate::initialize()
 {
-    resetTransport();
-    loadStoredSettings();
-    enableControls(false);
-}
-
-// The settings file is where the values live between links: the model and
-// every control take them again, whatever a control was moved to meanwhile.
-void AppDelegate::loadStoredSettings()
-{
+    m_transport->reset();
     m_model.apply(SettingsBatch::ofAll(PanelSettings::fromDictionary(*file)), ChangeOrigin::Stored);
     // A hand-edited value the model bounds is stored as the model holds it.
     m_settingsWriter->storeValues();
-    showSettings(m_model.settings(), allFields());
+    m_settingsControls->showAll();
+    enableControls(false);
 }
 
 // The three states the controls know: disabled at start-up and after the
@@ -198,71 +158,10 @@ void AppDelegate::loadStoredSettings()
 // link keeps Stop and Pause usable.
 void AppDelegate::enableControls(bool enabled)
 {
-    const int image = enabled ? Enable : Disable;
-    for (Button* button : {resetButton, playButton, stopButton, pauseButton, recordButton}) {
-        button->setStatus(image);
-        if (!enabled)
-            button->setEnabled(false);
-    }
-    if (enabled) {
-        resetButton->setEnabled(true);
-        showTransportRunning(m_transportRunning);
-    }
-
-    for (CheckButton* check : {Monitor, Denoise}) {
-        check->changeImage(image);
-        check->setEnabled(enabled);
-    }
-    Mixer->setEnable(enabled);
-    MixerButton->setEnabled(enabled);
-    Reverb->setEnable(enabled);
-    for (SpkMicSliderAction* slider : {Spk, Mic, Stage1, Stage2, Stage3, Stage4, Stage5})
-        slider->setEnabled(enabled);
-
+    m_settingsControls->enable(enabled);
+    m_transport->enable(enabled);
     linkImg->setImageName(enabled ? QStringLiteral("linkEnable") : QStringLiteral("linkDisable"));
     linkText->setText(enabled ? kLinkedText : kNotLinkedText);
-}
-
-// The controls follow the model; setting a control from here reports
-// nothing back to the handlers. Each read-out shows its value as the control
-// holds it.
-void AppDelegate::showSettings(const PanelSettings& settings, PanelFields fields)
-{
-    if (!Spk)
-        return;
-    if (fields & PanelField::Speaker) {
-        Spk->setValue(settings.speaker);
-        SpkText->setText(QString::asprintf("%d%%", settings.speaker));
-    }
-    if (fields & PanelField::Mic) {
-        Mic->setValue(settings.mic);
-        MicText->setText(QString::asprintf("%d%%", settings.mic));
-    }
-    const std::pair<CheckButton*, bool> checks[] = {{Monitor, settings.sound.monitor},
-                                                    {Denoise, settings.sound.denoise}};
-    for (const PanelField field : {PanelField::Monitor, PanelField::Denoise}) {
-        const auto& [check, on] = checks[field == PanelField::Monitor ? 0 : 1];
-        if (!(fields & field) || check->checked() == on)
-            continue;
-        check->setChecked(on);
-        check->changeImage(check->isEnabled() ? Enable : Disable);
-    }
-    const std::array stages{Stage1, Stage2, Stage3, Stage4, Stage5};
-    const std::array stageTexts{Stage1Text, Stage2Text, Stage3Text, Stage4Text, Stage5Text};
-    for (int n = 1; n <= 5; ++n) {
-        if (!(fields & stageField(n)))
-            continue;
-        stages[n - 1]->setValue(settings.sound.stages[n - 1]);
-        stageTexts[n - 1]->setText(QString::asprintf("%d", settings.sound.stages[n - 1]));
-    }
-    if (fields & PanelField::Reverb)
-        Reverb->setDoubleValue(settings.sound.reverb);
-    if (fields & PanelField::Mixer) {
-        Mixer->setDoubleValue(settings.sound.mixer ? 1.0 : 0.0);
-        // The new value pops up under the bar, only over a window the user sees.
-        if (window && window->isVisible())
-            Mixer->updateToolTip();
-    }
 }
 
 // ---- Link -------------------------------------------------------------------
@@ -319,22 +218,18 @@ void AppDelegate::finishLink()
 
     if (!m_audioLink)
         return stopLink("no audio system");
-    // The volumes follow the sliders' range: a hand-edited "spkVolume" of
-    // 400 must not set the system volume to 400 %.
-    const auto stored = [this](const QString& key) {
-        return static_cast<float>(std::clamp(file->integerValue(key), 0, 100)) / 100.0f;
-    };
-    m_audioLink->start(stored(SettingsKey::spkVolume), stored(SettingsKey::micGain));
+    m_audioLink->start(static_cast<float>(m_model.settings().speaker) / 100.0f,
+                       static_cast<float>(m_model.settings().mic) / 100.0f);
 }
 
 // The audio steps are done: the device is the default output and input and
-// has the stored volumes.
+// has the model's volumes.
 void AppDelegate::completeLink(AudioObjectID output, AudioObjectID input)
 {
-    loadStoredSettings();
+    m_settingsControls->showAll();
     enableControls(true);
 
-    addVolumeListeners(output, input);
+    m_volumes->listen(output, input);
 
     if (!SpectrumController) {
         SpectrumController = m_ports.makeSpectrumController ? m_ports.makeSpectrumController()
@@ -408,9 +303,8 @@ void AppDelegate::usbhidDidRemove()
     if (m_audioLink)
         m_audioLink->cancel();
     changeFaults([](PanelFaults& faults) { faults.soundServerOutage = false; });
-    showDeviceFault();
 
-    resetTransport();
+    m_transport->reset();
     enableControls(false);
     timerText->setText(clockText(0));
 
@@ -418,7 +312,8 @@ void AppDelegate::usbhidDidRemove()
 
     // The spectrum stops even when the server cannot be read (it may be
     // restarting): a capture left running would outlive the link.
-    removeVolumeListeners();
+    if (m_volumes)
+        m_volumes->stopListening();
     if (SpectrumController)
         SpectrumController->Stop();
 }
@@ -454,7 +349,6 @@ void AppDelegate::changeFaults(const std::function<void(PanelFaults&)>& change)
     PanelFaults faults = m_model.faults();
     change(faults);
     m_model.setFaults(faults);
-    showDeviceFault();
 }
 
 // The link texts stay the device's own; the link image dims and its tooltip
@@ -561,7 +455,7 @@ void AppDelegate::applicationWillTerminate()
         LinkingPanel->done(QDialog::Rejected);
     }
 
-    timer.reset();
+    m_transport->shutDown();
 
     if (!file) {
         qCInfo(lcApp) << "shutting down without settings; nothing stored";
@@ -578,7 +472,8 @@ void AppDelegate::applicationWillTerminate()
     m_autosave.reset();
 
     if (hid && hid->find()) {
-        removeVolumeListeners();
+        if (m_volumes)
+            m_volumes->stopListening();
         if (SpectrumController)
             SpectrumController->Stop();
     }

@@ -4,17 +4,16 @@
 #include <QObject>
 #include <QString>
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 
+#include "app/SettingsControls.h"
+#include "app/SystemVolumes.h"
+#include "app/TransportControls.h"
 #include "audio/AudioLink.h"
 #include "audio/AudioSystem.h"
-#include "controls/ButtonDelegate.h"
-#include "controls/CheckButtonDelegate.h"
-#include "controls/ProgressDelegate.h"
 #include "device/ControlPanelInfo.h"
 #include "device/UsbHIDDelegate.h"
 #include "model/DeviceRecordSender.h"
@@ -22,8 +21,6 @@
 #include "model/StoredSettingsWriter.h"
 #include "settings/SettingsAutosave.h"
 #include "settings/SettingsStore.h"
-#include "transport/AudioPlayer.h"
-#include "transport/AudioRecorder.h"
 #include "transport/FilePanels.h"
 #include "transport/TransportFactory.h"
 
@@ -31,7 +28,6 @@ class QDialog;
 class QLabel;
 class QPushButton;
 class QTimer;
-class QUrl;
 class QWidget;
 
 class Button;
@@ -120,25 +116,19 @@ struct AppDelegateOutlets {
     MessageBand* messageBand = nullptr;
 };
 
-// The application's single controller: start-up, link, unlink and
-// shut-down, and the handlers of every control. Lives on the main thread;
-// every method below runs there unless it says otherwise.
-class AppDelegate : public QObject,
-                    public UsbHIDDelegate,
-                    public ButtonDelegate,
-                    public CheckButtonDelegate,
-                    public ProgressDelegate,
-                    public AudioPlayerDelegate,
-                    public AudioRecorderDelegate,
-                    protected AppDelegateOutlets {
+// The application's controller: start-up, the link and unlink sequences,
+// the restore of the device's sound and shut-down; it builds the parts the
+// window's controls, the volumes, the transport and the device's records
+// live in, and wires them to the model. Lives on the main thread; every
+// method below runs there unless it says otherwise.
+class AppDelegate : public QObject, public UsbHIDDelegate, protected AppDelegateOutlets {
     Q_OBJECT
 
 public:
     explicit AppDelegate(AppDelegatePorts ports, QObject* parent = nullptr);
     ~AppDelegate() override;
 
-    // Takes the window's controls; start-up wires their actions to the
-    // handlers.
+    // Takes the window's controls; start-up wires their actions.
     void setOutlets(const AppDelegateOutlets& outlets);
 
     // ---- Application controller sequences ----
@@ -154,58 +144,11 @@ public:
     void systemDidResume();
     void applicationWillTerminate();
     void closeApplication();
-
-    // A stage slider or the reverb bar is held: the sound changes as it
-    // moves, and the step ends with soundStepEnded() at the release.
-    bool soundStepGoingOn() const;
-
-    // ---- Effect and equaliser handlers ----
-    void MonitorChanged(bool on) override;
-    void DenoiseChanged(bool on) override;
-    void ResetStage() override;
-    void ReverberanceChanged(double value) override;
-    void MixerChanged(QObject* sender);
-    QString ReverbText(double value) override;
-    QString MixerText(double value) override;
-
-    // ---- Speaker volume and microphone gain ----
-    // Sent to the current default device without waiting, a refusal coming
-    // back as an audio system event: what the model's speaker or mic
-    // change asks for, unless the sound server made it.
-    void setVolume(float scalar);
-    void setMicGain(float scalar);
-    // Any thread: hand the new scalar to the main thread.
-    void VolumeChanged(float scalar);
-    void MicChanged(float scalar);
-    // Listener procedures, run on the audio system's thread; clientData is
-    // the controller.
-    static int OutputVolumeListener(AudioObjectID device, AudioScope scope, float scalar, void* clientData);
-    static int InputVolumeListener(AudioObjectID device, AudioScope scope, float scalar, void* clientData);
-    // Link step: register both listeners on the devices the link made the
-    // defaults (moving them there on a second link).
-    void addVolumeListeners(AudioObjectID output, AudioObjectID input);
-    // Unlink and shut-down step: removes both listeners from the devices
-    // they were added on (the registrations are the panel's own; nothing is
-    // asked of the server).
-    void removeVolumeListeners();
     // While linked, after the sound server came back (or the session
     // resumed): makes the device the default again and gives it the
     // sliders' volumes, the listeners and the spectrum's capture, as an
     // asynchronous sequence. Until it has, the window says why.
     void restoreLinkedAudio();
-
-    // ---- Recorder and player ----
-    void Play() override;
-    void Record() override;
-    void Pause() override;
-    void Stop() override;
-    void TimerAction(QTimer* sender);
-    void audioPlayerDidFinishPlaying(AudioPlayer* sender, bool successfully) override;
-    void audioPlayerDecodeErrorDidOccur(AudioPlayer* sender, const QString& error) override;
-    void audioRecorderEncodeErrorDidOccur(AudioRecorder* sender, const QString& error) override;
-    void audioRecorderDidFinishRecording(AudioRecorder* sender, bool successfully, const QString& error) override;
-    // Stops whatever runs and returns to idle; buttons and clock untouched.
-    void resetTransport();
 
     // ---- State ----
     // The panel's state: every way in applies its changes there, the
@@ -217,6 +160,12 @@ public:
     UsbHID* transport() const { return hid.get(); }
     SettingsDictionary* settings() const { return file.get(); }
     SpectrumViewController* spectrum() const { return SpectrumController.get(); }
+    // The window's setting controls and its recorder and player; there once
+    // the outlets are set.
+    SettingsControls* settingsControls() const { return m_settingsControls.get(); }
+    TransportControls* transportControls() const { return m_transport.get(); }
+    // The system volumes; absent without an audio system.
+    SystemVolumes* volumes() const { return m_volumes.get(); }
     std::int64_t transportState() const { return m_model.transportState(); }
     bool linking() const { return m_model.link().linking; }
     bool linked() const { return m_model.link().linked; }
@@ -233,25 +182,8 @@ signals:
     void linkFinished(bool linked);
     // Linked, device present or device responding changed.
     void linkStateChanged();
-    // A held stage slider or reverb bar was released.
-    void soundStepEnded();
-
-protected:
-    AppDelegatePorts m_ports;
-    std::unique_ptr<UsbHID> hid;
-    std::unique_ptr<PowerEvents> m_power;
-    std::unique_ptr<SettingsDictionary> file;
-    std::unique_ptr<StoredSettingsWriter> m_settingsWriter;
-    std::unique_ptr<SettingsAutosave> m_autosave;
-    std::unique_ptr<SpectrumViewController> SpectrumController;
-    std::unique_ptr<AudioPlayer> player;
-    std::unique_ptr<AudioRecorder> recorder;
-    std::unique_ptr<QTimer> timer;
-    PanelModel m_model;
-    std::unique_ptr<DeviceRecordSender> m_records;
 
 private:
-    void connectActions();
     void finishLink();
     // The link's steps after its audio steps: the controls, listeners,
     // spectrum and the full record.
@@ -270,71 +202,39 @@ private:
     void setLinkState(bool linking, bool linked);
     void updateLinkState();
     void changeFaults(const std::function<void(PanelFaults&)>& change);
-    // The window's controls show the model's settings in `fields`.
-    void showSettings(const PanelSettings& settings, PanelFields fields);
-    // The controls as start-up, the link and the unlink leave them: the
-    // stored settings shown (not at the unlink), all enabled or disabled.
-    void loadStoredSettings();
+    // The controls as start-up, the link and the unlink leave them.
     void enableControls(bool enabled);
-    // A change the window's controls ask for.
-    void applyControl(PanelSetting setting, double value);
-    // The volume a change of the model asks the sound server for.
-    void sendVolumes(const SettingsChange& change);
-
-    // ---- Speaker volume and microphone gain (helpers) ----
     // The audio system's thread: hands its events to the main thread.
     static void AudioSystemEventListener(AudioSystemEvent event, void* clientData);
     void audioSystemEvent(AudioSystemEvent event);
-    // A volume step of the link or restore was answered.
-    void volumeAnswered(AudioScope scope, float scalar, int status);
-    // The window's warnings while linked: the device's audio is not
-    // restored (empty: it is), a volume was not taken by the sound server.
+    // The window's warning while linked: the device's audio is not
+    // restored (empty: it is).
     void showAudioRestoreFault(const QString& fault);
-    void showVolumeFault(AudioScope scope, bool failed);
 
-    // ---- Recorder and player (helpers) ----
-    TransportFactory& transportFactory();
-    FilePanels& filePanels();
-    void showTransportRunning(bool running);
-    void restartClock();
-    void refuseTransport(const char* what, const QUrl& location, const QString& logged, const QString& shown);
-    void showTransportMessage(const QString& text);
-    bool stillWanted(const char* what, const QUrl& location, std::int64_t stateAtOpen);
-    void stopTransportOnFailure(const QString& message);
-    void finishTransport();
+    AppDelegatePorts m_ports;
+    std::unique_ptr<UsbHID> hid;
+    std::unique_ptr<PowerEvents> m_power;
+    std::unique_ptr<SettingsDictionary> file;
+    std::unique_ptr<StoredSettingsWriter> m_settingsWriter;
+    std::unique_ptr<SettingsAutosave> m_autosave;
+    std::unique_ptr<SpectrumViewController> SpectrumController;
+    PanelModel m_model;
+    std::unique_ptr<DeviceRecordSender> m_records;
+    std::unique_ptr<SettingsControls> m_settingsControls;
+    std::unique_ptr<TransportControls> m_transport;
 
     // The device settles for linkWait after its last arrival; the timer is
     // precise, and the deadline makes sure it never ends early.
     std::unique_ptr<QTimer> m_linkTimer;
     QDeadlineTimer m_linkDeadline;
     bool m_terminated = false;
-    // The transport buttons show something running (Stop and Pause usable).
-    bool m_transportRunning = false;
-    // The file being played or recorded, as the user named it.
-    QString m_transportFile;
     // The sound server came back while linked and the device is not yet
     // restored (it may come back a moment after the server). Meanwhile the
     // volumes it reports are the server's fresh ones, not the user's.
     bool m_audioRestorePending = false;
-    // Volume reports handed over before the last restore are stale; the
-    // listeners' thread reads it as a report is queued.
-    std::atomic<unsigned> m_volumeReportEpoch{0};
-    // The link's and the restore's audio steps; absent without an audio
-    // system.
+    // The link's and the restore's audio steps, and the system volumes;
+    // absent without an audio system. Declared last, so the volume
+    // listeners go before everything else.
     std::unique_ptr<AudioLink> m_audioLink;
-
-    // ---- Speaker volume and microphone gain (state) ----
-    // The devices the two volume listeners were added on. A listener still
-    // registered when it should be gone (the defaults had moved on before
-    // the removal) is removed from its own device, at the latest when the
-    // controller goes; declared last so it goes before everything else.
-    struct VolumeListenerDevices {
-        AudioSystem* audio = nullptr;
-        void* clientData = nullptr;
-        AudioObjectID output = kAudioObjectUnknown;
-        AudioObjectID input = kAudioObjectUnknown;
-        ~VolumeListenerDevices();
-        void remove(AudioScope scope);
-    };
-    VolumeListenerDevices m_volumeListeners;
+    std::unique_ptr<SystemVolumes> m_volumes;
 };

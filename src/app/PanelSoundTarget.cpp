@@ -9,11 +9,11 @@ PanelSoundTarget::PanelSoundTarget(AppDelegate& controller, QObject* parent)
     connect(&controller.model(), &PanelModel::settingsChanged, this,
             [this](const PanelSettings& settings, PanelFields fields) {
                 if (fields & soundFields())
-                    emit soundChanged(PresetSound::of(settings.sound), !m_controller.soundStepGoingOn());
+                    emit soundChanged(PresetSound::of(settings.sound), !m_controller.settingsControls()->soundStepGoingOn());
             });
     // A held control released where it was pressed changed nothing more,
     // yet its step is over.
-    connect(&controller, &AppDelegate::soundStepEnded, this, [this] { emit soundChanged(sound(), true); });
+    connect(controller.settingsControls(), &SettingsControls::soundStepEnded, this, [this] { emit soundChanged(sound(), true); });
 }
 
 PresetSound PanelSoundTarget::sound() const

@@ -321,7 +321,7 @@ TEST_F(AppDelegateTest, UnplugWhileRecordingStopsTheRecorderAndDisablesEverythin
     launch();
     ASSERT_TRUE(plugAndLink());
     handChange(PanelSetting::Mic, 20);
-    m_delegate->Record();
+    m_delegate->transportControls()->Record();
     ASSERT_EQ(m_delegate->transportState(), 3);
     QTest::qWait(500);
 
@@ -523,14 +523,14 @@ TEST_F(EffectHandlersTest, MixerToggledTwiceReturnsEveryValue)
     QTest::mouseClick(m_outlets.MixerButton, Qt::LeftButton);
     ASSERT_TRUE(waitForReports(1));
     EXPECT_EQ(m_outlets.Mixer->doubleValue(), 0.0);
-    EXPECT_EQ(m_delegate->MixerText(m_outlets.Mixer->doubleValue()), QStringLiteral("0.0"));
+    EXPECT_EQ(m_outlets.Mixer->valueText(), QStringLiteral("0.0"));
     EXPECT_FALSE(m_delegate->settings()->boolValue(SettingsKey::mixer));
     EXPECT_EQ(static_cast<std::uint8_t>(m_reports.last().at(5)), 0x04);
 
     QTest::mouseClick(m_outlets.MixerButton, Qt::LeftButton);
     ASSERT_TRUE(waitForReports(2));
     EXPECT_EQ(m_outlets.Mixer->doubleValue(), value);
-    EXPECT_EQ(m_delegate->MixerText(m_outlets.Mixer->doubleValue()), QStringLiteral("1.0"));
+    EXPECT_EQ(m_outlets.Mixer->valueText(), QStringLiteral("1.0"));
     EXPECT_TRUE(m_delegate->settings()->boolValue(SettingsKey::mixer));
     EXPECT_EQ(static_cast<std::uint8_t>(m_reports.last().at(5)), byte5);
     for (const QByteArray& record : m_reports)
@@ -551,8 +551,8 @@ TEST_F(EffectHandlersTest, ReverbPressAndReleaseSendTwoRecords)
 
     // 57.8: the tooltip and the store truncate, the record quantises.
     reverb->setDoubleValue(57.8);
-    m_delegate->ReverberanceChanged(reverb->doubleValue());
-    EXPECT_EQ(m_delegate->ReverbText(m_outlets.Reverb->doubleValue()), QStringLiteral("57%"));
+    m_delegate->settingsControls()->ReverberanceChanged(reverb->doubleValue());
+    EXPECT_EQ(m_outlets.Reverb->valueText(), QStringLiteral("57%"));
     EXPECT_EQ(m_delegate->settings()->integerValue(SettingsKey::reverb), 57);
     ASSERT_TRUE(waitForReports(3));
     EXPECT_EQ(m_reports.last().at(9), 8);
@@ -600,9 +600,9 @@ TEST_F(EffectHandlersTest, WithTheDeviceAbsentHandlersStoreButSendNothing)
 {
     m_delegate->transport()->setFind(false);
     handChange(stageSetting(4), -2);
-    m_delegate->MixerChanged(m_outlets.MixerButton);
+    m_outlets.MixerButton->click();
     m_outlets.Denoise->setChecked(false);
-    m_delegate->DenoiseChanged(false);
+    m_delegate->settingsControls()->DenoiseChanged(false);
     QTest::qWait(200);
     EXPECT_TRUE(m_reports.isEmpty());
     EXPECT_EQ(m_outlets.Stage4Text->text(), QStringLiteral("-2"));
@@ -871,7 +871,7 @@ TEST_F(EffectHandlersTest, DraggingTheMixerBarChangesNothing)
     QTest::mouseMove(bar, QPoint(bar->width() / 4, bar->height() / 2));
     QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(bar->width() / 4, bar->height() / 2));
     EXPECT_EQ(bar->doubleValue(), 1.0);
-    EXPECT_EQ(m_delegate->MixerText(m_outlets.Mixer->doubleValue()), QStringLiteral("1.0"));
+    EXPECT_EQ(m_outlets.Mixer->valueText(), QStringLiteral("1.0"));
 
     QTest::mouseClick(m_outlets.Monitor, Qt::LeftButton);
     ASSERT_TRUE(waitForReports(1));

@@ -146,15 +146,6 @@ struct ScriptedPanels final : FilePanels {
     SavePanelOptions lastSave;
 };
 
-// The controller with its protected transport members in view.
-class TransportDelegate final : public AppDelegate {
-public:
-    using AppDelegate::AppDelegate;
-    QTimer* clock() const { return timer.get(); }
-    AudioPlayer* currentPlayer() const { return player.get(); }
-    AudioRecorder* currentRecorder() const { return recorder.get(); }
-};
-
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000)
 {
     return QTest::qWaitFor(condition, timeoutMs);
@@ -199,7 +190,7 @@ protected:
                 FakeCaptureEngine::factory(std::make_shared<FakeCaptureEngine::Journal>()));
         };
         ports.linkWait = std::chrono::milliseconds(0);
-        delegate = std::make_unique<TransportDelegate>(std::move(ports));
+        delegate = std::make_unique<AppDelegate>(std::move(ports));
         o = window->outlets();
         delegate->setOutlets(o);
         window->show();
@@ -239,7 +230,9 @@ protected:
     std::shared_ptr<FakeHidManager::Control> hidControl;
     std::shared_ptr<FakeHidDevice> device;
     std::unique_ptr<MainWindow> window;
-    std::unique_ptr<TransportDelegate> delegate;
+    TransportControls& transport() { return *delegate->transportControls(); }
+
+    std::unique_ptr<AppDelegate> delegate;
     AppDelegateOutlets o;
 };
 
@@ -277,18 +270,18 @@ TEST_F(TransportWithFakes, ButtonsByTagDriveTheStateMachine)
 TEST_F(TransportWithFakes, PanelsAreAskedWithTheirOptions)
 {
     EXPECT_EQ(factory->prepared, 0) << "launched and linked, the encoder is not loaded";
-    delegate->Play();
+    transport().Play();
     EXPECT_EQ(factory->prepared, 0) << "playing needs no encoder";
     // Open enters folders; only files are chosen.
     EXPECT_FALSE(panels->lastOpen.canChooseDirectories);
     EXPECT_TRUE(panels->lastOpen.canChooseFiles);
     EXPECT_FALSE(panels->lastOpen.allowsMultipleSelection);
-    delegate->Stop();
+    transport().Stop();
 
     // The encoder loads while the user names the file.
     int preparedWhileOpen = -1;
     panels->whileOpen = [&] { preparedWhileOpen = factory->prepared; };
-    delegate->Record();
+    transport().Record();
     EXPECT_EQ(preparedWhileOpen, 1);
     EXPECT_EQ(panels->lastSave.title, "Save File");
     EXPECT_EQ(panels->lastSave.message, "Save File");
@@ -303,12 +296,12 @@ TEST_F(TransportWithFakes, CancellingEitherPanelChangesNothing)
 {
     o.timerText->setText("00:00:07");
     panels->confirm = false;
-    for (const auto& operation : {std::function<void()>([&] { delegate->Play(); }),
-                                  std::function<void()>([&] { delegate->Record(); })}) {
+    for (const auto& operation : {std::function<void()>([&] { transport().Play(); }),
+                                  std::function<void()>([&] { transport().Record(); })}) {
         operation();
         EXPECT_EQ(delegate->transportState(), 0);
         EXPECT_EQ(buttons(), kIdleLayout);
-        EXPECT_EQ(delegate->clock(), nullptr);
+        EXPECT_EQ(transport().clock(), nullptr);
         EXPECT_EQ(clock(), "00:00:07");
         EXPECT_EQ(factory->player, nullptr);
         EXPECT_EQ(factory->recorder, nullptr);
@@ -316,51 +309,51 @@ TEST_F(TransportWithFakes, CancellingEitherPanelChangesNothing)
 
     // While playing, too: the running playback, its timer and clock stay.
     panels->confirm = true;
-    delegate->Play();
-    QTimer* running = delegate->clock();
+    transport().Play();
+    QTimer* running = transport().clock();
     FakePlayer* playing = factory->player;
     panels->confirm = false;
-    delegate->Play();
+    transport().Play();
     EXPECT_EQ(delegate->transportState(), 1);
-    EXPECT_EQ(delegate->clock(), running);
-    EXPECT_EQ(delegate->currentPlayer(), playing);
+    EXPECT_EQ(transport().clock(), running);
+    EXPECT_EQ(transport().player(), playing);
     EXPECT_EQ(buttons(), kRunningLayout);
 }
 
 TEST_F(TransportWithFakes, PauseTogglesByStateAndLeavesButtonsAndTimer)
 {
-    delegate->Pause();
+    transport().Pause();
     EXPECT_EQ(delegate->transportState(), 0);
 
-    delegate->Play();
+    transport().Play();
     FakePlayer* p = factory->player;
-    QTimer* running = delegate->clock();
+    QTimer* running = transport().clock();
     ASSERT_NE(running, nullptr);
-    EXPECT_EQ(p->delegate, delegate.get());
+    EXPECT_EQ(p->delegate, &transport());
     EXPECT_EQ(p->plays, 1);
 
-    delegate->Pause();
+    transport().Pause();
     EXPECT_EQ(delegate->transportState(), 2);
     EXPECT_EQ(p->pauses, 1);
-    delegate->Pause();
+    transport().Pause();
     EXPECT_EQ(delegate->transportState(), 1);
     EXPECT_EQ(p->plays, 2);
     // A player that is not playing is not paused again.
     p->playing = false;
-    delegate->Pause();
+    transport().Pause();
     EXPECT_EQ(delegate->transportState(), 2);
     EXPECT_EQ(p->pauses, 1);
-    EXPECT_EQ(delegate->clock(), running);
+    EXPECT_EQ(transport().clock(), running);
     EXPECT_EQ(buttons(), kRunningLayout);
-    delegate->Stop();
+    transport().Stop();
 
-    delegate->Record();
+    transport().Record();
     FakeRecorder* r = factory->recorder;
     EXPECT_EQ(r->records, 1);
-    delegate->Pause();
+    transport().Pause();
     EXPECT_EQ(delegate->transportState(), 4);
     EXPECT_EQ(r->pauses, 1);
-    delegate->Pause();
+    transport().Pause();
     EXPECT_EQ(delegate->transportState(), 3);
     EXPECT_EQ(r->records, 2);
     EXPECT_EQ(buttons(), kRunningLayout);
@@ -370,80 +363,80 @@ TEST_F(TransportWithFakes, StopEndsWhateverRunsAndKeepsTheObjects)
 {
     // Idle: nothing at all, not even the clock.
     o.timerText->setText("00:00:03");
-    delegate->Stop();
+    transport().Stop();
     EXPECT_EQ(buttons(), kIdleLayout);
     EXPECT_EQ(clock(), "00:00:03");
 
-    delegate->Play();
-    delegate->Pause();
+    transport().Play();
+    transport().Pause();
     FakePlayer* p = factory->player;
-    delegate->Stop();
+    transport().Stop();
     EXPECT_EQ(delegate->transportState(), 0);
     EXPECT_EQ(p->stops, 1);
     EXPECT_EQ(buttons(), kIdleLayout);
-    EXPECT_EQ(delegate->clock(), nullptr);
+    EXPECT_EQ(transport().clock(), nullptr);
     EXPECT_EQ(clock(), "00:00:00");
-    EXPECT_EQ(delegate->currentPlayer(), p);
+    EXPECT_EQ(transport().player(), p);
 
-    delegate->Record();
+    transport().Record();
     FakeRecorder* r = factory->recorder;
-    delegate->Stop();
+    transport().Stop();
     EXPECT_EQ(r->stops, 1);
-    EXPECT_EQ(delegate->currentRecorder(), r);
+    EXPECT_EQ(transport().recorder(), r);
     EXPECT_EQ(p->stops, 1) << "stopping a recording leaves the player alone";
 
     // The next Play replaces the player, stopping and dropping the old one.
-    delegate->Play();
+    transport().Play();
     EXPECT_TRUE(factory->playerDestroyed);
-    EXPECT_NE(delegate->currentPlayer(), nullptr);
+    EXPECT_NE(transport().player(), nullptr);
 }
 
 TEST_F(TransportWithFakes, ClockShowsTheRunningTimeEachTick)
 {
-    delegate->Play();
+    transport().Play();
     FakePlayer* p = factory->player;
     const std::pair<double, const char*> cases[] = {{3725.4, "01:02:05"}, {360000 + 59, "100:00:59"}};
     for (const auto& [seconds, text] : cases) {
         p->time = seconds;
-        delegate->TimerAction(delegate->clock());
+        transport().TimerAction(transport().clock());
         EXPECT_EQ(clock(), text);
     }
 
     // Paused, the clock keeps its last text.
-    delegate->Pause();
+    transport().Pause();
     p->time = 12;
-    delegate->TimerAction(delegate->clock());
+    transport().TimerAction(transport().clock());
     EXPECT_EQ(clock(), "100:00:59");
-    delegate->Stop();
+    transport().Stop();
 
-    delegate->Record();
+    transport().Record();
     factory->recorder->time = 61.5;
-    delegate->TimerAction(delegate->clock());
+    transport().TimerAction(transport().clock());
     EXPECT_EQ(clock(), "00:01:01");
 
     // The timer itself ticks once a second.
-    ASSERT_NE(delegate->clock(), nullptr);
-    EXPECT_EQ(delegate->clock()->interval(), 1000);
-    EXPECT_FALSE(delegate->clock()->isSingleShot());
+    ASSERT_NE(transport().clock(), nullptr);
+    EXPECT_EQ(transport().clock()->interval(), 1000);
+    EXPECT_FALSE(transport().clock()->isSingleShot());
     factory->recorder->time = 2;
     ASSERT_TRUE(waitUntil([&] { return clock() == "00:00:02"; }, 2500));
 }
 
 TEST_F(TransportWithFakes, PlaybackEndFreesTheButtonsButKeepsStateAndClock)
 {
-    delegate->Play();
+    transport().Play();
     FakePlayer* p = factory->player;
-    QTimer* running = delegate->clock();
-    delegate->audioPlayerDidFinishPlaying(p, true);
+    QTimer* running = transport().clock();
+    transport().audioPlayerDidFinishPlaying(p, true);
     EXPECT_EQ(p->stops, 1);
     EXPECT_EQ(buttons(), kIdleLayout);
     EXPECT_EQ(delegate->transportState(), 1);
-    EXPECT_EQ(delegate->clock(), running);
+    EXPECT_EQ(transport().clock(), running);
     p->time = 42;
-    delegate->TimerAction(running);
+    transport().TimerAction(running);
     EXPECT_EQ(clock(), "00:00:42");
     // Without a player given, only the buttons change.
-    delegate->audioPlayerDidFinishPlaying(nullptr, false);
+    transport().audioPlayerDidFinishPlaying(nullptr, false);
     EXPECT_EQ(buttons(), kIdleLayout);
 }
 
@@ -452,33 +445,33 @@ TEST_F(TransportWithFakes, PlaybackEndFreesTheButtonsButKeepsStateAndClock)
 TEST_F(TransportWithFakes, FailureAfterTheStartEndsAsStopAndSaysWhy)
 {
     panels->location = QUrl::fromLocalFile(dir.filePath("song.ogg"));
-    delegate->Play();
+    transport().Play();
     FakePlayer* p = factory->player;
     p->time = 7;
-    delegate->TimerAction(delegate->clock());
-    delegate->audioPlayerDecodeErrorDidOccur(p, "broken frame");
+    transport().TimerAction(transport().clock());
+    transport().audioPlayerDecodeErrorDidOccur(p, "broken frame");
     EXPECT_EQ(p->stops, 1);
     EXPECT_EQ(delegate->transportState(), 0);
     EXPECT_EQ(buttons(), kIdleLayout);
-    EXPECT_EQ(delegate->clock(), nullptr);
+    EXPECT_EQ(transport().clock(), nullptr);
     EXPECT_EQ(clock(), "00:00:00");
     EXPECT_TRUE(message().contains("broken frame")) << qPrintable(message());
     EXPECT_TRUE(message().contains(dir.filePath("song.ogg"))) << qPrintable(message());
 
     panels->location = QUrl::fromLocalFile(dir.filePath("take.aac"));
-    delegate->Record();
-    delegate->Pause();
+    transport().Record();
+    transport().Pause();
     FakeRecorder* r = factory->recorder;
-    ASSERT_EQ(r->delegate, delegate.get());
+    ASSERT_EQ(r->delegate, &transport());
     r->delegate->audioRecorderEncodeErrorDidOccur(r, "No space left on device");
     EXPECT_EQ(r->stops, 1) << "the recorder is stopped, so its file is closed";
     EXPECT_EQ(delegate->transportState(), 0);
     EXPECT_EQ(buttons(), kIdleLayout);
-    EXPECT_EQ(delegate->clock(), nullptr);
+    EXPECT_EQ(transport().clock(), nullptr);
     EXPECT_TRUE(message().contains("No space left on device")) << qPrintable(message());
 
     // A file whose end may be missing is said too, even once idle.
-    delegate->audioRecorderDidFinishRecording(r, false, "its last frames did not arrive");
+    transport().audioRecorderDidFinishRecording(r, false, "its last frames did not arrive");
     EXPECT_TRUE(message().contains("its last frames did not arrive")) << qPrintable(message());
 }
 
@@ -486,14 +479,14 @@ TEST_F(TransportWithFakes, FailureAfterTheStartEndsAsStopAndSaysWhy)
 TEST_F(TransportWithFakes, UnplugWhileAPanelIsOpenThenConfirmStartsNothing)
 {
     LogCapture log;
-    for (auto operation : {&AppDelegate::Record, &AppDelegate::Play}) {
+    for (auto operation : {&TransportControls::Record, &TransportControls::Play}) {
         panels->whileOpen = [&] { hidControl->unplug(device); };
-        (delegate.get()->*operation)();
+        (transport().*operation)();
         EXPECT_FALSE(delegate->linked());
         EXPECT_EQ(delegate->transportState(), 0);
         EXPECT_EQ(factory->recorder, nullptr);
         EXPECT_EQ(factory->player, nullptr);
-        EXPECT_EQ(delegate->clock(), nullptr);
+        EXPECT_EQ(transport().clock(), nullptr);
         EXPECT_FALSE(o.playButton->isEnabled());
         EXPECT_FALSE(o.stopButton->isEnabled());
         EXPECT_TRUE(message().contains("not linked")) << qPrintable(message());
@@ -520,33 +513,33 @@ TEST_F(TransportWithFakes, LinkWhileRecordingOrPlayingKeepsStopAndPauseUsable)
 
     // A playback that reached its end is not running any more.
     press(o.playButton);
-    delegate->audioPlayerDidFinishPlaying(factory->player, true);
+    transport().audioPlayerDidFinishPlaying(factory->player, true);
     link();
     EXPECT_EQ(buttons(), kIdleLayout);
 }
 
 TEST_F(TransportWithFakes, ResetStopsWhatRunsButLeavesButtonsTimerAndClock)
 {
-    delegate->Record();
-    delegate->Pause();
+    transport().Record();
+    transport().Pause();
     FakeRecorder* r = factory->recorder;
     o.timerText->setText("00:00:05");
-    delegate->resetTransport();
+    transport().reset();
     EXPECT_EQ(delegate->transportState(), 0);
     EXPECT_EQ(r->stops, 1);
     EXPECT_EQ(buttons(), kRunningLayout);
-    EXPECT_NE(delegate->clock(), nullptr);
+    EXPECT_NE(transport().clock(), nullptr);
     EXPECT_EQ(clock(), "00:00:05");
     // The timer finds nothing active now.
-    delegate->TimerAction(delegate->clock());
+    transport().TimerAction(transport().clock());
     EXPECT_EQ(clock(), "00:00:05");
 
-    delegate->Play();
+    transport().Play();
     FakePlayer* p = factory->player;
-    delegate->resetTransport();
+    transport().reset();
     EXPECT_EQ(p->stops, 1);
     EXPECT_EQ(r->stops, 1);
-    delegate->resetTransport();
+    transport().reset();
     EXPECT_EQ(p->stops, 1) << "idle: nothing more to stop";
 }
 
@@ -557,10 +550,10 @@ TEST_F(TransportWithFakes, RefusedLocationLeavesEverythingAsItWasAndSaysWhy)
     factory->refusal = "it is a directory";
     panels->location = QUrl::fromLocalFile(dir.filePath("album"));
     o.timerText->setText("00:00:04");
-    delegate->Play();
+    transport().Play();
     EXPECT_EQ(delegate->transportState(), 0);
     EXPECT_EQ(buttons(), kIdleLayout);
-    EXPECT_EQ(delegate->clock(), nullptr);
+    EXPECT_EQ(transport().clock(), nullptr);
     EXPECT_EQ(clock(), "00:00:04");
     EXPECT_EQ(log.count("cannot play \"" + dir.filePath("album") + "\": it is a directory"), 1);
     // The reason stays readable as the window comes back from the panel and
@@ -571,22 +564,22 @@ TEST_F(TransportWithFakes, RefusedLocationLeavesEverythingAsItWasAndSaysWhy)
     EXPECT_TRUE(message().contains("it is a directory")) << qPrintable(message());
 
     factory->refusal = "no space left";
-    delegate->Record();
+    transport().Record();
     EXPECT_EQ(delegate->transportState(), 0);
     EXPECT_EQ(buttons(), kIdleLayout);
     EXPECT_EQ(log.count("cannot record \"" + dir.filePath("album") + "\": no space left"), 1);
 
     // After a finished playback the old player and its clock stay.
     factory->refusal.clear();
-    delegate->Play();
+    transport().Play();
     FakePlayer* p = factory->player;
-    delegate->audioPlayerDidFinishPlaying(p, true);
-    QTimer* running = delegate->clock();
+    transport().audioPlayerDidFinishPlaying(p, true);
+    QTimer* running = transport().clock();
     factory->refusal = "could not determine type of stream";
-    delegate->Play();
-    EXPECT_EQ(delegate->currentPlayer(), p);
+    transport().Play();
+    EXPECT_EQ(transport().player(), p);
     EXPECT_FALSE(factory->playerDestroyed);
-    EXPECT_EQ(delegate->clock(), running);
+    EXPECT_EQ(transport().clock(), running);
     EXPECT_EQ(buttons(), kIdleLayout);
 }
 
@@ -599,17 +592,17 @@ TEST_F(TransportWithFakes, ARefusalIsShownInTheUsersLanguageAndLoggedInEnglish)
     const QString album = dir.filePath("album");
     factory->refusal = "it is a folder";
     panels->location = QUrl::fromLocalFile(album);
-    delegate->Play();
+    transport().Play();
     EXPECT_EQ(log.count("cannot play \"" + album + "\": it is a folder"), 1) << qPrintable(log.messages().join('\n'));
     EXPECT_EQ(message(), album + " kann nicht abgespielt werden: es ist ein Ordner");
 
-    delegate->Record();
+    transport().Record();
     EXPECT_EQ(log.count("cannot record \"" + album + "\": it is a folder"), 1);
     EXPECT_EQ(message(), album + " kann nicht aufgenommen werden: es ist ein Ordner");
 
     // A reason the transport did not mark (GStreamer's own) is shown as it came.
     factory->refusal = "could not determine type of stream";
-    delegate->Play();
+    transport().Play();
     EXPECT_EQ(message(), album + " kann nicht abgespielt werden: could not determine type of stream");
 }
 
@@ -632,10 +625,10 @@ TEST_F(TransportWithFakes, OutputRefusingToStartIsARefusalToo)
     };
     auto refusing = std::make_shared<Refusing>();
     launch(refusing);
-    delegate->Play();
+    transport().Play();
     EXPECT_EQ(delegate->transportState(), 0);
     EXPECT_EQ(buttons(), kIdleLayout);
-    EXPECT_EQ(delegate->clock(), nullptr);
+    EXPECT_EQ(transport().clock(), nullptr);
     EXPECT_TRUE(refusing->destroyed);
     EXPECT_EQ(log.count("cannot play"), 1);
 }
@@ -703,29 +696,29 @@ TEST_F(TransportWithGStreamer, RecordPauseResumeStopWritesTheTakeWithoutThePause
 {
     startTone();
     const QString take = dir.filePath("take.aac");
-    delegate->Record();
+    transport().Record();
     ASSERT_EQ(delegate->transportState(), 3);
-    ASSERT_NE(delegate->currentRecorder(), nullptr);
-    ASSERT_TRUE(waitUntil([&] { return delegate->currentRecorder()->currentTime() >= 1.0; }));
+    ASSERT_NE(transport().recorder(), nullptr);
+    ASSERT_TRUE(waitUntil([&] { return transport().recorder()->currentTime() >= 1.0; }));
     // The clock's next tick shows what is written by then: a server that
     // hands over audio it had already captured can take it past 1 s at once.
     ASSERT_TRUE(waitUntil([&] { return clock() != "00:00:00"; }, 2500));
 
-    delegate->Pause();
+    transport().Pause();
     EXPECT_EQ(delegate->transportState(), 4);
     const QString shown = clock();
     QTest::qWait(1000);
-    const double atPause = delegate->currentRecorder()->currentTime();
+    const double atPause = transport().recorder()->currentTime();
     QTest::qWait(1100);
     EXPECT_EQ(clock(), shown) << "the clock stands still while paused";
-    EXPECT_NEAR(delegate->currentRecorder()->currentTime(), atPause, 0.001);
+    EXPECT_NEAR(transport().recorder()->currentTime(), atPause, 0.001);
 
-    delegate->Pause();
+    transport().Pause();
     EXPECT_EQ(delegate->transportState(), 3);
-    ASSERT_TRUE(waitUntil([&] { return delegate->currentRecorder()->currentTime() >= atPause + 1.0; }));
-    const double recorded = delegate->currentRecorder()->currentTime();
+    ASSERT_TRUE(waitUntil([&] { return transport().recorder()->currentTime() >= atPause + 1.0; }));
+    const double recorded = transport().recorder()->currentTime();
     LogCapture log;
-    delegate->Stop();
+    transport().Stop();
     EXPECT_EQ(delegate->transportState(), 0);
     EXPECT_EQ(clock(), "00:00:00");
     EXPECT_EQ(buttons(), kIdleLayout);
@@ -742,7 +735,7 @@ TEST_F(TransportWithGStreamer, PlaybackClockFollowsAndTheEndFreesTheButtons)
     const QString song = dir.filePath("song.ogg");
     ASSERT_TRUE(media::writeTone(song, "vorbisenc ! oggmux", 3.5));
     panels->location = QUrl::fromLocalFile(song);
-    delegate->Play();
+    transport().Play();
     ASSERT_EQ(delegate->transportState(), 1);
     EXPECT_EQ(buttons(), kRunningLayout);
     // What each tick showed while the file played. The clock reads the
@@ -750,8 +743,8 @@ TEST_F(TransportWithGStreamer, PlaybackClockFollowsAndTheEndFreesTheButtons)
     // before a tick shows as the next one: any one second may be skipped,
     // but not two in a row.
     QStringList shown;
-    ASSERT_NE(delegate->clock(), nullptr);
-    QObject::connect(delegate->clock(), &QTimer::timeout, [&] {
+    ASSERT_NE(transport().clock(), nullptr);
+    QObject::connect(transport().clock(), &QTimer::timeout, [&] {
         if (buttons() == kRunningLayout)
             shown << clock();
     });
@@ -759,7 +752,7 @@ TEST_F(TransportWithGStreamer, PlaybackClockFollowsAndTheEndFreesTheButtons)
     ASSERT_TRUE(waitUntil([&] { return buttons() == kIdleLayout; }, 9000));
     EXPECT_TRUE(shown.contains("00:00:01") || shown.contains("00:00:02")) << qPrintable(shown.join(' '));
     EXPECT_EQ(delegate->transportState(), 1);
-    ASSERT_NE(delegate->clock(), nullptr);
+    ASSERT_NE(transport().clock(), nullptr);
     ASSERT_TRUE(waitUntil([&] { return clock() == "00:00:03"; }, 2500)) << "the clock shows where it ended";
     QTest::qWait(1100);
     EXPECT_EQ(clock(), "00:00:03");
@@ -773,7 +766,7 @@ TEST_F(TransportWithGStreamer, FailureMidStreamEndsThePlayback)
     ASSERT_TRUE(media::writeTone(song, "wavenc", 5.0));
     panels->location = QUrl::fromLocalFile(song);
     LogCapture log;
-    delegate->Play();
+    transport().Play();
     ASSERT_EQ(delegate->transportState(), 1);
     QTest::qWait(300);
     daemon->stop(true);
@@ -781,7 +774,7 @@ TEST_F(TransportWithGStreamer, FailureMidStreamEndsThePlayback)
     ASSERT_TRUE(daemon->start());
     EXPECT_TRUE(ended);
     EXPECT_EQ(buttons(), kIdleLayout);
-    EXPECT_FALSE(delegate->currentPlayer()->isPlaying());
+    EXPECT_FALSE(transport().player()->isPlaying());
     EXPECT_EQ(log.count("playing \"" + song + "\" failed"), 1);
     EXPECT_TRUE(message().contains(song)) << qPrintable(message());
 }
@@ -805,10 +798,10 @@ TEST_F(TransportWithGStreamer, UnplayableChoicesNeverFreezeAndAreShown)
         LogCapture log;
         media::StallMeter stalls;
         panels->location = QUrl::fromLocalFile(choice);
-        delegate->Play();
+        transport().Play();
         EXPECT_EQ(delegate->transportState(), 0) << qPrintable(choice);
         EXPECT_EQ(buttons(), kIdleLayout) << qPrintable(choice);
-        EXPECT_EQ(delegate->clock(), nullptr) << qPrintable(choice);
+        EXPECT_EQ(transport().clock(), nullptr) << qPrintable(choice);
         EXPECT_EQ(log.count("cannot play \"" + choice + "\""), 1) << qPrintable(log.messages().join('\n'));
         EXPECT_TRUE(message().contains(choice)) << qPrintable(message());
         EXPECT_LT(stalls.longest(), media::kResponsiveMs) << qPrintable(choice);
@@ -822,7 +815,7 @@ TEST_F(TransportWithGStreamer, UnplayableChoicesNeverFreezeAndAreShown)
         LogCapture log;
         media::StallMeter stalls;
         panels->location = choice;
-        delegate->Play();
+        transport().Play();
         EXPECT_TRUE(waitUntil([&] { return delegate->transportState() == 0; }, 8000)) << qPrintable(choice.toString());
         EXPECT_EQ(buttons(), kIdleLayout);
         EXPECT_EQ(log.count("failed"), 1) << qPrintable(log.messages().join('\n'));
@@ -831,7 +824,7 @@ TEST_F(TransportWithGStreamer, UnplayableChoicesNeverFreezeAndAreShown)
 
     LogCapture log;
     panels->location = QUrl::fromLocalFile(dir.filePath("missing/take.aac"));
-    delegate->Record();
+    transport().Record();
     EXPECT_EQ(delegate->transportState(), 0);
     EXPECT_EQ(buttons(), kIdleLayout);
     EXPECT_EQ(log.count("cannot record \"" + dir.filePath("missing/take.aac") + "\""), 1);
@@ -840,15 +833,15 @@ TEST_F(TransportWithGStreamer, UnplayableChoicesNeverFreezeAndAreShown)
 TEST_F(TransportWithGStreamer, DeviceDepartureDuringARecordingLeavesAPlayableFile)
 {
     startTone();
-    delegate->Record();
+    transport().Record();
     ASSERT_EQ(delegate->transportState(), 3);
-    ASSERT_TRUE(waitUntil([&] { return delegate->currentRecorder()->currentTime() >= 1.0; }));
+    ASSERT_TRUE(waitUntil([&] { return transport().recorder()->currentTime() >= 1.0; }));
     o.timerText->setText("00:00:01");
     LogCapture log;
     hidControl->unplug(device);
     EXPECT_EQ(delegate->transportState(), 0);
     EXPECT_EQ(clock(), "00:00:00");
-    EXPECT_FALSE(delegate->currentRecorder()->isRecording());
+    EXPECT_FALSE(transport().recorder()->isRecording());
     ASSERT_TRUE(waitUntil([&] { return log.count("finished") == 1; }));
 
     EXPECT_GT(adtsSeconds(dir.filePath("take.aac")), 0.9);
@@ -864,7 +857,7 @@ TEST_F(TransportWithGStreamer, DiskFullEndsTheRecordingCleanly)
     startTone();
     panels->location = QUrl::fromLocalFile(disk.filePath("take.aac"));
     LogCapture log;
-    delegate->Record();
+    transport().Record();
     ASSERT_EQ(delegate->transportState(), 3);
     ASSERT_TRUE(waitUntil([&] { return delegate->transportState() == 0; }, 20000)) << "the full disk went unnoticed";
     EXPECT_EQ(buttons(), kIdleLayout);
@@ -903,10 +896,10 @@ TEST_F(FirstRecordingAfterLaunch, CapturesFromTheMomentOfTheConfirm)
         QTest::qWait(1000); // the user names the file
         confirmedAt = reference.frames();
     };
-    delegate->Record();
+    transport().Record();
     ASSERT_EQ(delegate->transportState(), 3);
     QTest::qWait(1500);
-    delegate->Stop();
+    transport().Stop();
     ASSERT_TRUE(waitUntil([&] { return log.count("finished") == 1; }));
 
     const media::Decoded decoded = media::decode(dir.filePath("take.aac"));
@@ -926,8 +919,8 @@ TEST_F(FirstRecordingAfterLaunch, CapturesFromTheMomentOfTheConfirm)
 TEST_F(TransportWithGStreamer, QuittingWhileRecordingFinishesTheFile)
 {
     startTone();
-    delegate->Record();
-    ASSERT_TRUE(waitUntil([&] { return delegate->currentRecorder()->currentTime() >= 1.0; }));
+    transport().Record();
+    ASSERT_TRUE(waitUntil([&] { return transport().recorder()->currentTime() >= 1.0; }));
     delegate->closeApplication();
     delegate.reset();
 

@@ -296,11 +296,11 @@ TEST_F(AppDelegateVolumeTest, AfterUnlinkingOutsideChangesMoveNothingEvenWhenThe
     EXPECT_EQ(settings().integerValue(SettingsKey::spkVolume), 37);
     const AudioObjectID sink = pulsetest::findByName(*m_audio, AudioScope::Output, "Quorel IIS Audio");
     const AudioObjectID source = pulsetest::findByName(*m_audio, AudioScope::Input, "Quorel IIS Audio");
-    EXPECT_EQ(m_audio->removeVolumeListener(sink, AudioScope::Output, AppDelegate::OutputVolumeListener,
-                                            m_delegate.get()),
+    EXPECT_EQ(m_audio->removeVolumeListener(sink, AudioScope::Output, SystemVolumes::outputListener,
+                                            m_delegate->volumes()),
               AudioStatus::NotRegistered);
-    EXPECT_EQ(m_audio->removeVolumeListener(source, AudioScope::Input, AppDelegate::InputVolumeListener,
-                                            m_delegate.get()),
+    EXPECT_EQ(m_audio->removeVolumeListener(source, AudioScope::Input, SystemVolumes::inputListener,
+                                            m_delegate->volumes()),
               AudioStatus::NotRegistered);
 }
 
@@ -308,9 +308,9 @@ TEST_F(AppDelegateVolumeTest, ControllerGoingAwayWhileLinkedLeavesNoListenerBehi
 {
     ASSERT_TRUE(launchAndLink());
     const AudioObjectID sink = pulsetest::findByName(*m_audio, AudioScope::Output, "Quorel IIS Audio");
-    void* gone = m_delegate.get();
+    void* gone = m_delegate->volumes();
     m_delegate.reset();
-    EXPECT_EQ(m_audio->removeVolumeListener(sink, AudioScope::Output, AppDelegate::OutputVolumeListener, gone),
+    EXPECT_EQ(m_audio->removeVolumeListener(sink, AudioScope::Output, SystemVolumes::outputListener, gone),
               AudioStatus::NotRegistered);
 }
 

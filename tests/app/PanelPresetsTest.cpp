@@ -199,7 +199,7 @@ TEST_F(PanelPresetsTest, ADragAndAResetAreOneStepEach)
     QTest::mousePress(slider, Qt::LeftButton, {}, knob);
     for (int dy : {10, 25, 40, 60})
         QTest::mouseMove(slider, knob + QPoint(0, dy));
-    EXPECT_TRUE(m_delegate->soundStepGoingOn());
+    EXPECT_TRUE(m_delegate->settingsControls()->soundStepGoingOn());
     QTest::mouseRelease(slider, Qt::LeftButton, {}, knob + QPoint(0, 60));
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_reports.size() > 1; }, 5000)) << "a record per value dragged through";
     ASSERT_NE(slider->value(), before);
