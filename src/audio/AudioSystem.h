@@ -50,9 +50,9 @@ using AudioDevicesDone = std::function<void(int status, std::vector<AudioDeviceN
 
 // Called on the audio system's own thread (never the main thread) when the
 // main volume of `device` in `scope` has changed, with the new volume as a
-// scalar (see volumeScalar()). It must not touch widgets or the settings
-// there, nor call back into the system. The return value is ignored;
-// return 0.
+// scalar 0.0..1.0 (above 1.0 when amplified). It must not touch widgets or
+// the settings there, nor call back into the system. The return value is
+// ignored; return 0.
 using AudioVolumeListenerProc = int (*)(AudioObjectID device, AudioScope scope, float scalar, void* clientData);
 
 // What the audio system announces about itself.
@@ -72,37 +72,33 @@ enum class AudioSystemEvent {
 // Called on the audio system's own thread; must only hand the event over.
 using AudioSystemEventProc = void (*)(AudioSystemEvent event, void* clientData);
 
-// The system audio layer as the panel uses it: the device list, names,
+// The system audio layer as the panel uses it: the device list with names,
 // the default output and input device, and the main volume of a device in
-// one direction with change notification. Every operation but
-// hasMainVolume() returns a status (AudioStatus, 0 on success); out
-// parameters are written only on success. Calls are made from the main
-// thread. sendDefaultVolume(), the
-// request*() calls and the listener and event registrations never wait on
-// the system; every other call may block for a bounded time while the
-// system answers.
+// one direction with change notification. Calls are made from the main
+// thread and never wait on the system, but for hasMainVolume(), which may
+// block for a bounded time while the system answers. The requests answer
+// later with a status (AudioStatus, 0 on success); the other operations
+// but hasMainVolume() and isConnected() return one.
 class AudioSystem {
 public:
     virtual ~AudioSystem() = default;
 
-    // Number of devices in the list right now.
-    virtual int deviceCount(std::uint32_t& count) = 0;
-    // Writes at most `count` device ids, in the system's order, into
-    // `list`; `count` comes back as the number written.
-    virtual int deviceList(AudioObjectID* list, std::uint32_t& count) = 0;
-    // The device's name as seen in `scope` (UTF-8). A device that does not
-    // work in that direction has no name there and reports a failure.
-    virtual int deviceName(AudioObjectID device, AudioScope scope, std::string& name) = 0;
+    // ---- Requests answered later ----
+    // Each returns at once; `done` runs later on the main thread (never
+    // within the call) with the status, at the latest when the system's
+    // bound for an answer has passed.
 
-    // The system's default output (Output) or input (Input) device.
-    virtual int defaultDevice(AudioScope scope, AudioObjectID& device) = 0;
-    virtual int setDefaultDevice(AudioScope scope, AudioObjectID device) = 0;
+    // The device list in the system's order with every device's names.
+    virtual void requestDevices(AudioDevicesDone done) = 0;
+    // Makes `device` the default of `scope`, answered once the system
+    // reports it (NotCarriedOut when it accepted but did not make it).
+    virtual void requestDefaultDevice(AudioScope scope, AudioObjectID device, AudioDone done) = 0;
+    // Sets the device's main volume, as a scalar 0.0..1.0 (above 1.0 when
+    // amplified); NoMainVolume when it has none.
+    virtual void requestVolumeScalar(AudioObjectID device, AudioScope scope, float scalar, AudioDone done) = 0;
 
     // Whether the device has a main volume in `scope`.
     virtual bool hasMainVolume(AudioObjectID device, AudioScope scope) = 0;
-    // The main volume as a scalar 0.0..1.0 (above 1.0 when amplified).
-    virtual int volumeScalar(AudioObjectID device, AudioScope scope, float& scalar) = 0;
-    virtual int setVolumeScalar(AudioObjectID device, AudioScope scope, float scalar) = 0;
     // Sets the main volume of the current default device of `scope` (as the
     // system last reported it) without waiting for the system: it returns
     // once the write is on its way, and writes arrive in the order sent, so
@@ -119,23 +115,8 @@ public:
     virtual int removeVolumeListener(AudioObjectID device, AudioScope scope,
                                      AudioVolumeListenerProc proc, void* clientData) = 0;
 
-    // Whether the system answers right now, as far as it knows; never waits.
+    // Whether the system answers right now, as far as it knows.
     virtual bool isConnected() const { return true; }
-
-    // ---- Requests that never wait ----
-    // Each returns at once; `done` runs later on the main thread (never
-    // within the call) with the status, at the latest when the system's
-    // bound for an answer has passed. The defaults answer through the
-    // blocking calls above on the next turn of the event loop, for systems
-    // that answer at once.
-
-    // The device list in the system's order with every device's names.
-    virtual void requestDevices(AudioDevicesDone done);
-    // Makes `device` the default of `scope`, answered once the system
-    // reports it (NotCarriedOut when it accepted but did not make it).
-    virtual void requestDefaultDevice(AudioScope scope, AudioObjectID device, AudioDone done);
-    // Sets the device's main volume (NoMainVolume when it has none).
-    virtual void requestVolumeScalar(AudioObjectID device, AudioScope scope, float scalar, AudioDone done);
 
     // Sets the one receiver of the system's own events (none: nullptr).
     // Once this returns, a receiver set before is not called again. A system

@@ -14,11 +14,11 @@ PulseAudioSystem::PulseAudioSystem(std::chrono::milliseconds timeout, std::chron
             m_writer->defaultChanged(scope, followed);
         });
     m_requests = std::make_unique<PulseDeviceRequests>(
-        connection, *m_runner, m_setScalars, [this] { m_follower->suspectStale(); },
+        connection, *m_runner, [this] { m_follower->suspectStale(); },
         [this](AudioScope scope, const std::string& serverName) {
             return m_follower->freshlyRead(scope, serverName);
         });
-    m_writer = std::make_unique<PulseVolumeWriter>(connection, *m_runner, *m_requests, m_setScalars,
+    m_writer = std::make_unique<PulseVolumeWriter>(connection, *m_runner, m_setScalars,
                                                    [this](AudioSystemEvent event) { announce(event); });
     m_watch = std::make_unique<PulseVolumeWatch>(connection, m_setScalars);
     if (!connection.loop())
@@ -28,7 +28,6 @@ PulseAudioSystem::PulseAudioSystem(std::chrono::milliseconds timeout, std::chron
         // defaults already asked for; the announcements last.
         PulseLoopLock lock(connection.loop());
         connection.addObserver(m_follower.get());
-        connection.addObserver(m_requests.get());
         connection.addObserver(m_writer.get());
         connection.addObserver(m_watch.get());
         connection.addObserver(this);
@@ -46,7 +45,7 @@ PulseAudioSystem::~PulseAudioSystem()
     m_connection->stop();
     m_runner->dropAll();
     for (PulseConnection::Observer* observer : std::initializer_list<PulseConnection::Observer*>{
-             m_follower.get(), m_requests.get(), m_writer.get(), m_watch.get(), this})
+             m_follower.get(), m_writer.get(), m_watch.get(), this})
         m_connection->removeObserver(observer);
 }
 
@@ -98,44 +97,9 @@ void PulseAudioSystem::setEventListener(AudioSystemEventProc proc, void* clientD
 
 // ---- The port, handed to the parts ----
 
-int PulseAudioSystem::deviceCount(std::uint32_t& count)
-{
-    return m_requests->deviceCount(count);
-}
-
-int PulseAudioSystem::deviceList(AudioObjectID* list, std::uint32_t& count)
-{
-    return m_requests->deviceList(list, count);
-}
-
-int PulseAudioSystem::deviceName(AudioObjectID device, AudioScope scope, std::string& name)
-{
-    return m_requests->deviceName(device, scope, name);
-}
-
-int PulseAudioSystem::defaultDevice(AudioScope scope, AudioObjectID& device)
-{
-    return m_requests->defaultDevice(scope, device);
-}
-
-int PulseAudioSystem::setDefaultDevice(AudioScope scope, AudioObjectID device)
-{
-    return m_requests->setDefaultDevice(scope, device);
-}
-
 bool PulseAudioSystem::hasMainVolume(AudioObjectID device, AudioScope scope)
 {
     return m_requests->hasMainVolume(device, scope);
-}
-
-int PulseAudioSystem::volumeScalar(AudioObjectID device, AudioScope scope, float& scalar)
-{
-    return m_requests->volumeScalar(device, scope, scalar);
-}
-
-int PulseAudioSystem::setVolumeScalar(AudioObjectID device, AudioScope scope, float scalar)
-{
-    return m_writer->setVolumeScalar(device, scope, scalar);
 }
 
 int PulseAudioSystem::sendDefaultVolume(AudioScope scope, float scalar)

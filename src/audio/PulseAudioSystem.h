@@ -29,13 +29,12 @@
 //
 // The request*() calls send and return; the answer comes back to the main
 // thread's event loop, or Timeout once the bound has passed on a timer.
-// Other requests from the main thread wait for the server's answer at most
-// `timeout`; no answer in time is AudioStatus::Timeout. Without a server
-// every request fails with AudioStatus::NotConnected. When the connection
-// drops the backend keeps trying to reconnect in the background; once back,
-// registered volume listeners follow their devices again (by device name,
-// since the server hands out new ids) and the event listener hears
-// AudioSystemEvent::Reconnected. A server that stops answering while
+// hasMainVolume() waits for the server's answer at most `timeout`. Without
+// a server every request fails with AudioStatus::NotConnected. When the
+// connection drops the backend keeps trying to reconnect in the background;
+// once back, registered volume listeners follow their devices again (by
+// device name, since the server hands out new ids) and the event listener
+// hears AudioSystemEvent::Reconnected. A server that stops answering while
 // linked is noticed by the capture's silence or, without one, by a request
 // every few seconds, and announced as AudioSystemEvent::Lost.
 class PulseAudioSystem final : public AudioSystem, private PulseConnection::Observer {
@@ -54,14 +53,7 @@ public:
     // Waits at most `timeout` for the connection to be up (main thread).
     bool waitForConnection(std::chrono::milliseconds timeout);
 
-    int deviceCount(std::uint32_t& count) override;
-    int deviceList(AudioObjectID* list, std::uint32_t& count) override;
-    int deviceName(AudioObjectID device, AudioScope scope, std::string& name) override;
-    int defaultDevice(AudioScope scope, AudioObjectID& device) override;
-    int setDefaultDevice(AudioScope scope, AudioObjectID device) override;
     bool hasMainVolume(AudioObjectID device, AudioScope scope) override;
-    int volumeScalar(AudioObjectID device, AudioScope scope, float& scalar) override;
-    int setVolumeScalar(AudioObjectID device, AudioScope scope, float scalar) override;
     int sendDefaultVolume(AudioScope scope, float scalar) override;
     int addVolumeListener(AudioObjectID device, AudioScope scope,
                           AudioVolumeListenerProc proc, void* clientData) override;

@@ -33,7 +33,6 @@ PulseConnection::~PulseConnection()
     freeTimer(m_reconnect);
     freeTimer(m_attemptDue);
     stopWatching();
-    m_renewal.reset();
     m_retired.reset();
     m_context.reset();
 }
@@ -227,11 +226,11 @@ void PulseConnection::takeOver(PulseContextPtr fresh)
 }
 
 // PipeWire's PulseAudio server (0.3.65) has refused a new default, for as
-// long as the connection lived, to a renewal made while its session manager
-// did not answer, and refuses it to a client the session manager lets read
-// only; the connection such a one replaced may still get it. The refusing
-// one goes only after the observers have moved along, so that nothing of
-// theirs (the capture's stream) fails with it.
+// long as the connection lived, to a connection made while its session
+// manager did not answer, and refuses it to a client the session manager
+// lets read only; the connection such a one replaced may still get it. The
+// refusing one goes only after the observers have moved along, so that
+// nothing of theirs (the capture's stream) fails with it.
 bool PulseConnection::backToReplaced()
 {
     if (!m_connected || !m_retired || pa_context_get_state(m_retired.get()) != PA_CONTEXT_READY)
@@ -243,56 +242,6 @@ bool PulseConnection::backToReplaced()
     pa_context_set_state_callback(m_context.get(), contextStateThunk, this);
     follow(Observer::Ready::Renewed);
     return true;
-}
-
-// PipeWire's PulseAudio server (0.3.65 at least) can stop telling one
-// connection of changes to its defaults, while a new one hears them. A
-// second connection is opened beside the current one and takes its place
-// once ready. Nothing is announced: for the observers the server never went.
-bool PulseConnection::renew(std::chrono::milliseconds bound)
-{
-    if (!m_loop)
-        return false;
-    {
-        std::lock_guard<std::mutex> lock(m_stateMutex);
-        m_renewalSettled = false;
-    }
-    {
-        PulseLoopLock lock(m_loop.get());
-        if (!m_connected)
-            return false;
-        m_renewal = newContext();
-        if (!m_renewal)
-            return false;
-        pa_context_set_state_callback(m_renewal.get(), renewalStateThunk, this);
-        if (pa_context_connect(m_renewal.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
-            m_renewal.reset();
-            return false;
-        }
-    }
-    {
-        std::unique_lock<std::mutex> lock(m_stateMutex);
-        m_stateChanged.wait_for(lock, bound, [this] { return m_renewalSettled; });
-    }
-    PulseLoopLock lock(m_loop.get());
-    PulseContextPtr renewal = std::move(m_renewal);
-    if (!m_connected || pa_context_get_state(renewal.get()) != PA_CONTEXT_READY)
-        return false;
-    pa_context_set_state_callback(renewal.get(), nullptr, nullptr);
-    takeOver(std::move(renewal));
-    return true;
-}
-
-void PulseConnection::onRenewalState(pa_context* context)
-{
-    const pa_context_state_t state = pa_context_get_state(context);
-    if (state != PA_CONTEXT_READY && state != PA_CONTEXT_FAILED && state != PA_CONTEXT_TERMINATED)
-        return;
-    {
-        std::lock_guard<std::mutex> lock(m_stateMutex);
-        m_renewalSettled = true;
-    }
-    m_stateChanged.notify_all();
 }
 
 // Disconnecting runs the context's state callback at once: the observers
@@ -416,11 +365,6 @@ void PulseConnection::freeTimer(pa_time_event*& timer)
 void PulseConnection::contextStateThunk(pa_context* context, void* self)
 {
     static_cast<PulseConnection*>(self)->onContextState(context);
-}
-
-void PulseConnection::renewalStateThunk(pa_context* context, void* self)
-{
-    static_cast<PulseConnection*>(self)->onRenewalState(context);
 }
 
 void PulseConnection::subscribeThunk(pa_context*, pa_subscription_event_type_t type, std::uint32_t index,

@@ -21,10 +21,10 @@
 // When the connection drops (or the server leaves a request or the capture
 // unanswered past the bound) it tries again every reconnect interval; the
 // observers hear it lost and, once back, ready again. A connection opened
-// to take the current one's place (a renewal, or a witness that reads newer
-// defaults) is handed over quietly: the observers hear "renewed". The one
-// it replaced is kept while up, to go back to when the new one is refused
-// what the old one still carries out.
+// to take the current one's place (a witness's that reads newer defaults)
+// is handed over quietly: the observers hear "renewed". The one it replaced
+// is kept while up, to go back to when the new one is refused what the old
+// one still carries out.
 //
 // While linked the server's silence is noticed with little of its own: a
 // capture stream that is up delivers audio many times a second, so none for
@@ -35,8 +35,8 @@
 // from a server that stopped. Without a capture the question is asked every
 // few seconds while someone keeps watch.
 //
-// Everything but construction, start(), the waits and renew() runs on the
-// loop's thread or with its lock held (PulseLoopLock on loop()).
+// Everything but construction, start() and the waits runs on the loop's
+// thread or with its lock held (PulseLoopLock on loop()).
 class PulseConnection {
 public:
     // Called on the loop's thread (or by a caller holding the loop lock).
@@ -84,9 +84,6 @@ public:
     // for the first attempt to settle either way.
     bool waitForConnection(std::chrono::milliseconds timeout);
     void waitForFirstAttempt(std::chrono::milliseconds timeout);
-    // Main thread: opens a second connection and hands it over once ready,
-    // within `bound`; false when it was not ready in time.
-    bool renew(std::chrono::milliseconds bound);
 
     // ---- Loop locked ----
     // The current context; null while there is none.
@@ -115,7 +112,6 @@ public:
 private:
     void connect();
     void onContextState(pa_context* context);
-    void onRenewalState(pa_context* context);
     void onUnavailable(int error);
     void follow(Observer::Ready how);
     void scheduleReconnect();
@@ -133,7 +129,6 @@ private:
     std::vector<Observer*> observersNow() const { return m_observers; }
 
     static void contextStateThunk(pa_context* context, void* self);
-    static void renewalStateThunk(pa_context* context, void* self);
     static void subscribeThunk(pa_context* context, pa_subscription_event_type_t type, std::uint32_t index,
                                void* self);
     static void reconnectThunk(pa_mainloop_api* api, pa_time_event* event, const struct timeval* when, void* self);
@@ -149,7 +144,6 @@ private:
     bool m_running = false;
     // Guarded by the loop's lock.
     PulseContextPtr m_context;
-    PulseContextPtr m_renewal;
     // The connection a take-over replaced: it answers what it still
     // carries, and goes at the next take-over or with the connection, or
     // takes the current one's place back.
@@ -174,5 +168,4 @@ private:
     std::mutex m_stateMutex;
     std::condition_variable m_stateChanged;
     int m_attempts = 0; // guarded by m_stateMutex
-    bool m_renewalSettled = false; // guarded by m_stateMutex
 };

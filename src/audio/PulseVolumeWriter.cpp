@@ -27,10 +27,9 @@ bool refuseBadValue(float scalar, AudioScope scope, const char* which)
 } // namespace
 
 PulseVolumeWriter::PulseVolumeWriter(PulseConnection& connection, PulseRequestRunner& runner,
-                                     PulseDeviceRequests& requests, PulseSetScalars& setScalars, Announce announce)
+                                     PulseSetScalars& setScalars, Announce announce)
     : m_connection(connection)
     , m_runner(runner)
-    , m_requests(requests)
     , m_setScalars(setScalars)
     , m_announce(std::move(announce))
 {
@@ -140,40 +139,6 @@ void PulseVolumeWriter::requestVolumeScalar(AudioObjectID device, AudioScope sco
             done(AudioStatus::Ok);
         });
     });
-}
-
-int PulseVolumeWriter::setVolumeScalar(AudioObjectID device, AudioScope scope, float scalar)
-{
-    if (refuseBadValue(scalar, scope, std::to_string(device).c_str()))
-        return AudioStatus::BadValue;
-    PulseDeviceInfo info;
-    int status = m_requests.query(device, scope, info, "set a volume");
-    if (status != AudioStatus::Ok)
-        return status;
-    const pa_volume_t raw = pulseRawVolume(scalar);
-    const pa_cvolume volume = scaled(info.volume, raw);
-    const PulseDeviceKey key{scope, info.serverName};
-    const std::uint32_t index = pulseid::indexOf(device);
-    PulseRequest request;
-    status = m_runner.run(request, [&, this](pa_context* context, PulseRequest& r) {
-        // Recorded before the server can report the change back.
-        m_setScalars.remember(key, raw, scalar);
-        return scope == AudioScope::Output
-            ? pa_context_set_sink_volume_by_index(context, index, &volume, PulseRequest::success, &r)
-            : pa_context_set_source_volume_by_index(context, index, &volume, PulseRequest::success, &r);
-    }, "set a volume");
-    if (status != AudioStatus::Ok)
-        return status;
-    {
-        PulseLoopLock lock(m_connection.loop());
-        settle(scope, request.failed);
-    }
-    if (request.failed) {
-        qCWarning(lcPulseAudio, "the sound server refused the %s volume of %s", pulseScopeName(scope),
-                  info.serverName.c_str());
-        return AudioStatus::ServerError;
-    }
-    return AudioStatus::Ok;
 }
 
 // The caller knows this outcome; volumes sent later are told against it.

@@ -5,7 +5,6 @@
 #include "audio/PulseDefaultFollower.h"
 #include "audio/PulseDeviceInfo.h"
 #include "audio/PulseSetScalars.h"
-#include "audio/PulseDeviceRequests.h"
 #include "audio/PulseRequestRunner.h"
 
 #include <atomic>
@@ -30,15 +29,14 @@ public:
     // Called with the loop locked.
     using Announce = std::function<void(AudioSystemEvent event)>;
 
-    PulseVolumeWriter(PulseConnection& connection, PulseRequestRunner& runner, PulseDeviceRequests& requests,
-                      PulseSetScalars& setScalars, Announce announce);
+    PulseVolumeWriter(PulseConnection& connection, PulseRequestRunner& runner, PulseSetScalars& setScalars,
+                      Announce announce);
     ~PulseVolumeWriter() override;
     PulseVolumeWriter(const PulseVolumeWriter&) = delete;
     PulseVolumeWriter& operator=(const PulseVolumeWriter&) = delete;
 
     int sendDefaultVolume(AudioScope scope, float scalar);
     void requestVolumeScalar(AudioObjectID device, AudioScope scope, float scalar, AudioDone done);
-    int setVolumeScalar(AudioObjectID device, AudioScope scope, float scalar);
 
     // Loop locked: the follower's news of a default.
     void defaultChanged(AudioScope scope, const PulseFollowedDefault& followed);
@@ -56,7 +54,6 @@ private:
 
     PulseConnection& m_connection;
     PulseRequestRunner& m_runner;
-    PulseDeviceRequests& m_requests;
     PulseSetScalars& m_setScalars;
     Announce m_announce;
     // Guarded by the loop's lock.

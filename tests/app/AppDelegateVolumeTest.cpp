@@ -351,20 +351,15 @@ TEST_F(AppDelegateVolumeTest, ServerRestartWhileLinkedRestoresDefaultsVolumesLis
         // Told by the controller and the backend, which costs the main thread
         // next to nothing: the restore's steps run on its event loop, which
         // pactl would hold. A restore started again by a device that came
-        // back meanwhile is done only when the controller says so.
+        // back meanwhile is done only when the controller says so, its
+        // volumes answered; what they are only pactl tells, below.
         const auto restoredAsFollowed = [&] {
             const AudioObjectID sink = pulsetest::findByName(*m_audio, AudioScope::Output, "Quorel IIS Audio");
             const AudioObjectID source = pulsetest::findByName(*m_audio, AudioScope::Input, "Quorel IIS Audio");
-            float out = -1.0f;
-            float in = -1.0f;
             const auto* capture = dynamic_cast<const PulseCaptureEngine*>(m_delegate->spectrum()->engine());
             return !m_delegate->audioRestorePending() && sink != kAudioObjectUnknown && source != kAudioObjectUnknown
                 && m_audio->followedDefault(AudioScope::Output) == sink
-                && m_audio->followedDefault(AudioScope::Input) == source
-                && m_audio->volumeScalar(sink, AudioScope::Output, out) == AudioStatus::Ok
-                && m_audio->volumeScalar(source, AudioScope::Input, in) == AudioStatus::Ok
-                && std::fabs(out - static_cast<float>(spk) / 100.0f) < 1e-3f && std::fabs(in - 0.64f) < 1e-3f
-                && capture && capture->running();
+                && m_audio->followedDefault(AudioScope::Input) == source && capture && capture->running();
         };
         ASSERT_TRUE(QTest::qWaitFor(restoredAsFollowed, 10000));
         EXPECT_LT(sinceReturn.elapsed(), 2000) << "restored " << sinceReturn.elapsed() << " ms after the device";
@@ -602,7 +597,7 @@ TEST_F(AppDelegateVolumeTest, DefaultWithoutAMainVolumeLeavesTheVolumeAndTheMute
     FakeAudioSystem& fake = m_fake;
     fake.addDevice({.id = 1, .outputName = "Quorel IIS Audio", .inputName = {}, .hasMainVolume = false,
                     .outputVolume = 0.8f});
-    ASSERT_EQ(fake.setDefaultDevice(AudioScope::Output, 1), AudioStatus::Ok);
+    fake.setDefault(AudioScope::Output, 1);
     launch(&fake);
 
     move(m_outlets.Spk, 0);

@@ -15,26 +15,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The list with every device's names, as the link asks for it.
-struct Listed {
-    int status = -1;
-    std::vector<AudioDeviceNames> devices;
-};
-
-Listed listNow(AudioSystem& system)
-{
-    auto listed = std::make_shared<Listed>();
-    bool answered = false;
-    system.requestDevices([listed, &answered](int status, std::vector<AudioDeviceNames> devices) {
-        listed->status = status;
-        listed->devices = std::move(devices);
-        answered = true;
-    });
-    EXPECT_FALSE(answered) << "answered later, never within the request";
-    EXPECT_TRUE(QTest::qWaitFor([&] { return answered; }, 10000));
-    return *listed;
-}
-
 // Where the device named `name` in `scope` stands in the list, or -1.
 int position(const std::vector<AudioDeviceNames>& list, AudioScope scope, const std::string& name)
 {
@@ -56,15 +36,12 @@ TEST(AudioDevice, FindsTheDeviceAmongTheListedOutputsAndInputs)
     PulseDaemon daemon;
     ASSERT_TRUE(daemon.start());
     PulseAudioSystem system;
-    const Listed listed = listNow(system);
+    const Listed listed = listDevices(system);
     ASSERT_EQ(listed.status, AudioStatus::Ok);
     AudioDevice device;
     ASSERT_TRUE(device.FindQuorelDevice(listed.devices));
-    std::string name;
-    ASSERT_EQ(system.deviceName(device.outputID(), AudioScope::Output, name), AudioStatus::Ok);
-    EXPECT_EQ(name, "Quorel IIS Audio");
-    ASSERT_EQ(system.deviceName(device.inputID(), AudioScope::Input, name), AudioStatus::Ok);
-    EXPECT_EQ(name, "Quorel IIS Audio");
+    EXPECT_EQ(device.outputID(), findByName(system, AudioScope::Output, "Quorel IIS Audio"));
+    EXPECT_EQ(device.inputID(), findByName(system, AudioScope::Input, "Quorel IIS Audio"));
     EXPECT_NE(device.inputID(), device.outputID());
 }
 
@@ -93,7 +70,7 @@ TEST(AudioDevice, OnlyANameHoldingTheTargetMatchesAndTheFirstMatchWinsPerDirecti
         "source_properties='device.description=\"Quorel IIS Audio\"'\n"));
     ASSERT_TRUE(daemon.start());
     PulseAudioSystem system;
-    const Listed listed = listNow(system);
+    const Listed listed = listDevices(system);
     ASSERT_EQ(listed.status, AudioStatus::Ok);
     // PipeWire may add a placeholder sink: positions are found by name.
     const std::vector<AudioDeviceNames>& list = listed.devices;
@@ -129,14 +106,14 @@ TEST(AudioDevice, NothingIsFoundWithoutTheDeviceOrWithoutAServer)
     ASSERT_TRUE(daemon.start());
     {
         PulseAudioSystem system;
-        const Listed listed = listNow(system);
+        const Listed listed = listDevices(system);
         EXPECT_EQ(listed.status, AudioStatus::Ok);
         AudioDevice device;
         EXPECT_FALSE(device.FindQuorelDevice(listed.devices));
     }
     daemon.stop();
     PulseAudioSystem system(500ms);
-    const Listed listed = listNow(system);
+    const Listed listed = listDevices(system);
     EXPECT_EQ(listed.status, AudioStatus::NotConnected);
     EXPECT_TRUE(listed.devices.empty());
 }
@@ -148,7 +125,7 @@ TEST(AudioDevice, UnreadableAndEmptyNamesAreSkippedAndOneDeviceMayServeBothDirec
                     .nameReadable = false});
     fake.addDevice({.id = 11, .outputName = "", .inputName = ""});
     fake.addDevice({.id = 12, .outputName = "QUOREL iis audio", .inputName = "Quorel IIS Audio"});
-    const Listed listed = listNow(fake);
+    const Listed listed = listDevices(fake);
     ASSERT_EQ(listed.status, AudioStatus::Ok);
     AudioDevice device;
     ASSERT_TRUE(device.FindQuorelDevice(listed.devices));

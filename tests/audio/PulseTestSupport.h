@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QTest>
 #include <QThread>
 
 #include <cmath>
@@ -15,6 +16,7 @@
 #include <csignal>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -22,6 +24,9 @@
 
 #include "PulseDaemon.h"
 #include "audio/AudioSystem.h"
+#include "audio/PulseConnection.h"
+
+#include <pulse/context.h>
 
 namespace pulsetest {
 
@@ -45,19 +50,88 @@ inline QString pactlText(const PulseDaemon& daemon, const QStringList& args)
     return out.trimmed();
 }
 
+// The answer of a request that answers later, spinning the event loop for
+// it at most `timeoutMs`: -1 when none came in time, -2 when it came within
+// the request, which the port rules out.
+inline int answerOf(const std::function<void(AudioDone)>& request, int timeoutMs = 10000)
+{
+    // Shared with the answer, which may come after the wait gave up.
+    const auto status = std::make_shared<int>(-1);
+    request([status](int answered) { *status = answered; });
+    if (*status != -1)
+        return -2;
+    static_cast<void>(QTest::qWaitFor([&] { return *status != -1; }, timeoutMs));
+    return *status;
+}
+
+inline int setDefault(AudioSystem& system, AudioScope scope, AudioObjectID device, int timeoutMs = 10000)
+{
+    return answerOf([&](AudioDone done) { system.requestDefaultDevice(scope, device, std::move(done)); },
+                    timeoutMs);
+}
+
+inline int setVolume(AudioSystem& system, AudioObjectID device, AudioScope scope, float scalar)
+{
+    return answerOf([&](AudioDone done) { system.requestVolumeScalar(device, scope, scalar, std::move(done)); });
+}
+
+// The list with every device's names, as the link asks for it.
+struct Listed {
+    int status = -1; // as answerOf()
+    std::vector<AudioDeviceNames> devices;
+};
+
+inline Listed listDevices(AudioSystem& system)
+{
+    const auto listed = std::make_shared<Listed>();
+    system.requestDevices([listed](int status, std::vector<AudioDeviceNames> devices) {
+        listed->devices = std::move(devices);
+        listed->status = status;
+    });
+    if (listed->status != -1)
+        return Listed{-2, {}};
+    static_cast<void>(QTest::qWaitFor([&] { return listed->status != -1; }, 10000));
+    return *listed;
+}
+
 // The id of the first device whose name in `scope` is `name`.
 inline AudioObjectID findByName(AudioSystem& system, AudioScope scope, const std::string& name)
 {
-    std::uint32_t count = 64;
-    std::vector<AudioObjectID> list(count);
-    if (system.deviceList(list.data(), count) != AudioStatus::Ok)
-        return kAudioObjectUnknown;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        std::string found;
-        if (system.deviceName(list[i], scope, found) == AudioStatus::Ok && found == name)
-            return list[i];
-    }
+    for (const AudioDeviceNames& device : listDevices(system).devices)
+        if ((scope == AudioScope::Output ? device.outputName : device.inputName) == name)
+            return device.id;
     return kAudioObjectUnknown;
+}
+
+// Makes a new connection to `server` take the shared one's place, as the
+// defaults witness hands one over; false when it was not up within 5 s.
+inline bool replaceWithNewConnection(PulseConnection& connection, const QString& server)
+{
+    PulseContextPtr fresh;
+    // The lock is held until the context is gone, also when this fails.
+    const auto locked = [&](auto&& work) {
+        PulseLoopLock lock(connection.loop());
+        return work();
+    };
+    const bool connecting = locked([&] {
+        // libpulse reads the server's address as the context is made.
+        const QByteArray ours = qgetenv("PULSE_SERVER");
+        qputenv("PULSE_SERVER", server.toUtf8());
+        fresh = connection.newContext();
+        qputenv("PULSE_SERVER", ours);
+        return fresh && pa_context_connect(fresh.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0;
+    });
+    const auto state = [&] { return locked([&] { return pa_context_get_state(fresh.get()); }); };
+    const bool ready = connecting && QTest::qWaitFor([&] {
+        const pa_context_state_t now = state();
+        return now == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(now);
+    }, 5000) && state() == PA_CONTEXT_READY;
+    return locked([&] {
+        if (ready)
+            connection.takeOver(std::move(fresh));
+        fresh.reset();
+        return ready;
+    });
 }
 
 // Records every call of a volume listener, with the value that came with it.

@@ -273,11 +273,7 @@ TEST_F(SharedConnectionTest, DefaultRefusedOverARenewalGoesBackToTheReplacedConn
     }
 
     LogCapture log;
-    const QByteArray server = qgetenv("PULSE_SERVER");
-    qputenv("PULSE_SERVER", restricted.toUtf8());
-    const bool renewed = connection->renew(5000ms);
-    qputenv("PULSE_SERVER", server);
-    ASSERT_TRUE(renewed);
+    ASSERT_TRUE(replaceWithNewConnection(*connection, restricted));
     const std::uint32_t renewal = connectionIndex();
     ASSERT_NE(renewal, replaced);
 

@@ -1,10 +1,26 @@
 #include "FakeAudioSystem.h"
 
+#include <QTimer>
+
 #include <algorithm>
+
+namespace {
+
+void setVolume(FakeAudioSystem::Device& device, AudioScope scope, float scalar)
+{
+    (scope == AudioScope::Output ? device.outputVolume : device.inputVolume) = scalar;
+}
+
+} // namespace
 
 void FakeAudioSystem::addDevice(const Device& device)
 {
     m_devices.push_back(device);
+}
+
+void FakeAudioSystem::setDefault(AudioScope scope, AudioObjectID device)
+{
+    m_defaults[scope] = device;
 }
 
 void FakeAudioSystem::failSetDefault(AudioScope scope, bool fail)
@@ -40,72 +56,42 @@ const FakeAudioSystem::Device* FakeAudioSystem::find(AudioObjectID id) const
     return const_cast<FakeAudioSystem*>(this)->find(id);
 }
 
-int FakeAudioSystem::deviceCount(std::uint32_t& count)
+// A name that cannot be read is no name.
+void FakeAudioSystem::requestDevices(AudioDevicesDone done)
 {
-    count = static_cast<std::uint32_t>(m_devices.size());
-    return AudioStatus::Ok;
+    std::vector<AudioDeviceNames> devices;
+    for (const Device& d : m_devices)
+        devices.push_back(d.nameReadable ? AudioDeviceNames{d.id, d.outputName, d.inputName}
+                                         : AudioDeviceNames{d.id, std::nullopt, std::nullopt});
+    QTimer::singleShot(0, [done = std::move(done), devices = std::move(devices)]() mutable {
+        done(AudioStatus::Ok, std::move(devices));
+    });
 }
 
-int FakeAudioSystem::deviceList(AudioObjectID* list, std::uint32_t& count)
+void FakeAudioSystem::requestDefaultDevice(AudioScope scope, AudioObjectID device, AudioDone done)
 {
-    count = std::min(count, static_cast<std::uint32_t>(m_devices.size()));
-    for (std::uint32_t i = 0; i < count; ++i)
-        list[i] = m_devices[i].id;
-    return AudioStatus::Ok;
+    int status = AudioStatus::ServerError;
+    if (!m_failSetDefault[scope] && find(device)) {
+        m_defaults[scope] = device;
+        m_defaultsSet[scope].push_back(device);
+        status = AudioStatus::Ok;
+    }
+    QTimer::singleShot(0, [done = std::move(done), status] { done(status); });
 }
 
-int FakeAudioSystem::deviceName(AudioObjectID device, AudioScope scope, std::string& name)
+void FakeAudioSystem::requestVolumeScalar(AudioObjectID device, AudioScope scope, float scalar, AudioDone done)
 {
-    const Device* d = find(device);
-    if (!d || !d->nameReadable)
-        return AudioStatus::ServerError;
-    const auto& wanted = scope == AudioScope::Output ? d->outputName : d->inputName;
-    if (!wanted)
-        return AudioStatus::NoSuchDevice;
-    name = *wanted;
-    return AudioStatus::Ok;
-}
-
-int FakeAudioSystem::defaultDevice(AudioScope scope, AudioObjectID& device)
-{
-    const auto found = m_defaults.find(scope);
-    if (found == m_defaults.end())
-        return AudioStatus::NoSuchDevice;
-    device = found->second;
-    return AudioStatus::Ok;
-}
-
-int FakeAudioSystem::setDefaultDevice(AudioScope scope, AudioObjectID device)
-{
-    if (m_failSetDefault[scope] || !find(device))
-        return AudioStatus::ServerError;
-    m_defaults[scope] = device;
-    m_defaultsSet[scope].push_back(device);
-    return AudioStatus::Ok;
+    Device* d = find(device);
+    const int status = d && d->hasMainVolume ? AudioStatus::Ok : AudioStatus::NoMainVolume;
+    if (status == AudioStatus::Ok)
+        setVolume(*d, scope, scalar);
+    QTimer::singleShot(0, [done = std::move(done), status] { done(status); });
 }
 
 bool FakeAudioSystem::hasMainVolume(AudioObjectID device, AudioScope)
 {
     const Device* d = find(device);
     return d && d->hasMainVolume;
-}
-
-int FakeAudioSystem::volumeScalar(AudioObjectID device, AudioScope scope, float& scalar)
-{
-    const Device* d = find(device);
-    if (!d || !d->hasMainVolume)
-        return AudioStatus::NoSuchDevice;
-    scalar = scope == AudioScope::Output ? d->outputVolume : d->inputVolume;
-    return AudioStatus::Ok;
-}
-
-int FakeAudioSystem::setVolumeScalar(AudioObjectID device, AudioScope scope, float scalar)
-{
-    Device* d = find(device);
-    if (!d || !d->hasMainVolume)
-        return AudioStatus::NoSuchDevice;
-    (scope == AudioScope::Output ? d->outputVolume : d->inputVolume) = scalar;
-    return AudioStatus::Ok;
 }
 
 int FakeAudioSystem::addVolumeListener(AudioObjectID, AudioScope, AudioVolumeListenerProc, void*)
@@ -121,14 +107,15 @@ int FakeAudioSystem::removeVolumeListener(AudioObjectID, AudioScope, AudioVolume
 // Like a server, tells only a change between refused and taken.
 int FakeAudioSystem::sendDefaultVolume(AudioScope scope, float scalar)
 {
-    AudioObjectID device = kAudioObjectUnknown;
-    if (const int status = defaultDevice(scope, device); status != AudioStatus::Ok)
-        return status;
-    if (!hasMainVolume(device, scope))
+    const auto found = m_defaults.find(scope);
+    if (found == m_defaults.end())
+        return AudioStatus::NoSuchDevice;
+    Device* device = find(found->second);
+    if (!device || !device->hasMainVolume)
         return AudioStatus::NoMainVolume;
     const bool refused = m_refuseSentVolumes[scope];
     if (!refused)
-        setVolumeScalar(device, scope, scalar);
+        setVolume(*device, scope, scalar);
     if (m_sentVolumeRefused[scope] != refused && m_eventProc) {
         const bool output = scope == AudioScope::Output;
         m_eventProc(refused ? (output ? AudioSystemEvent::OutputVolumeRefused : AudioSystemEvent::InputVolumeRefused)

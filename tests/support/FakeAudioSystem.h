@@ -10,8 +10,9 @@
 // An in-memory audio system for what a real sound server cannot be made to
 // do on demand: a device whose name cannot be read, a default that cannot be
 // set, a device without a main volume, a volume write refused after it was
-// sent. It keeps no volume listeners; its events are told on the caller's
-// thread. Main thread only.
+// sent. Requests are answered on the next turn of the event loop. It keeps
+// no volume listeners; its events are told on the caller's thread. Main
+// thread only.
 class FakeAudioSystem final : public AudioSystem {
 public:
     struct Device {
@@ -27,23 +28,23 @@ public:
     };
 
     void addDevice(const Device& device);
+    // The default the system had before anyone asked for one.
+    void setDefault(AudioScope scope, AudioObjectID device);
     // Makes setting this direction's default fail from now on.
     void failSetDefault(AudioScope scope, bool fail = true);
     // Makes sendDefaultVolume() in this direction be refused from now on,
     // as a server answering a write it had accepted.
     void refuseSentVolumes(AudioScope scope, bool refuse = true);
 
+    // What the tests look at: the defaults asked for, in order, and a
+    // device's volume (-1 for no such device).
     std::vector<AudioObjectID> defaultsSet(AudioScope scope) const;
     float volume(AudioObjectID device, AudioScope scope) const;
 
-    int deviceCount(std::uint32_t& count) override;
-    int deviceList(AudioObjectID* list, std::uint32_t& count) override;
-    int deviceName(AudioObjectID device, AudioScope scope, std::string& name) override;
-    int defaultDevice(AudioScope scope, AudioObjectID& device) override;
-    int setDefaultDevice(AudioScope scope, AudioObjectID device) override;
+    void requestDevices(AudioDevicesDone done) override;
+    void requestDefaultDevice(AudioScope scope, AudioObjectID device, AudioDone done) override;
+    void requestVolumeScalar(AudioObjectID device, AudioScope scope, float scalar, AudioDone done) override;
     bool hasMainVolume(AudioObjectID device, AudioScope scope) override;
-    int volumeScalar(AudioObjectID device, AudioScope scope, float& scalar) override;
-    int setVolumeScalar(AudioObjectID device, AudioScope scope, float scalar) override;
     int sendDefaultVolume(AudioScope scope, float scalar) override;
     int addVolumeListener(AudioObjectID device, AudioScope scope,
                           AudioVolumeListenerProc proc, void* clientData) override;
