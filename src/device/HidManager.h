@@ -8,9 +8,9 @@
 
 #include <QString>
 
-// One HID device the manager has matched. It is opened and reports go out
-// through it on a writer thread only (opening can wait on the device);
-// name() may be read on any thread.
+// One HID device the manager has matched. Reports go out through it (and
+// open it, which can wait on the device) on a writer thread only; name()
+// may be read on any thread.
 class HidDevice {
 public:
     virtual ~HidDevice() = default;
@@ -22,11 +22,6 @@ public:
     // descriptor) becomes readable. Returns 0 on success, ECANCELED when
     // cancelled, otherwise an errno value.
     virtual int setOutputReport(std::uint8_t reportId, std::span<const std::uint8_t> payload, int cancelFd) = 0;
-    // Opens the device for reports unless it is open already, sending
-    // nothing, so a device that may not be written shows before the first
-    // report. setOutputReport() opens it as well. Returns 0 on success,
-    // otherwise an errno value. Devices that need no opening keep this.
-    virtual int open() { return 0; }
     // Releases the device. Returns 0 on success, otherwise an errno value.
     virtual int close() = 0;
 };

@@ -33,7 +33,7 @@ struct HidReportWriter::Shared {
 
     std::mutex mutex;
     std::condition_variable changed;
-    std::deque<Job> queue;
+    std::deque<Report> queue;
     std::deque<int> results;
     // The writer thread is opening or writing.
     bool busy = false;
@@ -93,12 +93,16 @@ HidReportWriter::~HidReportWriter()
 
 bool HidReportWriter::enqueue(std::uint8_t reportId, std::span<const std::uint8_t> payload)
 {
-    return push(Report{reportId, std::vector<std::uint8_t>(payload.begin(), payload.end())});
-}
-
-bool HidReportWriter::enqueueOpen()
-{
-    return push(std::nullopt);
+    Report report{reportId, std::vector<std::uint8_t>(payload.begin(), payload.end())};
+    std::lock_guard lock(m_shared->mutex);
+    bool kept = true;
+    if (m_shared->queue.size() >= QueueLimit) {
+        m_shared->queue.pop_front();
+        kept = false;
+    }
+    m_shared->queue.push_back(std::move(report));
+    m_shared->changed.notify_all();
+    return kept;
 }
 
 bool HidReportWriter::flush(std::chrono::milliseconds bound)
@@ -107,19 +111,6 @@ bool HidReportWriter::flush(std::chrono::milliseconds bound)
     return m_shared->changed.wait_for(lock, bound, [this] {
         return m_shared->finished || (m_shared->queue.empty() && !m_shared->busy);
     });
-}
-
-bool HidReportWriter::push(Job job)
-{
-    std::lock_guard lock(m_shared->mutex);
-    bool kept = true;
-    if (m_shared->queue.size() >= QueueLimit) {
-        m_shared->queue.pop_front();
-        kept = false;
-    }
-    m_shared->queue.push_back(std::move(job));
-    m_shared->changed.notify_all();
-    return kept;
 }
 
 // Main thread, from the result descriptor.
@@ -141,23 +132,18 @@ void HidReportWriter::deliverResults()
 void HidReportWriter::run(std::shared_ptr<Shared> shared)
 {
     for (;;) {
-        Job job;
+        Report report;
         {
             std::unique_lock lock(shared->mutex);
             shared->changed.wait(lock, [&] { return shared->stopping || !shared->queue.empty(); });
             if (shared->stopping)
                 break;
-            job = std::move(shared->queue.front());
+            report = std::move(shared->queue.front());
             shared->queue.pop_front();
             shared->busy = true;
         }
 
-        int error = 0;
-        if (job) {
-            error = shared->device->setOutputReport(job->id, job->payload, shared->cancelFd);
-        } else {
-            error = shared->device->open();
-        }
+        const int error = shared->device->setOutputReport(report.id, report.payload, shared->cancelFd);
 
         std::lock_guard lock(shared->mutex);
         shared->busy = false;

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <span>
 #include <thread>
 #include <vector>
@@ -13,9 +12,10 @@ class QSocketNotifier;
 
 class HidDevice;
 
-// Opens one device and writes output reports to it on a thread of its own,
-// in the order they were queued, so the main thread never waits on the
-// device. Each finished open or write is reported back on the main thread.
+// Writes output reports to one device on a thread of its own (opening it
+// with the first), in the order they were queued, so the main thread never
+// waits on the device. Each finished write is reported back on the main
+// thread.
 // Created, used and destroyed on the main thread.
 class HidReportWriter {
 public:
@@ -24,8 +24,8 @@ public:
     // ones did.
     static constexpr std::size_t QueueLimit = 32;
 
-    // `written` receives each open's and write's result (0 or an errno
-    // value) on the main thread, never after the writer is gone.
+    // `written` receives each write's result (0 or an errno value) on the
+    // main thread, never after the writer is gone.
     HidReportWriter(std::shared_ptr<HidDevice> device, std::function<void(int error)> written);
     // Cancels a write waiting on the device and closes it. An open or a
     // write stuck in the kernel is not waited for beyond a short bound: its
@@ -38,9 +38,6 @@ public:
     // Queues one report: `reportId` then `payload`. False when the queue was
     // full and its oldest report was dropped.
     bool enqueue(std::uint8_t reportId, std::span<const std::uint8_t> payload);
-    // Queues opening the device without writing to it (HidDevice::open());
-    // its result is answered as a write's is.
-    bool enqueueOpen();
     // Waits until every queued report is written or `bound` has passed;
     // true when nothing is left. Their results are not delivered. For the
     // shut-down only: it holds the calling thread.
@@ -49,13 +46,11 @@ public:
 private:
     struct Shared;
     // A report to write, its ID apart from its payload (the device's write
-    // puts them together); none opens the device only.
+    // puts them together).
     struct Report {
         std::uint8_t id = 0;
         std::vector<std::uint8_t> payload;
     };
-    using Job = std::optional<Report>;
-    bool push(Job job);
     static void run(std::shared_ptr<Shared> shared);
     void deliverResults();
 

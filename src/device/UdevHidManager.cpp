@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <vector>
 
@@ -15,7 +16,6 @@
 #include <QSocketNotifier>
 
 #include "device/DeviceAccess.h"
-#include "device/HidReportWriter.h"
 
 // Details of failed opens and writes are debug lines: the transport logs the
 // failure itself. QT_LOGGING_RULES="quorel.device.udev.debug=true" shows them.
@@ -24,6 +24,9 @@ Q_LOGGING_CATEGORY(lcUdev, "quorel.device.udev", QtInfoMsg)
 namespace {
 
 constexpr const char* kSubsystem = "hidraw";
+
+// How long closing waits for an access check's open before leaving it.
+constexpr std::chrono::milliseconds kAccessCheckBound{200};
 
 struct EnumerateDeleter {
     void operator()(udev_enumerate* e) const { udev_enumerate_unref(e); }
@@ -40,9 +43,9 @@ void logPermissionHint(const std::string& node, int error, std::atomic<bool>& lo
 }
 
 // A hidraw node, opened on the first report and reopened after a failure
-// (the node may have come back as another device). Opened and written to on
-// a writer thread only: opening can resume a suspended device or wait on a
-// stalled one.
+// (the node may have come back as another device). Opened and written to
+// off the main thread only: opening can resume a suspended device or wait
+// on a stalled one.
 class HidrawDevice final : public HidDevice {
 public:
     HidrawDevice(std::string node, std::shared_ptr<std::atomic<bool>> permissionHintLogged)
@@ -54,7 +57,8 @@ public:
 
     QString name() const override { return QString::fromStdString(m_node); }
 
-    int open() override
+    // 0 or an errno value; a refusal logs the hint on the udev rule.
+    int open()
     {
         if (m_fd >= 0)
             return 0;
@@ -226,6 +230,12 @@ std::vector<std::shared_ptr<HidDevice>> UdevHidManager::copyDevices()
 
 int UdevHidManager::close()
 {
+    // A check whose open waits on the device is left to end on its own.
+    for (const auto& [id, check] : m_accessChecks) {
+        if (!check.queue->waitUntilIdle(kAccessCheckBound))
+            qCWarning(lcUdev).noquote() << "the device" << QString::fromStdString(check.devnode)
+                                        << "is still busy opening or writing; not waiting for it";
+    }
     m_accessChecks.clear();
     m_notifier.reset();
     m_monitor.reset();
@@ -325,23 +335,22 @@ void UdevHidManager::deviceAdded(udev_device* device, bool change)
 }
 
 // A missing udev rule shows as soon as the device is found, not only at the
-// first setting sent: the node is opened once, on a writer thread of its own
-// (the device logs a refusal), and closed again there.
+// first setting sent: the node is opened once, on a thread of its own (the
+// device logs a refusal), and closed again there.
 void UdevHidManager::checkAccess(const std::string& devnode)
 {
     const std::uint64_t id = ++m_accessChecksStarted;
-    auto check = std::make_unique<HidReportWriter>(std::make_shared<HidrawDevice>(devnode, m_permissionHintLogged),
-                                                   [this, id](int) { accessChecked(id); });
-    check->enqueueOpen();
-    m_accessChecks.emplace(id, std::move(check));
-}
-
-// Main thread, from an access check's writer: it has opened the node or been
-// refused. The writer goes once control is back in the event loop, as it is
-// still delivering this answer; its thread closes the node.
-void UdevHidManager::accessChecked(std::uint64_t id)
-{
-    QMetaObject::invokeMethod(this, [this, id] { m_accessChecks.erase(id); }, Qt::QueuedConnection);
+    auto queue = std::make_unique<WorkQueue>(QStringLiteral("hidraw access"));
+    queue->ask(
+        this,
+        // The check's thread.
+        [devnode, hintLogged = m_permissionHintLogged] {
+            HidrawDevice node(devnode, hintLogged);
+            node.open();
+        },
+        // Main thread: the check has opened the node or been refused.
+        [id](UdevHidManager* manager) { manager->m_accessChecks.erase(id); });
+    m_accessChecks.emplace(id, AccessCheck{devnode, std::move(queue)});
 }
 
 void UdevHidManager::deviceRemoved(udev_device* device)

@@ -9,19 +9,19 @@
 
 #include <QObject>
 
+#include "base/WorkQueue.h"
 #include "device/HidManager.h"
 
 struct udev;
 struct udev_device;
 struct udev_monitor;
-class HidReportWriter;
 class QSocketNotifier;
 
 // The HID manager on Linux: enumerates and monitors the `hidraw` subsystem
 // through libudev. A node matches when its parent `hid` device's HID_ID
 // carries the wanted vendor and product. The monitor's descriptor sits on a
 // QSocketNotifier, so every callback runs on the main thread; nodes are
-// opened on writer threads only.
+// opened on threads of their own only.
 class UdevHidManager final : public QObject, public HidManager {
     Q_OBJECT
 public:
@@ -54,7 +54,6 @@ private:
     void deviceAdded(udev_device* device, bool change);
     void deviceRemoved(udev_device* device);
     void checkAccess(const std::string& devnode);
-    void accessChecked(std::uint64_t id);
 
     std::unique_ptr<udev, UdevDeleter> m_udev;
     std::unique_ptr<udev_monitor, MonitorDeleter> m_monitor;
@@ -69,8 +68,12 @@ private:
     // Shared with the devices handed out, which fail on the writer thread:
     // the hint on how to grant access is logged once, not on every send.
     std::shared_ptr<std::atomic<bool>> m_permissionHintLogged = std::make_shared<std::atomic<bool>>(false);
-    // The writers opening newly found nodes, by check number; each goes once
+    // The queues opening newly found nodes, by check number; each goes once
     // it has answered.
-    std::map<std::uint64_t, std::unique_ptr<HidReportWriter>> m_accessChecks;
+    struct AccessCheck {
+        std::string devnode;
+        std::unique_ptr<WorkQueue> queue;
+    };
+    std::map<std::uint64_t, AccessCheck> m_accessChecks;
     std::uint64_t m_accessChecksStarted = 0;
 };

@@ -9,10 +9,8 @@
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QSystemTrayIcon>
-#include <QThread>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -71,22 +69,10 @@ DiagnosticsDialog* DiagnosticsDialog::openOver(QWidget* window, const QDBusConne
 void DiagnosticsDialog::start(std::shared_ptr<Doctor> doctor)
 {
     // The dialog may be closed before the checks end; the report is then
-    // dropped. Only the main thread looks through the pointer.
-    QPointer<DiagnosticsDialog> self(this);
-    QThread* thread = QThread::create([doctor = std::move(doctor), self] {
-        const DoctorReport report = doctor->run();
-        // Runs on the main thread.
-        QMetaObject::invokeMethod(
-            qApp,
-            [self, report] {
-                if (self)
-                    self->showReport(report);
-            },
-            Qt::QueuedConnection);
-    });
-    thread->setObjectName(QStringLiteral("doctor"));
-    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    thread->start();
+    // dropped.
+    m_checks.ask(
+        this, [doctor = std::move(doctor)] { return doctor->run(); },
+        [](DiagnosticsDialog* dialog, const DoctorReport& report) { dialog->showReport(report); });
 }
 
 void DiagnosticsDialog::showReport(const DoctorReport& report)

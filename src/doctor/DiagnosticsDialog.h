@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/WorkQueue.h"
 #include "doctor/DoctorReport.h"
 
 #include <QDBusConnection>
@@ -43,4 +44,6 @@ private:
     QPushButton* m_copy = nullptr;
     DoctorReport m_report;
     bool m_checking = true;
+    // Dropped with the dialog; the checks under way still end there.
+    WorkQueue m_checks{QStringLiteral("doctor")};
 };

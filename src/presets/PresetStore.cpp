@@ -15,12 +15,11 @@ PresetStore::PresetStore(QString file, QObject* parent)
     : QObject(parent)
     , m_file(std::move(file))
 {
-    m_files.setMaxThreadCount(1);
 }
 
 PresetStore::~PresetStore()
 {
-    m_files.waitForDone();
+    m_files.waitUntilIdle();
 }
 
 QString PresetStore::defaultFile()
@@ -188,23 +187,23 @@ QString PresetStore::freeName(const QString& name) const
 
 void PresetStore::importFile(const QString& path)
 {
-    m_files.start([this, path] {
+    m_files.ask(
+        this,
         // File thread: the file and the copies only.
-        PresetFile::ReadStatus status{};
-        QString why;
-        std::optional<Preset> preset;
-        if (const std::optional<QByteArray> bytes = PresetFile::read(path, &status, &why))
-            preset = PresetFormat::read(*bytes, &why);
-        QMetaObject::invokeMethod(
-            this,
-            [this, path, preset, why] {
-                if (preset)
-                    addImported(*preset, path);
-                else
-                    fail(tr("Cannot import %1: %2").arg(path, why));
-            },
-            Qt::QueuedConnection);
-    });
+        [path] {
+            PresetFile::ReadStatus status{};
+            QString why;
+            std::optional<Preset> preset;
+            if (const std::optional<QByteArray> bytes = PresetFile::read(path, &status, &why))
+                preset = PresetFormat::read(*bytes, &why);
+            return std::pair(preset, why);
+        },
+        [path](PresetStore* store, const std::pair<std::optional<Preset>, QString>& read) {
+            if (read.first)
+                store->addImported(*read.first, path);
+            else
+                store->fail(tr("Cannot import %1: %2").arg(path, read.second));
+        });
 }
 
 void PresetStore::addImported(Preset preset, const QString& path)
@@ -229,39 +228,41 @@ bool PresetStore::exportFile(const QString& name, const QString& path, QString* 
         *why = tr("there is no preset \"%1\"").arg(name);
         return false;
     }
-    m_files.start([this, path, text = PresetFormat::write(*preset)] {
+    m_files.ask(
+        this,
         // File thread.
-        QString failure;
-        const bool ok = PresetFile::write(path, text, &failure);
-        QMetaObject::invokeMethod(
-            this,
-            [this, ok, path, failure] {
-                if (ok)
-                    emit exported(path);
-                else
-                    fail(tr("Cannot export to %1: %2").arg(path, failure));
-            },
-            Qt::QueuedConnection);
-    });
+        [path, text = PresetFormat::write(*preset)] {
+            QString failure;
+            const bool ok = PresetFile::write(path, text, &failure);
+            return std::pair(ok, failure);
+        },
+        [path](PresetStore* store, const std::pair<bool, QString>& written) {
+            if (written.first)
+                emit store->exported(path);
+            else
+                store->fail(tr("Cannot export to %1: %2").arg(path, written.second));
+        });
     return true;
 }
 
 void PresetStore::waitForFiles()
 {
-    m_files.waitForDone();
+    m_files.waitUntilIdle();
 }
 
 // The whole store, copied here and written on the file thread.
 void PresetStore::store()
 {
-    m_files.start([this, path = m_file, text = PresetFormat::writeStore(m_user, m_active)] {
-        QString why;
-        if (PresetFile::write(path, text, &why))
-            return;
-        QMetaObject::invokeMethod(
-            this, [this, path, why] { fail(tr("Cannot store the presets in %1: %2").arg(path, why)); },
-            Qt::QueuedConnection);
-    });
+    m_files.ask(
+        this,
+        [path = m_file, text = PresetFormat::writeStore(m_user, m_active)] {
+            QString why;
+            return PresetFile::write(path, text, &why) ? std::optional<QString>() : std::optional(why);
+        },
+        [path = m_file](PresetStore* store, const std::optional<QString>& why) {
+            if (why)
+                store->fail(tr("Cannot store the presets in %1: %2").arg(path, *why));
+        });
 }
 
 void PresetStore::fail(const QString& message)

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "base/WorkQueue.h"
 #include "presets/Preset.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QThreadPool>
 
 // The presets a user can choose: the factory ones and the user's own, kept
 // in a file of their own, <config>/quorel-panel/presets (never in the
@@ -89,5 +89,5 @@ private:
     QList<Preset> m_user;
     QString m_active;
     // One file operation at a time, in the order asked.
-    QThreadPool m_files;
+    WorkQueue m_files{QStringLiteral("preset files")};
 };

@@ -11,7 +11,6 @@ SettingsAutosave::SettingsAutosave(SettingsStore store, std::chrono::millisecond
     m_delay.setSingleShot(true);
     m_delay.setInterval(delay);
     connect(&m_delay, &QTimer::timeout, this, &SettingsAutosave::save);
-    m_writer.setMaxThreadCount(1);
 }
 
 SettingsAutosave::~SettingsAutosave()
@@ -31,7 +30,7 @@ void SettingsAutosave::watch(SettingsDictionary& dictionary)
 void SettingsAutosave::cancel()
 {
     m_delay.stop();
-    m_writer.waitForDone();
+    m_writer.waitUntilIdle();
 }
 
 // Main thread, from the delay.
@@ -39,16 +38,14 @@ void SettingsAutosave::save()
 {
     if (!m_dictionary)
         return;
-    m_writer.start([this, store = m_store, dictionary = *m_dictionary] {
+    m_writer.ask(
+        this,
         // Writer thread: only the copies and the files.
-        const bool ok = store.save(dictionary);
-        QMetaObject::invokeMethod(
-            this,
-            [this, ok] {
-                if (ok)
-                    qCDebug(lcSettingsAutosave).noquote() << "settings saved to" << m_store.settingsFile();
-                emit saved(ok);
-            },
-            Qt::QueuedConnection);
-    });
+        [store = m_store, dictionary = *m_dictionary] { return store.save(dictionary); },
+        // Main thread.
+        [](SettingsAutosave* autosave, bool ok) {
+            if (ok)
+                qCDebug(lcSettingsAutosave).noquote() << "settings saved to" << autosave->m_store.settingsFile();
+            emit autosave->saved(ok);
+        });
 }

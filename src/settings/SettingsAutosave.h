@@ -3,9 +3,9 @@
 #include <chrono>
 
 #include <QObject>
-#include <QThreadPool>
 #include <QTimer>
 
+#include "base/WorkQueue.h"
 #include "settings/SettingsStore.h"
 
 // Stores the settings about a second after the last change, once per burst
@@ -44,6 +44,5 @@ private:
     SettingsStore m_store;
     SettingsDictionary* m_dictionary = nullptr;
     QTimer m_delay;
-    // One writer at a time, in order.
-    QThreadPool m_writer;
+    WorkQueue m_writer{QStringLiteral("settings save")};
 };

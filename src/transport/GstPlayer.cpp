@@ -1,7 +1,6 @@
 #include "transport/GstPlayer.h"
 
 #include "transport/FileKind.h"
-#include "transport/FrontLink.h"
 #include "transport/GstSupport.h"
 
 #include <QFileInfo>
@@ -27,9 +26,10 @@ QString displayName(const QUrl& location)
 
 // What the front object, the player's queue and the streaming threads share.
 struct GstPlayer::Session {
-    Session(QUrl url, int timeoutMs)
+    Session(QUrl url, int timeoutMs, GstPlayer* player)
         : location(std::move(url))
         , prerollTimeoutMs(timeoutMs)
+        , front(player)
     {
     }
 
@@ -50,7 +50,7 @@ struct GstPlayer::Session {
     bool prerolled = false;      // guarded by prerollMutex
     std::atomic<bool> failedOnce{false};
 
-    FrontLink<GstPlayer> front;
+    const MainThreadLink<GstPlayer> front;
 
     void open();
     void apply();
@@ -190,19 +190,19 @@ std::unique_ptr<GstPlayer> GstPlayer::create(const QUrl& location, QString* erro
         if (const QString reason = nonRegularFileReason(path); !reason.isEmpty())
             return refuse(reason);
     }
-    return std::unique_ptr<GstPlayer>(new GstPlayer(std::make_shared<Session>(location, prerollTimeoutMs)));
+    return std::unique_ptr<GstPlayer>(new GstPlayer(location, prerollTimeoutMs));
 }
 
-GstPlayer::GstPlayer(std::shared_ptr<Session> session)
-    : m_session(std::move(session))
+GstPlayer::GstPlayer(const QUrl& location, int prerollTimeoutMs)
+    : m_session(std::make_shared<Session>(location, prerollTimeoutMs, this))
+    , m_queue(QStringLiteral("gst player"), transportWork())
 {
-    m_session->front.attach(this);
 }
 
-// The pipeline is torn down on the queue, after whatever it still does.
+// The pipeline is torn down on the queue, after whatever it still does;
+// the calls still coming to this object are dropped.
 GstPlayer::~GstPlayer()
 {
-    m_session->front.detach();
     m_session->target = GST_STATE_NULL;
     m_session->wakePreroll();
     m_queue.post([session = m_session] { session->tearDown(); });

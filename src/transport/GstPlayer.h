@@ -1,7 +1,7 @@
 #pragma once
 
 #include "transport/AudioPlayer.h"
-#include "transport/SerialQueue.h"
+#include "base/WorkQueue.h"
 
 #include <QObject>
 #include <QUrl>
@@ -11,9 +11,9 @@
 // An AudioPlayer on playbin, audio only, through the PulseAudio sink.
 //
 // Opening (pre-rolling, bounded), state changes that may wait for the
-// streaming threads, and tearing down run on the player's own SerialQueue;
+// streaming threads, and tearing down run on the player's own WorkQueue;
 // the front object lives on the main thread and hears of the end and of
-// failures through queued calls.
+// failures through a MainThreadLink.
 class GstPlayer final : public QObject, public AudioPlayer {
     Q_OBJECT
 
@@ -36,14 +36,14 @@ public:
 
 private:
     struct Session;
-    explicit GstPlayer(std::shared_ptr<Session> session);
+    GstPlayer(const QUrl& location, int prerollTimeoutMs);
 
     // Main thread.
     void endOfStream();
     void failed(const QString& error);
 
     std::shared_ptr<Session> m_session;
-    SerialQueue m_queue;
+    WorkQueue m_queue;
     AudioPlayerDelegate* m_delegate = nullptr;
     bool m_opening = false;
     bool m_playing = false;

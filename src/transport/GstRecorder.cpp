@@ -1,7 +1,6 @@
 #include "transport/GstRecorder.h"
 
 #include "transport/FileKind.h"
-#include "transport/FrontLink.h"
 #include "transport/GstSupport.h"
 #include "transport/RecordingFile.h"
 
@@ -34,10 +33,11 @@ GstElement* make(const char* factory, const char* name, QString* missing)
 // What the front object, the recorder's queue and the streaming threads
 // share. The pipeline is built and torn down on the queue's thread only.
 struct GstRecorder::Session {
-    Session(QString recordingPath, const RecorderSettings& settings)
+    Session(QString recordingPath, const RecorderSettings& settings, GstRecorder* recorder)
         : path(std::move(recordingPath))
         , sampleRate(settings.sampleRate)
         , channels(settings.numberOfChannels)
+        , front(recorder)
     {
     }
 
@@ -69,7 +69,7 @@ struct GstRecorder::Session {
     GstClockTime offset = 0;
     GstClockTime nextTimestamp = GST_CLOCK_TIME_NONE;
 
-    FrontLink<GstRecorder> front;
+    const MainThreadLink<GstRecorder> front;
 
     // Any thread: the first failure is logged and reported; those that
     // follow it (the streaming thread giving up, for one) add nothing.
@@ -303,19 +303,18 @@ std::unique_ptr<GstRecorder> GstRecorder::create(const QString& path, const Reco
         return refuse(QStringLiteral("the folder %1 does not exist").arg(QDir::toNativeSeparators(folder)));
     if (const QString reason = nonRegularFileReason(path); !reason.isEmpty())
         return refuse(reason);
-    return std::unique_ptr<GstRecorder>(new GstRecorder(std::make_shared<Session>(path, settings)));
+    return std::unique_ptr<GstRecorder>(new GstRecorder(path, settings));
 }
 
-GstRecorder::GstRecorder(std::shared_ptr<Session> session)
-    : m_session(std::move(session))
+GstRecorder::GstRecorder(const QString& path, const RecorderSettings& settings)
+    : m_session(std::make_shared<Session>(path, settings, this))
+    , m_queue(QStringLiteral("gst recorder"), transportWork())
 {
-    m_session->front.attach(this);
 }
 
 // Finishing goes on without this object; only its reports are dropped.
 GstRecorder::~GstRecorder()
 {
-    m_session->front.detach();
     stop();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "transport/AudioRecorder.h"
-#include "transport/SerialQueue.h"
+#include "base/WorkQueue.h"
 
 #include <QObject>
 #include <QString>
@@ -16,8 +16,8 @@
 // file has neither gap nor jump.
 //
 // The pipeline is built, started and finished on the recorder's own
-// SerialQueue; the front object lives on the main thread and hears of
-// failures and the finished file through queued calls. Dropping it while
+// WorkQueue; the front object lives on the main thread and hears of
+// failures and the finished file through a MainThreadLink. Dropping it while
 // the file is being finished lets the finishing complete.
 class GstRecorder final : public QObject, public AudioRecorder {
     Q_OBJECT
@@ -42,14 +42,14 @@ public:
 
 private:
     struct Session;
-    explicit GstRecorder(std::shared_ptr<Session> session);
+    GstRecorder(const QString& path, const RecorderSettings& settings);
 
     // Main thread.
     void failed(const QString& error);
     void finished(const QString& error);
 
     std::shared_ptr<Session> m_session;
-    SerialQueue m_queue;
+    WorkQueue m_queue;
     AudioRecorderDelegate* m_delegate = nullptr;
     bool m_started = false;
     bool m_recording = false;

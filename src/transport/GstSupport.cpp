@@ -1,7 +1,5 @@
 #include "transport/GstSupport.h"
 
-#include "transport/SerialQueue.h"
-
 #include <mutex>
 
 Q_LOGGING_CATEGORY(lcTransport, "quorel.transport")
@@ -10,7 +8,7 @@ namespace {
 
 void loadTransportElements()
 {
-    SerialQueue queue;
+    WorkQueue queue(QStringLiteral("gst prepare"), transportWork());
     queue.post([] {
         ensureGstInitialized();
         // Making each element once loads its plugin and sets up its class;
@@ -39,6 +37,12 @@ void ensureGstInitialized()
 {
     static std::once_flag once;
     std::call_once(once, [] { gst_init(nullptr, nullptr); });
+}
+
+WorkQueueGroup& transportWork()
+{
+    static WorkQueueGroup group;
+    return group;
 }
 
 void prepareGstreamer()

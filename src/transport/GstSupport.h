@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/WorkQueue.h"
+
 #include <gst/gst.h>
 
 #include <QLoggingCategory>
@@ -19,6 +21,10 @@ void ensureGstInitialized();
 // as later ones do. Returns at once; only the first call in a process does
 // anything.
 void prepareGstreamer();
+
+// The queues of the players, the recorders and the preparation: at
+// shut-down a recording being finished is waited for, within a bound.
+WorkQueueGroup& transportWork();
 
 struct GstObjectUnref {
     void operator()(gpointer object) const { gst_object_unref(object); }

@@ -3,7 +3,6 @@
 #include "transport/GstPlayer.h"
 #include "transport/GstRecorder.h"
 #include "transport/GstSupport.h"
-#include "transport/SerialQueue.h"
 
 std::unique_ptr<AudioPlayer> GstTransportFactory::createPlayer(const QUrl& location, QString* error)
 {
@@ -28,5 +27,5 @@ void GstTransportFactory::prepare()
 
 bool GstTransportFactory::waitForBackgroundWork(std::chrono::milliseconds bound)
 {
-    return SerialQueue::waitForAll(bound);
+    return transportWork().waitForAll(bound);
 }

@@ -120,39 +120,6 @@ TEST(HidReportWriter, DestructionDoesNotWaitOnAStuckWriteAndDropsItsAnswer)
     EXPECT_EQ(answers, 0);
 }
 
-namespace {
-
-// A device that refuses to be opened on its own but takes reports, and tells
-// which thread opened it.
-class RefusingDevice final : public HidDevice {
-public:
-    QString name() const override { return QStringLiteral("/dev/hidraw-refusing"); }
-    int open() override
-    {
-        openedOnMainThread = QThread::currentThread() == qApp->thread();
-        return EACCES;
-    }
-    int setOutputReport(std::uint8_t, std::span<const std::uint8_t>, int) override { return 0; }
-    int close() override { return 0; }
-
-    std::atomic<bool> openedOnMainThread = true;
-};
-
-}
-
-TEST(HidReportWriter, OpensOnItsOwnThreadAndAnswersInOrderWithTheWrites)
-{
-    auto device = std::make_shared<RefusingDevice>();
-    std::vector<int> results;
-    HidReportWriter writer(device, [&](int error) { results.push_back(error); });
-    const std::uint8_t payload[1] = {1};
-    writer.enqueueOpen();
-    writer.enqueue(0, payload);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return results.size() == 2; }, 5000));
-    EXPECT_EQ(results, std::vector({EACCES, 0}));
-    EXPECT_FALSE(device->openedOnMainThread);
-}
-
 // At shut-down the reports still queued get a while to reach the device:
 // a device holding them makes the flush give up at its bound, one that takes
 // them is waited for until the last is written.
