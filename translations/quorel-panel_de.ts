@@ -8,26 +8,6 @@
         <translation>Das Gerät wurde gefunden, aber die Verbindung brach ab: %1. Stecken Sie es erneut ein, um es noch einmal zu versuchen; bricht sie weiter ab, lesen Sie die Fehlersuche in der README.</translation>
     </message>
     <message>
-        <source>The sound server did not take the Speaker volume, so what you hear may differ from the slider. Move the slider again, or check the system&apos;s sound settings.</source>
-        <translation>Der Sound-Server hat die Lautstärke des Lautsprechers nicht übernommen; was Sie hören, kann vom Regler abweichen. Bewegen Sie den Regler erneut oder prüfen Sie die Toneinstellungen des Systems.</translation>
-    </message>
-    <message>
-        <source>The sound server did not take the Mic gain, so the microphone may be louder or quieter than the slider says. Move the slider again, or check the system&apos;s sound settings.</source>
-        <translation>Der Sound-Server hat die Mikrofonverstärkung nicht übernommen; das Mikrofon kann lauter oder leiser sein, als der Regler anzeigt. Bewegen Sie den Regler erneut oder prüfen Sie die Toneinstellungen des Systems.</translation>
-    </message>
-    <message>
-        <source>Your settings could not be saved to %1; check that folder&apos;s permissions and free space.</source>
-        <translation>Ihre Einstellungen konnten nicht in %1 gespeichert werden; prüfen Sie die Rechte und den freien Platz dieses Ordners.</translation>
-    </message>
-    <message>
-        <source>The Quorel IIS Audio is plugged in, but the sound server does not answer; the panel waits for it and links the device&apos;s sound as soon as it answers.</source>
-        <translation>Das Quorel IIS Audio ist angeschlossen, aber der Soundserver antwortet nicht; das Panel wartet auf ihn und verbindet den Ton des Geräts, sobald er antwortet.</translation>
-    </message>
-    <message>
-        <source>The sound server is gone or does not answer, so the sliders do nothing and sound may not reach the Quorel IIS Audio. The panel restores the device&apos;s sound as soon as the server answers again.</source>
-        <translation>Der Soundserver ist weg oder antwortet nicht, daher bewirken die Regler nichts und der Ton erreicht das Quorel IIS Audio womöglich nicht. Das Panel stellt den Ton des Geräts wieder her, sobald der Server wieder antwortet.</translation>
-    </message>
-    <message>
         <source>The sound server restarted without the Quorel IIS Audio, so sound goes to another device until it is back. If it does not come back, plug the device in again.</source>
         <translation>Der Soundserver wurde ohne das Quorel IIS Audio neu gestartet, daher geht der Ton an ein anderes Gerät, bis es zurück ist. Kommt es nicht zurück, stecken Sie das Gerät erneut ein.</translation>
     </message>
@@ -484,6 +464,29 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
     <message>
         <source>plays files back</source>
         <translation>spielt Dateien ab</translation>
+    </message>
+</context>
+<context>
+    <name>LinkStatusView</name>
+    <message>
+        <source>The Quorel IIS Audio is plugged in, but the sound server does not answer; the panel waits for it and links the device&apos;s sound as soon as it answers.</source>
+        <translation>Das Quorel IIS Audio ist angeschlossen, aber der Soundserver antwortet nicht; das Panel wartet auf ihn und verbindet den Ton des Geräts, sobald er antwortet.</translation>
+    </message>
+    <message>
+        <source>The sound server is gone or does not answer, so the sliders do nothing and sound may not reach the Quorel IIS Audio. The panel restores the device&apos;s sound as soon as the server answers again.</source>
+        <translation>Der Soundserver ist weg oder antwortet nicht, daher bewirken die Regler nichts und der Ton erreicht das Quorel IIS Audio womöglich nicht. Das Panel stellt den Ton des Geräts wieder her, sobald der Server wieder antwortet.</translation>
+    </message>
+    <message>
+        <source>The sound server did not take the Speaker volume, so what you hear may differ from the slider. Move the slider again, or check the system&apos;s sound settings.</source>
+        <translation>Der Sound-Server hat die Lautstärke des Lautsprechers nicht übernommen; was Sie hören, kann vom Regler abweichen. Bewegen Sie den Regler erneut oder prüfen Sie die Toneinstellungen des Systems.</translation>
+    </message>
+    <message>
+        <source>The sound server did not take the Mic gain, so the microphone may be louder or quieter than the slider says. Move the slider again, or check the system&apos;s sound settings.</source>
+        <translation>Der Sound-Server hat die Mikrofonverstärkung nicht übernommen; das Mikrofon kann lauter oder leiser sein, als der Regler anzeigt. Bewegen Sie den Regler erneut oder prüfen Sie die Toneinstellungen des Systems.</translation>
+    </message>
+    <message>
+        <source>Your settings could not be saved to %1; check that folder&apos;s permissions and free space.</source>
+        <translation>Ihre Einstellungen konnten nicht in %1 gespeichert werden; prüfen Sie die Rechte und den freien Platz dieses Ordners.</translation>
     </message>
 </context>
 <context>

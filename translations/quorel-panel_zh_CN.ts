@@ -8,26 +8,6 @@
         <translation>已找到设备，但连接中止：%1。请重新插入设备再试；如果仍然中止，请参阅 README 中的故障排除。</translation>
     </message>
     <message>
-        <source>The sound server did not take the Speaker volume, so what you hear may differ from the slider. Move the slider again, or check the system&apos;s sound settings.</source>
-        <translation>声音服务器未接受扬声器音量，您听到的音量可能与滑块不符。请再次移动滑块，或检查系统的声音设置。</translation>
-    </message>
-    <message>
-        <source>The sound server did not take the Mic gain, so the microphone may be louder or quieter than the slider says. Move the slider again, or check the system&apos;s sound settings.</source>
-        <translation>声音服务器未接受麦克风增益，麦克风可能比滑块所示更响或更轻。请再次移动滑块，或检查系统的声音设置。</translation>
-    </message>
-    <message>
-        <source>Your settings could not be saved to %1; check that folder&apos;s permissions and free space.</source>
-        <translation>无法将您的设置保存到 %1；请检查该文件夹的权限和剩余空间。</translation>
-    </message>
-    <message>
-        <source>The Quorel IIS Audio is plugged in, but the sound server does not answer; the panel waits for it and links the device&apos;s sound as soon as it answers.</source>
-        <translation>Quorel IIS Audio 已插入，但声音服务器没有响应；面板正在等待，服务器一响应就连接设备的声音。</translation>
-    </message>
-    <message>
-        <source>The sound server is gone or does not answer, so the sliders do nothing and sound may not reach the Quorel IIS Audio. The panel restores the device&apos;s sound as soon as the server answers again.</source>
-        <translation>声音服务器已断开或没有响应，因此滑块不起作用，声音可能无法到达 Quorel IIS Audio。服务器重新响应后，面板会立即恢复设备的声音。</translation>
-    </message>
-    <message>
         <source>The sound server restarted without the Quorel IIS Audio, so sound goes to another device until it is back. If it does not come back, plug the device in again.</source>
         <translation>声音服务器重启后没有 Quorel IIS Audio，因此在它恢复之前声音会输出到其他设备。如果它没有恢复，请重新插入设备。</translation>
     </message>
@@ -483,6 +463,29 @@ monitor、denoise、mixer（on 或 off）。
     <message>
         <source>plays files back</source>
         <translation>播放文件</translation>
+    </message>
+</context>
+<context>
+    <name>LinkStatusView</name>
+    <message>
+        <source>The Quorel IIS Audio is plugged in, but the sound server does not answer; the panel waits for it and links the device&apos;s sound as soon as it answers.</source>
+        <translation>Quorel IIS Audio 已插入，但声音服务器没有响应；面板正在等待，服务器一响应就连接设备的声音。</translation>
+    </message>
+    <message>
+        <source>The sound server is gone or does not answer, so the sliders do nothing and sound may not reach the Quorel IIS Audio. The panel restores the device&apos;s sound as soon as the server answers again.</source>
+        <translation>声音服务器已断开或没有响应，因此滑块不起作用，声音可能无法到达 Quorel IIS Audio。服务器重新响应后，面板会立即恢复设备的声音。</translation>
+    </message>
+    <message>
+        <source>The sound server did not take the Speaker volume, so what you hear may differ from the slider. Move the slider again, or check the system&apos;s sound settings.</source>
+        <translation>声音服务器未接受扬声器音量，您听到的音量可能与滑块不符。请再次移动滑块，或检查系统的声音设置。</translation>
+    </message>
+    <message>
+        <source>The sound server did not take the Mic gain, so the microphone may be louder or quieter than the slider says. Move the slider again, or check the system&apos;s sound settings.</source>
+        <translation>声音服务器未接受麦克风增益，麦克风可能比滑块所示更响或更轻。请再次移动滑块，或检查系统的声音设置。</translation>
+    </message>
+    <message>
+        <source>Your settings could not be saved to %1; check that folder&apos;s permissions and free space.</source>
+        <translation>无法将您的设置保存到 %1；请检查该文件夹的权限和剩余空间。</translation>
     </message>
 </context>
 <context>

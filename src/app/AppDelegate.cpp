@@ -1,7 +1,7 @@
 #include "app/AppDelegate.h"
 
+#include "app/LinkStatusView.h"
 #include "app/MainWindow.h"
-#include "controls/ImageView.h"
 #include "controls/MessageBand.h"
 #include "device/UsbHID.h"
 #include "power/LogindPowerEvents.h"
@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 #include <QDialog>
-#include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QTimer>
@@ -19,13 +18,6 @@
 
 
 Q_LOGGING_CATEGORY(lcApp, "quorel.app")
-
-namespace {
-
-const QString kLinkedText = QStringLiteral("TAVO已连接");
-const QString kNotLinkedText = QStringLiteral("TAVO未连接");
-
-} // namespace
 
 AppDelegate::AppDelegate(AppDelegatePorts ports, QObject* parent)
     : QObject(parent)
@@ -39,8 +31,6 @@ AppDelegate::AppDelegate(AppDelegatePorts ports, QObject* parent)
         if (hid && hid->find())
             hid->senddata(report);
     });
-    connect(&m_model, &PanelModel::faultsChanged, this, &AppDelegate::showDeviceFault);
-    connect(&m_model, &PanelModel::linkChanged, this, &AppDelegate::showDeviceFault);
     if (!m_ports.audio) {
         qCWarning(lcApp) << "no audio system given: the device will not link";
     } else {
@@ -99,6 +89,8 @@ void AppDelegate::setOutlets(const AppDelegateOutlets& outlets)
                      .messageBand = messageBand,
                  },
         m_ports.transportFactory, m_ports.filePanels);
+    m_linkStatus = std::make_unique<LinkStatusView>(m_model, linkImg, linkText, messageBand,
+                                                    m_ports.settingsStore.settingsFile());
 }
 
 // ---- Start-up ---------------------------------------------------------------
@@ -160,8 +152,6 @@ void AppDelegate::enableControls(bool enabled)
 {
     m_settingsControls->enable(enabled);
     m_transport->enable(enabled);
-    linkImg->setImageName(enabled ? QStringLiteral("linkEnable") : QStringLiteral("linkDisable"));
-    linkText->setText(enabled ? kLinkedText : kNotLinkedText);
 }
 
 // ---- Link -------------------------------------------------------------------
@@ -349,60 +339,6 @@ void AppDelegate::changeFaults(const std::function<void(PanelFaults&)>& change)
     PanelFaults faults = m_model.faults();
     change(faults);
     m_model.setFaults(faults);
-}
-
-// The link texts stay the device's own; the link image dims and its tooltip
-// says what is wrong and what to do, while the linked device cannot be
-// written or its sound does not go where the panel says. Settings that
-// could not be saved are told there too.
-void AppDelegate::showDeviceFault()
-{
-    const PanelFaults& state = m_model.faults();
-    const bool isLinked = linked();
-    QStringList faults{isLinked ? state.device : QString()};
-    if (linking() && state.awaitingSoundServer)
-        faults.append(tr("The Quorel IIS Audio is plugged in, but the sound server does not answer; the "
-                         "panel waits for it and links the device's sound as soon as it answers."));
-    if (isLinked) {
-        if (state.soundServerOutage)
-            faults.append(tr("The sound server is gone or does not answer, so the sliders do nothing "
-                             "and sound may not reach the Quorel IIS Audio. The panel restores the "
-                             "device's sound as soon as the server answers again."));
-        faults.append(state.audioRestore);
-        if (state.outputVolumeFailed)
-            faults.append(tr("The sound server did not take the Speaker volume, so what you hear may "
-                             "differ from the slider. Move the slider again, or check the system's "
-                             "sound settings."));
-        if (state.inputVolumeFailed)
-            faults.append(tr("The sound server did not take the Mic gain, so the microphone may be "
-                             "louder or quieter than the slider says. Move the slider again, or check "
-                             "the system's sound settings."));
-    }
-    faults.removeAll(QString());
-    const QString fault = faults.join(QLatin1Char('\n'));
-    QStringList warnings{fault};
-    if (!isLinked && !linking())
-        warnings.append(state.linkStopped);
-    if (state.settingsUnsaved) {
-        warnings.append(tr("Your settings could not be saved to %1; check that folder's permissions and "
-                           "free space.")
-                            .arg(m_ports.settingsStore.settingsFile()));
-    }
-    warnings.removeAll(QString());
-    const QString tip = warnings.join(QLatin1Char('\n'));
-    if (messageBand)
-        messageBand->setCondition(QStringLiteral("device"), tip);
-    for (QWidget* status : std::initializer_list<QWidget*>{linkImg, linkText}) {
-        status->setToolTip(tip);
-        status->setAccessibleDescription(tip);
-        if (fault.isEmpty()) {
-            status->setGraphicsEffect(nullptr);
-        } else if (!status->graphicsEffect()) {
-            auto* dimmed = new QGraphicsOpacityEffect(status);
-            dimmed->setOpacity(0.4);
-            status->setGraphicsEffect(dimmed);
-        }
-    }
 }
 
 // The device missed or refused records while it could not be written;

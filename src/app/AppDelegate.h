@@ -14,6 +14,7 @@
 #include "app/TransportControls.h"
 #include "audio/AudioLink.h"
 #include "audio/AudioSystem.h"
+#include "base/WorkQueue.h"
 #include "device/ControlPanelInfo.h"
 #include "device/UsbHIDDelegate.h"
 #include "model/DeviceRecordSender.h"
@@ -34,6 +35,7 @@ class Button;
 class CheckButton;
 class HidManager;
 class ImageView;
+class LinkStatusView;
 class MainWindow;
 class PowerEvents;
 class MessageBand;
@@ -194,9 +196,6 @@ private:
     void audioLinkWaiting(bool waiting);
     void stopLink(const char* step);
     void startLinkWait();
-    // The warning in the message band and at the link image while the
-    // linked device cannot be written (or the settings cannot be saved).
-    void showDeviceFault();
     void handleHeldRemoval();
     // The model's link state from the controller's and the transport's.
     void setLinkState(bool linking, bool linked);
@@ -222,6 +221,7 @@ private:
     std::unique_ptr<DeviceRecordSender> m_records;
     std::unique_ptr<SettingsControls> m_settingsControls;
     std::unique_ptr<TransportControls> m_transport;
+    std::unique_ptr<LinkStatusView> m_linkStatus;
 
     // The device settles for linkWait after its last arrival; the timer is
     // precise, and the deadline makes sure it never ends early.
@@ -237,4 +237,5 @@ private:
     // listeners go before everything else.
     std::unique_ptr<AudioLink> m_audioLink;
     std::unique_ptr<SystemVolumes> m_volumes;
+    const MainThreadLink<AppDelegate> m_toMain{this};
 };

@@ -10,11 +10,11 @@
 Q_DECLARE_LOGGING_CATEGORY(lcApp)
 
 // The audio system's thread. The controller clears this registration before
-// it goes, and the queued call is dropped if it has gone meanwhile.
+// it goes, and the event is dropped if it has gone meanwhile.
 void AppDelegate::AudioSystemEventListener(AudioSystemEvent event, void* clientData)
 {
-    auto* self = static_cast<AppDelegate*>(clientData);
-    QMetaObject::invokeMethod(self, [self, event] { self->audioSystemEvent(event); }, Qt::QueuedConnection);
+    static_cast<AppDelegate*>(clientData)->m_toMain.post(
+        [event](AppDelegate* self) { self->audioSystemEvent(event); });
 }
 
 void AppDelegate::audioSystemEvent(AudioSystemEvent event)

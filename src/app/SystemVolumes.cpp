@@ -110,18 +110,23 @@ void SystemVolumes::remove(AudioScope scope)
     device = kAudioObjectUnknown;
 }
 
-// Any thread. The queued call is dropped if this is gone by then, and
-// ignored when it was queued before the last listen() or after the
-// listeners stopped. What is above the range is taken at its end.
+// Any thread. The report is dropped if this is gone by the time it arrives,
+// and ignored when it was handed over before the last listen() or after
+// the listeners stopped.
 void SystemVolumes::report(AudioScope scope, float scalar)
 {
-    QMetaObject::invokeMethod(this, [this, scope, scalar, epoch = m_epoch.load()] {
-        if (epoch != m_epoch || !m_listening)
-            return;
-        const SettingRow& row = settingRow(settingOf(scope));
-        m_model.apply(SettingsBatch::of(row.setting, std::clamp(volumePercent(scalar), row.min, row.max)),
-                      ChangeOrigin::Server);
-    }, Qt::QueuedConnection);
+    m_toMain.post([scope, scalar, epoch = m_epoch.load()](SystemVolumes* self) {
+        if (epoch == self->m_epoch && self->m_listening)
+            self->take(scope, scalar);
+    });
+}
+
+// What is above the range is taken at its end.
+void SystemVolumes::take(AudioScope scope, float scalar)
+{
+    const SettingRow& row = settingRow(settingOf(scope));
+    m_model.apply(SettingsBatch::of(row.setting, std::clamp(volumePercent(scalar), row.min, row.max)),
+                  ChangeOrigin::Server);
 }
 
 // The audio system's thread.

@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "audio/AudioSystem.h"
+#include "base/WorkQueue.h"
 #include "model/PanelModel.h"
 
 class SettingsDictionary;
@@ -52,6 +53,7 @@ private:
     void showFault(AudioScope scope, bool failed);
     // Any thread: hands a changed volume to the main thread.
     void report(AudioScope scope, float scalar);
+    void take(AudioScope scope, float scalar);
     void remove(AudioScope scope);
 
     PanelModel& m_model;
@@ -64,4 +66,5 @@ private:
     // are stale; the listeners' thread reads it as a report is queued.
     std::atomic<unsigned> m_epoch{0};
     bool m_listening = false;
+    const MainThreadLink<SystemVolumes> m_toMain{this};
 };

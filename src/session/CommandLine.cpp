@@ -189,21 +189,15 @@ public:
         return PanelState::fromProperties(qdbus_cast<QVariantMap>(reply.arguments().first()));
     }
 
+    // Set<Property>(value) on the bus, a stage's SetStage(number, value).
     bool set(PanelSetting setting, int value)
     {
-        QDBusPendingReply<> reply;
-        const bool on = value != 0;
-        switch (setting) {
-        case PanelSetting::Speaker: reply = m_proxy.SetSpeaker(value); break;
-        case PanelSetting::Mic: reply = m_proxy.SetMic(value); break;
-        case PanelSetting::Monitor: reply = m_proxy.SetMonitor(on); break;
-        case PanelSetting::Denoise: reply = m_proxy.SetDenoise(on); break;
-        case PanelSetting::Reverb: reply = m_proxy.SetReverb(value); break;
-        case PanelSetting::Mixer: reply = m_proxy.SetMixer(on); break;
-        default:
-            reply = m_proxy.SetStage(static_cast<int>(setting) - static_cast<int>(PanelSetting::Stage1) + 1, value);
-            break;
-        }
+        const SettingRow& row = settingRow(setting);
+        const int stage = static_cast<int>(setting) - static_cast<int>(PanelSetting::Stage1) + 1;
+        const QVariant argument = row.isSwitch ? QVariant(value != 0) : QVariant(value);
+        QDBusPendingReply<> reply = stage >= 1 && stage <= 5
+            ? m_proxy.asyncCall(QStringLiteral("SetStage"), stage, value)
+            : m_proxy.asyncCall(QStringLiteral("Set") + QLatin1String(row.property), argument);
         reply.waitForFinished();
         if (!reply.isError())
             return true;

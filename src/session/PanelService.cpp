@@ -92,8 +92,9 @@ void PanelService::apply(PanelSetting setting, int value)
         sendErrorReply(kNotLinkedError, why);
         return;
     }
+    // The change is announced as the panel's state tells of it, with any
+    // other it brings along.
     qCInfo(lcSession) << "set" << settingRow(setting).name << "to" << value << "from the session bus";
-    announceChanges();
 }
 
 void PanelService::SetSpeaker(int percent)
@@ -122,7 +123,7 @@ void PanelService::SetStage(int stage, int value)
         sendErrorReply(kOutOfRangeError, tr("the stages are 1 to 5; %1 is out of range").arg(stage));
         return;
     }
-    apply(static_cast<PanelSetting>(static_cast<int>(PanelSetting::Stage1) + stage - 1), value);
+    apply(stageSetting(stage), value);
 }
 
 void PanelService::SetReverb(int value)
