@@ -2,21 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de" sourcelanguage="en">
 <context>
-    <name>AppDelegate</name>
-    <message>
-        <source>The device was found, but linking stopped: %1. Plug it in again to retry; if it keeps stopping, see the troubleshooting in the README.</source>
-        <translation>Das Gerät wurde gefunden, aber die Verbindung brach ab: %1. Stecken Sie es erneut ein, um es noch einmal zu versuchen; bricht sie weiter ab, lesen Sie die Fehlersuche in der README.</translation>
-    </message>
-    <message>
-        <source>The sound server restarted without the Quorel IIS Audio, so sound goes to another device until it is back. If it does not come back, plug the device in again.</source>
-        <translation>Der Soundserver wurde ohne das Quorel IIS Audio neu gestartet, daher geht der Ton an ein anderes Gerät, bis es zurück ist. Kommt es nicht zurück, stecken Sie das Gerät erneut ein.</translation>
-    </message>
-    <message>
-        <source>The sound server restarted and did not make the Quorel IIS Audio its default output and input, so sound goes to another device. Plug the device in again, or choose it in the system&apos;s sound settings.</source>
-        <translation>Der Soundserver wurde neu gestartet und hat das Quorel IIS Audio nicht zu seiner Standardausgabe und -eingabe gemacht, daher geht der Ton an ein anderes Gerät. Stecken Sie das Gerät erneut ein oder wählen Sie es in den Toneinstellungen des Systems.</translation>
-    </message>
-</context>
-<context>
     <name>Autostart</name>
     <message>
         <source>cannot make the folder %1</source>
@@ -383,6 +368,21 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
     <message>
         <source>%1 is in none of udev&apos;s folders (%2): this user may write to %3 now, but access given outside the rule can be gone after the device is plugged in again or the computer restarts, and other accounts may not have it</source>
         <translation>%1 liegt in keinem der Ordner von udev (%2): dieser Benutzer darf jetzt auf %3 schreiben, doch ein Zugriff, der nicht von der Regel kommt, kann nach dem erneuten Einstecken des Geräts oder einem Neustart fehlen, und anderen Konten fehlt er vielleicht</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceLink</name>
+    <message>
+        <source>The device was found, but linking stopped: %1. Plug it in again to retry; if it keeps stopping, see the troubleshooting in the README.</source>
+        <translation>Das Gerät wurde gefunden, aber die Verbindung brach ab: %1. Stecken Sie es erneut ein, um es noch einmal zu versuchen; bricht sie weiter ab, lesen Sie die Fehlersuche in der README.</translation>
+    </message>
+    <message>
+        <source>The sound server restarted without the Quorel IIS Audio, so sound goes to another device until it is back. If it does not come back, plug the device in again.</source>
+        <translation>Der Soundserver wurde ohne das Quorel IIS Audio neu gestartet, daher geht der Ton an ein anderes Gerät, bis es zurück ist. Kommt es nicht zurück, stecken Sie das Gerät erneut ein.</translation>
+    </message>
+    <message>
+        <source>The sound server restarted and did not make the Quorel IIS Audio its default output and input, so sound goes to another device. Plug the device in again, or choose it in the system&apos;s sound settings.</source>
+        <translation>Der Soundserver wurde neu gestartet und hat das Quorel IIS Audio nicht zu seiner Standardausgabe und -eingabe gemacht, daher geht der Ton an ein anderes Gerät. Stecken Sie das Gerät erneut ein oder wählen Sie es in den Toneinstellungen des Systems.</translation>
     </message>
 </context>
 <context>

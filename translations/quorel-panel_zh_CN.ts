@@ -2,21 +2,6 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN" sourcelanguage="en">
 <context>
-    <name>AppDelegate</name>
-    <message>
-        <source>The device was found, but linking stopped: %1. Plug it in again to retry; if it keeps stopping, see the troubleshooting in the README.</source>
-        <translation>已找到设备，但连接中止：%1。请重新插入设备再试；如果仍然中止，请参阅 README 中的故障排除。</translation>
-    </message>
-    <message>
-        <source>The sound server restarted without the Quorel IIS Audio, so sound goes to another device until it is back. If it does not come back, plug the device in again.</source>
-        <translation>声音服务器重启后没有 Quorel IIS Audio，因此在它恢复之前声音会输出到其他设备。如果它没有恢复，请重新插入设备。</translation>
-    </message>
-    <message>
-        <source>The sound server restarted and did not make the Quorel IIS Audio its default output and input, so sound goes to another device. Plug the device in again, or choose it in the system&apos;s sound settings.</source>
-        <translation>声音服务器已重启，但没有把 Quorel IIS Audio 设为默认输出和输入，因此声音会输出到其他设备。请重新插入设备，或在系统的声音设置中选择它。</translation>
-    </message>
-</context>
-<context>
     <name>Autostart</name>
     <message>
         <source>cannot make the folder %1</source>
@@ -382,6 +367,21 @@ monitor、denoise、mixer（on 或 off）。
     <message>
         <source>%1 is in none of udev&apos;s folders (%2): this user may write to %3 now, but access given outside the rule can be gone after the device is plugged in again or the computer restarts, and other accounts may not have it</source>
         <translation>%1 不在 udev 的任何文件夹中（%2）：此用户现在可以写入 %3，但并非来自该规则的访问权限可能在重新插入设备或重启电脑后失效，其他账户也可能没有该权限</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceLink</name>
+    <message>
+        <source>The device was found, but linking stopped: %1. Plug it in again to retry; if it keeps stopping, see the troubleshooting in the README.</source>
+        <translation>已找到设备，但连接中止：%1。请重新插入设备再试；如果仍然中止，请参阅 README 中的故障排除。</translation>
+    </message>
+    <message>
+        <source>The sound server restarted without the Quorel IIS Audio, so sound goes to another device until it is back. If it does not come back, plug the device in again.</source>
+        <translation>声音服务器重启后没有 Quorel IIS Audio，因此在它恢复之前声音会输出到其他设备。如果它没有恢复，请重新插入设备。</translation>
+    </message>
+    <message>
+        <source>The sound server restarted and did not make the Quorel IIS Audio its default output and input, so sound goes to another device. Plug the device in again, or choose it in the system&apos;s sound settings.</source>
+        <translation>声音服务器已重启，但没有把 Quorel IIS Audio 设为默认输出和输入，因此声音会输出到其他设备。请重新插入设备，或在系统的声音设置中选择它。</translation>
     </message>
 </context>
 <context>

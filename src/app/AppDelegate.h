@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 
@@ -9,14 +8,12 @@
 #include <functional>
 #include <memory>
 
+#include "app/DeviceLink.h"
 #include "app/SettingsControls.h"
 #include "app/SystemVolumes.h"
 #include "app/TransportControls.h"
-#include "audio/AudioLink.h"
 #include "audio/AudioSystem.h"
-#include "base/WorkQueue.h"
 #include "device/ControlPanelInfo.h"
-#include "device/UsbHIDDelegate.h"
 #include "model/DeviceRecordSender.h"
 #include "model/PanelModel.h"
 #include "model/StoredSettingsWriter.h"
@@ -118,39 +115,29 @@ struct AppDelegateOutlets {
     MessageBand* messageBand = nullptr;
 };
 
-// The application's controller: start-up, the link and unlink sequences,
-// the restore of the device's sound and shut-down; it builds the parts the
-// window's controls, the volumes, the transport and the device's records
-// live in, and wires them to the model. Lives on the main thread; every
-// method below runs there unless it says otherwise.
-class AppDelegate : public QObject, public UsbHIDDelegate, protected AppDelegateOutlets {
+// The application's controller: it builds the parts of the panel over the
+// window's controls and the platform's ports, wires them to the model, and
+// runs start-up and shut-down. The link is DeviceLink's, the settings'
+// controls SettingsControls', the system volumes SystemVolumes', the
+// recorder and player TransportControls', the link's look LinkStatusView's.
+// Lives on the main thread.
+class AppDelegate : public QObject, protected AppDelegateOutlets {
     Q_OBJECT
 
 public:
     explicit AppDelegate(AppDelegatePorts ports, QObject* parent = nullptr);
     ~AppDelegate() override;
 
-    // Takes the window's controls; start-up wires their actions.
+    // Takes the window's controls and builds the parts over them; start-up
+    // wires their actions.
     void setOutlets(const AppDelegateOutlets& outlets);
 
-    // ---- Application controller sequences ----
+    // Loads the settings (without any the panel stays unlinked and its
+    // controls inert), follows the device, and shows the unlinked window.
     void applicationDidFinishLaunching();
-    void initialize();
-    void usbhidDidMatch() override;
-    void usbhidDidRemove() override;
-    void usbhidDidChangeFault() override;
-    void usbhidDidDropReports() override;
-    // While linked: the device gets the full record again, and is made the
-    // default output and input again with the sliders' volumes (the
-    // restore's steps, retried as devices come back).
-    void systemDidResume();
+    // Stores the settings, leaves the device's link, stops the transport.
     void applicationWillTerminate();
     void closeApplication();
-    // While linked, after the sound server came back (or the session
-    // resumed): makes the device the default again and gives it the
-    // sliders' volumes, the listeners and the spectrum's capture, as an
-    // asynchronous sequence. Until it has, the window says why.
-    void restoreLinkedAudio();
 
     // ---- State ----
     // The panel's state: every way in applies its changes there, the
@@ -161,23 +148,18 @@ public:
     const _IIS_CONTROL_PANEL_INFO& info() const { return m_records->record(); }
     UsbHID* transport() const { return hid.get(); }
     SettingsDictionary* settings() const { return file.get(); }
-    SpectrumViewController* spectrum() const { return SpectrumController.get(); }
-    // The window's setting controls and its recorder and player; there once
-    // the outlets are set.
+    // The parts; there once the outlets are set (the system volumes only
+    // with an audio system).
+    DeviceLink* link() const { return m_link.get(); }
     SettingsControls* settingsControls() const { return m_settingsControls.get(); }
     TransportControls* transportControls() const { return m_transport.get(); }
-    // The system volumes; absent without an audio system.
     SystemVolumes* volumes() const { return m_volumes.get(); }
+    SpectrumViewController* spectrum() const { return m_link ? m_link->spectrum() : nullptr; }
     std::int64_t transportState() const { return m_model.transportState(); }
     bool linking() const { return m_model.link().linking; }
     bool linked() const { return m_model.link().linked; }
-    // Linked, and the device's sound not yet restored after the sound
-    // server came back.
-    bool audioRestorePending() const { return m_audioRestorePending; }
-
-    // False while the chosen device refuses reports or leaves them waiting
-    // (the window says why); true otherwise.
-    bool deviceResponding() const;
+    bool audioRestorePending() const { return m_link && m_link->audioRestorePending(); }
+    bool deviceResponding() const { return !m_link || m_link->deviceResponding(); }
 
 signals:
     // Emitted when a link sequence has run to its end or stopped early.
@@ -186,56 +168,21 @@ signals:
     void linkStateChanged();
 
 private:
-    void finishLink();
-    // The link's steps after its audio steps: the controls, listeners,
-    // spectrum and the full record.
-    void completeLink(AudioObjectID output, AudioObjectID input);
-    // The audio sequence's outcomes, for the link and for the restore.
-    void audioLinked(AudioObjectID output, AudioObjectID input);
-    void audioLinkFailed(AudioLink::Step step);
-    void audioLinkWaiting(bool waiting);
-    void stopLink(const char* step);
-    void startLinkWait();
-    void handleHeldRemoval();
-    // The model's link state from the controller's and the transport's.
-    void setLinkState(bool linking, bool linked);
-    void updateLinkState();
-    void changeFaults(const std::function<void(PanelFaults&)>& change);
-    // The controls as start-up, the link and the unlink leave them.
-    void enableControls(bool enabled);
-    // The audio system's thread: hands its events to the main thread.
-    static void AudioSystemEventListener(AudioSystemEvent event, void* clientData);
-    void audioSystemEvent(AudioSystemEvent event);
-    // The window's warning while linked: the device's audio is not
-    // restored (empty: it is).
-    void showAudioRestoreFault(const QString& fault);
+    // The stored settings become the model's, the controls disabled.
+    void initialize();
 
     AppDelegatePorts m_ports;
+    PanelModel m_model;
+    std::unique_ptr<DeviceRecordSender> m_records;
+    std::unique_ptr<SystemVolumes> m_volumes;
+    std::unique_ptr<SettingsControls> m_settingsControls;
+    std::unique_ptr<TransportControls> m_transport;
+    std::unique_ptr<LinkStatusView> m_linkStatus;
+    std::unique_ptr<DeviceLink> m_link;
     std::unique_ptr<UsbHID> hid;
     std::unique_ptr<PowerEvents> m_power;
     std::unique_ptr<SettingsDictionary> file;
     std::unique_ptr<StoredSettingsWriter> m_settingsWriter;
     std::unique_ptr<SettingsAutosave> m_autosave;
-    std::unique_ptr<SpectrumViewController> SpectrumController;
-    PanelModel m_model;
-    std::unique_ptr<DeviceRecordSender> m_records;
-    std::unique_ptr<SettingsControls> m_settingsControls;
-    std::unique_ptr<TransportControls> m_transport;
-    std::unique_ptr<LinkStatusView> m_linkStatus;
-
-    // The device settles for linkWait after its last arrival; the timer is
-    // precise, and the deadline makes sure it never ends early.
-    std::unique_ptr<QTimer> m_linkTimer;
-    QDeadlineTimer m_linkDeadline;
     bool m_terminated = false;
-    // The sound server came back while linked and the device is not yet
-    // restored (it may come back a moment after the server). Meanwhile the
-    // volumes it reports are the server's fresh ones, not the user's.
-    bool m_audioRestorePending = false;
-    // The link's and the restore's audio steps, and the system volumes;
-    // absent without an audio system. Declared last, so the volume
-    // listeners go before everything else.
-    std::unique_ptr<AudioLink> m_audioLink;
-    std::unique_ptr<SystemVolumes> m_volumes;
-    const MainThreadLink<AppDelegate> m_toMain{this};
 };

@@ -262,7 +262,7 @@ TEST_F(AppDelegateTest, AnArrivalDuringTheWaitGetsAFullWaitOfItsOwn)
     ASSERT_TRUE(plug());
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_delegate->linking(); }, 3000));
     QTest::qWait(800);
-    m_delegate->usbhidDidMatch(); // what the transport reports for the second device
+    m_delegate->link()->usbhidDidMatch(); // what the transport reports for the second device
     QElapsedTimer sinceSecond;
     sinceSecond.start();
     ASSERT_TRUE(finished.wait(10000));
@@ -291,7 +291,7 @@ TEST_F(AppDelegateTest, EveryEarlyStopDismissesTheSheetAndNamesTheStep)
         << "the window says why, not only the log";
 
     audio.failSet = false;
-    m_delegate->usbhidDidMatch(); // a second arrival tries again
+    m_delegate->link()->usbhidDidMatch(); // a second arrival tries again
     EXPECT_TRUE(waitForLink());
     EXPECT_FALSE(m_outlets.LinkingPanel->isVisible());
     EXPECT_TRUE(m_outlets.Spk->isEnabled());

@@ -289,7 +289,7 @@ TEST_F(AppDelegateVolumeTest, AfterUnlinkingOutsideChangesMoveNothingEvenWhenThe
     // defaults misses; the listeners still go.
     ASSERT_EQ(pactl({QStringLiteral("set-default-sink"), QStringLiteral("builtin_out")}), 0);
     ASSERT_EQ(pactl({QStringLiteral("set-default-source"), QStringLiteral("builtin_in")}), 0);
-    m_delegate->usbhidDidRemove();
+    m_delegate->link()->usbhidDidRemove();
 
     settleOutputChange(kSink, "75%", 0.75f);
     EXPECT_EQ(m_outlets.Spk->value(), 37);

@@ -150,6 +150,13 @@ TEST(SettingsTable, EveryRowBoundsStoresNamesAndSendsItsSetting)
             EXPECT_FALSE(model.apply(SettingsBatch::of(row.setting, past), ChangeOrigin::Remote));
         EXPECT_EQ(model.settings().value(row.setting), row.min);
 
+        EXPECT_NE(controlPanelReport(rebuildControlPanelInfo(sample().recordValues(), 8)),
+                  [&] {
+                      PanelSettings moved = sample();
+                      moved.setValue(row.setting, moved.value(row.setting) == row.max ? row.min : row.max);
+                      return controlPanelReport(rebuildControlPanelInfo(moved.recordValues(), 8));
+                  }())
+            << "the record carries every setting";
         if (row.changeCode == 0) {
             EXPECT_TRUE(sent.empty()) << "a volume goes to the sound server, not the device";
         } else {

@@ -44,6 +44,32 @@ TEST(PresetFormat, APresetReadsBackAsWrittenWithItsExtremesAndAUnicodeName)
     EXPECT_EQ(hand->sound, (PresetSound{false, true, {5, 4, 3, 2, 1}, 5, false}));
 }
 
+// Every row a preset holds is written under its name and read back at both
+// ends of its range; one past an end is refused naming the key. The rows a
+// preset does not hold (the volumes) are not keys of it.
+TEST(PresetFormat, EverySoundSettingRoundTripsAtItsEndsByItsRow)
+{
+    for (const SettingRow& row : settingRows()) {
+        SCOPED_TRACE(row.name);
+        if (!row.inSound) {
+            EXPECT_FALSE(PresetFormat::write(kVoice).contains('\n' + QByteArray(row.name) + '='));
+            continue;
+        }
+        for (const int end : {row.min, row.max}) {
+            Preset preset = kVoice;
+            preset.sound.setValue(row.setting, end);
+            QString why;
+            const auto read = PresetFormat::read(PresetFormat::write(preset), &why);
+            ASSERT_TRUE(read) << qPrintable(why);
+            EXPECT_EQ(read->sound.value(row.setting), end);
+        }
+        if (!row.isSwitch) {
+            EXPECT_TRUE(refusal(withLine(QLatin1String(row.name), QString::number(row.max + 1)))
+                            .contains(QLatin1String(row.name)));
+        }
+    }
+}
+
 TEST(PresetFormat, EachBadInputIsRefusedWithAMessageSayingWhat)
 {
     EXPECT_TRUE(refusal(QByteArray("\x89PNG\r\n\x1a\n\0\0", 10)).contains(QStringLiteral("wrong type")));

@@ -113,6 +113,41 @@ TEST(CommandLineTest, HelpListsTheCommandsAndTheKeys)
         EXPECT_TRUE(r.text.contains(QLatin1String(text))) << text;
 }
 
+// Every row of the settings table, as a script meets it: both ends are
+// taken as typed and one past either end is refused, naming the key; the
+// value reaches the bus under the row's property with its type and comes
+// back the same, and the status prints it under the row's name.
+TEST(CommandLineTest, EverySettingIsTypedReadAndShownByItsRow)
+{
+    for (const SettingRow& row : settingRows()) {
+        SCOPED_TRACE(row.name);
+        const auto typed = [&](int value) {
+            const QString text = row.isSwitch ? QString::fromLatin1(value ? "on" : "off") : QString::number(value);
+            return parse({QStringLiteral("--set"), QLatin1String(row.name) + QLatin1Char('=') + text});
+        };
+        for (const int end : {row.min, row.max}) {
+            const CommandLineRequest r = typed(end);
+            ASSERT_EQ(r.mode, CommandLineRequest::Mode::Client) << qPrintable(r.text);
+            EXPECT_EQ(r.sets, (std::vector<std::pair<PanelSetting, int>>{{row.setting, end}}));
+
+            PanelState state;
+            state.setValue(row.setting, end);
+            const QVariant property = state.properties().value(QLatin1String(row.property));
+            EXPECT_EQ(property.typeId(), row.isSwitch ? QMetaType::Bool : QMetaType::Int);
+            EXPECT_EQ(PanelState::fromProperties(state.properties()).value(row.setting), end);
+            const QString shown = row.isSwitch ? QString::fromLatin1(end ? "on" : "off") : QString::number(end);
+            EXPECT_TRUE(state.statusLines().contains(QLatin1String(row.name) + QLatin1Char('=') + shown));
+        }
+        if (!row.isSwitch) {
+            for (const int past : {row.min - 1, row.max + 1}) {
+                const CommandLineRequest r = typed(past);
+                EXPECT_EQ(r.exitCode, ExitCode::Usage);
+                EXPECT_TRUE(r.text.contains(QLatin1String(row.name))) << qPrintable(r.text);
+            }
+        }
+    }
+}
+
 TEST(CommandLineTest, StatusLinesRoundTripThroughTheBusProperties)
 {
     PanelState s;
