@@ -178,6 +178,15 @@ void SimulatedDevice::unplug()
     unloadAudioDevices();
 }
 
+bool SimulatedDevice::restoreSound()
+{
+    if (!isPlugged())
+        return false;
+    // The restarted server's module ids are new; the old ones are gone with it.
+    m_modules.clear();
+    return loadAudioDevices();
+}
+
 bool SimulatedDevice::setStalled(bool stalled)
 {
     if (m_fd < 0)

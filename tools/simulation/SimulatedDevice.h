@@ -34,6 +34,9 @@ public:
     // do on a device that stops answering. False when not plugged in.
     bool setStalled(bool stalled);
     bool isStalled() const { return m_stalled; }
+    // Loads the device's sink and source again, into a sound server that
+    // restarted without them. False when not plugged in or it fails.
+    bool restoreSound();
 
     // The node of the current (or last) plug-in, e.g. "/dev/hidraw250".
     QString hidrawNode() const { return m_node; }
