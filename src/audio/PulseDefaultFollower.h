@@ -36,7 +36,7 @@ public:
     PulseFollowedDefault followed(AudioScope scope) const;
     // A default asked for does not show: our connection may have stopped
     // hearing of changes.
-    void suspectStale() { m_witness.suspect(); }
+    void suspectStale() { m_witness.recheck(); }
     // Whether a new connection read `serverName` as the default since then
     // (see PulseDefaultsWitness::freshlyRead).
     bool freshlyRead(AudioScope scope, const std::string& serverName)

@@ -36,12 +36,24 @@ PulseDefaultsWitness::~PulseDefaultsWitness()
     }
 }
 
+// Clients may come and go faster than the checks run (another panel's own
+// checks do): a disagreement keeps its second reading, or it would never
+// come.
 void PulseDefaultsWitness::suspect()
 {
-    m_next = 0;
-    m_unconfirmed.reset();
+    if (m_unconfirmed && (m_timer || m_reading)) {
+        m_next = 0;
+        return;
+    }
+    armFirst();
+}
+
+// The request waits for this reading: it comes soon, also when a
+// disagreement waits for its confirmation.
+void PulseDefaultsWitness::recheck()
+{
     m_fresh.reset();
-    arm();
+    armFirst();
 }
 
 bool PulseDefaultsWitness::freshlyRead(bool sink, const std::string& name)
@@ -69,11 +81,22 @@ void PulseDefaultsWitness::cancel()
 {
     heard();
     m_witness.reset();
+    m_reading = false;
 }
 
 bool PulseDefaultsWitness::isOwnClient(std::uint32_t index) const
 {
     return std::find(m_ownClients.begin(), m_ownClients.end(), index) != m_ownClients.end();
+}
+
+// The first check of a series, unless one is due sooner: putting it off
+// at each event could put it off for good.
+void PulseDefaultsWitness::armFirst()
+{
+    m_unconfirmed.reset();
+    m_next = 1;
+    if (!m_timer || m_timerDue > std::chrono::steady_clock::now() + std::chrono::milliseconds(kCheckDelaysMs[0]))
+        armIn(kCheckDelaysMs[0]);
 }
 
 void PulseDefaultsWitness::arm()
@@ -101,6 +124,7 @@ void PulseDefaultsWitness::armIn(int delayMs)
     pa_gettimeofday(&when);
     pa_timeval_add(&when, static_cast<pa_usec_t>(delayMs) * PA_USEC_PER_MSEC);
     m_timer = api->time_new(api, &when, timerThunk, this);
+    m_timerDue = std::chrono::steady_clock::now() + std::chrono::milliseconds(delayMs);
 }
 
 // Loop thread: one check over a new connection; a check still running
@@ -116,6 +140,7 @@ void PulseDefaultsWitness::check()
     pa_context_set_state_callback(m_witness.get(), stateThunk, this);
     if (pa_context_connect(m_witness.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
         m_witness.reset();
+    m_reading = m_witness != nullptr;
 }
 
 void PulseDefaultsWitness::onState(pa_context* context)
@@ -164,6 +189,7 @@ void PulseDefaultsWitness::onServerInfo(const pa_server_info* info)
            followedSource.empty() ? "none" : followedSource.c_str(), sink.empty() ? "none" : sink.c_str(),
            source.empty() ? "none" : source.c_str());
     m_next = kChecks;
+    m_reading = false;
     pa_context_set_state_callback(m_witness.get(), nullptr, nullptr);
     m_disagrees(std::move(m_witness));
 }
@@ -172,6 +198,7 @@ void PulseDefaultsWitness::onServerInfo(const pa_server_info* info)
 // a moment later, unless a new check has replaced it by then.
 void PulseDefaultsWitness::retire()
 {
+    m_reading = false;
     if (!m_witness)
         return;
     pa_context_set_state_callback(m_witness.get(), nullptr, nullptr);

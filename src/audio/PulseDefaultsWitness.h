@@ -2,6 +2,7 @@
 
 #include "audio/PulseHandles.h"
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -21,9 +22,10 @@
 // asked; when it disagrees with what the followed connection says, and a
 // second new connection half a second later reads the same (a loaded
 // machine can hand the followed connection its event late), it is handed
-// over to take that connection's place. A change of the defaults
-// heard on the followed connection shows it is not stale and ends the
-// checks. Nothing polls while nothing happens.
+// over to take that connection's place. Clients coming and going meanwhile
+// neither put a check off nor start that confirmation over. A change of the
+// defaults heard on the followed connection shows it is not stale and ends
+// the checks. Nothing polls while nothing happens.
 //
 // Everything runs on the threaded main loop's thread, or with its lock held.
 class PulseDefaultsWitness {
@@ -42,11 +44,14 @@ public:
 
     // An event that may come with a new default: (re)starts the checks.
     void suspect();
+    // A default asked for does not show: as suspect(), and freshlyRead()
+    // looks only at what is read from now on.
+    void recheck();
     // The followed connection heard of a change to the defaults.
     void heard();
     // The connection is gone: no checks until the next suspect().
     void cancel();
-    // Whether the first new connection since the last suspect() read `name`
+    // Whether the first new connection since the last recheck() read `name`
     // as the default of `sink` or source. If so, and the followed connection
     // says otherwise, a new connection that reads the same at once takes its
     // place: the caller has seen the followed one wrong long enough, and the
@@ -62,6 +67,7 @@ public:
     static constexpr int kConfirmDelayMs = 500;
 
 private:
+    void armFirst();
     void arm();
     void armIn(int delayMs);
     void check();
@@ -80,6 +86,9 @@ private:
     Disagrees m_disagrees;
     PulseContextPtr m_witness;
     pa_time_event* m_timer = nullptr;
+    std::chrono::steady_clock::time_point m_timerDue;
+    // A new connection is on its way to read the defaults.
+    bool m_reading = false;
     int m_next = 0; // the next of kCheckDelaysMs; past the end: idle
     // The defaults a new connection read against the followed ones, until
     // the next check confirms them.

@@ -437,6 +437,24 @@ TEST_F(PulseAudioSystemTest, DefaultAskedForOverAStaleConnectionIsFoundMadeWithi
     }, 5000));
 }
 
+// Clients coming and going faster than a disagreement is confirmed (another
+// panel's checks do) do not keep a stale connection from being replaced.
+TEST_F(PulseAudioSystemTest, StaleConnectionIsReplacedWhileOtherClientsComeAndGo)
+{
+    const pid_t manager = daemon.sessionManagerPid();
+    if (manager <= 0)
+        GTEST_SKIP() << "PulseAudio tells every connection of a new default";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return system->followedDefault(AudioScope::Output) == builtinOut; }, 5000));
+    ASSERT_EQ(::kill(manager, SIGSTOP), 0);
+    daemon.run(QStringLiteral("pactl"), {QStringLiteral("info")}, 300);
+    ::kill(manager, SIGCONT);
+    ASSERT_EQ(daemon.pactl({QStringLiteral("set-default-sink"), QStringLiteral("quorel_out")}), 0);
+    for (QDeadlineTimer deadline(5000);
+         system->followedDefault(AudioScope::Output) != quorelOut && !deadline.hasExpired(); QTest::qWait(50))
+        daemon.pactl({QStringLiteral("info")});
+    EXPECT_EQ(system->followedDefault(AudioScope::Output), quorelOut);
+}
+
 // PipeWire's PulseAudio server may refuse a new default on a connection
 // that took the place of ours while the replaced one still carries it out.
 // Here the new connection comes in over a socket whose clients PipeWire's
