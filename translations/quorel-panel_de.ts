@@ -86,6 +86,22 @@
         <source>%1 — the sound server does not answer</source>
         <translation>%1 — der Soundserver antwortet nicht</translation>
     </message>
+    <message>
+        <source>%1 cannot be read (%2), so the background options are off; the panel leaves the file as it is.</source>
+        <translation>%1 kann nicht gelesen werden (%2), daher sind die Hintergrundoptionen aus; das Panel lässt die Datei, wie sie ist.</translation>
+    </message>
+    <message>
+        <source>%1 is not a regular file, so the background options are off; the panel leaves it as it is. Move it aside to change them.</source>
+        <translation>%1 ist keine reguläre Datei, daher sind die Hintergrundoptionen aus; das Panel lässt sie, wie sie ist. Verschieben Sie sie, um die Optionen zu ändern.</translation>
+    </message>
+    <message>
+        <source>%1 is far larger than options take, so the background options are off; the panel leaves it as it is. Move it aside to change them.</source>
+        <translation>%1 ist weit größer, als Optionen sein können, daher sind die Hintergrundoptionen aus; das Panel lässt die Datei, wie sie ist. Verschieben Sie sie, um die Optionen zu ändern.</translation>
+    </message>
+    <message>
+        <source>%1 is damaged, so the background options are off; changing one writes the file afresh.</source>
+        <translation>%1 ist beschädigt, daher sind die Hintergrundoptionen aus; wenn Sie eine ändern, wird die Datei neu geschrieben.</translation>
+    </message>
 </context>
 <context>
     <name>Button</name>

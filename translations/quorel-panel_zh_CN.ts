@@ -86,6 +86,22 @@
         <source>%1 — the sound server does not answer</source>
         <translation>%1 — 声音服务器没有响应</translation>
     </message>
+    <message>
+        <source>%1 cannot be read (%2), so the background options are off; the panel leaves the file as it is.</source>
+        <translation>无法读取 %1（%2），因此后台选项已关闭；面板不会改动该文件。</translation>
+    </message>
+    <message>
+        <source>%1 is not a regular file, so the background options are off; the panel leaves it as it is. Move it aside to change them.</source>
+        <translation>%1 不是普通文件，因此后台选项已关闭；面板不会改动它。请将其移走后再更改选项。</translation>
+    </message>
+    <message>
+        <source>%1 is far larger than options take, so the background options are off; the panel leaves it as it is. Move it aside to change them.</source>
+        <translation>%1 远大于选项应有的大小，因此后台选项已关闭；面板不会改动它。请将其移走后再更改选项。</translation>
+    </message>
+    <message>
+        <source>%1 is damaged, so the background options are off; changing one writes the file afresh.</source>
+        <translation>%1 已损坏，因此后台选项已关闭；更改任一选项时会重新写入该文件。</translation>
+    </message>
 </context>
 <context>
     <name>Button</name>

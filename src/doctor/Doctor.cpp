@@ -5,7 +5,11 @@
 #include "doctor/SettingsChecks.h"
 #include "doctor/SoundServerChecks.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTextStream>
+
+#include <clocale>
 
 void Doctor::addFamily(std::unique_ptr<DoctorCheckFamily> family)
 {
@@ -35,6 +39,15 @@ std::unique_ptr<Doctor> Doctor::standard(SessionChecks::Config session)
 
 int runDoctorCommand(bool json, QDBusConnection session, QTextStream& out)
 {
+    // The system's own texts (strerror, Qt's file errors, the sound
+    // server's and GStreamer's) follow LC_MESSAGES: the JSON's are English.
+    if (json)
+        std::setlocale(LC_MESSAGES, "C");
+    // gst_init writes GStreamer's registry where it is missing or stale: into
+    // a folder of the doctor's own, removed when it is done.
+    const QTemporaryDir registry;
+    if (registry.isValid())
+        qputenv("GST_REGISTRY_1_0", QFile::encodeName(registry.filePath(QStringLiteral("registry.bin"))));
     const DoctorReport report = Doctor::standard({std::move(session), std::nullopt})->run();
     if (json)
         out << QString::fromUtf8(report.toJson());

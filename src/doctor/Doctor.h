@@ -35,5 +35,8 @@ private:
 
 // `quorel-panel --doctor [--json]`: runs the standard checks on this thread,
 // prints the report to `out` as text or JSON and returns the exit code: 0
-// when no check failed, 1 otherwise.
+// when no check failed, 1 otherwise. GStreamer's registry goes to a folder
+// removed afterwards, so the run leaves nothing behind; the JSON's system
+// texts are English. Only for the command: it sets the environment and the
+// locale of the process.
 int runDoctorCommand(bool json, QDBusConnection session, QTextStream& out);

@@ -1,19 +1,18 @@
 #include "doctor/SettingsChecks.h"
 
+#include "settings/GuardedFile.h"
 #include "settings/PropertyList.h"
 #include "settings/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
 
 #include <cerrno>
 #include <cstring>
 #include <utility>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -38,34 +37,34 @@ DoctorCheck checkFile(const QString& path)
     const QString id = QStringLiteral("settings.file");
     const QString resetFix
         = SettingsChecks::tr("Quit the panel and delete %1; the next start takes the factory values.").arg(path);
-    // Non-blocking, so a FIFO in its place cannot hold the check.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        if (error == ENOENT)
-            return DoctorCheck::pass(id, fileTitle(),
-                                     SettingsChecks::tr("%1 is not there yet; the factory values are used").arg(path));
+    // The store's own guarded read: a FIFO in its place cannot hold the
+    // check, nor a huge file fill the memory.
+    const GuardedRead file = readGuarded(path, SettingsStore::MaxFileSize);
+    switch (file.outcome) {
+    case GuardedRead::Outcome::Missing:
+        return DoctorCheck::pass(id, fileTitle(),
+                                 SettingsChecks::tr("%1 is not there yet; the factory values are used").arg(path));
+    case GuardedRead::Outcome::CannotOpen:
         return DoctorCheck::fail(
             id, fileTitle(),
             SettingsChecks::tr("%1 cannot be read (%2), so the panel starts from the factory values")
-                .arg(path, errorText(error)),
+                .arg(path, errorText(file.error)),
             SettingsChecks::tr("Give it back to your user ('sudo chown \"$USER\": %1 && chmod 600 %1').").arg(path));
-    }
-    struct stat info { };
-    const bool statted = ::fstat(fd, &info) == 0;
-    ::close(fd);
-    if (!statted || !S_ISREG(info.st_mode))
+    case GuardedRead::Outcome::NotRegular:
         return DoctorCheck::fail(id, fileTitle(), SettingsChecks::tr("%1 is not a regular file").arg(path), resetFix);
-    if (info.st_size > SettingsStore::MaxFileSize)
+    case GuardedRead::Outcome::TooLarge:
         return DoctorCheck::fail(
             id, fileTitle(),
-            SettingsChecks::tr("%1 is damaged (%2 bytes, far more than settings take)").arg(path).arg(info.st_size),
+            SettingsChecks::tr("%1 is damaged (%2 bytes, far more than settings take)").arg(path).arg(file.size),
             resetFix);
+    case GuardedRead::Outcome::Read:
+        break;
+    }
 
-    const QSettings settings(path, QSettings::IniFormat);
-    if (settings.status() != QSettings::NoError)
+    const std::optional<QVariantMap> values = iniValues(file.bytes);
+    if (!values)
         return DoctorCheck::fail(id, fileTitle(), SettingsChecks::tr("%1 is damaged").arg(path), resetFix);
-    const QVariant stored = settings.value(QStringLiteral("plist"));
+    const QVariant stored = values->value(QStringLiteral("plist"));
     if (!stored.isValid())
         return DoctorCheck::pass(id, fileTitle(),
                                  SettingsChecks::tr("%1 holds no settings yet; the factory values are used").arg(path));

@@ -2,6 +2,7 @@
 
 #include "session/PanelPort.h"
 #include "session/SessionLog.h"
+#include "settings/GuardedFile.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -9,13 +10,17 @@
 #include <QIcon>
 #include <QMenu>
 #include <QMessageBox>
-#include <QSettings>
 #include <QSystemTrayIcon>
 #include <QWidget>
+
+#include <cstring>
+#include <optional>
 
 namespace {
 
 const QString kKeepRunningKey = QStringLiteral("keepRunning");
+// The options take a few bytes; anything far larger is not the panel's.
+constexpr qint64 kMaxOptionsSize = 16 * 1024;
 
 // The link images of the window's skin stand for the link state.
 QIcon linkIcon(bool linked)
@@ -47,7 +52,7 @@ BackgroundMode::BackgroundMode(QWidget* window, PanelPort& port, Config config, 
             [this] { setSwitch(m_denoise, PanelSetting::Denoise); });
     m_presets = m_menu->addMenu(tr("Presets"));
     m_menu->addSeparator();
-    m_keepRunning = QSettings(m_config.optionsFile, QSettings::IniFormat).value(kKeepRunningKey).toBool();
+    readOptions();
     m_keepRunningAction = m_menu->addAction(tr("Keep running when the window is closed"));
     m_keepRunningAction->setCheckable(true);
     m_keepRunningAction->setChecked(m_keepRunning);
@@ -184,16 +189,62 @@ void BackgroundMode::applyPreset(const QString& name)
     QMetaObject::invokeMethod(this, &BackgroundMode::refresh, Qt::QueuedConnection);
 }
 
+// Through the guarded read only: a FIFO or a huge file in the options'
+// place would otherwise hold the start. What cannot be read is kept and
+// the user told, once the tray or the window can show it.
+void BackgroundMode::readOptions()
+{
+    const QString& path = m_config.optionsFile;
+    const GuardedRead file = readGuarded(path, kMaxOptionsSize);
+    const std::optional<QVariantMap> values
+        = file.outcome == GuardedRead::Outcome::Read ? iniValues(file.bytes) : QVariantMap();
+    m_keepRunning = values && values->value(kKeepRunningKey).toBool();
+    if (!file.refused() && values)
+        return;
+    QString logged;
+    QString shown;
+    switch (file.outcome) {
+    case GuardedRead::Outcome::CannotOpen:
+        shown = tr("%1 cannot be read (%2), so the background options are off; the panel leaves the file as it "
+                   "is.")
+                    .arg(path, QString::fromLocal8Bit(std::strerror(file.error)));
+        break;
+    case GuardedRead::Outcome::NotRegular:
+        shown = tr("%1 is not a regular file, so the background options are off; the panel leaves it as it is. "
+                   "Move it aside to change them.")
+                    .arg(path);
+        break;
+    case GuardedRead::Outcome::TooLarge:
+        shown = tr("%1 is far larger than options take, so the background options are off; the panel leaves it "
+                   "as it is. Move it aside to change them.")
+                    .arg(path);
+        break;
+    case GuardedRead::Outcome::Read:
+    case GuardedRead::Outcome::Missing:
+        logged = QStringLiteral("%1 is damaged; the background options are off until one is changed").arg(path);
+        shown = tr("%1 is damaged, so the background options are off; changing one writes the file afresh.")
+                    .arg(path);
+        break;
+    }
+    if (logged.isEmpty())
+        logged = file.loggedReason(path) + QStringLiteral("; the background options are off and the file is kept");
+    QMetaObject::invokeMethod(this, [this, logged, shown] { report(logged, shown); }, Qt::QueuedConnection);
+}
+
 void BackgroundMode::setKeepRunning(bool on)
 {
-    QSettings options(m_config.optionsFile, QSettings::IniFormat);
-    options.setValue(kKeepRunningKey, on);
-    options.sync();
+    // Other options in the file are kept.
+    const GuardedRead file = readGuarded(m_config.optionsFile, kMaxOptionsSize);
+    QVariantMap values;
+    if (file.outcome == GuardedRead::Outcome::Read)
+        values = iniValues(file.bytes).value_or(QVariantMap());
+    values.insert(kKeepRunningKey, on);
+    QString why;
     // The item flipped its own mark when it was clicked; it shows the
     // option, which a refused write leaves as it was.
-    if (options.status() != QSettings::NoError) {
+    if (!replaceIniFile(m_config.optionsFile, kMaxOptionsSize, values, false, &why)) {
         m_keepRunningAction->setChecked(m_keepRunning);
-        report(QStringLiteral("Cannot store the option in %1").arg(m_config.optionsFile),
+        report(QStringLiteral("Cannot store the option in %1: %2").arg(m_config.optionsFile, why),
                tr("Cannot store the option in %1").arg(m_config.optionsFile));
         return;
     }

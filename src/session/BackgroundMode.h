@@ -69,6 +69,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void readOptions();
     void refresh();
     void setKeepRunning(bool on);
     void setStartAtLogin(bool on);

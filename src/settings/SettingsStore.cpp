@@ -1,19 +1,11 @@
 #include "settings/SettingsStore.h"
 
-#include <cerrno>
-#include <cstring>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLoggingCategory>
-#include <QSettings>
-#include <QTemporaryFile>
+#include <QStandardPaths>
 
+#include "settings/GuardedFile.h"
 #include "settings/PropertyList.h"
 
 Q_LOGGING_CATEGORY(lcSettingsStore, "quorel.settings.store")
@@ -35,12 +27,13 @@ SettingsStore::SettingsStore(QString settingsFile, QString defaultsFile)
 {
 }
 
+// The path QSettings would give the user's native settings, made without
+// QSettings: constructing one reads the file, whole and blocking, before
+// the guarded read below could refuse it.
 QString SettingsStore::defaultSettingsFile()
 {
-    // The native format on Linux is the INI format, kept as a .conf file.
-    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("quorel-panel"),
-                     QStringLiteral("quorel-panel"))
-        .fileName();
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("quorel-panel/quorel-panel.conf"));
 }
 
 std::optional<SettingsDictionary> SettingsStore::load() const
@@ -53,43 +46,24 @@ std::optional<SettingsDictionary> SettingsStore::load() const
 
 // Only a regular file of a sane size is read: a FIFO would hang the start,
 // a huge file would take seconds and gigabytes to parse.
-bool SettingsStore::storedFileReadable() const
-{
-    const int fd = ::open(QFile::encodeName(m_settingsFile).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno != ENOENT) {
-            qCWarning(lcSettingsStore).noquote() << "cannot read the settings file" << m_settingsFile << ":"
-                                                 << std::strerror(errno) << "- starting from the defaults";
-        }
-        return false;
-    }
-    struct stat info {};
-    const bool statted = ::fstat(fd, &info) == 0;
-    ::close(fd);
-    if (!statted || !S_ISREG(info.st_mode)) {
-        qCWarning(lcSettingsStore).noquote() << "the settings file" << m_settingsFile
-                                             << "is not a regular file; starting from the defaults";
-        return false;
-    }
-    if (info.st_size > MaxFileSize) {
-        qCWarning(lcSettingsStore).noquote() << "the settings file" << m_settingsFile << "is damaged (" << info.st_size
-                                             << "bytes, far more than settings take); starting from the defaults";
-        return false;
-    }
-    return true;
-}
-
 std::optional<SettingsDictionary> SettingsStore::loadStored() const
 {
-    if (!storedFileReadable())
+    const GuardedRead file = readGuarded(m_settingsFile, MaxFileSize);
+    if (file.refused()) {
+        qCWarning(lcSettingsStore).noquote()
+            << QStringLiteral("the settings file %1; starting from the defaults")
+                   .arg(file.loggedReason(m_settingsFile));
         return std::nullopt;
-    const QSettings settings(m_settingsFile, QSettings::IniFormat);
-    if (settings.status() == QSettings::FormatError) {
+    }
+    if (file.outcome == GuardedRead::Outcome::Missing)
+        return std::nullopt;
+    const std::optional<QVariantMap> values = iniValues(file.bytes);
+    if (!values) {
         qCWarning(lcSettingsStore).noquote() << "the settings file" << m_settingsFile
                                              << "is damaged; starting from the defaults";
         return std::nullopt;
     }
-    const QVariant stored = settings.value(kStoreKey);
+    const QVariant stored = values->value(kStoreKey);
     if (!stored.isValid())
         return std::nullopt;
 
@@ -134,43 +108,14 @@ std::optional<SettingsDictionary> SettingsStore::loadDefaults() const
 }
 
 // Written whole into a new file beside the old one, flushed to disk and
-// renamed over it: a crash mid-save keeps the previous file, and the old
-// file (damaged, or not a file at all) is never read.
+// renamed over it: a crash mid-save keeps the previous file. A damaged
+// file is replaced; one the panel could not read at all is kept.
 bool SettingsStore::save(const SettingsDictionary& dictionary) const
 {
-    const auto fail = [this](const QString& why) {
-        qCWarning(lcSettingsStore).noquote() << "cannot save the settings to" << m_settingsFile << "(" + why + ")";
-        return false;
-    };
-
-    const QFileInfo target(m_settingsFile);
-    if (!QDir().mkpath(target.path()))
-        return fail(QStringLiteral("cannot create %1").arg(target.path()));
-    QTemporaryFile temporary(m_settingsFile + QStringLiteral(".XXXXXX"));
-    if (!temporary.open())
-        return fail(temporary.errorString());
-
-    {
-        QSettings settings(temporary.fileName(), QSettings::IniFormat);
-        settings.setValue(kStoreKey, QString::fromUtf8(PropertyList::write(dictionary, false)));
-        settings.sync();
-        if (settings.status() != QSettings::NoError)
-            return fail(QStringLiteral("the new file could not be written"));
-    }
-    // QSettings wrote through a descriptor of its own; this one sees the
-    // same file.
-    if (::fsync(temporary.handle()) != 0)
-        return fail(QString::fromLocal8Bit(std::strerror(errno)));
-    if (::rename(QFile::encodeName(temporary.fileName()).constData(), QFile::encodeName(m_settingsFile).constData())
-        != 0)
-        return fail(QString::fromLocal8Bit(std::strerror(errno)));
-    temporary.setAutoRemove(false);
-
-    // The rename itself reaches the disk with the folder.
-    const int folder = ::open(QFile::encodeName(target.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
-    return true;
+    QString why;
+    if (replaceIniFile(m_settingsFile, MaxFileSize,
+                       {{kStoreKey, QString::fromUtf8(PropertyList::write(dictionary, false))}}, true, &why))
+        return true;
+    qCWarning(lcSettingsStore).noquote() << "cannot save the settings to" << m_settingsFile << "(" + why + ")";
+    return false;
 }

@@ -22,24 +22,28 @@ public:
 
     // The stored dictionary; else the defaults file's; else nothing. Damaged
     // stored data, a settings path that is not a regular file or one far too
-    // large are logged and treated as absent, and left untouched. A stored
-    // key of the wrong kind is left out alone (it reads 0 or false).
+    // large are logged and treated as absent, and left untouched; the file
+    // is opened once, non-blocking, and read only when it is a regular file
+    // of at most MaxFileSize. A stored key of the wrong kind is left out
+    // alone (it reads 0 or false).
     std::optional<SettingsDictionary> load() const;
 
     // Writes the whole dictionary under "plist" and flushes it to disk; the
     // file is replaced atomically, so a crash mid-save keeps the previous
-    // one. Returns false (and logs) when it could not be written. Any
-    // thread: it touches nothing but the files.
+    // one. A damaged file is replaced, but one load() could not read at all
+    // (not a regular file, far too large, not readable) is kept and nothing
+    // is written. Returns false (and logs) when it could not be written.
+    // Any thread: it touches nothing but the files.
     bool save(const SettingsDictionary& dictionary) const;
 
     QString settingsFile() const { return m_settingsFile; }
     QString defaultsFile() const { return m_defaultsFile; }
 
+    // Only computed: the file is neither opened nor read.
     static QString defaultSettingsFile();
     static inline const QString defaultDefaultsFile = QStringLiteral(":/Config.plist");
 
 private:
-    bool storedFileReadable() const;
     std::optional<SettingsDictionary> loadStored() const;
     std::optional<SettingsDictionary> loadDefaults() const;
 

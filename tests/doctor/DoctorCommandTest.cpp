@@ -7,6 +7,7 @@
 // the preload it inherits.
 #include <QDBusConnectionInterface>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -21,6 +22,7 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "PanelCommand.h"
@@ -299,4 +301,82 @@ TEST_F(DoctorCommandTest, EachFaultIsNamedWithItsCauseAndFixAndTheExitIsOne)
 
     first.terminate();
     EXPECT_TRUE(first.waitForFinished(15000));
+}
+
+namespace {
+
+// Every entry under `folder`, hidden ones too, with its kind.
+QStringList entriesBelow(const QString& folder)
+{
+    QStringList entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        entries << it.filePath() + (it.fileInfo().isDir() ? QStringLiteral("/") : QString());
+    }
+    entries.sort();
+    return entries;
+}
+
+} // namespace
+
+// A FIFO at the settings path held the doctor for good; a run leaves the
+// home folder as it was (GStreamer's registry went to ~/.cache).
+TEST_F(DoctorCommandTest, AFifoForTheSettingsFailsAndTheRunLeavesTheHomeAsItWas)
+{
+    SimulatedDevice unplugged;
+    env.insert(QStringLiteral("UMOCKDEV_DIR"), qEnvironmentVariable("UMOCKDEV_DIR"));
+    env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:%1/no-server").arg(home.path()));
+    env.remove(QStringLiteral("XDG_CACHE_HOME"));
+    for (const char* name : {"GST_REGISTRY", "GST_REGISTRY_1_0"})
+        env.remove(QLatin1String(name));
+    const QString settings = home.filePath(QStringLiteral("config/quorel-panel/quorel-panel.conf"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(settings).path()));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(settings).constData(), 0600), 0);
+    const QStringList before = entriesBelow(home.path());
+
+    const Result json = runPanel({QStringLiteral("--doctor"), QStringLiteral("--json")}, env);
+    ASSERT_EQ(json.exitCode, 1) << "held by the FIFO (-1: ended after a minute)";
+    const QMap<QString, QJsonObject> checks = validatedChecks(json.out);
+    EXPECT_EQ(status(checks, QStringLiteral("settings.file")), QStringLiteral("fail"));
+    EXPECT_TRUE(causeAndFix(checks, QStringLiteral("settings.file")).contains(QStringLiteral("not a regular file")))
+        << causeAndFix(checks, QStringLiteral("settings.file")).toStdString();
+    QStringList after = entriesBelow(home.path());
+    // libpulse keeps its cookie in the configuration folder, as for any client.
+    after.removeIf([&](const QString& entry) { return entry.startsWith(home.filePath(QStringLiteral("config/pulse"))); });
+    EXPECT_EQ(after, before);
+}
+
+// The JSON is English in a German session, the system's own error texts too.
+TEST_F(DoctorCommandTest, TheJsonIsEnglishInAGermanSession)
+{
+    QTemporaryDir locales;
+    QProcess localedef;
+    localedef.start(QStringLiteral("localedef"),
+                    {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"), QStringLiteral("UTF-8"),
+                     locales.filePath(QStringLiteral("de_DE.UTF-8"))});
+    if (!localedef.waitForFinished(60000) || localedef.exitCode() != 0)
+        GTEST_SKIP() << "localedef cannot make a German locale here";
+    SimulatedDevice unplugged;
+    env.insert(QStringLiteral("UMOCKDEV_DIR"), qEnvironmentVariable("UMOCKDEV_DIR"));
+    env.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:%1/no-server").arg(home.path()));
+    env.insert(QStringLiteral("LOCPATH"), locales.path());
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+        env.remove(QLatin1String(name));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("de_DE.UTF-8"));
+    // A file where the settings folder belongs: the system says "Not a
+    // directory", in German where it may.
+    QFile blocker(home.filePath(QStringLiteral("config/quorel-panel")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    const Result text = runPanel({QStringLiteral("--doctor")}, env);
+    ASSERT_TRUE(text.out.contains(QStringLiteral("Ist kein Verzeichnis"))) << "a German session" << qPrintable(text.out);
+    const Result json = runPanel({QStringLiteral("--doctor"), QStringLiteral("--json")}, env);
+    EXPECT_EQ(json.exitCode, 1);
+    validatedChecks(json.out);
+    EXPECT_TRUE(json.out.contains(QStringLiteral("Not a directory"))) << qPrintable(json.out);
+    for (const char* german : {"Ist kein Verzeichnis", "Verbindung", "Zugriff", "Datei"})
+        EXPECT_FALSE(json.out.contains(QLatin1String(german))) << german << qPrintable(json.out);
 }

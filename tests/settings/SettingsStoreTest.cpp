@@ -1,7 +1,12 @@
 // The settings store: first-run defaults, the stored set, damaged data and
 // saving, on real files.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
+
+#include <functional>
+#include <future>
 
 #include <QDir>
 #include <QFile>
@@ -187,33 +192,45 @@ TEST_F(SettingsStoreTest, OneWrongValueCostsOnlyItsOwnKey)
     }
 }
 
-// Only a regular file of a sane size is read; anything else is left alone
-// at load and replaced by the next save.
-TEST_F(SettingsStoreTest, AFifoOrAHugeFileAtTheSettingsPathIsNotRead)
+// Only a regular file of a sane size is read; anything else is left alone,
+// at load and at save: the panel runs on the defaults and keeps no change.
+TEST_F(SettingsStoreTest, AFifoOrAHugeFileAtTheSettingsPathIsNeitherReadNorReplaced)
 {
     const QString defaultsFile = nonZeroDefaults();
     const auto defaults = SettingsStore(QString(), defaultsFile).load();
     ASSERT_TRUE(QDir().mkpath(QFileInfo(settingsFile()).path()));
     const SettingsStore store(settingsFile(), defaultsFile);
-
-    ASSERT_EQ(mkfifo(settingsFile().toLocal8Bit().constData(), 0600), 0);
-    {
-        LogCapture log;
-        EXPECT_EQ(store.load(), defaults) << "no writer ever opens the FIFO: a read would hang";
-        EXPECT_EQ(log.count(QStringLiteral("not a regular file")), 1);
-    }
     SettingsDictionary saved;
     saved.setInteger(SettingsKey::reverb, 33);
-    ASSERT_TRUE(store.save(saved));
-    EXPECT_EQ(store.load(), saved);
 
-    QByteArray huge = "[General]\nplist=\"" + PropertyList::write(saved, false).replace('"', "\\\"") + "\"\n";
-    huge.append(QByteArray(SettingsStore::MaxFileSize, '#'));
-    writeFile(settingsFile(), huge);
-    LogCapture log;
-    EXPECT_EQ(store.load(), defaults);
-    EXPECT_EQ(log.count(QStringLiteral("damaged")), 1);
-    EXPECT_EQ(readFile(settingsFile()), huge);
+    struct Case {
+        const char* name;
+        std::function<void(const QString&)> make;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"FIFO", [](const QString& file) { ASSERT_EQ(mkfifo(QFile::encodeName(file).constData(), 0600), 0); },
+         "not a regular file"},
+        {"200 MB sparse file", [](const QString& file) {
+             QFile sparse(file);
+             ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(200 << 20));
+         }, "damaged"},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(settingsFile());
+        c.make(settingsFile());
+        struct stat before {};
+        ASSERT_EQ(stat(QFile::encodeName(settingsFile()).constData(), &before), 0);
+        LogCapture log;
+        EXPECT_EQ(store.load(), defaults) << c.name << ": no writer ever opens the FIFO, so a read would hang";
+        EXPECT_EQ(log.count(QLatin1String(c.logged)), 1) << c.name;
+        EXPECT_FALSE(store.save(saved)) << c.name;
+        EXPECT_EQ(log.count(QStringLiteral("it is kept")), 1) << c.name;
+        struct stat after {};
+        ASSERT_EQ(stat(QFile::encodeName(settingsFile()).constData(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino) << c.name;
+        EXPECT_EQ(after.st_size, before.st_size) << c.name;
+    }
 }
 
 TEST_F(SettingsStoreTest, NothingToLoadWithoutAStoredSetOrDefaults)
@@ -254,8 +271,26 @@ TEST_F(SettingsStoreTest, SaveReplacesTheFileWholeAndReportsFailure)
     EXPECT_EQ(log.count(QStringLiteral("cannot save the settings")), 1);
 }
 
-TEST(SettingsStoreLocation, TheUsersStoreIsNamedAfterTheProgram)
+// Finding the user's store opens nothing: a FIFO there held the start
+// (and the doctor) before any guard could refuse it.
+TEST(SettingsStoreLocation, TheUsersStoreIsNamedAfterTheProgramAndFoundWithoutOpeningIt)
 {
-    EXPECT_TRUE(SettingsStore::defaultSettingsFile().endsWith(QStringLiteral("/quorel-panel/quorel-panel.conf")))
-        << SettingsStore::defaultSettingsFile().toStdString();
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    const QString file = config.filePath(QStringLiteral("quorel-panel/quorel-panel.conf"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
+    ASSERT_EQ(mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+
+    auto found = std::async(std::launch::async, [] {
+        const SettingsStore store;
+        return std::make_pair(store.settingsFile(), store.load().has_value());
+    });
+    if (found.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        ADD_FAILURE() << "held by the FIFO";
+        // A writer that comes and goes lets the blocked reader see the end.
+        ::close(::open(QFile::encodeName(file).constData(), O_WRONLY));
+    }
+    const auto [path, loaded] = found.get();
+    EXPECT_EQ(path, file);
+    EXPECT_TRUE(loaded) << "the shipped defaults";
 }
