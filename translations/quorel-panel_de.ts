@@ -776,10 +776,6 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
         <translation>eine Sammlung von Voreinstellungen</translation>
     </message>
     <message>
-        <source>line %1 before the first preset is not understood and was skipped</source>
-        <translation>Zeile %1 vor der ersten Voreinstellung ist unverständlich und wurde übersprungen</translation>
-    </message>
-    <message>
         <source>the preset at line %1</source>
         <translation>die Voreinstellung in Zeile %1</translation>
     </message>
@@ -792,8 +788,12 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
         <translation>ihr Name gehört schon einer früheren Voreinstellung</translation>
     </message>
     <message>
-        <source>%1 is damaged (%2) and was left out</source>
-        <translation>%1 ist beschädigt (%2) und wurde ausgelassen</translation>
+        <source>line %1 before the first preset is not understood; it is kept as it is</source>
+        <translation>Zeile %1 vor der ersten Voreinstellung ist unverständlich; sie bleibt unverändert erhalten</translation>
+    </message>
+    <message>
+        <source>%1 is damaged (%2): it is left out and kept in the file</source>
+        <translation>%1 ist beschädigt (%2): sie wird ausgelassen und bleibt in der Datei erhalten</translation>
     </message>
 </context>
 <context>
@@ -814,16 +814,8 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
 <context>
     <name>PresetStore</name>
     <message>
-        <source>Your presets in %1 cannot be read (%2); only the factory presets are offered</source>
-        <translation>Ihre Voreinstellungen in %1 können nicht gelesen werden (%2); nur die Werksvoreinstellungen werden angeboten</translation>
-    </message>
-    <message>
         <source>In %1, %2</source>
         <translation>In %1: %2</translation>
-    </message>
-    <message>
-        <source>In %1, the preset &quot;%2&quot; has a factory preset&apos;s name and was left out</source>
-        <translation>In %1 trägt die Voreinstellung „%2“ den Namen einer Werksvoreinstellung und wurde ausgelassen</translation>
     </message>
     <message>
         <source>there are already %1 presets; delete one first</source>
@@ -860,6 +852,22 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
     <message>
         <source>&quot;%1&quot; is a factory preset, which cannot be deleted</source>
         <translation>„%1“ ist eine Werksvoreinstellung und kann nicht gelöscht werden</translation>
+    </message>
+    <message>
+        <source>Your presets in %1 cannot be read (%2); only the factory presets are offered, and the file is kept under another name when the presets next change</source>
+        <translation>Ihre Voreinstellungen in %1 können nicht gelesen werden (%2); nur die Werksvoreinstellungen werden angeboten, und die Datei wird bei der nächsten Änderung der Voreinstellungen unter einem anderen Namen aufbewahrt</translation>
+    </message>
+    <message>
+        <source>In %1, the preset &quot;%2&quot; has a factory preset&apos;s name: it is left out and kept in the file</source>
+        <translation>In %1 trägt die Voreinstellung „%2“ den Namen einer Werksvoreinstellung: sie wird ausgelassen und bleibt in der Datei erhalten</translation>
+    </message>
+    <message>
+        <source>%1 holds more than %2 presets: only the first %2 are offered, and the other %3 are kept in the file</source>
+        <translation>%1 enthält mehr als %2 Voreinstellungen: nur die ersten %2 werden angeboten, die übrigen %3 bleiben in der Datei erhalten</translation>
+    </message>
+    <message>
+        <source>Your presets in %1 could not be read; that file is kept as %2 and the presets are stored anew</source>
+        <translation>Ihre Voreinstellungen in %1 konnten nicht gelesen werden; diese Datei wird als %2 aufbewahrt, und die Voreinstellungen werden neu gespeichert</translation>
     </message>
 </context>
 <context>

@@ -775,10 +775,6 @@ monitor、denoise、mixer（on 或 off）。
         <translation>预设库</translation>
     </message>
     <message>
-        <source>line %1 before the first preset is not understood and was skipped</source>
-        <translation>第一个预设之前的第 %1 行无法识别，已跳过</translation>
-    </message>
-    <message>
         <source>the preset at line %1</source>
         <translation>第 %1 行的预设</translation>
     </message>
@@ -791,8 +787,12 @@ monitor、denoise、mixer（on 或 off）。
         <translation>其名称已被之前的预设使用</translation>
     </message>
     <message>
-        <source>%1 is damaged (%2) and was left out</source>
-        <translation>%1 已损坏（%2），已被略过</translation>
+        <source>line %1 before the first preset is not understood; it is kept as it is</source>
+        <translation>第一个预设之前的第 %1 行无法识别；该行按原样保留</translation>
+    </message>
+    <message>
+        <source>%1 is damaged (%2): it is left out and kept in the file</source>
+        <translation>%1 已损坏（%2）：已被略过，并保留在文件中</translation>
     </message>
 </context>
 <context>
@@ -813,16 +813,8 @@ monitor、denoise、mixer（on 或 off）。
 <context>
     <name>PresetStore</name>
     <message>
-        <source>Your presets in %1 cannot be read (%2); only the factory presets are offered</source>
-        <translation>无法读取 %1 中您的预设（%2）；仅提供出厂预设</translation>
-    </message>
-    <message>
         <source>In %1, %2</source>
         <translation>在 %1 中，%2</translation>
-    </message>
-    <message>
-        <source>In %1, the preset &quot;%2&quot; has a factory preset&apos;s name and was left out</source>
-        <translation>在 %1 中，预设“%2”与出厂预设同名，已被略过</translation>
     </message>
     <message>
         <source>there are already %1 presets; delete one first</source>
@@ -859,6 +851,22 @@ monitor、denoise、mixer（on 或 off）。
     <message>
         <source>&quot;%1&quot; is a factory preset, which cannot be deleted</source>
         <translation>“%1”是出厂预设，无法删除</translation>
+    </message>
+    <message>
+        <source>Your presets in %1 cannot be read (%2); only the factory presets are offered, and the file is kept under another name when the presets next change</source>
+        <translation>无法读取 %1 中您的预设（%2）；仅提供出厂预设，下次更改预设时该文件将以另一个名称保留</translation>
+    </message>
+    <message>
+        <source>In %1, the preset &quot;%2&quot; has a factory preset&apos;s name: it is left out and kept in the file</source>
+        <translation>在 %1 中，预设“%2”与出厂预设同名：已被略过，并保留在文件中</translation>
+    </message>
+    <message>
+        <source>%1 holds more than %2 presets: only the first %2 are offered, and the other %3 are kept in the file</source>
+        <translation>%1 中的预设超过 %2 个：仅提供前 %2 个，其余 %3 个保留在文件中</translation>
+    </message>
+    <message>
+        <source>Your presets in %1 could not be read; that file is kept as %2 and the presets are stored anew</source>
+        <translation>无法读取 %1 中您的预设；该文件已保留为 %2，预设将重新保存</translation>
     </message>
 </context>
 <context>

@@ -73,3 +73,27 @@ bool PresetFile::write(const QString& path, const QByteArray& bytes, QString* wh
     }
     return true;
 }
+
+std::optional<QString> PresetFile::setAside(const QString& path, const QDate& date, QString* why)
+{
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return QString();
+        *why = QString::fromLocal8Bit(std::strerror(errno));
+        return std::nullopt;
+    }
+    const QString base = path + QStringLiteral(".unreadable-") + date.toString(Qt::ISODate);
+    for (int n = 1;; ++n) {
+        const QString candidate = n == 1 ? base : QStringLiteral("%1-%2").arg(base).arg(n);
+        // rename() would replace a file set aside before.
+        if (::lstat(QFile::encodeName(candidate).constData(), &info) == 0)
+            continue;
+        if (errno != ENOENT
+            || ::rename(QFile::encodeName(path).constData(), QFile::encodeName(candidate).constData()) != 0) {
+            *why = QString::fromLocal8Bit(std::strerror(errno));
+            return std::nullopt;
+        }
+        return candidate;
+    }
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDate>
 #include <QString>
 
 #include <optional>
@@ -20,5 +21,11 @@ std::optional<QByteArray> read(const QString& path, ReadStatus* status, QString*
 // Replaces the file atomically (QSaveFile: written beside it, flushed, then
 // renamed over it), creating its folder; false and *why when it fails.
 bool write(const QString& path, const QByteArray& bytes, QString* why);
+
+// Renames the file at `path` to "<path>.unreadable-<date>" ("-2", "-3"...
+// added when taken), so that a file that could not be read is kept when
+// another is written in its place. The new path, empty when there is no
+// file; nothing and *why when it cannot be renamed.
+std::optional<QString> setAside(const QString& path, const QDate& date, QString* why);
 
 }

@@ -30,9 +30,10 @@ QByteArray soundLines(const PresetSound& sound)
     return text.toUtf8();
 }
 
-// Text lines without comments and blanks, each with its 1-based number.
-// Nothing when the bytes are not UTF-8 text.
-std::optional<QList<std::pair<int, QString>>> textLines(const QByteArray& bytes)
+// Text lines without comments and blanks, each with its 1-based number;
+// every line as it stands in *raw. Nothing when the bytes are not UTF-8
+// text.
+std::optional<QList<std::pair<int, QString>>> textLines(const QByteArray& bytes, QStringList* raw = nullptr)
 {
     if (bytes.contains('\0'))
         return std::nullopt;
@@ -42,12 +43,15 @@ std::optional<QList<std::pair<int, QString>>> textLines(const QByteArray& bytes)
         return std::nullopt;
     QList<std::pair<int, QString>> lines;
     int number = 0;
-    for (const QString& raw : text.split(QLatin1Char('\n'))) {
+    const QStringList all = text.split(QLatin1Char('\n'));
+    for (const QString& line : all) {
         ++number;
-        const QString line = raw.trimmed();
-        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
-            lines.append({number, line});
+        const QString trimmed = line.trimmed();
+        if (!trimmed.isEmpty() && !trimmed.startsWith(QLatin1Char('#')))
+            lines.append({number, trimmed});
     }
+    if (raw)
+        *raw = all;
     return lines;
 }
 
@@ -229,21 +233,25 @@ std::optional<Preset> PresetFormat::read(const QByteArray& text, QString* why)
     return preset;
 }
 
-QByteArray PresetFormat::writeStore(const QList<Preset>& presets, const QString& active)
+QByteArray PresetFormat::writeStore(const QList<Preset>& presets, const QString& active, const Unread& unread)
 {
     QByteArray text = QStringLiteral("# quorel-panel's own presets; edit with care\nformat=%1\nversion=%2\nactive=%3\n")
                           .arg(kStoreFormat)
                           .arg(Version)
                           .arg(active)
-                          .toUtf8();
+                          .toUtf8()
+                      + unread.headerLines;
     for (const Preset& preset : presets)
         text += "\n[" + preset.name.toUtf8() + "]\n" + soundLines(preset.sound);
+    for (const QByteArray& section : unread.sections)
+        text += '\n' + section;
     return text;
 }
 
 std::optional<PresetFormat::Store> PresetFormat::readStore(const QByteArray& text, QString* why)
 {
-    const auto lines = textLines(text);
+    QStringList raw;
+    const auto lines = textLines(text, &raw);
     if (!lines) {
         *why = QCoreApplication::translate("PresetFormat", "it is not a preset store (wrong type: not text)");
         return std::nullopt;
@@ -251,17 +259,33 @@ std::optional<PresetFormat::Store> PresetFormat::readStore(const QByteArray& tex
     qsizetype index = 0;
     if (!readHeader(*lines, kStoreFormat, QCoreApplication::translate("PresetFormat", "a preset store"), &index, why))
         return std::nullopt;
+    // The lines numbered `first` up to the one before `end`, as they stand.
+    const auto rawSection = [&raw](int first, int end) {
+        int last = end - 1;
+        while (last > first && raw[last - 1].trimmed().isEmpty())
+            --last;
+        QByteArray bytes;
+        for (int number = first; number <= last; ++number)
+            bytes += raw[number - 1].toUtf8() + '\n';
+        return bytes;
+    };
+    const auto nextSectionLine = [&] {
+        return index < lines->size() ? (*lines)[index].first : static_cast<int>(raw.size()) + 1;
+    };
 
     Store store;
     // Lines before the first section belong to the header.
     for (; index < lines->size() && !(*lines)[index].second.startsWith(QLatin1Char('[')); ++index) {
-        const std::optional<Line> pair = splitLine((*lines)[index].second);
-        if (pair && pair->first == QLatin1String("active"))
+        const auto& [number, line] = (*lines)[index];
+        const std::optional<Line> pair = splitLine(line);
+        if (pair && pair->first == QLatin1String("active")) {
             store.active = pair->second;
-        else
+        } else {
             store.damaged << QCoreApplication::translate(
-                                 "PresetFormat", "line %1 before the first preset is not understood and was skipped")
-                                 .arg((*lines)[index].first);
+                                 "PresetFormat", "line %1 before the first preset is not understood; it is kept as it is")
+                                 .arg(number);
+            store.unread.headerLines += raw[number - 1].toUtf8() + '\n';
+        }
     }
     while (index < lines->size()) {
         const auto& [number, header] = (*lines)[index++];
@@ -276,6 +300,7 @@ std::optional<PresetFormat::Store> PresetFormat::readStore(const QByteArray& tex
                 damage = QCoreApplication::translate("PresetFormat", "line %1 is not key=value")
                              .arg((*lines)[index].first);
         }
+        const QByteArray section = rawSection(number, nextSectionLine());
         const QString label = name.isEmpty()
                                   ? QCoreApplication::translate("PresetFormat", "the preset at line %1").arg(number)
                                   : QCoreApplication::translate("PresetFormat", "the preset \"%1\" (line %2)")
@@ -292,11 +317,14 @@ std::optional<PresetFormat::Store> PresetFormat::readStore(const QByteArray& tex
         if (read && taken)
             damage = QCoreApplication::translate("PresetFormat", "its name is taken by an earlier preset");
         if (!damage.isEmpty()) {
-            store.damaged << QCoreApplication::translate("PresetFormat", "%1 is damaged (%2) and was left out")
+            store.damaged << QCoreApplication::translate("PresetFormat",
+                                                         "%1 is damaged (%2): it is left out and kept in the file")
                                  .arg(label, damage);
+            store.unread.sections << section;
             continue;
         }
         store.presets.append(Preset{name, *read, false});
+        store.sections << section;
     }
     return store;
 }

@@ -50,15 +50,32 @@ QByteArray write(const Preset& preset);
 // out of range, a missing or unknown key).
 std::optional<Preset> read(const QByteArray& text, QString* why);
 
+// What a store holds that the panel does not offer, as it stands in the
+// file, so that writing the store again never loses what a hand or another
+// panel put there: header lines not understood and whole sections (one
+// "[name]" line and the lines up to the next, blank ones at its end left
+// out).
+struct Unread {
+    QByteArray headerLines;
+    QList<QByteArray> sections;
+
+    bool operator==(const Unread&) const = default;
+};
+
 struct Store {
     QList<Preset> presets;
+    // The section each preset was read from, as it stands in the file.
+    QList<QByteArray> sections;
     QString active;
     // One message per preset left out, naming it and what is wrong.
     QStringList damaged;
+    Unread unread;
 };
-QByteArray writeStore(const QList<Preset>& presets, const QString& active);
+// The header, `presets`, then `unread`'s lines and sections unchanged.
+QByteArray writeStore(const QList<Preset>& presets, const QString& active, const Unread& unread = {});
 // Nothing and *why when the header is wrong (then no preset can be trusted);
-// otherwise every intact preset, a damaged section costing only itself.
+// otherwise every intact preset, a damaged section costing only itself and
+// kept in `unread`.
 std::optional<Store> readStore(const QByteArray& text, QString* why);
 
 }

@@ -32,6 +32,7 @@ QStringList PresetStore::load()
 {
     m_user.clear();
     m_active.clear();
+    m_unread = {};
     QStringList losses;
     PresetFile::ReadStatus status{};
     QString why;
@@ -39,19 +40,37 @@ QStringList PresetStore::load()
     std::optional<PresetFormat::Store> stored;
     if (bytes)
         stored = PresetFormat::readStore(*bytes, &why);
-    if (status != PresetFile::ReadStatus::Missing && !stored) {
-        losses << tr("Your presets in %1 cannot be read (%2); only the factory presets are offered").arg(m_file, why);
+    m_unreadable = std::make_shared<bool>(status != PresetFile::ReadStatus::Missing && !stored);
+    if (*m_unreadable) {
+        losses << tr("Your presets in %1 cannot be read (%2); only the factory presets are offered, and the file "
+                     "is kept under another name when the presets next change")
+                      .arg(m_file, why);
     }
     if (stored) {
+        m_unread = stored->unread;
         for (const QString& damage : stored->damaged)
             losses << tr("In %1, %2").arg(m_file, damage);
-        for (const Preset& preset : stored->presets) {
+        qsizetype pastCap = 0;
+        for (qsizetype i = 0; i < stored->presets.size(); ++i) {
+            const Preset& preset = stored->presets[i];
             if (FactoryPresets::find(preset.name)) {
-                losses << tr("In %1, the preset \"%2\" has a factory preset's name and was left out")
+                losses << tr("In %1, the preset \"%2\" has a factory preset's name: it is left out and kept in "
+                             "the file")
                               .arg(m_file, preset.name);
             } else if (m_user.size() < MaxUserPresets) {
                 m_user.append(preset);
+                continue;
+            } else {
+                ++pastCap;
             }
+            m_unread.sections << stored->sections[i];
+        }
+        if (pastCap > 0) {
+            losses << tr("%1 holds more than %2 presets: only the first %2 are offered, and the other %3 are kept "
+                         "in the file")
+                          .arg(m_file)
+                          .arg(MaxUserPresets)
+                          .arg(pastCap);
         }
         m_active = find(stored->active) ? stored->active : QString();
     }
@@ -174,12 +193,18 @@ bool PresetStore::remove(const QString& name, QString* why)
     return true;
 }
 
+// The base is shortened where the number would take the name past the
+// limit, without splitting a character in two.
 QString PresetStore::freeName(const QString& name) const
 {
     if (!find(name) && !FactoryPresets::find(name))
         return name;
     for (int n = 2;; ++n) {
-        const QString candidate = QStringLiteral("%1 %2").arg(name).arg(n);
+        const QString suffix = QStringLiteral(" %1").arg(n);
+        QString base = name.left(PresetFormat::MaxNameLength - suffix.size());
+        if (base.size() < name.size() && base.back().isHighSurrogate())
+            base.chop(1);
+        const QString candidate = base + suffix;
         if (!find(candidate) && !FactoryPresets::find(candidate))
             return candidate;
     }
@@ -253,15 +278,32 @@ void PresetStore::waitForFiles()
 // The whole store, copied here and written on the file thread.
 void PresetStore::store()
 {
+    struct Outcome {
+        QString setAsideAs;
+        QString failure;
+    };
     m_files.ask(
         this,
-        [path = m_file, text = PresetFormat::writeStore(m_user, m_active)] {
-            QString why;
-            return PresetFile::write(path, text, &why) ? std::optional<QString>() : std::optional(why);
+        [path = m_file, text = PresetFormat::writeStore(m_user, m_active, m_unread), unreadable = m_unreadable] {
+            Outcome outcome;
+            if (*unreadable) {
+                const std::optional<QString> setAside = PresetFile::setAside(path, QDate::currentDate(), &outcome.failure);
+                if (!setAside)
+                    return outcome;
+                outcome.setAsideAs = *setAside;
+                *unreadable = false;
+            }
+            PresetFile::write(path, text, &outcome.failure);
+            return outcome;
         },
-        [path = m_file](PresetStore* store, const std::optional<QString>& why) {
-            if (why)
-                store->fail(tr("Cannot store the presets in %1: %2").arg(path, *why));
+        [path = m_file](PresetStore* store, const Outcome& outcome) {
+            if (!outcome.setAsideAs.isEmpty()) {
+                store->fail(tr("Your presets in %1 could not be read; that file is kept as %2 and the presets are "
+                               "stored anew")
+                                .arg(path, outcome.setAsideAs));
+            }
+            if (!outcome.failure.isEmpty())
+                store->fail(tr("Cannot store the presets in %1: %2").arg(path, outcome.failure));
         });
 }
 

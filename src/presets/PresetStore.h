@@ -2,11 +2,14 @@
 
 #include "base/WorkQueue.h"
 #include "presets/Preset.h"
+#include "presets/PresetFormat.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 // The presets a user can choose: the factory ones and the user's own, kept
 // in a file of their own, <config>/quorel-panel/presets (never in the
@@ -34,9 +37,12 @@ public:
     static QString defaultFile();
     QString file() const { return m_file; }
 
-    // Reads the store. A damaged preset costs only itself; a damaged or
-    // refused file costs the user's presets until the next change rewrites
-    // it. Returns one message per loss, naming the preset (also logged).
+    // Reads the store. A damaged preset is left out and so are those past
+    // MaxUserPresets; they stay in the file, written back as they stand. A
+    // file that cannot be read at all (refused, or from a newer panel)
+    // offers only the factory presets, and is set aside (renamed to
+    // "presets.unreadable-<date>", said through failed()) before the next
+    // write. Returns one message per loss, naming the preset (also logged).
     QStringList load();
 
     // Factory presets first, then the user's in the order they were made.
@@ -74,8 +80,9 @@ signals:
     void changed();
     void imported(const QString& name);
     void exported(const QString& path);
-    // A file operation failed after it started; the message says which
-    // file and why (also logged).
+    // A file operation failed after it started, or the file load() could
+    // not read was set aside; the message says which file and why (also
+    // logged).
     void failed(const QString& message);
 
 private:
@@ -88,6 +95,12 @@ private:
     QString m_file;
     QList<Preset> m_user;
     QString m_active;
+    PresetFormat::Unread m_unread;
+    // Whether the file is one load() could not read, so the next write sets
+    // it aside first. Made by load(); then only the file thread's jobs touch
+    // it, one after another, so a write queued before an earlier one failed
+    // to set the file aside still does not replace it.
+    std::shared_ptr<bool> m_unreadable = std::make_shared<bool>(false);
     // One file operation at a time, in the order asked.
     WorkQueue m_files{QStringLiteral("preset files")};
 };

@@ -1,5 +1,6 @@
 #include "session/PanelService.h"
 
+#include "presets/PresetStore.h"
 #include "session/PanelPort.h"
 #include "session/SessionLog.h"
 #include "controladaptor.h"
@@ -168,8 +169,14 @@ void PanelService::SavePreset(const QString& name)
     if (!presetsAvailable())
         return;
     QString why;
-    if (!m_port->savePreset(name, &why)) {
+    if (!PresetStore::checkNewName(name, &why)) {
         sendErrorReply(kInvalidNameError, why);
+        return;
+    }
+    // A name that may be taken, refused all the same (no room for another
+    // preset, say).
+    if (!m_port->savePreset(name, &why)) {
+        sendErrorReply(kFailedError, why);
         return;
     }
     qCInfo(lcSession).noquote() << "saved the preset" << name << "from the session bus";

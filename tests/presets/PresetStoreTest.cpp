@@ -116,18 +116,92 @@ TEST_F(PresetStoreTest, AHandEditedStoreCostsOnlyThePresetsItDamagesAndSaysWhich
                                                 {QStringLiteral("Also kept"), kLoud, false}},
                                                QStringLiteral("Broken"));
     text.replace("reverb=5", "reverb=lots");
+    text += "\n[By hand]  \n# mine\nmonitor = on\n";
     writeFile(storeFile(), text);
 
     LogCapture log;
     PresetStore store(storeFile());
     const QStringList losses = store.load();
-    ASSERT_EQ(losses.size(), 2) << qPrintable(losses.join('\n'));
+    ASSERT_EQ(losses.size(), 3) << qPrintable(losses.join('\n'));
     EXPECT_TRUE(losses[0].contains(QStringLiteral("\"Broken\"")) && losses[0].contains(QStringLiteral("reverb")));
-    EXPECT_TRUE(losses[1].contains(QStringLiteral("\"Voice\"")) && losses[1].contains(QStringLiteral("factory")));
+    EXPECT_TRUE(losses[1].contains(QStringLiteral("\"By hand\"")) && losses[1].contains(QStringLiteral("denoise")));
+    EXPECT_TRUE(losses[2].contains(QStringLiteral("\"Voice\"")) && losses[2].contains(QStringLiteral("factory")));
     EXPECT_EQ(log.count(QStringLiteral("\"Broken\"")), 1) << "logged once";
     EXPECT_EQ(userNames(store), (QStringList{QStringLiteral("Kept"), QStringLiteral("Also kept")}));
     EXPECT_TRUE(store.active().isEmpty()) << "the active preset was the damaged one";
     EXPECT_EQ(readFile(storeFile()), text) << "left alone until the next change";
+
+    // A change writes what was left out back as it stands.
+    store.setActive(QStringLiteral("Kept"));
+    store.waitForFiles();
+    for (const char* header : {"[Broken]", "[Voice]", "[By hand]  "}) {
+        const qsizetype from = text.indexOf(header);
+        const qsizetype to = text.indexOf("\n\n", from);
+        EXPECT_TRUE(readFile(storeFile()).contains(text.mid(from, to < 0 ? -1 : to + 1 - from))) << header;
+    }
+}
+
+// The first change sets it aside, once, and never over one set aside before.
+TEST_F(PresetStoreTest, AStoreThatCannotBeReadIsKeptUnderAnotherNameWhenThePresetsChange)
+{
+    QByteArray newer = PresetFormat::writeStore({{QStringLiteral("Mine"), kLoud, false}}, QString());
+    newer.replace("version=1", "version=2");
+    const QList<QByteArray> unreadable{newer, QByteArray("\xff\xd8\xff\xe0", 4)};
+    for (const QByteArray& bytes : unreadable) {
+        writeFile(storeFile(), bytes);
+        PresetStore store(storeFile());
+        store.load();
+        QSignalSpy failed(&store, &PresetStore::failed);
+        store.setActive(QStringLiteral("Voice"));
+        store.setActive(QStringLiteral("Music"));
+        store.waitForFiles();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !failed.isEmpty(); }, 20000));
+        EXPECT_TRUE(failed.first().first().toString().contains(QStringLiteral("presets.unreadable-")));
+        EXPECT_EQ(failed.size(), 1);
+    }
+    const QDir folder = QFileInfo(storeFile()).dir();
+    QList<QByteArray> kept;
+    for (const QString& name : folder.entryList({QStringLiteral("presets.unreadable-*")}))
+        kept << readFile(folder.filePath(name));
+    EXPECT_EQ(kept.size(), 2);
+    EXPECT_TRUE(kept.contains(unreadable[0]) && kept.contains(unreadable[1]));
+    PresetStore again(storeFile());
+    EXPECT_TRUE(again.load().isEmpty());
+}
+
+TEST_F(PresetStoreTest, PresetsPastTheCapAreToldOfAndKeptInTheFile)
+{
+    QList<Preset> many;
+    for (int i = 0; i < 250; ++i)
+        many.append({QStringLiteral("P%1").arg(i), kLoud, false});
+    writeFile(storeFile(), PresetFormat::writeStore(many, QString()));
+    PresetStore store(storeFile());
+    EXPECT_TRUE(store.load().join(QString()).contains(QStringLiteral("first 200 are offered, and the other 50")));
+    QString why;
+    ASSERT_TRUE(store.remove(QStringLiteral("P0"), &why));
+    store.waitForFiles();
+    PresetStore again(storeFile());
+    EXPECT_TRUE(again.load().join(QString()).contains(QStringLiteral("other 49")));
+    EXPECT_EQ(userNames(again).size(), PresetStore::MaxUserPresets);
+    EXPECT_EQ(userNames(again).last(), QStringLiteral("P200"));
+}
+
+TEST_F(PresetStoreTest, ANameMadeFreeOnImportStaysWithinTheLimit)
+{
+    PresetStore store(storeFile());
+    store.load();
+    // The second has a character of two UTF-16 units where the number goes.
+    for (const QString& name : {QString(64, QLatin1Char('x')),
+                                QString(61, QLatin1Char('x')) + QString::fromUtf8("\xF0\x9F\x8E\xB5y")}) {
+        writeFile(path(QStringLiteral("long.qpreset")), PresetFormat::write({name, kLoud, false}));
+        for (int i = 0; i < 3; ++i)
+            importInto(store, path(QStringLiteral("long.qpreset")));
+    }
+    store.waitForFiles();
+    PresetStore again(storeFile());
+    EXPECT_TRUE(again.load().isEmpty());
+    EXPECT_EQ(userNames(again).size(), 6);
+    EXPECT_EQ(userNames(again), userNames(store));
 }
 
 TEST_F(PresetStoreTest, AStoreThatIsNotARegularFileOrFarTooLargeOffersTheFactoryPresets)

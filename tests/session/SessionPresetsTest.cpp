@@ -10,6 +10,7 @@
 
 #include "presets/FactoryPresets.h"
 #include "presets/PresetController.h"
+#include "presets/PresetFormat.h"
 #include "presets/PresetStore.h"
 #include "session/BackgroundMode.h"
 #include "session/PanelPort.h"
@@ -19,7 +20,9 @@
 #include <QAction>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
@@ -282,5 +285,32 @@ TEST_F(SessionPresetsTest, BusClientsHearOfTheActivePresetAndTheTraySubmenuFollo
         });
     }, 5000));
     EXPECT_TRUE(submenuTexts().contains(QStringLiteral("* Music, brighter")));
+    QDBusConnection::disconnectFromBus(QStringLiteral("presets-client"));
+}
+
+TEST_F(SessionPresetsTest, SavePresetOnAFullStoreFailsAndARefusedNameIsAnInvalidName)
+{
+    QList<Preset> full;
+    for (int i = 0; i < PresetStore::MaxUserPresets; ++i)
+        full.append({QStringLiteral("P%1").arg(i), PresetSound{}, false});
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(m_store.file()).path()));
+    QFile file(m_store.file());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(PresetFormat::writeStore(full, QString())) > 0);
+    file.close();
+    m_store.load();
+    launch(&m_controller);
+    QDBusConnection client = m_bus.connect(QStringLiteral("presets-client"));
+    const std::tuple<QString, QString, QString> refused[] = {
+        {QStringLiteral("[bad"), PanelService::kInvalidNameError, QStringLiteral("cannot start with")},
+        {QStringLiteral("One more"), PanelService::kFailedError, QStringLiteral("already 200 presets")}};
+    for (const auto& [name, error, says] : refused) {
+        QDBusMessage call = QDBusMessage::createMethodCall(SessionInstance::kBusName, PanelService::kObjectPath,
+                                                           PanelService::kInterface, QStringLiteral("SavePreset"));
+        call << name;
+        QDBusPendingCall pending = client.asyncCall(call);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return pending.isFinished(); }, 5000));
+        EXPECT_EQ(pending.error().name(), error) << qPrintable(name);
+        EXPECT_TRUE(pending.error().message().contains(says)) << qPrintable(pending.error().message());
+    }
     QDBusConnection::disconnectFromBus(QStringLiteral("presets-client"));
 }
