@@ -235,16 +235,34 @@ private:
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int cycles = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
-    const QString panel = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(QUOREL_PANEL_BINARY);
+    // quorel-soak [cycles] [--only=kind,...] [--panel=PATH]
+    int cycles = 20;
+    QString panel = QStringLiteral(QUOREL_PANEL_BINARY);
+    QStringList kinds{QStringLiteral("resume"), QStringLiteral("restart"), QStringLiteral("replug"),
+                      QStringLiteral("burst")};
+    for (const QString& argument : app.arguments().mid(1)) {
+        if (argument.startsWith(QLatin1String("--only=")))
+            kinds = argument.mid(7).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        else if (argument.startsWith(QLatin1String("--panel=")))
+            panel = argument.mid(8);
+        else
+            cycles = std::max(1, argument.toInt());
+    }
+    const QStringList known{QStringLiteral("resume"), QStringLiteral("restart"), QStringLiteral("replug"),
+                            QStringLiteral("burst")};
+    for (const QString& kind : kinds) {
+        if (!known.contains(kind)) {
+            std::fprintf(stderr, "soak: no cycle \"%s\"; the kinds are %s\n", qPrintable(kind),
+                         qPrintable(known.join(QLatin1Char(','))));
+            return 2;
+        }
+    }
 
     Soak soak(panel);
     if (const QString why = soak.start(); !why.isEmpty()) {
         std::fprintf(stderr, "soak: %s\n", qPrintable(why));
         return 2;
     }
-    const QStringList kinds{QStringLiteral("resume"), QStringLiteral("restart"), QStringLiteral("replug"),
-                            QStringLiteral("burst")};
     std::map<QString, std::vector<double>> times;
     std::map<QString, int> losses;
     const long linkedKiB = residentKiB(soak.pid());
@@ -263,7 +281,7 @@ int main(int argc, char** argv)
             times[kind].push_back(ms);
         }
         lastKiB = residentKiB(soak.pid());
-        if (n + 1 == static_cast<int>(kinds.size()))
+        if (n + 1 == kinds.size())
             firstKiB = lastKiB;
     }
 
