@@ -200,8 +200,12 @@ void PulseRequestRunner::send(const Start& start, const char* what, Answered ans
     if (status != AudioStatus::Ok)
         return later([this, pending, status] { finish(pending, status); });
     pending->bound.setSingleShot(true);
-    QObject::connect(&pending->bound, &QTimer::timeout, m_mainThread.get(),
-                     [this, pending] { finish(pending, AudioStatus::Timeout); });
+    // The request owns its timer, so the timer's slot must not own the
+    // request: every answered request would stay alive with it.
+    QObject::connect(&pending->bound, &QTimer::timeout, m_mainThread.get(), [this, weak = pending->self] {
+        if (const std::shared_ptr<Pending> request = weak.lock())
+            finish(request, AudioStatus::Timeout);
+    });
     pending->bound.start(m_connection.bound());
 }
 

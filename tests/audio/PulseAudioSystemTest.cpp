@@ -130,6 +130,19 @@ TEST_F(PulseAudioSystemTest, VolumeReadsBackExactlyWhatWasSetAndOutsideChangesAs
               (std::vector<unsigned>{328, 328}));
 }
 
+// An answered request lets go of all it held, its answer's captures too: a
+// panel restoring the device's sound all day must not grow with each one.
+TEST_F(PulseAudioSystemTest, AnAnsweredRequestKeepsNothingAlive)
+{
+    const auto held = std::make_shared<int>(0);
+    system->requestVolumeScalar(quorelOut, AudioScope::Output, 0.5f, [held](int) { ++*held; });
+    system->requestDevices([held](int, std::vector<AudioDeviceNames>) { ++*held; });
+    system->requestDefaultDevice(AudioScope::Output, quorelOut, [held](int) { ++*held; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return *held == 3; }, 10000));
+    QTest::qWait(50);
+    EXPECT_EQ(held.use_count(), 1);
+}
+
 // Whole percents read as the desktop mixer shows them, whoever set them;
 // anything between whole percents is truncated.
 TEST_F(PulseAudioSystemTest, PercentOfAVolumeIsWhatTheMixerShows)

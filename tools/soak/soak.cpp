@@ -281,6 +281,8 @@ int main(int argc, char** argv)
             times[kind].push_back(ms);
         }
         lastKiB = residentKiB(soak.pid());
+        if ((n + 1) % 50 == 0)
+            std::fprintf(stderr, "soak: %d cycles, %ld KiB resident\n", n + 1, lastKiB);
         if (n + 1 == kinds.size())
             firstKiB = lastKiB;
     }
