@@ -504,6 +504,10 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
         <source>Your settings could not be saved to %1; check that folder&apos;s permissions and free space.</source>
         <translation>Ihre Einstellungen konnten nicht in %1 gespeichert werden; prüfen Sie die Rechte und den freien Platz dieses Ordners.</translation>
     </message>
+    <message>
+        <source>Your settings file %1 cannot be read (it is not a regular file, or far too large), so the panel started from its defaults and saves nothing over it. Move it away to have your settings saved again.</source>
+        <translation>Ihre Einstellungsdatei %1 kann nicht gelesen werden (sie ist keine gewöhnliche Datei oder viel zu groß); das Panel ist daher mit seinen Voreinstellungen gestartet und speichert nichts darüber. Verschieben Sie sie, damit Ihre Einstellungen wieder gespeichert werden.</translation>
+    </message>
 </context>
 <context>
     <name>LinkingSheet</name>

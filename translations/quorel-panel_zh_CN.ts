@@ -503,6 +503,10 @@ monitor、denoise、mixer（on 或 off）。
         <source>Your settings could not be saved to %1; check that folder&apos;s permissions and free space.</source>
         <translation>无法将您的设置保存到 %1；请检查该文件夹的权限和剩余空间。</translation>
     </message>
+    <message>
+        <source>Your settings file %1 cannot be read (it is not a regular file, or far too large), so the panel started from its defaults and saves nothing over it. Move it away to have your settings saved again.</source>
+        <translation>无法读取您的设置文件 %1（它不是普通文件，或者过大），因此面板以默认设置启动，且不会覆盖该文件。将其移走后，您的设置将重新得到保存。</translation>
+    </message>
 </context>
 <context>
     <name>LinkingSheet</name>

@@ -89,7 +89,13 @@ void AppDelegate::setOutlets(const AppDelegateOutlets& outlets)
 
 void AppDelegate::applicationDidFinishLaunching()
 {
-    std::optional<SettingsDictionary> loaded = m_ports.settingsStore.load();
+    bool kept = false;
+    std::optional<SettingsDictionary> loaded = m_ports.settingsStore.load(&kept);
+    if (kept) {
+        PanelFaults faults = m_model.faults();
+        faults.settingsKept = true;
+        m_model.setFaults(faults);
+    }
     if (!loaded) {
         qCWarning(lcApp) << "no settings in" << m_ports.settingsStore.settingsFile() << "nor in"
                          << m_ports.settingsStore.defaultsFile() << "- the panel stays unlinked";

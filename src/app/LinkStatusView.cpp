@@ -59,7 +59,12 @@ void LinkStatusView::showFaults()
     QStringList warnings{fault};
     if (!isLinked && !linking)
         warnings.append(state.linkStopped);
-    if (state.settingsUnsaved) {
+    if (state.settingsKept) {
+        warnings.append(tr("Your settings file %1 cannot be read (it is not a regular file, or far too large), so "
+                           "the panel started from its defaults and saves nothing over it. Move it away to have "
+                           "your settings saved again.")
+                            .arg(m_settingsFile));
+    } else if (state.settingsUnsaved) {
         warnings.append(tr("Your settings could not be saved to %1; check that folder's permissions and "
                            "free space.")
                             .arg(m_settingsFile));

@@ -40,6 +40,9 @@ struct PanelFaults {
     QString linkStopped;
     // The last automatic save failed.
     bool settingsUnsaved = false;
+    // The stored settings file could not be read at all (not a regular
+    // file, far too large); it is kept, and nothing is saved over it.
+    bool settingsKept = false;
 
     bool operator==(const PanelFaults&) const = default;
 };

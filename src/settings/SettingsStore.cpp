@@ -36,19 +36,24 @@ QString SettingsStore::defaultSettingsFile()
         .filePath(QStringLiteral("quorel-panel/quorel-panel.conf"));
 }
 
-std::optional<SettingsDictionary> SettingsStore::load() const
+std::optional<SettingsDictionary> SettingsStore::load(bool* storedKept) const
 {
+    bool kept = false;
     // The stored set, once there, replaces the defaults whole: no merging.
-    if (auto stored = loadStored())
+    auto stored = loadStored(&kept);
+    if (storedKept)
+        *storedKept = kept;
+    if (stored)
         return stored;
     return loadDefaults();
 }
 
 // Only a regular file of a sane size is read: a FIFO would hang the start,
 // a huge file would take seconds and gigabytes to parse.
-std::optional<SettingsDictionary> SettingsStore::loadStored() const
+std::optional<SettingsDictionary> SettingsStore::loadStored(bool* storedKept) const
 {
     const GuardedRead file = readGuarded(m_settingsFile, MaxFileSize);
+    *storedKept = file.refused();
     if (file.refused()) {
         qCWarning(lcSettingsStore).noquote()
             << QStringLiteral("the settings file %1; starting from the defaults")

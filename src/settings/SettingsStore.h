@@ -25,8 +25,9 @@ public:
     // large are logged and treated as absent, and left untouched; the file
     // is opened once, non-blocking, and read only when it is a regular file
     // of at most MaxFileSize. A stored key of the wrong kind is left out
-    // alone (it reads 0 or false).
-    std::optional<SettingsDictionary> load() const;
+    // alone (it reads 0 or false). *storedKept says whether a stored file
+    // was there but could not be read at all, and is kept as it is.
+    std::optional<SettingsDictionary> load(bool* storedKept = nullptr) const;
 
     // Writes the whole dictionary under "plist" and flushes it to disk; the
     // file is replaced atomically, so a crash mid-save keeps the previous
@@ -44,7 +45,7 @@ public:
     static inline const QString defaultDefaultsFile = QStringLiteral(":/Config.plist");
 
 private:
-    std::optional<SettingsDictionary> loadStored() const;
+    std::optional<SettingsDictionary> loadStored(bool* storedKept) const;
     std::optional<SettingsDictionary> loadDefaults() const;
 
     QString m_settingsFile;

@@ -23,6 +23,8 @@
 #include "settings/SettingsStore.h"
 #include "spectrum/SpectrumViewController.h"
 
+#include <sys/stat.h>
+
 #include <QAccessible>
 #include <QAccessibleValueInterface>
 #include <QApplication>
@@ -580,6 +582,21 @@ TEST_F(EffectHandlersTest, AChangeIsStoredASecondLaterWithoutAShutDown)
     QTest::mouseClick(m_outlets.Monitor, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_outlets.linkImg->toolTip().isEmpty(); }, 5000));
     EXPECT_TRUE(store().load().has_value());
+}
+
+// A settings file that cannot be read at all is told at start-up and kept.
+TEST_F(AppDelegateTest, ASettingsFileThatCannotBeReadIsToldAndKept)
+{
+    const QString file = store().settingsFile();
+    ASSERT_TRUE(QFile::remove(file));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    createPanel(panelPorts());
+    m_delegate->applicationDidFinishLaunching();
+    EXPECT_TRUE(m_outlets.messageBand->text().contains(QStringLiteral("cannot be read")))
+        << qPrintable(m_outlets.messageBand->text());
+    EXPECT_TRUE(m_outlets.messageBand->text().contains(file));
+    m_delegate->applicationWillTerminate();
+    EXPECT_TRUE(QFileInfo::exists(file) && !QFileInfo(file).isFile()) << "the pipe is still there";
 }
 
 TEST_F(EffectHandlersTest, WithTheDeviceAbsentHandlersStoreButSendNothing)
