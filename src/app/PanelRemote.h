@@ -9,12 +9,11 @@
 class PresetController;
 class QWidget;
 
-// The controller as the session interface and the tray see it: the state is
-// the controller's model, and a setting from outside goes through the same
-// change operation as the window's control, so the device gets the same
-// record, the settings the same value, and the window shows it. Refused
-// while the device is not linked, as the controls are disabled then.
-// Main thread.
+// The panel as the session interface and the tray see it: the state is the
+// model, and a setting from outside is one change of it (ChangeOrigin::Remote),
+// which the model's writers store, send to the device and show as they do a
+// control's. Refused while the device is not linked, as the controls are
+// disabled then. Main thread.
 class PanelRemote final : public PanelPort {
     Q_OBJECT
 

@@ -20,8 +20,8 @@ struct LinkState {
     bool operator==(const LinkState&) const = default;
 };
 
-// What is wrong beside the device's own fault; the controller's
-// showDeviceFault() turns it into the window's text.
+// What is wrong beside the device's own fault; LinkStatusView turns it into
+// the window's text.
 struct PanelFaults {
     // Why the linked device is not taking reports (the transport's words).
     QString device;
