@@ -43,13 +43,6 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(PanelFields)
 // The thirteen settings. The two mute flags are not kept: they are the
 // volumes at 0.
 struct PanelSettings {
-    static constexpr int VolumeMin = 0;
-    static constexpr int VolumeMax = 100;
-    static constexpr int StageMin = -15;
-    static constexpr int StageMax = 15;
-    static constexpr double ReverbMin = 0.0;
-    static constexpr double ReverbMax = 100.0;
-
     int speaker = 0; // 0..100
     int mic = 0;     // 0..100
     SoundValues sound;

@@ -139,7 +139,6 @@ TEST_F(PulseAudioSystemTest, AnAnsweredRequestKeepsNothingAlive)
     system->requestDevices([held](int, std::vector<AudioDeviceNames>) { ++*held; });
     system->requestDefaultDevice(AudioScope::Output, quorelOut, [held](int) { ++*held; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return *held == 3; }, 10000));
-    QTest::qWait(50);
     EXPECT_EQ(held.use_count(), 1);
 }
 
