@@ -621,7 +621,7 @@ TEST_F(EffectHandlersTest, WithTheDeviceAbsentHandlersStoreButSendNothing)
 // through the same handler, with the same record and stored value.
 TEST_F(EffectHandlersTest, TabWalksEveryControlInReadingOrder)
 {
-    QApplication::setActiveWindow(m_window.get());
+    m_window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
     m_outlets.Spk->setFocus(Qt::OtherFocusReason);
     const AppDelegateOutlets& o = m_outlets;

@@ -144,7 +144,8 @@ protected:
     void bringDeviceSoundBack()
     {
         const QString properties =
-            QStringLiteral("'device.description=\"Quorel IIS Audio\" device.product.name=\"Quorel IIS Audio\"'");
+            QStringLiteral("'device.description=\"Quorel IIS Audio\" device.product.name=\"Quorel IIS Audio\" "
+                           "node.always-process=true'");
         ASSERT_EQ(pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
                          QStringLiteral("sink_name=") + kSink, QStringLiteral("sink_properties=") + properties}),
                   0);

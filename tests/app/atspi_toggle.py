@@ -29,13 +29,21 @@ def walk(node, depth=0):
         yield from walk(node.getChildAtIndex(i), depth + 1)
 
 
+def role_named(name):
+    """The role a name such as "push button" stands for. Roles are matched by
+    what they are: libatspi renames them (2.56 says "button" where 2.46 said
+    "push button")."""
+    return getattr(pyatspi, "ROLE_" + name.upper().replace(" ", "_"))
+
+
 def find_control(name, role):
+    wanted = role_named(role)
     desktop = pyatspi.Registry.getDesktop(0)
     for app in desktop:
         if app is None or app.name != "quorel-panel":
             continue
         for node in walk(app):
-            if node.name == name and node.getRoleName() == role:
+            if node.name == name and node.getRole() == wanted:
                 return node
     return None
 

@@ -20,6 +20,8 @@ import time
 
 import pyatspi
 
+from atspi_toggle import role_named
+
 
 def walk(node, depth=0):
     if node is None or depth > 40:
@@ -68,10 +70,10 @@ def press(node, action_name):
 def file_panel(app, accept_name):
     """The file panel's name field and its accept button, once both show."""
     for window in [app.getChildAtIndex(i) for i in range(app.childCount)]:
-        if window is None or window.getRoleName() not in ("dialog", "file chooser"):
+        if window is None or window.getRole() not in (role_named("dialog"), role_named("file chooser")):
             continue
-        button = find(window, lambda n: n.getRoleName() == "push button" and n.name == accept_name)
-        field = find(window, lambda n: n.getRoleName() == "text"
+        button = find(window, lambda n: n.getRole() == role_named("push button") and n.name == accept_name)
+        field = find(window, lambda n: n.getRole() == role_named("text")
                      and n.getState().contains(pyatspi.STATE_EDITABLE)
                      and n.getState().contains(pyatspi.STATE_SHOWING))
         if button is not None and field is not None:

@@ -55,19 +55,19 @@ TEST(AudioDevice, OnlyANameHoldingTheTargetMatchesAndTheFirstMatchWinsPerDirecti
     // input match).
     PulseDaemon daemon(QStringLiteral(
         "load-module module-null-sink sink_name=audio_out "
-        "sink_properties='device.description=\"Audio\"'\n"
+        "sink_properties='device.description=\"Audio\" node.always-process=true'\n"
         "load-module module-remap-source master=audio_out.monitor source_name=audio_in "
-        "source_properties='device.description=\"Audio\"'\n"
+        "source_properties='device.description=\"Audio\" node.always-process=true'\n"
         "load-module module-null-sink sink_name=other_out "
-        "sink_properties='device.description=\"IIS Audio\" device.product.name=\"Quorel Speaker\"'\n"
+        "sink_properties='device.description=\"IIS Audio\" device.product.name=\"Quorel Speaker\" node.always-process=true'\n"
         "load-module module-null-sink sink_name=analog_out "
-        "sink_properties='device.description=\"QUOREL IIS AUDIO Analog Stereo\"'\n"
+        "sink_properties='device.description=\"QUOREL IIS AUDIO Analog Stereo\" node.always-process=true'\n"
         "load-module module-null-sink sink_name=quorel_out "
-        "sink_properties='device.description=\"Quorel IIS Audio\"'\n"
+        "sink_properties='device.description=\"Quorel IIS Audio\" node.always-process=true'\n"
         "load-module module-remap-source master=analog_out.monitor source_name=part_in "
-        "source_properties='device.description=\"iis audio\"'\n"
+        "source_properties='device.description=\"iis audio\" node.always-process=true'\n"
         "load-module module-remap-source master=quorel_out.monitor source_name=quorel_in "
-        "source_properties='device.description=\"Quorel IIS Audio\"'\n"));
+        "source_properties='device.description=\"Quorel IIS Audio\" node.always-process=true'\n"));
     ASSERT_TRUE(daemon.start());
     PulseAudioSystem system;
     const Listed listed = listDevices(system);

@@ -206,9 +206,10 @@ TEST(AudioLink, ADefaultNotMadeEndsTheSequenceAtThatStepAndAFailedInputLeavesThe
 TEST(AudioLink, ADeviceNamedAudioListedFirstIsNeverLinked)
 {
     PulseDaemon daemon(QStringLiteral(
-        "load-module module-null-sink sink_name=audio_out sink_properties='device.description=\"Audio\"'\n"
+        "load-module module-null-sink sink_name=audio_out "
+        "sink_properties='device.description=\"Audio\" node.always-process=true'\n"
         "load-module module-remap-source master=audio_out.monitor source_name=audio_in "
-        "source_properties='device.description=\"Audio\"'\n")
+        "source_properties='device.description=\"Audio\" node.always-process=true'\n")
         + PulseDaemon::defaultScript());
     ASSERT_TRUE(daemon.start());
     PulseAudioSystem system;

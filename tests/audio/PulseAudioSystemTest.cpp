@@ -277,7 +277,7 @@ TEST_F(PulseAudioSystemTest, ListenerRunsOnTheServersThreadForVolumeChangesOfIts
 
 TEST_F(PulseAudioSystemTest, ListenerFollowsAReAddedDeviceAndIsRemovedByTheIdItWasAddedOn)
 {
-    const QString load = QStringLiteral("sink_name=extra_out sink_properties=device.description=Extra");
+    const QString load = QStringLiteral("sink_name=extra_out sink_properties='device.description=Extra node.always-process=true'");
     QString module;
     ASSERT_EQ(daemon.pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"), load}, &module), 0);
     // PipeWire answers the load before the new sink is listed.

@@ -33,7 +33,7 @@ struct Window {
         selector->setPresets(kNames);
         selector->setActive(QStringLiteral("Voice"), false);
         window.show();
-        QApplication::setActiveWindow(&window);
+        window.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
     }
 

@@ -155,7 +155,7 @@ TEST_F(PresetControllerTest, CtrlZAndCtrlShiftZInTheWindowUndoAndRedoAndAreEnabl
     UndoActions actions(m_controller);
     window.addActions({actions.undoAction(), actions.redoAction()});
     window.show();
-    QApplication::setActiveWindow(&window);
+    window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     EXPECT_FALSE(actions.undoAction()->isEnabled());
     EXPECT_FALSE(actions.redoAction()->isEnabled());

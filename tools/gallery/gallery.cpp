@@ -459,7 +459,8 @@ int main(int argc, char** argv)
     }
     // Each focus example as it looks while it holds the focus from the
     // keyboard, over its unfocused self.
-    QApplication::setActiveWindow(&window);
+    window.activateWindow();
+    QApplication::processEvents();
     window.setAttribute(Qt::WA_KeyboardFocusChange);
     for (QWidget* control : focused) {
         control->setFocus(Qt::TabFocusReason);

@@ -63,9 +63,9 @@ QString PulseDaemon::defaultScript()
 {
     return QStringLiteral(
                "load-module module-null-sink sink_name=quorel_out rate=48000 sink_properties="
-               "'device.description=\"Quorel IIS Audio\" device.product.name=\"Quorel IIS Audio\"'\n"
+               "'device.description=\"Quorel IIS Audio\" device.product.name=\"Quorel IIS Audio\" node.always-process=true'\n"
                "load-module module-remap-source master=quorel_out.monitor source_name=quorel_in rate=48000 "
-               "source_properties='device.description=\"Quorel IIS Audio\" device.product.name=\"Quorel IIS Audio\"'\n")
+               "source_properties='device.description=\"Quorel IIS Audio\" device.product.name=\"Quorel IIS Audio\" node.always-process=true'\n")
         + builtinScript();
 }
 
@@ -73,9 +73,9 @@ QString PulseDaemon::builtinScript()
 {
     return QStringLiteral(
         "load-module module-null-sink sink_name=builtin_out rate=48000 "
-        "sink_properties='device.description=\"Built-in Speaker\"'\n"
+        "sink_properties='device.description=\"Built-in Speaker\" node.always-process=true'\n"
         "load-module module-remap-source master=builtin_out.monitor source_name=builtin_in rate=48000 "
-        "source_properties='device.description=\"Built-in Microphone\"'\n"
+        "source_properties='device.description=\"Built-in Microphone\" node.always-process=true'\n"
         "set-default-sink builtin_out\n"
         "set-default-source builtin_in\n");
 }

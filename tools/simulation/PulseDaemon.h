@@ -33,6 +33,10 @@ public:
     //   named "Quorel IIS Audio"; sink "builtin_out" ("Built-in Speaker")
     //   and source "builtin_in" ("Built-in Microphone"). The built-in pair
     //   are the defaults at start.
+    // Stand-in sinks and sources are loaded with node.always-process=true:
+    // PipeWire 1.4 leaves a null sink (or a source remapped from its
+    // monitor) that has never run at 100 % whatever volume it is set to,
+    // until a stream plays into it. PulseAudio ignores the property.
     static QString defaultScript();
     // Only the built-in pair, as the defaults: the computer without the
     // device, which a SimulatedDevice then plugs in.

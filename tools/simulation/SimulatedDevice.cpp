@@ -1,5 +1,9 @@
-// GLib names a struct member "signals", which Qt defines as a macro: GLib first.
+// GLib names a struct member "signals", which Qt defines as a macro; the
+// unity build may have read Qt's headers (the moc files) before this one.
+#pragma push_macro("signals")
+#undef signals
 #include <umockdev.h>
+#pragma pop_macro("signals")
 
 #include "SimulatedDevice.h"
 
@@ -48,8 +52,11 @@ constexpr int kReportSize = 17;  // report id 0 + the 16-byte record
 
 const QString kSinkName = QStringLiteral("quorel_sim_out");
 const QString kSourceName = QStringLiteral("quorel_sim_in");
+// Kept running: PipeWire 1.4 takes no volume on a null sink (or a source
+// remapped from its monitor) that has never run.
 const QString kProperties = QStringLiteral(
-    "'device.description=\"Quorel IIS Audio\" device.product.name=\"Quorel IIS Audio\"'");
+    "'device.description=\"Quorel IIS Audio\" device.product.name=\"Quorel IIS Audio\" "
+    "node.always-process=true'");
 
 }
 
