@@ -301,6 +301,49 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
     </message>
 </context>
 <context>
+    <name>DesktopNotices</name>
+    <message>
+        <source>Scene started</source>
+        <translation>Szene gestartet</translation>
+    </message>
+    <message>
+        <source>%1 started a scene with the preset &quot;%2&quot;.</source>
+        <translation>%1 hat eine Szene mit dem Preset „%2“ gestartet.</translation>
+    </message>
+    <message>
+        <source>Device linked</source>
+        <translation>Gerät verbunden</translation>
+    </message>
+    <message>
+        <source>The Quorel IIS Audio is linked and is the system&apos;s sound device.</source>
+        <translation>Das Quorel IIS Audio ist verbunden und das Audiogerät des Systems.</translation>
+    </message>
+    <message>
+        <source>Device unlinked</source>
+        <translation>Gerät getrennt</translation>
+    </message>
+    <message>
+        <source>The Quorel IIS Audio is no longer linked.</source>
+        <translation>Das Quorel IIS Audio ist nicht mehr verbunden.</translation>
+    </message>
+    <message>
+        <source>Device not answering</source>
+        <translation>Gerät antwortet nicht</translation>
+    </message>
+    <message>
+        <source>The Quorel IIS Audio does not respond.</source>
+        <translation>Das Quorel IIS Audio antwortet nicht.</translation>
+    </message>
+    <message>
+        <source>Sound server not answering</source>
+        <translation>Soundserver antwortet nicht</translation>
+    </message>
+    <message>
+        <source>The sound server does not answer; the panel links the device again once it does.</source>
+        <translation>Der Soundserver antwortet nicht; das Panel verbindet das Gerät wieder, sobald er antwortet.</translation>
+    </message>
+</context>
+<context>
     <name>DeviceAccess</name>
     <message>
         <source>The udev rule %1 is installed but not yet applied to this device: plug the device in again, or run %2.</source>

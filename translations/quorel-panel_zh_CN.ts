@@ -300,6 +300,49 @@ monitor、denoise、mixer（on 或 off）。
     </message>
 </context>
 <context>
+    <name>DesktopNotices</name>
+    <message>
+        <source>Scene started</source>
+        <translation>场景已开始</translation>
+    </message>
+    <message>
+        <source>%1 started a scene with the preset &quot;%2&quot;.</source>
+        <translation>%1 以预设“%2”开始了一个场景。</translation>
+    </message>
+    <message>
+        <source>Device linked</source>
+        <translation>设备已连接</translation>
+    </message>
+    <message>
+        <source>The Quorel IIS Audio is linked and is the system&apos;s sound device.</source>
+        <translation>Quorel IIS Audio 已连接，并已成为系统的音频设备。</translation>
+    </message>
+    <message>
+        <source>Device unlinked</source>
+        <translation>设备已断开</translation>
+    </message>
+    <message>
+        <source>The Quorel IIS Audio is no longer linked.</source>
+        <translation>Quorel IIS Audio 已不再连接。</translation>
+    </message>
+    <message>
+        <source>Device not answering</source>
+        <translation>设备无响应</translation>
+    </message>
+    <message>
+        <source>The Quorel IIS Audio does not respond.</source>
+        <translation>Quorel IIS Audio 没有响应。</translation>
+    </message>
+    <message>
+        <source>Sound server not answering</source>
+        <translation>音频服务器无响应</translation>
+    </message>
+    <message>
+        <source>The sound server does not answer; the panel links the device again once it does.</source>
+        <translation>音频服务器没有响应；一旦它恢复响应，面板会重新连接设备。</translation>
+    </message>
+</context>
+<context>
     <name>DeviceAccess</name>
     <message>
         <source>The udev rule %1 is installed but not yet applied to this device: plug the device in again, or run %2.</source>
