@@ -1,3 +1,4 @@
+#include "LogCapture.h"
 #include "PanelFixture.h"
 
 #include "controls/MessageBand.h"
@@ -109,6 +110,20 @@ TEST_F(MicCheckEndToEndTest, AToneIntoTheDevicesInputComesBackOutOfItsOutput)
     ASSERT_TRUE(QTest::qWaitFor([&] { return check->phase() == MicCheck::Phase::Idle; }, 10000));
     EXPECT_EQ(phases.count(), 3);
     EXPECT_FALSE(m_outlets.messageBand->isVisible()) << m_outlets.messageBand->text().toStdString();
+}
+
+TEST_F(MicCheckEndToEndTest, AServerGoneDuringTheCheckReachesTheBandAndTheLog)
+{
+    linkPanel();
+    LogCapture log;
+    check->start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return check->secondsLeft() < 5; }, 5000));
+    s_daemon->stop(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !check->running(); }, 10000));
+    EXPECT_TRUE(m_outlets.messageBand->text().contains(QStringLiteral("the sound server went away")))
+        << m_outlets.messageBand->text().toStdString();
+    EXPECT_EQ(log.count(QStringLiteral("microphone check failed: the sound server went away")), 1);
+    ASSERT_TRUE(s_daemon->start());
 }
 
 } // namespace

@@ -146,16 +146,4 @@ TEST_F(MicCheckTest, StopsOnASecondToggleOnEscapeAndWhenUnlinked)
     EXPECT_TRUE(band->text().contains(QStringLiteral("unlinked"))) << band->text().toStdString();
 }
 
-TEST_F(MicCheckTest, AFailureEndsTheCheckInTheBandAndTheLog)
-{
-    LogCapture log;
-    check.start();
-    audio.listener->micCheckFailed(MicCheckAudio::Failure::RecordRefused, QStringLiteral("No such entity"));
-    EXPECT_FALSE(check.running());
-    EXPECT_FALSE(view.isVisible());
-    EXPECT_TRUE(band->text().contains(QStringLiteral("refused the recording (No such entity)")))
-        << band->text().toStdString();
-    EXPECT_EQ(log.count(QStringLiteral("microphone check failed: the sound server refused the recording")), 1);
-}
-
 } // namespace

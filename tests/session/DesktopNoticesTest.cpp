@@ -59,26 +59,24 @@ protected:
                                     30000));
     }
 
+    // dbusmock's log of the Notify calls: a(tav), the arguments in order.
     QList<Notified> notified()
     {
-        const QDBusMessage reply = connection.call(QDBusMessage::createMethodCall(
-                                                       kNotifications, QStringLiteral("/org/freedesktop/Notifications"),
-                                                       QStringLiteral("org.freedesktop.DBus.Mock"),
-                                                       QStringLiteral("GetMethodCalls"))
-                                                   << QStringLiteral("Notify"));
+        const QDBusMessage reply = connection.call(
+            QDBusMessage::createMethodCall(kNotifications, QStringLiteral("/org/freedesktop/Notifications"),
+                                           QStringLiteral("org.freedesktop.DBus.Mock"),
+                                           QStringLiteral("GetMethodCalls"))
+            << QStringLiteral("Notify"));
         QList<Notified> calls;
-        if (reply.type() != QDBusMessage::ReplyMessage)
-            return calls;
-        const auto log = reply.arguments().at(0).value<QDBusArgument>();
+        const auto log = reply.arguments().value(0).value<QDBusArgument>();
         log.beginArray();
         while (!log.atEnd()) {
             quint64 time = 0;
-            QVariantList args;
+            QVariantList a;
             log.beginStructure();
-            log >> time >> args;
+            log >> time >> a;
             log.endStructure();
-            calls.append({args.value(0).toString(), args.value(1).toUInt(), args.value(2).toString(),
-                          args.value(3).toString(), args.value(4).toString()});
+            calls.append({a[0].toString(), a[1].toUInt(), a[2].toString(), a[3].toString(), a[4].toString()});
         }
         log.endArray();
         return calls;
