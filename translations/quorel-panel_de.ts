@@ -102,6 +102,10 @@
         <source>%1 is damaged, so the background options are off; changing one writes the file afresh.</source>
         <translation>%1 ist beschädigt, daher sind die Hintergrundoptionen aus; wenn Sie eine ändern, wird die Datei neu geschrieben.</translation>
     </message>
+    <message>
+        <source>Check microphone</source>
+        <translation>Mikrofon prüfen</translation>
+    </message>
 </context>
 <context>
     <name>Button</name>
@@ -294,6 +298,49 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
     <message>
         <source>the panel&apos;s presets are not available yet</source>
         <translation>die Voreinstellungen des Panels sind noch nicht verfügbar</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopNotices</name>
+    <message>
+        <source>Scene started</source>
+        <translation>Szene gestartet</translation>
+    </message>
+    <message>
+        <source>%1 started a scene with the preset &quot;%2&quot;.</source>
+        <translation>%1 hat eine Szene mit dem Preset „%2“ gestartet.</translation>
+    </message>
+    <message>
+        <source>Device linked</source>
+        <translation>Gerät verbunden</translation>
+    </message>
+    <message>
+        <source>The Quorel IIS Audio is linked and is the system&apos;s sound device.</source>
+        <translation>Das Quorel IIS Audio ist verbunden und das Audiogerät des Systems.</translation>
+    </message>
+    <message>
+        <source>Device unlinked</source>
+        <translation>Gerät getrennt</translation>
+    </message>
+    <message>
+        <source>The Quorel IIS Audio is no longer linked.</source>
+        <translation>Das Quorel IIS Audio ist nicht mehr verbunden.</translation>
+    </message>
+    <message>
+        <source>Device not answering</source>
+        <translation>Gerät antwortet nicht</translation>
+    </message>
+    <message>
+        <source>The Quorel IIS Audio does not respond.</source>
+        <translation>Das Quorel IIS Audio antwortet nicht.</translation>
+    </message>
+    <message>
+        <source>Sound server not answering</source>
+        <translation>Soundserver antwortet nicht</translation>
+    </message>
+    <message>
+        <source>The sound server does not answer; the panel links the device again once it does.</source>
+        <translation>Der Soundserver antwortet nicht; das Panel verbindet das Gerät wieder, sobald er antwortet.</translation>
     </message>
 </context>
 <context>
@@ -616,6 +663,66 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
     <message>
         <source>Dismiss</source>
         <translation>Schließen</translation>
+    </message>
+</context>
+<context>
+    <name>MicCheck</name>
+    <message>
+        <source>The microphone check stopped: the device was unlinked.</source>
+        <translation>Die Mikrofonprüfung wurde beendet: Das Gerät wurde getrennt.</translation>
+    </message>
+    <message>
+        <source>Cannot check the microphone: the device is not linked.</source>
+        <translation>Das Mikrofon kann nicht geprüft werden: Das Gerät ist nicht verbunden.</translation>
+    </message>
+    <message>
+        <source>Cannot check the microphone while a recording or playback runs.</source>
+        <translation>Das Mikrofon kann nicht geprüft werden, während eine Aufnahme oder Wiedergabe läuft.</translation>
+    </message>
+    <message>
+        <source>Cannot check the microphone: the sound server does not answer.</source>
+        <translation>Das Mikrofon kann nicht geprüft werden: Der Soundserver antwortet nicht.</translation>
+    </message>
+    <message>
+        <source>The microphone check stopped: the sound server does not answer.</source>
+        <translation>Die Mikrofonprüfung wurde beendet: Der Soundserver antwortet nicht.</translation>
+    </message>
+    <message>
+        <source>The microphone check stopped: the sound server refused the recording (%1).</source>
+        <translation>Die Mikrofonprüfung wurde beendet: Der Soundserver hat die Aufnahme abgelehnt (%1).</translation>
+    </message>
+    <message>
+        <source>The microphone check stopped: the sound server refused the playback (%1).</source>
+        <translation>Die Mikrofonprüfung wurde beendet: Der Soundserver hat die Wiedergabe abgelehnt (%1).</translation>
+    </message>
+    <message>
+        <source>The microphone check stopped: the sound server went away.</source>
+        <translation>Die Mikrofonprüfung wurde beendet: Der Soundserver ist nicht mehr da.</translation>
+    </message>
+</context>
+<context>
+    <name>MicCheckView</name>
+    <message>
+        <source>Microphone level</source>
+        <translation>Mikrofonpegel</translation>
+    </message>
+    <message>
+        <source>Microphone check</source>
+        <translation>Mikrofonprüfung</translation>
+    </message>
+    <message numerus="yes">
+        <source>Recording, speak now: %n s left</source>
+        <translation>
+            <numerusform>Aufnahme, bitte sprechen: noch %n Sekunde</numerusform>
+            <numerusform>Aufnahme, bitte sprechen: noch %n Sekunden</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Playing back what was recorded: %n s left</source>
+        <translation>
+            <numerusform>Wiedergabe der Aufnahme: noch %n Sekunde</numerusform>
+            <numerusform>Wiedergabe der Aufnahme: noch %n Sekunden</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1326,6 +1433,14 @@ Soll sie überschrieben werden?</translation>
     <message>
         <source>The recording was saved, but %1</source>
         <translation>Die Aufnahme wurde gespeichert, aber %1</translation>
+    </message>
+    <message>
+        <source>Cannot record while the microphone check runs.</source>
+        <translation>Während der Mikrofonprüfung kann nicht aufgenommen werden.</translation>
+    </message>
+    <message>
+        <source>Cannot play while the microphone check runs.</source>
+        <translation>Während der Mikrofonprüfung kann nicht abgespielt werden.</translation>
     </message>
 </context>
 <context>

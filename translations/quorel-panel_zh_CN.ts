@@ -102,6 +102,10 @@
         <source>%1 is damaged, so the background options are off; changing one writes the file afresh.</source>
         <translation>%1 已损坏，因此后台选项已关闭；更改任一选项时会重新写入该文件。</translation>
     </message>
+    <message>
+        <source>Check microphone</source>
+        <translation>检查麦克风</translation>
+    </message>
 </context>
 <context>
     <name>Button</name>
@@ -293,6 +297,49 @@ monitor、denoise、mixer（on 或 off）。
     <message>
         <source>the panel&apos;s presets are not available yet</source>
         <translation>面板的预设尚不可用</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopNotices</name>
+    <message>
+        <source>Scene started</source>
+        <translation>场景已开始</translation>
+    </message>
+    <message>
+        <source>%1 started a scene with the preset &quot;%2&quot;.</source>
+        <translation>%1 以预设“%2”开始了一个场景。</translation>
+    </message>
+    <message>
+        <source>Device linked</source>
+        <translation>设备已连接</translation>
+    </message>
+    <message>
+        <source>The Quorel IIS Audio is linked and is the system&apos;s sound device.</source>
+        <translation>Quorel IIS Audio 已连接，并已成为系统的音频设备。</translation>
+    </message>
+    <message>
+        <source>Device unlinked</source>
+        <translation>设备已断开</translation>
+    </message>
+    <message>
+        <source>The Quorel IIS Audio is no longer linked.</source>
+        <translation>Quorel IIS Audio 已不再连接。</translation>
+    </message>
+    <message>
+        <source>Device not answering</source>
+        <translation>设备无响应</translation>
+    </message>
+    <message>
+        <source>The Quorel IIS Audio does not respond.</source>
+        <translation>Quorel IIS Audio 没有响应。</translation>
+    </message>
+    <message>
+        <source>Sound server not answering</source>
+        <translation>音频服务器无响应</translation>
+    </message>
+    <message>
+        <source>The sound server does not answer; the panel links the device again once it does.</source>
+        <translation>音频服务器没有响应；一旦它恢复响应，面板会重新连接设备。</translation>
     </message>
 </context>
 <context>
@@ -615,6 +662,64 @@ monitor、denoise、mixer（on 或 off）。
     <message>
         <source>Dismiss</source>
         <translation>关闭</translation>
+    </message>
+</context>
+<context>
+    <name>MicCheck</name>
+    <message>
+        <source>The microphone check stopped: the device was unlinked.</source>
+        <translation>麦克风检查已停止：设备已断开。</translation>
+    </message>
+    <message>
+        <source>Cannot check the microphone: the device is not linked.</source>
+        <translation>无法检查麦克风：设备未连接。</translation>
+    </message>
+    <message>
+        <source>Cannot check the microphone while a recording or playback runs.</source>
+        <translation>录音或播放进行时无法检查麦克风。</translation>
+    </message>
+    <message>
+        <source>Cannot check the microphone: the sound server does not answer.</source>
+        <translation>无法检查麦克风：音频服务器没有响应。</translation>
+    </message>
+    <message>
+        <source>The microphone check stopped: the sound server does not answer.</source>
+        <translation>麦克风检查已停止：音频服务器没有响应。</translation>
+    </message>
+    <message>
+        <source>The microphone check stopped: the sound server refused the recording (%1).</source>
+        <translation>麦克风检查已停止：音频服务器拒绝了录音（%1）。</translation>
+    </message>
+    <message>
+        <source>The microphone check stopped: the sound server refused the playback (%1).</source>
+        <translation>麦克风检查已停止：音频服务器拒绝了播放（%1）。</translation>
+    </message>
+    <message>
+        <source>The microphone check stopped: the sound server went away.</source>
+        <translation>麦克风检查已停止：音频服务器已断开。</translation>
+    </message>
+</context>
+<context>
+    <name>MicCheckView</name>
+    <message>
+        <source>Microphone level</source>
+        <translation>麦克风电平</translation>
+    </message>
+    <message>
+        <source>Microphone check</source>
+        <translation>麦克风检查</translation>
+    </message>
+    <message numerus="yes">
+        <source>Recording, speak now: %n s left</source>
+        <translation>
+            <numerusform>正在录音，请说话：还剩 %n 秒</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Playing back what was recorded: %n s left</source>
+        <translation>
+            <numerusform>正在回放录音：还剩 %n 秒</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1325,6 +1430,14 @@ Do you want to replace it?</source>
     <message>
         <source>The recording was saved, but %1</source>
         <translation>录音已保存，但 %1</translation>
+    </message>
+    <message>
+        <source>Cannot record while the microphone check runs.</source>
+        <translation>麦克风检查进行时无法录音。</translation>
+    </message>
+    <message>
+        <source>Cannot play while the microphone check runs.</source>
+        <translation>麦克风检查进行时无法播放。</translation>
     </message>
 </context>
 <context>

@@ -4,9 +4,11 @@
 #include "app/MainWindow.h"
 #include "device/UsbHID.h"
 #include "power/LogindPowerEvents.h"
+#include "session/DesktopNotices.h"
 #include "settings/SettingsDictionary.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QLoggingCategory>
 
 Q_LOGGING_CATEGORY(lcApp, "quorel.app")
@@ -68,6 +70,7 @@ void AppDelegate::setOutlets(const AppDelegateOutlets& outlets)
         m_ports.transportFactory, m_ports.filePanels);
     m_linkStatus = std::make_unique<LinkStatusView>(m_model, linkImg, linkText, messageBand,
                                                     m_ports.settingsStore.settingsFile());
+    m_notices = std::make_unique<DesktopNotices>(m_model, window, QDBusConnection::sessionBus());
     m_link = std::make_unique<DeviceLink>(DeviceLink::Parts{
         .model = m_model,
         .records = *m_records,

@@ -32,6 +32,7 @@ class Button;
 class CheckButton;
 class HidManager;
 class ImageView;
+class DesktopNotices;
 class LinkStatusView;
 class MainWindow;
 class PowerEvents;
@@ -160,6 +161,9 @@ public:
     bool linked() const { return m_model.link().linked; }
     bool audioRestorePending() const { return m_link && m_link->audioRestorePending(); }
     bool deviceResponding() const { return !m_link || m_link->deviceResponding(); }
+    // What the desktop is told while the window is hidden; a scene's start
+    // is connected to its sceneStarted(). There once the outlets are set.
+    DesktopNotices* notices() const { return m_notices.get(); }
 
 signals:
     // Emitted when a link sequence has run to its end or stopped early.
@@ -178,6 +182,7 @@ private:
     std::unique_ptr<SettingsControls> m_settingsControls;
     std::unique_ptr<TransportControls> m_transport;
     std::unique_ptr<LinkStatusView> m_linkStatus;
+    std::unique_ptr<DesktopNotices> m_notices;
     std::unique_ptr<DeviceLink> m_link;
     std::unique_ptr<UsbHID> hid;
     std::unique_ptr<PowerEvents> m_power;

@@ -138,6 +138,8 @@ void TransportControls::showMessage(const QString& text)
 // starts.
 bool TransportControls::stillWanted(const char* what, const QUrl& location, std::int64_t stateAtOpen)
 {
+    if (refuseForOtherUse(what))
+        return false;
     const bool linked = m_model.link().linked && !m_model.link().linking;
     if (linked && !m_shutDown && state() == stateAtOpen)
         return true;
@@ -147,6 +149,18 @@ bool TransportControls::stillWanted(const char* what, const QUrl& location, std:
     else
         refuse(what, location, QStringLiteral("the device is not linked"), tr("the device is not linked"));
     return false;
+}
+
+// Checked before the file panel opens and again once it is confirmed:
+// the check may have started from the tray meanwhile.
+bool TransportControls::refuseForOtherUse(const char* what)
+{
+    if (!m_otherUse || !m_otherUse())
+        return false;
+    qCWarning(lcAppTransport, "cannot %s: the microphone check runs", what);
+    showMessage(qstrcmp(what, "record") == 0 ? tr("Cannot record while the microphone check runs.")
+                                             : tr("Cannot play while the microphone check runs."));
+    return true;
 }
 
 // A recording or playback that failed after it started ends as Stop ends
@@ -163,6 +177,8 @@ void TransportControls::stopOnFailure(const QString& message)
 // Open enters folders, as every file chooser's Open does, and plays files.
 void TransportControls::Play()
 {
+    if (refuseForOtherUse("play"))
+        return;
     const std::int64_t stateAtOpen = state();
     const PanelResult chosen = panels().runOpenPanel(
         {.canChooseDirectories = false, .canChooseFiles = true, .allowsMultipleSelection = false});
@@ -200,6 +216,8 @@ void TransportControls::Record()
 {
     const RecorderSettings settings{
         .formatID = kAudioFormatMPEG4AAC, .sampleRate = 48000, .numberOfChannels = 2};
+    if (refuseForOtherUse("record"))
+        return;
     const std::int64_t stateAtOpen = state();
     // The encoder's libraries are large and a panel left running all day
     // rarely records: they load while the user names the file.

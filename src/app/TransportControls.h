@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "controls/ButtonDelegate.h"
@@ -66,6 +67,9 @@ public:
     void enable(bool enabled);
     // Shut-down: nothing new starts, the clock stops.
     void shutDown();
+    // While `running` says so, something else holds the device's input and
+    // output (the microphone check): Play and Record refuse.
+    void setOtherUse(std::function<bool()> running) { m_otherUse = std::move(running); }
 
     // What runs now, if anything.
     QTimer* clock() const { return m_timer.get(); }
@@ -80,6 +84,7 @@ private:
     void refuse(const char* what, const QUrl& location, const QString& logged, const QString& shown);
     void showMessage(const QString& text);
     bool stillWanted(const char* what, const QUrl& location, std::int64_t stateAtOpen);
+    bool refuseForOtherUse(const char* what);
     void stopOnFailure(const QString& message);
     void finish();
     std::int64_t state() const;
@@ -91,6 +96,7 @@ private:
     std::unique_ptr<AudioPlayer> m_player;
     std::unique_ptr<AudioRecorder> m_recorder;
     std::unique_ptr<QTimer> m_timer;
+    std::function<bool()> m_otherUse;
     bool m_shutDown = false;
     // The buttons show something running (Stop and Pause usable).
     bool m_running = false;

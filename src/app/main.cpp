@@ -14,8 +14,12 @@
 #include "app/PresetWindowControls.h"
 #include "app/UnixSignalNotifier.h"
 #include "audio/PulseAudioSystem.h"
+#include "controls/MessageBand.h"
 #include "doctor/DiagnosticsDialog.h"
 #include "doctor/Doctor.h"
+#include "miccheck/MicCheck.h"
+#include "miccheck/MicCheckView.h"
+#include "miccheck/PulseMicCheckAudio.h"
 #include "presets/PresetController.h"
 #include "presets/PresetStore.h"
 #include "session/BackgroundMode.h"
@@ -25,6 +29,7 @@
 #include "spectrum/PulseCaptureEngine.h"
 #include "spectrum/SpectrumViewController.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QIcon>
 #include <QTextStream>
@@ -119,11 +124,28 @@ int main(int argc, char** argv)
     AppDelegate delegate(std::move(ports));
     delegate.setOutlets(window.outlets());
 
+    // The microphone check records and plays on the same connection, over
+    // the spectrum as the message band does.
+    PulseMicCheckAudio micCheckAudio(audio.connection());
+    const AppDelegateOutlets outlets = window.outlets();
+    MicCheck micCheck(delegate.model(), micCheckAudio, outlets.messageBand);
+    MicCheckView micCheckView(micCheck, outlets.messageBand->parentWidget());
+    micCheckView.lieOver(outlets.SpectrumView);
+    delegate.transportControls()->setOtherUse([&micCheck] { return micCheck.running(); });
+
     PanelRemote remote(delegate, &window);
     service.setPort(&remote);
     const auto diagnose = [&window, &instance] { DiagnosticsDialog::openOver(&window, instance.connection()); };
+    const auto checkMicrophone = [&micCheck] {
+        micCheck.toggle();
+        return micCheck.running();
+    };
     BackgroundMode background(&window, remote,
-                              {.quit = [&delegate] { delegate.closeApplication(); }, .diagnose = diagnose});
+                              {.quit = [&delegate] { delegate.closeApplication(); },
+                               .diagnose = diagnose,
+                               .checkMicrophone = checkMicrophone});
+    QObject::connect(&micCheck, &MicCheck::phaseChanged, background.micCheckAction(),
+                     [&micCheck, &background] { background.micCheckAction()->setChecked(micCheck.running()); });
 
     UnixSignalNotifier quitSignals;
     QObject::connect(&quitSignals, &UnixSignalNotifier::received, &delegate, &AppDelegate::closeApplication);

@@ -50,6 +50,13 @@ BackgroundMode::BackgroundMode(QWidget* window, PanelPort& port, Config config, 
     m_denoise->setCheckable(true);
     connect(m_denoise, &QAction::triggered, this,
             [this] { setSwitch(m_denoise, PanelSetting::Denoise); });
+    if (m_config.checkMicrophone) {
+        m_micCheck = m_menu->addAction(tr("Check microphone"));
+        m_micCheck->setCheckable(true);
+        connect(m_micCheck, &QAction::triggered, this,
+                [this] { m_micCheck->setChecked(m_config.checkMicrophone()); });
+        window->addAction(m_micCheck);
+    }
     m_presets = m_menu->addMenu(tr("Presets"));
     m_menu->addSeparator();
     readOptions();

@@ -14,15 +14,16 @@ class QMenu;
 class QSystemTrayIcon;
 class QWidget;
 
-// Running without the window: the tray icon with the link state and its
-// menu (show the panel, Monitor and Denoise, the Presets submenu, "Keep
-// running when the window is closed", "Start at login", "Diagnostics…",
-// Quit), and what closing the window does. With "keep running" off (the
-// default) closing quits as it always has; with it on, closing only hides
-// the window and the panel goes on linking the device whenever it is plugged
-// in. Where there is no tray, the presets, the two options, "Diagnostics…"
-// and Quit are in the window's context menu (they are there in any case).
-// "Start at login" turns "keep running" on with it. Main thread.
+// Running without the window: the tray icon with the link state and its menu
+// (show the panel, Monitor and Denoise, "Check microphone", the Presets
+// submenu, "Keep running when the window is closed", "Start at login",
+// "Diagnostics…", Quit), and what closing the window does. With "keep running"
+// off (the default) closing quits as it always has; with it on, closing only
+// hides the window and the panel goes on linking the device whenever it is
+// plugged in. Where there is no tray, "Check microphone", the presets, the two
+// options, "Diagnostics…" and Quit are in the window's context menu (they are
+// there in any case). "Start at login" turns "keep running" on with it. Main
+// thread.
 class BackgroundMode : public QObject {
     Q_OBJECT
 
@@ -38,6 +39,10 @@ public:
         // Opens the diagnostics over the window; without it there is no
         // "Diagnostics…" entry.
         std::function<void()> diagnose;
+        // Starts the microphone check, or stops the one that runs; says
+        // whether one runs afterwards. Without it there is no "Check
+        // microphone" entry.
+        std::function<bool()> checkMicrophone;
     };
 
     BackgroundMode(QWidget* window, PanelPort& port, Config config, QObject* parent = nullptr);
@@ -59,6 +64,8 @@ public:
     // Null without Config::diagnose.
     QAction* diagnosticsAction() const { return m_diagnostics; }
     QAction* quitAction() const { return m_quit; }
+    // Checked while a check runs; null without Config::checkMicrophone.
+    QAction* micCheckAction() const { return m_micCheck; }
 
 signals:
     // An option could not be changed; the text says why, in the user's
@@ -86,6 +93,7 @@ private:
     QAction* m_show = nullptr;
     QAction* m_monitor = nullptr;
     QAction* m_denoise = nullptr;
+    QAction* m_micCheck = nullptr;
     QMenu* m_presets = nullptr;
     // What the presets submenu was last built from.
     QStringList m_presetNames;

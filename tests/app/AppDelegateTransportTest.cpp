@@ -495,6 +495,27 @@ TEST_F(TransportWithFakes, UnplugWhileAPanelIsOpenThenConfirmStartsNothing)
     EXPECT_EQ(log.count("the device is not linked"), 2);
 }
 
+// The microphone check holds the device's input and output: neither starts
+// while it runs, whether it ran before the panel opened or started meanwhile.
+TEST_F(TransportWithFakes, RecordAndPlayRefuseWhileTheMicrophoneCheckRuns)
+{
+    bool checking = true;
+    transport().setOtherUse([&] { return checking; });
+    for (auto operation : {&TransportControls::Record, &TransportControls::Play}) {
+        checking = true;
+        (transport().*operation)();
+        checking = false;
+        panels->whileOpen = [&] { checking = true; };
+        (transport().*operation)();
+        panels->whileOpen = nullptr;
+        EXPECT_EQ(delegate->transportState(), 0);
+        EXPECT_EQ(factory->recorder, nullptr);
+        EXPECT_EQ(factory->player, nullptr);
+        EXPECT_TRUE(message().contains("while the microphone check runs")) << qPrintable(message());
+    }
+    EXPECT_EQ(panels->saves + panels->opens, 2);
+}
+
 // A second arrival while something runs relinks without losing hold of it.
 TEST_F(TransportWithFakes, LinkWhileRecordingOrPlayingKeepsStopAndPauseUsable)
 {
