@@ -229,9 +229,11 @@ void SpectrumBarsView::placeLayer()
     QWindow* handle = frameView->windowHandle();
     // Subsurfaces lie above everything of their parent's: the layer would
     // hide whatever the window stacks above the view (the view's own
-    // children it draws itself).
+    // children it draws itself). At fractions of a device pixel its place
+    // would not line up with the view's pixels.
+    const qreal ratio = windowRatio();
     const bool wanted = isVisible() && handle && handle->isExposed() && !m_backdrop.isNull()
-        && coveredAbove(false).isEmpty();
+        && qRound(ratio) == ratio && coveredAbove(false).isEmpty();
     if (!wanted) {
         if (m_layer && m_layer->isVisible()) {
             m_layer->hide();
