@@ -329,6 +329,21 @@ TEST_F(SpectrumPaintTest, OnX11AnExposureAfterCopiesShowsTheBarsAsTheyAre)
     expectShown(QStringLiteral("level2"));
 }
 
+// On Wayland the bars' layer lies over the window; a click on it still
+// reaches the widgets beneath (here the window's context menu, asked for
+// over the spectrum).
+TEST_F(SpectrumPaintTest, OnWaylandThePointerOverTheLayerReachesTheWidgetsBeneath)
+{
+    if (!onWayland())
+        GTEST_SKIP() << "only Wayland lays the bars' layer over the window";
+    showLevelsHeld(all(8), all(8));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return view()->layer() && view()->layer()->isExposed(); }, 10000));
+    EventCounter menus(QEvent::ContextMenu);
+    view()->installEventFilter(&menus);
+    QTest::mouseClick(view()->layer(), Qt::RightButton, {}, QPoint(10, 10));
+    EXPECT_EQ(menus.count, 1);
+}
+
 // Where a bar's image covers the bars' view, in whole pixels.
 QRect covered(const ImageView* bar)
 {
