@@ -13,6 +13,7 @@
 #include "app/PanelSoundTarget.h"
 #include "app/PresetWindowControls.h"
 #include "app/UnixSignalNotifier.h"
+#include "app/WaylandDecorations.h"
 #include "audio/PulseAudioSystem.h"
 #include "controls/MessageBand.h"
 #include "doctor/DiagnosticsDialog.h"
@@ -93,6 +94,14 @@ int main(int argc, char** argv)
     // the environment is kept.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
+    // On Wayland Qt 6.4 loads its EGL integration (libEGL, Mesa and a GPU
+    // or software driver: about 50 MB resident) only to learn whether it may
+    // draw the title bar, though the panel paints in software. Where the
+    // compositor draws title bars itself Qt draws none, so the question is
+    // left unasked; elsewhere (GNOME, Weston) Qt's own title bar needs the
+    // answer. A choice made in the environment is kept.
+    if (!qEnvironmentVariableIsSet("QT_WAYLAND_DISABLE_WINDOWDECORATION") && compositorDecoratesWindows())
+        qputenv("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1");
     QApplication app(argc, argv);
     const Translations translations;
     QApplication::setApplicationDisplayName(QCoreApplication::translate("main", "Quorel Panel"));

@@ -1,8 +1,10 @@
 #include "spectrum/SpectrumBarsView.h"
 
 #include "controls/ImageView.h"
+#include "spectrum/SubsurfaceLayer.h"
 #include "spectrum/XcbBarAtlas.h"
 
+#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QVarLengthArray>
@@ -44,7 +46,15 @@ SpectrumBarsView::SpectrumBarsView(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-SpectrumBarsView::~SpectrumBarsView() = default;
+SpectrumBarsView::~SpectrumBarsView()
+{
+    delete m_layer;
+}
+
+SubsurfaceLayer* SpectrumBarsView::layer() const
+{
+    return m_layer;
+}
 
 void SpectrumBarsView::drawBars(const QList<ImageView*>& bars)
 {
@@ -154,7 +164,8 @@ void SpectrumBarsView::paintHeldChanges()
     m_holding = false;
     if (m_held.isEmpty())
         return;
-    const QList<QRect> left = copyOnX11(std::exchange(m_held, {}), std::exchange(m_heldBars, {}));
+    const QList<QRect> left =
+        drawOnLayer(copyOnX11(std::exchange(m_held, {}), std::exchange(m_heldBars, {})));
     if (!left.isEmpty())
         repaint(regionOf(left));
 }
@@ -197,6 +208,53 @@ QList<QRect> SpectrumBarsView::copyOnX11(QList<QRect> held, const QList<int>& ba
     return left;
 }
 
+QList<QRect> SpectrumBarsView::drawOnLayer(QList<QRect> held)
+{
+    if (held.isEmpty())
+        return held;
+    placeLayer();
+    if (!m_layer || !m_layer->isExposed() || !backdropFits())
+        return held;
+    m_layer->draw(regionOf(held));
+    m_drawnOnLayer += static_cast<int>(held.size());
+    return {};
+}
+
+void SpectrumBarsView::placeLayer()
+{
+    static const bool onWayland = QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (!onWayland)
+        return;
+    QWidget* frameView = window();
+    QWindow* handle = frameView->windowHandle();
+    // Subsurfaces lie above everything of their parent's: the layer would
+    // hide whatever the window stacks above the view (the view's own
+    // children it draws itself). At fractions of a device pixel its place
+    // would not line up with the view's pixels.
+    const qreal ratio = windowRatio();
+    const bool wanted = isVisible() && handle && handle->isExposed() && !m_backdrop.isNull()
+        && qRound(ratio) == ratio && coveredAbove(false).isEmpty();
+    if (!wanted) {
+        if (m_layer && m_layer->isVisible()) {
+            m_layer->hide();
+            // Qt's copy of the window lacks what the layer showed.
+            update();
+        }
+        return;
+    }
+    if (m_layer && m_layer->parent() != handle)
+        delete m_layer;
+    if (!m_layer)
+        m_layer = new SubsurfaceLayer(handle, [this](QPainter& painter, const QRegion& region) {
+            paintLayer(painter, region);
+        });
+    const QRect place(mapTo(frameView, QPoint(0, 0)), size());
+    if (m_layer->geometry() != place)
+        m_layer->setGeometry(place);
+    if (!m_layer->isVisible())
+        m_layer->show();
+}
+
 XcbBarAtlas* SpectrumBarsView::atlas(QWindow* window, qreal ratio)
 {
     const QSize block = size() * ratio;
@@ -232,7 +290,7 @@ QImage SpectrumBarsView::barPicture(const Shown& shown, qreal ratio)
     return picture;
 }
 
-QRegion SpectrumBarsView::coveredAbove() const
+QRegion SpectrumBarsView::coveredAbove(bool ownChildren) const
 {
     QRegion covered;
     const auto above = [&covered, this](const QObjectList& widgets, qsizetype from, const QWidget* parent) {
@@ -244,13 +302,15 @@ QRegion SpectrumBarsView::coveredAbove() const
                 covered += QRect(mapFrom(parent, widget->pos()), widget->size());
         }
     };
-    above(children(), 0, this);
+    if (ownChildren)
+        above(children(), 0, this);
     const QWidget* native = nativeParentWidget();
     for (const QWidget* widget = this; widget != native && widget->parentWidget(); widget = widget->parentWidget()) {
         const QObjectList& siblings = widget->parentWidget()->children();
         above(siblings, siblings.indexOf(widget) + 1, widget->parentWidget());
     }
-    return covered;
+    // The transport's buttons stand just beneath the view, in the same frame.
+    return covered.intersected(rect());
 }
 
 QRegion SpectrumBarsView::regionOf(QList<QRect> rects)
@@ -379,6 +439,12 @@ void SpectrumBarsView::changeEvent(QEvent* event)
     QWidget::changeEvent(event);
 }
 
+void SpectrumBarsView::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    placeLayer();
+}
+
 void SpectrumBarsView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
@@ -402,8 +468,12 @@ bool SpectrumBarsView::eventFilter(QObject* watched, QEvent* event)
     // is brought up to date just before the window paints: on its update
     // request and on exposure.
     if ((watched == m_watchedWindow && event->type() == QEvent::UpdateRequest)
-        || (watched->isWindowType() && event->type() == QEvent::Expose))
+        || (watched->isWindowType() && event->type() == QEvent::Expose)) {
         ensureBackdrop();
+        // The window is about to paint what changed in it: a widget come
+        // above the view, or the view moved.
+        placeLayer();
+    }
     // Qt answers an exposure from its own copy of the window, which lacks
     // the copies made on X11 since: the view is painted into it first.
     if (watched->isWindowType() && event->type() == QEvent::Expose && std::exchange(m_storeLags, false))
@@ -478,14 +548,38 @@ void SpectrumBarsView::paintEvent(QPaintEvent* event)
     }
 
     QPainter painter(this);
-    for (const QRect& area : event->region())
+    paintRegion(painter, event->region());
+    if (m_layer && m_layer->isVisible())
+        m_layer->draw(event->region());
+}
+
+void SpectrumBarsView::paintLayer(QPainter& painter, const QRegion& region)
+{
+    paintRegion(painter, region);
+    // Qt paints the view's children (the baseline) into its own copy of
+    // the window, beneath the layer: the layer shows them too.
+    for (QObject* child : children()) {
+        if (!child->isWidgetType())
+            continue;
+        auto* widget = static_cast<QWidget*>(child);
+        const QRegion part = region.intersected(widget->geometry());
+        if (widget->isHidden() || widget->isWindow() || part.isEmpty())
+            continue;
+        // Over the view's pixels, as Qt paints it: no background of its own.
+        widget->render(&painter, widget->pos(), part.translated(-widget->pos()), QWidget::DrawChildren);
+    }
+}
+
+void SpectrumBarsView::paintRegion(QPainter& painter, const QRegion& region)
+{
+    for (const QRect& area : region)
         copyBanded(painter, m_backdrop, area, QPoint(0, 0));
 
     for (Shown& shown : m_bars) {
         // The layout may have moved the bar since its image last changed.
         if (shown.geometry != shown.bar->geometry())
             shown = shownBy(shown.bar);
-        if (shown.pixels.isEmpty() || !event->region().intersects(shown.pixels))
+        if (shown.pixels.isEmpty() || !region.intersects(shown.pixels))
             continue;
         copyBanded(painter, sprite(shown), shown.pixels, shown.pixels.topLeft());
     }

@@ -16,6 +16,7 @@
 
 class ImageView;
 class QWindow;
+class SubsurfaceLayer;
 class XcbBarAtlas;
 
 // The surface the spectrum's bars reach the screen through. The bars stay
@@ -34,6 +35,14 @@ class XcbBarAtlas;
 // lags behind for these rows, so an exposure repaints the view through Qt;
 // where anything lies above the view, or outside X11, the changes are
 // painted through Qt as before.
+//
+// On Wayland the view is shown through a layer of its own over the window
+// (a subsurface, `SubsurfaceLayer`) while nothing lies above it: a tick
+// draws the changed rows into the layer's small buffer and commits only it,
+// sparing the copy of the window's whole buffer that a paint through Qt
+// 6.4's backing store costs. Qt's paints of the view are drawn into the
+// layer too; Qt's own copy of the window lags behind beneath it, so the view
+// repaints through Qt when the layer goes.
 //
 // Main thread only.
 class SpectrumBarsView : public QWidget {
@@ -56,6 +65,11 @@ public:
     // How many held changes went to the screen as copies from the X
     // server's atlas since the view was made.
     int copiedOnX11() const { return m_copiedOnX11; }
+    // How many held changes were drawn into the Wayland layer since the
+    // view was made.
+    int drawnOnLayer() const { return m_drawnOnLayer; }
+    // The layer the view shows through now, or nullptr.
+    SubsurfaceLayer* layer() const;
 
     // The union of the rectangles, built in one pass (QRegion's union costs
     // a pass over the region so far for each rectangle added).
@@ -82,6 +96,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -132,12 +147,22 @@ private:
     // when any of them changed, its pictures forgotten when the backdrop
     // changed; nullptr outside X11.
     XcbBarAtlas* atlas(QWindow* window, qreal ratio);
+    // Draws the held changes into the Wayland layer when it shows and
+    // returns the ones Qt must paint.
+    QList<QRect> drawOnLayer(QList<QRect> held);
+    // Shows the layer over the view on Wayland while nothing lies above the
+    // view, hides it otherwise, and keeps it on the view's place.
+    void placeLayer();
+    // What the view shows of `region`: the backdrop and the bars over it.
+    void paintRegion(QPainter& painter, const QRegion& region);
+    // What the layer shows of `region`: that and the view's children.
+    void paintLayer(QPainter& painter, const QRegion& region);
     // The bar's present picture over the backdrop, opaque, in device
     // pixels of its geometry.
     QImage barPicture(const Shown& shown, qreal ratio);
     // Where widgets lie above this view, in its coordinates: its own
-    // children and whatever its ancestors stack above it.
-    QRegion coveredAbove() const;
+    // children (unless left out) and whatever its ancestors stack above it.
+    QRegion coveredAbove(bool ownChildren = true) const;
     bool backdropFits() const;
     SpriteKey spriteKey(const Shown& shown) const;
     const QPixmap& sprite(const Shown& shown);
@@ -170,6 +195,9 @@ private:
     // Copies reached the window that Qt's own copy of it does not hold.
     bool m_storeLags = false;
     int m_copiedOnX11 = 0;
+    // Owned by the window's handle, which may go first.
+    QPointer<SubsurfaceLayer> m_layer;
+    int m_drawnOnLayer = 0;
 };
 
 size_t qHash(const SpectrumBarsView::SpriteKey& key, size_t seed = 0);

@@ -4,14 +4,17 @@
 // channel within 1/255 (Qt's versions round blended edges differently). The
 // test runs at scale 1 and at scale 2 (QT_SCALE_FACTOR, set by ctest), on
 // the offscreen platform, where the window's backing store is what shows,
-// and on a virtual X display, where the X server's copy of the window is
-// read back (on X11 the bars reach it past Qt's backing store).
+// on a virtual X display, where the X server's copy of the window is read
+// back (on X11 the bars reach it past Qt's backing store), and as a client of
+// a headless Weston, where the window's buffer is read with the bars' layer
+// laid over it as the compositor lays it.
 //
 // QUOREL_WRITE_REFERENCE=<dir> writes the images instead of comparing them.
 #include "app/MainWindow.h"
 #include "controls/ImageView.h"
 #include "spectrum/SpectrumBarsView.h"
 #include "spectrum/SpectrumViewController.h"
+#include "spectrum/SubsurfaceLayer.h"
 
 #include <QDir>
 #include <QFrame>
@@ -114,10 +117,11 @@ protected:
     }
 
     static bool onX11() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
+    static bool onWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 
     // The whole window's pixels as they show: the X server's, or the
-    // backing store's (the offscreen platform's store is a raster image in
-    // device pixels).
+    // backing store's (the offscreen and Wayland platforms' stores are
+    // raster images in device pixels) with the bars' layer over it.
     QImage shownWindow() const
     {
         if (onX11())
@@ -125,7 +129,17 @@ protected:
         QPaintDevice* device = window.backingStore()->paintDevice();
         if (device->devType() != QInternal::Image)
             return {};
-        return *static_cast<QImage*>(device);
+        QImage shown = static_cast<QImage*>(device)->copy();
+        SubsurfaceLayer* layer = view()->layer();
+        if (layer && layer->isVisible() && layer->isExposed()) {
+            const QImage above = layer->image();
+            EXPECT_FALSE(above.isNull()) << "the layer shows and has sent nothing";
+            QPainter painter(&shown);
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+            const qreal ratio = window.devicePixelRatioF();
+            painter.drawImage(QPointF(layer->position() * ratio) / shown.devicePixelRatio(), above);
+        }
+        return shown;
     }
 
     // The frame's pixels as they show.
@@ -230,7 +244,7 @@ TEST_F(SpectrumPaintTest, HeldChangesLookAsBarByBarChangesDoAndPaintOnceAtOnce)
 {
     PaintCounter bars;
     spectrum.view()->installEventFilter(&bars);
-    const int paintsATick = onX11() ? 0 : 1;
+    const int paintsATick = onX11() || onWayland() ? 0 : 1;
     std::array<int, kBars> up{};
     std::array<int, kBars> down{};
     for (int j = 0; j < kBars; ++j) {
@@ -259,6 +273,9 @@ TEST_F(SpectrumPaintTest, HeldChangesLookAsBarByBarChangesDoAndPaintOnceAtOnce)
     EXPECT_EQ(view()->copiedOnX11(), copied);
     if (onX11()) {
         EXPECT_GT(copied, 0) << "the bars were painted through Qt on X11";
+    }
+    if (onWayland()) {
+        EXPECT_GT(view()->drawnOnLayer(), 0) << "the bars were painted through Qt on Wayland";
     }
 }
 
@@ -318,6 +335,21 @@ TEST_F(SpectrumPaintTest, OnX11AnExposureAfterCopiesShowsTheBarsAsTheyAre)
     cover.hide();
     ASSERT_TRUE(QTest::qWaitFor([&] { return exposes.count > before; }, 10000));
     expectShown(QStringLiteral("level2"));
+}
+
+// On Wayland the bars' layer lies over the window; a click on it still
+// reaches the widgets beneath (here the window's context menu, asked for
+// over the spectrum).
+TEST_F(SpectrumPaintTest, OnWaylandThePointerOverTheLayerReachesTheWidgetsBeneath)
+{
+    if (!onWayland())
+        GTEST_SKIP() << "only Wayland lays the bars' layer over the window";
+    showLevelsHeld(all(8), all(8));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return view()->layer() && view()->layer()->isExposed(); }, 10000));
+    EventCounter menus(QEvent::ContextMenu);
+    view()->installEventFilter(&menus);
+    QTest::mouseClick(view()->layer(), Qt::RightButton, {}, QPoint(10, 10));
+    EXPECT_EQ(menus.count, 1);
 }
 
 // Where a bar's image covers the bars' view, in whole pixels.

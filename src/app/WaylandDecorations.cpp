@@ -1,0 +1,45 @@
+#include "app/WaylandDecorations.h"
+
+#include <QtGlobal>
+
+#include <cstring>
+#include <memory>
+#include <wayland-client.h>
+
+namespace {
+
+struct Globals {
+    bool decorationManager = false;
+};
+
+// Runs on the calling thread, inside wl_display_roundtrip.
+void announced(void* data, wl_registry*, uint32_t, const char* interface, uint32_t)
+{
+    if (std::strcmp(interface, "zxdg_decoration_manager_v1") == 0)
+        static_cast<Globals*>(data)->decorationManager = true;
+}
+
+// Runs on the calling thread, inside wl_display_roundtrip.
+void withdrawn(void*, wl_registry*, uint32_t) {}
+
+const wl_registry_listener kListener{announced, withdrawn};
+
+} // namespace
+
+bool compositorDecoratesWindows()
+{
+    if (qEnvironmentVariableIsSet("WAYLAND_SOCKET"))
+        return false;
+    const std::unique_ptr<wl_display, decltype(&wl_display_disconnect)> display(wl_display_connect(nullptr),
+                                                                                &wl_display_disconnect);
+    if (!display)
+        return false;
+    const std::unique_ptr<wl_registry, decltype(&wl_registry_destroy)> registry(
+        wl_display_get_registry(display.get()), &wl_registry_destroy);
+    Globals globals;
+    if (!registry || wl_registry_add_listener(registry.get(), &kListener, &globals) != 0)
+        return false;
+    if (wl_display_roundtrip(display.get()) < 0)
+        return false;
+    return globals.decorationManager;
+}

@@ -1,0 +1,78 @@
+#include "spectrum/SubsurfaceLayer.h"
+
+#include <QCoreApplication>
+#include <QExposeEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+SubsurfaceLayer::SubsurfaceLayer(QWindow* parent, Painter paint)
+    : QWindow(parent)
+    , m_store(this)
+    , m_paint(std::move(paint))
+{
+    setSurfaceType(QSurface::RasterSurface);
+    setFlag(Qt::WindowDoesNotAcceptFocus);
+}
+
+void SubsurfaceLayer::draw(const QRegion& region)
+{
+    if (!isExposed() || region.isEmpty())
+        return;
+    if (m_store.size() != size())
+        m_store.resize(size());
+    m_store.beginPaint(region);
+    {
+        QPainter painter(m_store.paintDevice());
+        painter.setClipRegion(region);
+        m_paint(painter, region);
+    }
+    m_store.endPaint();
+    m_store.flush(region);
+    m_drawn = true;
+}
+
+QImage SubsurfaceLayer::image()
+{
+    // Qt's raster stores paint into an image, which holds what was sent.
+    QPaintDevice* device = m_drawn ? m_store.paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image)
+        return {};
+    return *static_cast<QImage*>(device);
+}
+
+void SubsurfaceLayer::exposeEvent(QExposeEvent* event)
+{
+    Q_UNUSED(event);
+    draw(QRect(QPoint(0, 0), size()));
+}
+
+bool SubsurfaceLayer::event(QEvent* event)
+{
+    // The layer only shows pixels: what the pointer does over it belongs to
+    // the window beneath, at the same place there.
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPointF at = mouse->position() + position();
+        QMouseEvent moved(mouse->type(), at, at, mouse->globalPosition(), mouse->button(), mouse->buttons(),
+                          mouse->modifiers(), mouse->pointingDevice());
+        QCoreApplication::sendEvent(parent(), &moved);
+        return true;
+    }
+    case QEvent::Wheel: {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        const QPointF at = wheel->position() + position();
+        QWheelEvent moved(at, wheel->globalPosition(), wheel->pixelDelta(), wheel->angleDelta(), wheel->buttons(),
+                          wheel->modifiers(), wheel->phase(), wheel->inverted(), wheel->source(),
+                          wheel->pointingDevice());
+        QCoreApplication::sendEvent(parent(), &moved);
+        return true;
+    }
+    default:
+        return QWindow::event(event);
+    }
+}
