@@ -9,15 +9,19 @@
 #include "app/LogHandler.h"
 #include "app/MainWindow.h"
 #include "app/PanelRemote.h"
+#include "app/PanelScenes.h"
 #include "app/Translations.h"
 #include "app/PanelSoundTarget.h"
 #include "app/PresetWindowControls.h"
 #include "app/UnixSignalNotifier.h"
 #include "audio/PulseAudioSystem.h"
+#include "audio/PulseRecordingStreams.h"
 #include "doctor/DiagnosticsDialog.h"
 #include "doctor/Doctor.h"
 #include "presets/PresetController.h"
 #include "presets/PresetStore.h"
+#include "scenes/SceneStore.h"
+#include "scenes/ScenesDialog.h"
 #include "session/BackgroundMode.h"
 #include "session/CommandLine.h"
 #include "session/PanelService.h"
@@ -122,8 +126,12 @@ int main(int argc, char** argv)
     PanelRemote remote(delegate, &window);
     service.setPort(&remote);
     const auto diagnose = [&window, &instance] { DiagnosticsDialog::openOver(&window, instance.connection()); };
+    // The scenes come with the presets, after the start-up.
+    std::function<void()> editScenes;
     BackgroundMode background(&window, remote,
-                              {.quit = [&delegate] { delegate.closeApplication(); }, .diagnose = diagnose});
+                              {.quit = [&delegate] { delegate.closeApplication(); },
+                               .diagnose = diagnose,
+                               .editScenes = [&editScenes] { editScenes(); }});
 
     UnixSignalNotifier quitSignals;
     QObject::connect(&quitSignals, &UnixSignalNotifier::received, &delegate, &AppDelegate::closeApplication);
@@ -141,7 +149,15 @@ int main(int argc, char** argv)
     PresetController presets(sound, presetStore);
     PresetWindowControls presetControls(window, presets);
     remote.setPresets(&presets);
-    if (!presetLosses.isEmpty())
-        presetControls.showMessage(presetLosses.join(QLatin1Char('\n')));
+    SceneStore sceneStore;
+    const QStringList sceneLosses = sceneStore.load();
+    PulseRecordingStreams recordingStreams(audio.connection());
+    PanelScenes scenes(delegate, recordingStreams, presetStore, sceneStore, window.outlets().messageBand);
+    remote.setScenes(&scenes.controller());
+    editScenes = [&window, &scenes, &presetStore] { ScenesDialog::openOver(&window, scenes.controller(), presetStore); };
+    QObject::connect(&sceneStore, &SceneStore::failed, &presetControls, &PresetWindowControls::showMessage);
+    const QStringList losses = presetLosses + sceneLosses;
+    if (!losses.isEmpty())
+        presetControls.showMessage(losses.join(QLatin1Char('\n')));
     return QApplication::exec();
 }

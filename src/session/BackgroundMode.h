@@ -15,7 +15,7 @@ class QSystemTrayIcon;
 class QWidget;
 
 // Running without the window: the tray icon with the link state and its
-// menu (show the panel, Monitor and Denoise, the Presets submenu, "Keep
+// menu (show the panel, Monitor and Denoise, the Presets submenu, "Scenes…", "Keep
 // running when the window is closed", "Start at login", "Diagnostics…",
 // Quit), and what closing the window does. With "keep running" off (the
 // default) closing quits as it always has; with it on, closing only hides
@@ -38,6 +38,9 @@ public:
         // Opens the diagnostics over the window; without it there is no
         // "Diagnostics…" entry.
         std::function<void()> diagnose;
+        // Opens the scenes' dialog over the window; without it there is no
+        // "Scenes…" entry.
+        std::function<void()> editScenes;
     };
 
     BackgroundMode(QWidget* window, PanelPort& port, Config config, QObject* parent = nullptr);
@@ -58,6 +61,8 @@ public:
     QAction* startAtLoginAction() const { return m_startAtLogin; }
     // Null without Config::diagnose.
     QAction* diagnosticsAction() const { return m_diagnostics; }
+    // Null without Config::editScenes.
+    QAction* scenesAction() const { return m_scenes; }
     QAction* quitAction() const { return m_quit; }
 
 signals:
@@ -96,5 +101,6 @@ private:
     QAction* m_keepRunningAction = nullptr;
     QAction* m_startAtLogin = nullptr;
     QAction* m_diagnostics = nullptr;
+    QAction* m_scenes = nullptr;
     QAction* m_quit = nullptr;
 };
