@@ -93,6 +93,11 @@ void PanelRemote::setScenes(SceneController* scenes)
     scheduleAnnouncement();
 }
 
+bool PanelRemote::scenesAvailable() const
+{
+    return m_scenes != nullptr;
+}
+
 SceneMap PanelRemote::scenes() const
 {
     SceneMap map;

@@ -37,7 +37,7 @@ public:
 
     // Scenes once their controller is attached; until then there are none.
     void setScenes(SceneController* scenes);
-    bool scenesAvailable() const override { return m_scenes != nullptr; }
+    bool scenesAvailable() const override;
     SceneMap scenes() const override;
     QString activeScene() const override;
     bool addScene(const QString& application, const QString& preset, QString* why) override;
