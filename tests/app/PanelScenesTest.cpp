@@ -6,10 +6,12 @@
 #include "PanelFixture.h"
 
 #include "app/PanelScenes.h"
+#include "app/PanelSoundTarget.h"
 #include "audio/PulseRecordingStreams.h"
 #include "controls/MessageBand.h"
 #include "device/ControlPanelInfo.h"
 #include "presets/FactoryPresets.h"
+#include "presets/PresetController.h"
 #include "presets/PresetStore.h"
 #include "scenes/SceneStore.h"
 
@@ -26,6 +28,8 @@ protected:
         for (auto& [name, process] : m_recordings)
             stopRecording(name);
         m_scenes.reset();
+        m_history.reset();
+        m_sound.reset();
         m_streams.reset();
         m_sceneStore.reset();
         m_presets.reset();
@@ -44,6 +48,8 @@ protected:
                                                  m_outlets.messageBand);
         m_window->show();
         m_delegate->applicationDidFinishLaunching();
+        m_sound = std::make_unique<PanelSoundTarget>(*m_delegate);
+        m_history = std::make_unique<PresetController>(*m_sound, *m_presets);
     }
 
     void addScene(const QString& application, const QString& preset)
@@ -100,12 +106,14 @@ protected:
     std::unique_ptr<SceneStore> m_sceneStore;
     std::unique_ptr<PulseRecordingStreams> m_streams;
     std::unique_ptr<PanelScenes> m_scenes;
+    std::unique_ptr<PanelSoundTarget> m_sound;
+    std::unique_ptr<PresetController> m_history;
     std::map<QString, std::unique_ptr<QProcess>> m_recordings;
 };
 
 // A chat application's stream brings its scene's preset as one full
-// record, the stored settings keep the user's own; its close brings them
-// back as one full record.
+// record, the stored settings keep the user's own and undo has nothing to
+// take back; its close brings them back as one full record.
 TEST_F(PanelScenesTest, AChatAppRecordingGetsItsPresetAndItsCloseBringsTheSettingsBack)
 {
     launch();
@@ -124,6 +132,7 @@ TEST_F(PanelScenesTest, AChatAppRecordingGetsItsPresetAndItsCloseBringsTheSettin
     EXPECT_EQ(m_scenes->controller().activeScene(), QStringLiteral("zoom"));
     EXPECT_TRUE(band().contains(QStringLiteral("Scene for zoom: preset Voice"))) << band().toStdString();
     EXPECT_EQ(stored(), before) << "the scene's sound is not stored";
+    EXPECT_FALSE(m_history->canUndo()) << "a scene is no step to undo";
 
     stopRecording(QStringLiteral("Zoom"));
     expectOneRecordOf(before);
