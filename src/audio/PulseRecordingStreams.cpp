@@ -50,11 +50,13 @@ void PulseRecordingStreams::follow(AudioObjectID input)
 
 // ---- Loop thread, or loop locked ----
 
+// The list is made afresh: streams may have closed while the connection
+// changed. It is told once the server has answered.
 void PulseRecordingStreams::connectionReady(pa_context*, Ready how)
 {
+    m_streams.clear();
     if (how == Ready::Again) {
         m_source = PA_INVALID_INDEX;
-        m_streams.clear();
         tell();
     }
     listAll();

@@ -5,6 +5,8 @@
 #include "scenes/SceneStore.h"
 #include "scenes/ScenesLog.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr qsizetype kRecentApplications = 20;
