@@ -162,7 +162,7 @@ void SceneController::start(const Scene& scene)
     emit sceneStarted(scene.application, scene.preset);
 }
 
-void SceneController::end(const QString& application)
+void SceneController::end(QString application)
 {
     const PresetSound before = *m_before;
     const bool keep = m_changedByHand;

@@ -57,7 +57,8 @@ private:
     quint64 newestStream(const Scene& scene) const;
     bool apply(const PresetSound& sound, QString* why);
     void start(const Scene& scene);
-    void end(const QString& application);
+    // By value: the name is often m_active, which ending clears.
+    void end(QString application);
     void tell(const QString& logged, const QString& shown);
 
     PanelModel& m_model;
