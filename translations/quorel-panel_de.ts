@@ -106,6 +106,10 @@
         <source>Check microphone</source>
         <translation>Mikrofon prüfen</translation>
     </message>
+    <message>
+        <source>Scenes…</source>
+        <translation>Szenen…</translation>
+    </message>
 </context>
 <context>
     <name>Button</name>
@@ -234,24 +238,6 @@ Siehe „%1 --help“.
         <translation>%1 nimmt %2 bis %3; %4 liegt außerhalb</translation>
     </message>
     <message>
-        <source>Keys: speaker, mic (0 to 100), stage1 .. stage5 (-15 to 15), reverb (0 to 100),
-monitor, denoise, mixer (on or off).
-
---status, --set, --toggle and the preset options talk to the panel running in
-this session and exit with 0 on success, 1 when the panel answered with an
-error, 2 for a wrong key, value or preset name, 3 when no panel runs, 4 when
-the device is not linked (--status prints the state either way and exits 0
-only when linked).</source>
-        <translation>Schlüssel: speaker, mic (0 bis 100), stage1 .. stage5 (-15 bis 15), reverb (0 bis 100),
-monitor, denoise, mixer (on oder off).
-
---status, --set, --toggle und die Optionen für Voreinstellungen sprechen mit dem Panel,
-das in dieser Sitzung läuft, und enden mit 0 bei Erfolg, 1, wenn das Panel mit einem
-Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreinstellung,
-3, wenn kein Panel läuft, 4, wenn das Gerät nicht verbunden ist
-(--status gibt den Zustand in jedem Fall aus und endet nur verbunden mit 0).</translation>
-    </message>
-    <message>
         <source>Check the set-up (device, udev rule, sound server, GStreamer, settings, session), one line a check; exit 0 when none fails, else 1.</source>
         <translation>Die Einrichtung prüfen (Gerät, udev-Regel, Sound-Server, GStreamer, Einstellungen, Sitzung), eine Zeile je Prüfung; endet mit 0, wenn keine fehlschlägt, sonst mit 1.</translation>
     </message>
@@ -284,10 +270,6 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
         <translation>--save-preset braucht einen Namen</translation>
     </message>
     <message>
-        <source>--hidden starts the panel; it does not go with --status, --set, --toggle or the preset options</source>
-        <translation>--hidden startet das Panel; es passt nicht zu --status, --set, --toggle oder den Optionen für Voreinstellungen</translation>
-    </message>
-    <message>
         <source>cannot apply the preset &quot;%1&quot;</source>
         <translation>die Voreinstellung „%1“ kann nicht angewendet werden</translation>
     </message>
@@ -298,6 +280,56 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
     <message>
         <source>the panel&apos;s presets are not available yet</source>
         <translation>die Voreinstellungen des Panels sind noch nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Keys: speaker, mic (0 to 100), stage1 .. stage5 (-15 to 15), reverb (0 to 100),
+monitor, denoise, mixer (on or off).
+
+--status, --set, --toggle and the preset and scene options talk to the panel
+running in this session and exit with 0 on success, 1 when the panel answered
+with an error, 2 for a wrong key, value, preset or scene, 3 when no panel runs, 4 when
+the device is not linked (--status prints the state either way and exits 0
+only when linked).</source>
+        <translation>Schlüssel: speaker, mic (0 bis 100), stage1 .. stage5 (-15 bis 15), reverb (0 bis 100),
+monitor, denoise, mixer (on oder off).
+
+--status, --set, --toggle und die Optionen für Voreinstellungen und Szenen sprechen mit dem
+Panel, das in dieser Sitzung läuft, und enden mit 0 bei Erfolg, 1, wenn das Panel mit einem
+Fehler antwortet, 2 bei einem falschen Schlüssel, Wert, einer falschen Voreinstellung oder Szene,
+3, wenn kein Panel läuft, 4, wenn das Gerät nicht verbunden ist
+(--status gibt den Zustand in jedem Fall aus und endet nur verbunden mit 0).</translation>
+    </message>
+    <message>
+        <source>List the scenes, application=preset one a line, the one in force marked with *.</source>
+        <translation>Die Szenen auflisten, Anwendung=Voreinstellung je Zeile, die wirksame mit * markiert.</translation>
+    </message>
+    <message>
+        <source>While &lt;application&gt; records from the device, apply &lt;preset&gt;.</source>
+        <translation>Solange &lt;application&gt; vom Gerät aufnimmt, &lt;preset&gt; anwenden.</translation>
+    </message>
+    <message>
+        <source>Remove the scene of &lt;application&gt;.</source>
+        <translation>Die Szene von &lt;application&gt; entfernen.</translation>
+    </message>
+    <message>
+        <source>--add-scene takes application=preset, not &quot;%1&quot;</source>
+        <translation>--add-scene erwartet Anwendung=Voreinstellung, nicht „%1“</translation>
+    </message>
+    <message>
+        <source>--hidden starts the panel; it does not go with --status, --set, --toggle or the preset and scene options</source>
+        <translation>--hidden startet das Panel; es passt nicht zu --status, --set, --toggle oder den Optionen für Voreinstellungen und Szenen</translation>
+    </message>
+    <message>
+        <source>cannot add the scene for &quot;%1&quot;</source>
+        <translation>die Szene für „%1“ kann nicht hinzugefügt werden</translation>
+    </message>
+    <message>
+        <source>cannot remove the scene for &quot;%1&quot;</source>
+        <translation>die Szene für „%1“ kann nicht entfernt werden</translation>
+    </message>
+    <message>
+        <source>cannot read the scenes</source>
+        <translation>die Szenen können nicht gelesen werden</translation>
     </message>
 </context>
 <context>
@@ -758,6 +790,10 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
         <source>the panel has no action &quot;%1&quot;</source>
         <translation>das Panel hat keine Aktion „%1“</translation>
     </message>
+    <message>
+        <source>the panel&apos;s scenes are not available yet</source>
+        <translation>die Szenen des Panels sind noch nicht verfügbar</translation>
+    </message>
 </context>
 <context>
     <name>PanelSoundTarget</name>
@@ -879,10 +915,6 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
         <translation>name fehlt</translation>
     </message>
     <message>
-        <source>it is not a preset store (wrong type: not text)</source>
-        <translation>es ist keine Sammlung von Voreinstellungen (falscher Typ: kein Text)</translation>
-    </message>
-    <message>
         <source>a preset store</source>
         <translation>eine Sammlung von Voreinstellungen</translation>
     </message>
@@ -905,6 +937,10 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
     <message>
         <source>%1 is damaged (%2): it is left out and kept in the file</source>
         <translation>%1 ist beschädigt (%2): sie wird ausgelassen und bleibt in der Datei erhalten</translation>
+    </message>
+    <message>
+        <source>it is not %1 (wrong type: not text)</source>
+        <translation>es ist nicht %1 (falscher Typ: kein Text)</translation>
     </message>
 </context>
 <context>
@@ -1090,6 +1126,119 @@ Fehler antwortet, 2 bei einem falschen Schlüssel, Wert oder Namen einer Voreins
 Do you want to replace it?</source>
         <translation>%1 existiert bereits.
 Soll sie überschrieben werden?</translation>
+    </message>
+</context>
+<context>
+    <name>SceneController</name>
+    <message>
+        <source>Scene for %1: there is no preset &quot;%2&quot;; nothing changed</source>
+        <translation>Szene für %1: Es gibt keine Voreinstellung „%2“; nichts wurde geändert</translation>
+    </message>
+    <message>
+        <source>Scene for %1: the preset %2 could not be applied: %3</source>
+        <translation>Szene für %1: Die Voreinstellung %2 konnte nicht angewendet werden: %3</translation>
+    </message>
+    <message>
+        <source>Scene for %1: preset %2</source>
+        <translation>Szene für %1: Voreinstellung %2</translation>
+    </message>
+    <message>
+        <source>Scene for %1 ended; your changes during it are kept</source>
+        <translation>Szene für %1 beendet; Ihre Änderungen währenddessen bleiben</translation>
+    </message>
+    <message>
+        <source>Scene for %1 ended, but your settings could not come back: %2</source>
+        <translation>Szene für %1 beendet, aber Ihre Einstellungen konnten nicht zurückkehren: %2</translation>
+    </message>
+    <message>
+        <source>Scene for %1 ended; your settings are back</source>
+        <translation>Szene für %1 beendet; Ihre Einstellungen sind zurück</translation>
+    </message>
+</context>
+<context>
+    <name>SceneStore</name>
+    <message>
+        <source>Your scenes in %1 could not be read; that file is kept as %2 and the scenes are stored anew</source>
+        <translation>Ihre Szenen in %1 konnten nicht gelesen werden; die Datei wird als %2 aufbewahrt und die Szenen werden neu gespeichert</translation>
+    </message>
+    <message>
+        <source>Cannot store the scenes in %1: %2</source>
+        <translation>Die Szenen können nicht in %1 gespeichert werden: %2</translation>
+    </message>
+    <message>
+        <source>a scene store</source>
+        <translation>ein Szenenspeicher</translation>
+    </message>
+    <message>
+        <source>Your scenes in %1 cannot be read (%2); no scene is followed, and the file is kept under another name when the scenes next change</source>
+        <translation>Ihre Szenen in %1 können nicht gelesen werden (%2); keiner Szene wird gefolgt, und die Datei wird unter einem anderen Namen aufbewahrt, sobald sich die Szenen das nächste Mal ändern</translation>
+    </message>
+    <message>
+        <source>In %1, line %2 before the first scene is not understood; it is kept as it is</source>
+        <translation>In %1 wird Zeile %2 vor der ersten Szene nicht verstanden; sie bleibt, wie sie ist</translation>
+    </message>
+    <message>
+        <source>a scene holds one line, preset=&lt;name&gt;</source>
+        <translation>eine Szene enthält eine Zeile, preset=&lt;Name&gt;</translation>
+    </message>
+    <message>
+        <source>an earlier scene is for the same application</source>
+        <translation>eine frühere Szene gilt derselben Anwendung</translation>
+    </message>
+    <message>
+        <source>there are already %1 scenes</source>
+        <translation>es gibt bereits %1 Szenen</translation>
+    </message>
+    <message>
+        <source>In %1, the scene at line %2 is damaged (%3): it is left out and kept in the file</source>
+        <translation>In %1 ist die Szene in Zeile %2 beschädigt (%3): Sie wird ausgelassen und in der Datei aufbewahrt</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be named in a scene: a name takes 1 to %2 characters, without control characters, not starting with &quot;[&quot; nor starting or ending with a space</source>
+        <translation>„%1“ kann in keiner Szene stehen: Ein Name hat 1 bis %2 Zeichen, ohne Steuerzeichen, beginnt nicht mit „[“ und beginnt oder endet nicht mit einem Leerzeichen</translation>
+    </message>
+    <message>
+        <source>there are already %1 scenes; remove one first</source>
+        <translation>es gibt bereits %1 Szenen; entfernen Sie zuerst eine</translation>
+    </message>
+    <message>
+        <source>there is no scene for &quot;%1&quot;</source>
+        <translation>es gibt keine Szene für „%1“</translation>
+    </message>
+</context>
+<context>
+    <name>ScenesDialog</name>
+    <message>
+        <source>Scenes</source>
+        <translation>Szenen</translation>
+    </message>
+    <message>
+        <source>While an application records from the device, its scene&apos;s preset is the device&apos;s sound; when it stops, your settings come back.</source>
+        <translation>Solange eine Anwendung vom Gerät aufnimmt, ist die Voreinstellung ihrer Szene der Klang des Geräts; endet sie, kehren Ihre Einstellungen zurück.</translation>
+    </message>
+    <message>
+        <source>Follow the scenes</source>
+        <translation>Den Szenen folgen</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Application:</source>
+        <translation>Anwendung:</translation>
+    </message>
+    <message>
+        <source>Preset:</source>
+        <translation>Voreinstellung:</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>%1: preset %2</source>
+        <translation>%1: Voreinstellung %2</translation>
     </message>
 </context>
 <context>

@@ -106,6 +106,10 @@
         <source>Check microphone</source>
         <translation>检查麦克风</translation>
     </message>
+    <message>
+        <source>Scenes…</source>
+        <translation>场景…</translation>
+    </message>
 </context>
 <context>
     <name>Button</name>
@@ -234,23 +238,6 @@ Try &apos;%1 --help&apos;.
         <translation>%1 的范围是 %2 到 %3；%4 超出范围</translation>
     </message>
     <message>
-        <source>Keys: speaker, mic (0 to 100), stage1 .. stage5 (-15 to 15), reverb (0 to 100),
-monitor, denoise, mixer (on or off).
-
---status, --set, --toggle and the preset options talk to the panel running in
-this session and exit with 0 on success, 1 when the panel answered with an
-error, 2 for a wrong key, value or preset name, 3 when no panel runs, 4 when
-the device is not linked (--status prints the state either way and exits 0
-only when linked).</source>
-        <translation>键：speaker、mic（0 到 100）、stage1 .. stage5（-15 到 15）、reverb（0 到 100）、
-monitor、denoise、mixer（on 或 off）。
-
---status、--set、--toggle 和预设选项与本会话中正在运行的面板通信，
-退出码：0 成功，1 面板返回错误，2 键、值或预设名称有误，
-3 没有正在运行的面板，4 设备未连接
-（--status 总会输出状态，仅在已连接时以 0 退出）。</translation>
-    </message>
-    <message>
         <source>Check the set-up (device, udev rule, sound server, GStreamer, settings, session), one line a check; exit 0 when none fails, else 1.</source>
         <translation>检查配置（设备、udev 规则、声音服务器、GStreamer、设置、会话），每项检查一行；全部通过时以 0 退出，否则以 1 退出。</translation>
     </message>
@@ -283,10 +270,6 @@ monitor、denoise、mixer（on 或 off）。
         <translation>--save-preset 需要一个名称</translation>
     </message>
     <message>
-        <source>--hidden starts the panel; it does not go with --status, --set, --toggle or the preset options</source>
-        <translation>--hidden 用于启动面板；不能与 --status、--set、--toggle 或预设选项一起使用</translation>
-    </message>
-    <message>
         <source>cannot apply the preset &quot;%1&quot;</source>
         <translation>无法应用预设“%1”</translation>
     </message>
@@ -297,6 +280,55 @@ monitor、denoise、mixer（on 或 off）。
     <message>
         <source>the panel&apos;s presets are not available yet</source>
         <translation>面板的预设尚不可用</translation>
+    </message>
+    <message>
+        <source>Keys: speaker, mic (0 to 100), stage1 .. stage5 (-15 to 15), reverb (0 to 100),
+monitor, denoise, mixer (on or off).
+
+--status, --set, --toggle and the preset and scene options talk to the panel
+running in this session and exit with 0 on success, 1 when the panel answered
+with an error, 2 for a wrong key, value, preset or scene, 3 when no panel runs, 4 when
+the device is not linked (--status prints the state either way and exits 0
+only when linked).</source>
+        <translation>键：speaker、mic（0 到 100）、stage1 .. stage5（-15 到 15）、reverb（0 到 100）、
+monitor、denoise、mixer（on 或 off）。
+
+--status、--set、--toggle 以及预设和场景选项与本会话中正在运行的面板通信，
+退出码：0 成功，1 面板返回错误，2 键、值、预设或场景有误，
+3 没有正在运行的面板，4 设备未连接
+（--status 总会输出状态，仅在已连接时以 0 退出）。</translation>
+    </message>
+    <message>
+        <source>List the scenes, application=preset one a line, the one in force marked with *.</source>
+        <translation>列出场景，每行一个“应用=预设”，正在生效的以 * 标记。</translation>
+    </message>
+    <message>
+        <source>While &lt;application&gt; records from the device, apply &lt;preset&gt;.</source>
+        <translation>当 &lt;application&gt; 从设备录音时，应用 &lt;preset&gt;。</translation>
+    </message>
+    <message>
+        <source>Remove the scene of &lt;application&gt;.</source>
+        <translation>移除 &lt;application&gt; 的场景。</translation>
+    </message>
+    <message>
+        <source>--add-scene takes application=preset, not &quot;%1&quot;</source>
+        <translation>--add-scene 需要“应用=预设”，而不是“%1”</translation>
+    </message>
+    <message>
+        <source>--hidden starts the panel; it does not go with --status, --set, --toggle or the preset and scene options</source>
+        <translation>--hidden 用于启动面板；不能与 --status、--set、--toggle 或预设和场景选项一起使用</translation>
+    </message>
+    <message>
+        <source>cannot add the scene for &quot;%1&quot;</source>
+        <translation>无法添加“%1”的场景</translation>
+    </message>
+    <message>
+        <source>cannot remove the scene for &quot;%1&quot;</source>
+        <translation>无法移除“%1”的场景</translation>
+    </message>
+    <message>
+        <source>cannot read the scenes</source>
+        <translation>无法读取场景</translation>
     </message>
 </context>
 <context>
@@ -755,6 +787,10 @@ monitor、denoise、mixer（on 或 off）。
         <source>the panel has no action &quot;%1&quot;</source>
         <translation>面板没有操作“%1”</translation>
     </message>
+    <message>
+        <source>the panel&apos;s scenes are not available yet</source>
+        <translation>面板的场景尚不可用</translation>
+    </message>
 </context>
 <context>
     <name>PanelSoundTarget</name>
@@ -876,10 +912,6 @@ monitor、denoise、mixer（on 或 off）。
         <translation>缺少 name</translation>
     </message>
     <message>
-        <source>it is not a preset store (wrong type: not text)</source>
-        <translation>它不是预设库（类型错误：不是文本）</translation>
-    </message>
-    <message>
         <source>a preset store</source>
         <translation>预设库</translation>
     </message>
@@ -902,6 +934,10 @@ monitor、denoise、mixer（on 或 off）。
     <message>
         <source>%1 is damaged (%2): it is left out and kept in the file</source>
         <translation>%1 已损坏（%2）：已被略过，并保留在文件中</translation>
+    </message>
+    <message>
+        <source>it is not %1 (wrong type: not text)</source>
+        <translation>它不是%1（类型错误：不是文本）</translation>
     </message>
 </context>
 <context>
@@ -1087,6 +1123,119 @@ monitor、denoise、mixer（on 或 off）。
 Do you want to replace it?</source>
         <translation>%1 已存在。
 你要替换它吗？</translation>
+    </message>
+</context>
+<context>
+    <name>SceneController</name>
+    <message>
+        <source>Scene for %1: there is no preset &quot;%2&quot;; nothing changed</source>
+        <translation>%1 的场景：没有预设“%2”；未做任何更改</translation>
+    </message>
+    <message>
+        <source>Scene for %1: the preset %2 could not be applied: %3</source>
+        <translation>%1 的场景：无法应用预设 %2：%3</translation>
+    </message>
+    <message>
+        <source>Scene for %1: preset %2</source>
+        <translation>%1 的场景：预设 %2</translation>
+    </message>
+    <message>
+        <source>Scene for %1 ended; your changes during it are kept</source>
+        <translation>%1 的场景已结束；期间您所做的更改将保留</translation>
+    </message>
+    <message>
+        <source>Scene for %1 ended, but your settings could not come back: %2</source>
+        <translation>%1 的场景已结束，但无法恢复您的设置：%2</translation>
+    </message>
+    <message>
+        <source>Scene for %1 ended; your settings are back</source>
+        <translation>%1 的场景已结束；您的设置已恢复</translation>
+    </message>
+</context>
+<context>
+    <name>SceneStore</name>
+    <message>
+        <source>Your scenes in %1 could not be read; that file is kept as %2 and the scenes are stored anew</source>
+        <translation>无法读取 %1 中的场景；该文件已保留为 %2，场景将重新保存</translation>
+    </message>
+    <message>
+        <source>Cannot store the scenes in %1: %2</source>
+        <translation>无法将场景保存到 %1：%2</translation>
+    </message>
+    <message>
+        <source>a scene store</source>
+        <translation>场景存储</translation>
+    </message>
+    <message>
+        <source>Your scenes in %1 cannot be read (%2); no scene is followed, and the file is kept under another name when the scenes next change</source>
+        <translation>无法读取 %1 中的场景（%2）；不会跟随任何场景，下次场景更改时该文件将以其他名称保留</translation>
+    </message>
+    <message>
+        <source>In %1, line %2 before the first scene is not understood; it is kept as it is</source>
+        <translation>%1 中第一个场景之前的第 %2 行无法理解；将按原样保留</translation>
+    </message>
+    <message>
+        <source>a scene holds one line, preset=&lt;name&gt;</source>
+        <translation>一个场景只包含一行 preset=&lt;名称&gt;</translation>
+    </message>
+    <message>
+        <source>an earlier scene is for the same application</source>
+        <translation>前面已有同一应用的场景</translation>
+    </message>
+    <message>
+        <source>there are already %1 scenes</source>
+        <translation>已有 %1 个场景</translation>
+    </message>
+    <message>
+        <source>In %1, the scene at line %2 is damaged (%3): it is left out and kept in the file</source>
+        <translation>%1 中第 %2 行的场景已损坏（%3）：已跳过并保留在文件中</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be named in a scene: a name takes 1 to %2 characters, without control characters, not starting with &quot;[&quot; nor starting or ending with a space</source>
+        <translation>“%1”不能用于场景：名称为 1 到 %2 个字符，不含控制字符，不以“[”开头，且首尾不能是空格</translation>
+    </message>
+    <message>
+        <source>there are already %1 scenes; remove one first</source>
+        <translation>已有 %1 个场景；请先移除一个</translation>
+    </message>
+    <message>
+        <source>there is no scene for &quot;%1&quot;</source>
+        <translation>没有“%1”的场景</translation>
+    </message>
+</context>
+<context>
+    <name>ScenesDialog</name>
+    <message>
+        <source>Scenes</source>
+        <translation>场景</translation>
+    </message>
+    <message>
+        <source>While an application records from the device, its scene&apos;s preset is the device&apos;s sound; when it stops, your settings come back.</source>
+        <translation>当某个应用从设备录音时，其场景的预设即为设备的声音；录音停止后，您的设置将恢复。</translation>
+    </message>
+    <message>
+        <source>Follow the scenes</source>
+        <translation>跟随场景</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>移除</translation>
+    </message>
+    <message>
+        <source>Application:</source>
+        <translation>应用：</translation>
+    </message>
+    <message>
+        <source>Preset:</source>
+        <translation>预设：</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>添加</translation>
+    </message>
+    <message>
+        <source>%1: preset %2</source>
+        <translation>%1：预设 %2</translation>
     </message>
 </context>
 <context>

@@ -343,10 +343,15 @@ void DeviceLink::restoreLinkedAudio()
 
 void DeviceLink::audioLinked(AudioObjectID output, AudioObjectID input)
 {
-    if (linking())
-        return complete(output, input);
+    if (linking()) {
+        complete(output, input);
+        if (linked())
+            emit inputLinked(input);
+        return;
+    }
     if (!linked())
         return;
+    emit inputLinked(input);
     m_parts.volumes->listen(output, input);
     // A fresh capture of the new default input.
     if (m_spectrum) {

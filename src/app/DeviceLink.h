@@ -91,6 +91,9 @@ signals:
     void linkFinished(bool linked);
     // Linked, device present or device responding changed.
     void linkStateChanged();
+    // The device is the default input under `input`: at the link and at
+    // each restore of its sound (the server may have given it a new id).
+    void inputLinked(AudioObjectID input);
 
 private:
     bool linking() const;

@@ -1,6 +1,8 @@
 #include "app/PanelRemote.h"
 
 #include "presets/PresetController.h"
+#include "scenes/SceneController.h"
+#include "scenes/SceneStore.h"
 
 #include <QWidget>
 
@@ -82,4 +84,41 @@ bool PanelRemote::savePreset(const QString& name, QString* why)
 {
     *why = tr("the panel's presets are not available yet");
     return m_presets && m_presets->saveCurrent(name, why);
+}
+
+void PanelRemote::setScenes(SceneController* scenes)
+{
+    m_scenes = scenes;
+    connect(scenes, &SceneController::activeSceneChanged, this, &PanelRemote::scheduleAnnouncement);
+    scheduleAnnouncement();
+}
+
+bool PanelRemote::scenesAvailable() const
+{
+    return m_scenes != nullptr;
+}
+
+SceneMap PanelRemote::scenes() const
+{
+    SceneMap map;
+    if (m_scenes) {
+        for (const Scene& scene : m_scenes->store().scenes())
+            map.insert(scene.application, scene.preset);
+    }
+    return map;
+}
+
+QString PanelRemote::activeScene() const
+{
+    return m_scenes ? m_scenes->activeScene() : QString();
+}
+
+bool PanelRemote::addScene(const QString& application, const QString& preset, QString* why)
+{
+    return m_scenes && m_scenes->store().add({application, preset}, why);
+}
+
+bool PanelRemote::removeScene(const QString& application, QString* why)
+{
+    return m_scenes && m_scenes->store().remove(application, why);
 }

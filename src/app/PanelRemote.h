@@ -7,6 +7,7 @@
 #include <QTimer>
 
 class PresetController;
+class SceneController;
 class QWidget;
 
 // The panel as the session interface and the tray see it: the state is the
@@ -34,6 +35,14 @@ public:
     bool applyPreset(const QString& name, QString* why) override;
     bool savePreset(const QString& name, QString* why) override;
 
+    // Scenes once their controller is attached; until then there are none.
+    void setScenes(SceneController* scenes);
+    bool scenesAvailable() const override;
+    SceneMap scenes() const override;
+    QString activeScene() const override;
+    bool addScene(const QString& application, const QString& preset, QString* why) override;
+    bool removeScene(const QString& application, QString* why) override;
+
 private:
     void scheduleAnnouncement();
 
@@ -41,4 +50,5 @@ private:
     QPointer<QWidget> m_window;
     QTimer m_announce;
     QPointer<PresetController> m_presets;
+    QPointer<SceneController> m_scenes;
 };

@@ -6,11 +6,15 @@ PanelSoundTarget::PanelSoundTarget(AppDelegate& controller, QObject* parent)
     : SoundTarget(parent)
     , m_controller(controller)
 {
-    connect(&controller.model(), &PanelModel::settingsChanged, this,
-            [this](const PanelSettings& settings, PanelFields fields) {
-                if (fields & soundFields())
-                    emit soundChanged(PresetSound::of(settings.sound), !m_controller.settingsControls()->soundStepGoingOn());
-            });
+    connect(&controller.model(), &PanelModel::applied, this, [this](const SettingsChange& change) {
+        if (!(change.changed & soundFields()))
+            return;
+        const PresetSound sound = PresetSound::of(change.settings.sound);
+        if (change.origin == ChangeOrigin::Scene)
+            emit soundReplaced(sound);
+        else
+            emit soundChanged(sound, !m_controller.settingsControls()->soundStepGoingOn());
+    });
     // A held control released where it was pressed changed nothing more,
     // yet its step is over.
     connect(controller.settingsControls(), &SettingsControls::soundStepEnded, this, [this] { emit soundChanged(sound(), true); });

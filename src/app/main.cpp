@@ -9,12 +9,14 @@
 #include "app/LogHandler.h"
 #include "app/MainWindow.h"
 #include "app/PanelRemote.h"
+#include "app/PanelScenes.h"
 #include "app/Translations.h"
 #include "app/PanelSoundTarget.h"
 #include "app/PresetWindowControls.h"
 #include "app/UnixSignalNotifier.h"
 #include "app/WaylandDecorations.h"
 #include "audio/PulseAudioSystem.h"
+#include "audio/PulseRecordingStreams.h"
 #include "controls/MessageBand.h"
 #include "doctor/DiagnosticsDialog.h"
 #include "doctor/Doctor.h"
@@ -23,8 +25,11 @@
 #include "miccheck/PulseMicCheckAudio.h"
 #include "presets/PresetController.h"
 #include "presets/PresetStore.h"
+#include "scenes/SceneStore.h"
+#include "scenes/ScenesDialog.h"
 #include "session/BackgroundMode.h"
 #include "session/CommandLine.h"
+#include "session/DesktopNotices.h"
 #include "session/PanelService.h"
 #include "session/SessionInstance.h"
 #include "spectrum/PulseCaptureEngine.h"
@@ -149,10 +154,13 @@ int main(int argc, char** argv)
         micCheck.toggle();
         return micCheck.running();
     };
+    // The scenes come with the presets, after the start-up.
+    std::function<void()> editScenes;
     BackgroundMode background(&window, remote,
                               {.quit = [&delegate] { delegate.closeApplication(); },
                                .diagnose = diagnose,
-                               .checkMicrophone = checkMicrophone});
+                               .checkMicrophone = checkMicrophone,
+                               .editScenes = [&editScenes] { editScenes(); }});
     QObject::connect(&micCheck, &MicCheck::phaseChanged, background.micCheckAction(),
                      [&micCheck, &background] { background.micCheckAction()->setChecked(micCheck.running()); });
 
@@ -172,7 +180,17 @@ int main(int argc, char** argv)
     PresetController presets(sound, presetStore);
     PresetWindowControls presetControls(window, presets);
     remote.setPresets(&presets);
-    if (!presetLosses.isEmpty())
-        presetControls.showMessage(presetLosses.join(QLatin1Char('\n')));
+    SceneStore sceneStore;
+    const QStringList sceneLosses = sceneStore.load();
+    PulseRecordingStreams recordingStreams(audio.connection());
+    PanelScenes scenes(delegate, recordingStreams, presetStore, sceneStore, window.outlets().messageBand);
+    remote.setScenes(&scenes.controller());
+    QObject::connect(&scenes.controller(), &SceneController::sceneStarted, delegate.notices(),
+                     &DesktopNotices::sceneStarted);
+    editScenes = [&window, &scenes, &presetStore] { ScenesDialog::openOver(&window, scenes.controller(), presetStore); };
+    QObject::connect(&sceneStore, &SceneStore::failed, &presetControls, &PresetWindowControls::showMessage);
+    const QStringList losses = presetLosses + sceneLosses;
+    if (!losses.isEmpty())
+        presetControls.showMessage(losses.join(QLatin1Char('\n')));
     return QApplication::exec();
 }

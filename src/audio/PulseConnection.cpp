@@ -173,7 +173,7 @@ void PulseConnection::follow(Observer::Ready how)
         context,
         static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE
                                             | PA_SUBSCRIPTION_MASK_SERVER | PA_SUBSCRIPTION_MASK_CLIENT
-                                            | PA_SUBSCRIPTION_MASK_CARD),
+                                            | PA_SUBSCRIPTION_MASK_CARD | PA_SUBSCRIPTION_MASK_SOURCE_OUTPUT),
         nullptr, nullptr));
     if (!subscribe)
         qCWarning(lcPulseAudio, "cannot follow the sound server's devices: %s",

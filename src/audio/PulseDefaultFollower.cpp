@@ -64,14 +64,15 @@ void PulseDefaultFollower::serverEvent(pa_subscription_event_type_t type, std::u
         m_witness.suspect();
         return;
     }
-    if (comesOrGoes)
+    const bool device = facility == PA_SUBSCRIPTION_EVENT_SINK || facility == PA_SUBSCRIPTION_EVENT_SOURCE;
+    if (comesOrGoes && device)
         m_witness.suspect();
     if (facility == PA_SUBSCRIPTION_EVENT_SERVER) {
         m_witness.heard();
         readDefaults();
         return;
     }
-    if (facility != PA_SUBSCRIPTION_EVENT_SINK && facility != PA_SUBSCRIPTION_EVENT_SOURCE)
+    if (!device)
         return;
     const AudioScope scope = facility == PA_SUBSCRIPTION_EVENT_SINK ? AudioScope::Output : AudioScope::Input;
     const AudioObjectID id = scope == AudioScope::Output ? pulseid::sink(index) : pulseid::source(index);

@@ -26,6 +26,7 @@ void DeviceRecordSender::applied(const SettingsChange& change)
         return;
     case ChangeOrigin::Control:
     case ChangeOrigin::Preset:
+    case ChangeOrigin::Scene:
     case ChangeOrigin::StageReset:
         fields = change.requested;
         break;
@@ -44,7 +45,8 @@ void DeviceRecordSender::applied(const SettingsChange& change)
     if (change.origin == ChangeOrigin::StageReset) {
         for (unsigned code : codes)
             send(code);
-    } else if (codes.size() == 1 && change.origin != ChangeOrigin::Preset) {
+    } else if (codes.size() == 1 && change.origin != ChangeOrigin::Preset
+               && change.origin != ChangeOrigin::Scene) {
         send(codes.front());
     } else {
         send(ChangeFullRefresh);

@@ -65,6 +65,10 @@ enum class ChangeOrigin {
     History,    // undo or redo
     StageReset, // the stage reset: each stage goes to the device as its own change
     Server,     // the sound server changed a volume itself
+    // A scene began or ended: the device gets the sound whole, as for a
+    // preset, but it is no step to undo and the stored settings keep the
+    // user's own until a change by hand makes the scene's sound theirs.
+    Scene,
 };
 
 // Values for some settings, applied as one change. Values are kept as

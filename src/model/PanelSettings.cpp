@@ -57,7 +57,12 @@ PanelSettings PanelSettings::fromDictionary(const SettingsDictionary& file)
 
 void PanelSettings::storeInto(SettingsDictionary& file) const
 {
-    storeFieldsInto(file, allFields());
+    storeInto(file, allFields());
+}
+
+void PanelSettings::storeInto(SettingsDictionary& file, PanelFields fields) const
+{
+    storeFieldsInto(file, fields);
     file.setBool(SettingsKey::spkMute, speaker == 0);
     file.setBool(SettingsKey::micMute, mic == 0);
 }

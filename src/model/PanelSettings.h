@@ -59,8 +59,10 @@ struct PanelSettings {
 
     // Read from the dictionary (absent keys read 0 or off), bounded.
     static PanelSettings fromDictionary(const SettingsDictionary& file);
-    // Writes all thirteen keys, the mute flags as the volumes at 0.
+    // Writes all thirteen keys (or those of `fields`) and the mute flags as
+    // the volumes at 0.
     void storeInto(SettingsDictionary& file) const;
+    void storeInto(SettingsDictionary& file, PanelFields fields) const;
     // Writes the keys of `fields` only. The mute flags are not among them:
     // between shut-downs they say what the sound server last took.
     void storeFieldsInto(SettingsDictionary& file, PanelFields fields) const;

@@ -11,6 +11,10 @@ PresetController::PresetController(SoundTarget& target, PresetStore& store, QObj
     , m_settled(target.sound())
 {
     connect(&target, &SoundTarget::soundChanged, this, &PresetController::soundChanged);
+    connect(&target, &SoundTarget::soundReplaced, this, [this](const PresetSound& sound) {
+        m_settled = sound;
+        refresh();
+    });
     connect(&store, &PresetStore::changed, this, [this] {
         refresh();
         emit stateChanged();

@@ -1,13 +1,14 @@
 #include "presets/PresetFormat.h"
 
+#include "presets/StoreText.h"
+
 #include <QCoreApplication>
-#include <QStringDecoder>
 
 #include <utility>
 
 namespace {
 
-using Line = std::pair<QString, QString>; // key, value
+using StoreText::Line;
 
 const QString kPresetFormat = QStringLiteral("quorel-preset");
 const QString kStoreFormat = QStringLiteral("quorel-presets");
@@ -28,39 +29,6 @@ QByteArray soundLines(const PresetSound& sound)
             + (row.isSwitch ? onOff(value != 0) : QString::number(value)) + QLatin1Char('\n');
     }
     return text.toUtf8();
-}
-
-// Text lines without comments and blanks, each with its 1-based number;
-// every line as it stands in *raw. Nothing when the bytes are not UTF-8
-// text.
-std::optional<QList<std::pair<int, QString>>> textLines(const QByteArray& bytes, QStringList* raw = nullptr)
-{
-    if (bytes.contains('\0'))
-        return std::nullopt;
-    QStringDecoder decode(QStringDecoder::Utf8);
-    const QString text = decode(bytes);
-    if (decode.hasError())
-        return std::nullopt;
-    QList<std::pair<int, QString>> lines;
-    int number = 0;
-    const QStringList all = text.split(QLatin1Char('\n'));
-    for (const QString& line : all) {
-        ++number;
-        const QString trimmed = line.trimmed();
-        if (!trimmed.isEmpty() && !trimmed.startsWith(QLatin1Char('#')))
-            lines.append({number, trimmed});
-    }
-    if (raw)
-        *raw = all;
-    return lines;
-}
-
-std::optional<Line> splitLine(const QString& line)
-{
-    const qsizetype equals = line.indexOf(QLatin1Char('='));
-    if (equals <= 0)
-        return std::nullopt;
-    return Line{line.left(equals).trimmed(), line.mid(equals + 1).trimmed()};
 }
 
 std::optional<int> readSwitch(const QString& key, const QString& value, QString* why)
@@ -122,33 +90,6 @@ std::optional<PresetSound> readSound(const QList<Line>& lines, QString* why)
     return sound;
 }
 
-// The "format" and "version" lines that open a file; *next is the index
-// of the first line after them.
-bool readHeader(const QList<std::pair<int, QString>>& lines, const QString& format, const QString& what,
-                qsizetype* next, QString* why)
-{
-    const std::optional<Line> first = lines.isEmpty() ? std::nullopt : splitLine(lines[0].second);
-    if (!first || first->first != QLatin1String("format") || first->second != format) {
-        *why = QCoreApplication::translate("PresetFormat",
-                                           "it is not %1 (wrong type: the first line must be \"format=%2\")")
-                   .arg(what, format);
-        return false;
-    }
-    const std::optional<Line> second = lines.size() < 2 ? std::nullopt : splitLine(lines[1].second);
-    if (!second || second->first != QLatin1String("version")) {
-        *why = QCoreApplication::translate("PresetFormat", "its version is missing");
-        return false;
-    }
-    if (second->second != QString::number(PresetFormat::Version)) {
-        *why = QCoreApplication::translate("PresetFormat", "its version \"%1\" is unknown; this panel reads version %2")
-                   .arg(second->second)
-                   .arg(PresetFormat::Version);
-        return false;
-    }
-    *next = 2;
-    return true;
-}
-
 } // namespace
 
 bool PresetFormat::validName(const QString& name, QString* why)
@@ -192,20 +133,21 @@ QByteArray PresetFormat::write(const Preset& preset)
 
 std::optional<Preset> PresetFormat::read(const QByteArray& text, QString* why)
 {
-    const auto lines = textLines(text);
+    const auto lines = StoreText::lines(text);
     if (!lines) {
         *why = QCoreApplication::translate("PresetFormat", "it is not a preset (wrong type: not text)");
         return std::nullopt;
     }
     qsizetype index = 0;
-    if (!readHeader(*lines, kPresetFormat, QCoreApplication::translate("PresetFormat", "a preset"), &index, why))
+    if (!StoreText::readHeader(*lines, kPresetFormat, Version, QCoreApplication::translate("PresetFormat", "a preset"),
+                               &index, why))
         return std::nullopt;
     Preset preset;
     QList<Line> sound;
     bool named = false;
     for (; index < lines->size(); ++index) {
         const auto& [number, line] = (*lines)[index];
-        const std::optional<Line> pair = splitLine(line);
+        const std::optional<Line> pair = StoreText::split(line);
         if (!pair) {
             *why = QCoreApplication::translate("PresetFormat", "line %1 is not key=value").arg(number);
             return std::nullopt;
@@ -250,81 +192,49 @@ QByteArray PresetFormat::writeStore(const QList<Preset>& presets, const QString&
 
 std::optional<PresetFormat::Store> PresetFormat::readStore(const QByteArray& text, QString* why)
 {
-    QStringList raw;
-    const auto lines = textLines(text, &raw);
-    if (!lines) {
-        *why = QCoreApplication::translate("PresetFormat", "it is not a preset store (wrong type: not text)");
+    const std::optional<StoreText::Sectioned> read = StoreText::read(
+        text, kStoreFormat, Version, QCoreApplication::translate("PresetFormat", "a preset store"), why);
+    if (!read)
         return std::nullopt;
-    }
-    qsizetype index = 0;
-    if (!readHeader(*lines, kStoreFormat, QCoreApplication::translate("PresetFormat", "a preset store"), &index, why))
-        return std::nullopt;
-    // The lines numbered `first` up to the one before `end`, as they stand.
-    const auto rawSection = [&raw](int first, int end) {
-        int last = end - 1;
-        while (last > first && raw[last - 1].trimmed().isEmpty())
-            --last;
-        QByteArray bytes;
-        for (int number = first; number <= last; ++number)
-            bytes += raw[number - 1].toUtf8() + '\n';
-        return bytes;
-    };
-    const auto nextSectionLine = [&] {
-        return index < lines->size() ? (*lines)[index].first : static_cast<int>(raw.size()) + 1;
-    };
-
     Store store;
-    // Lines before the first section belong to the header.
-    for (; index < lines->size() && !(*lines)[index].second.startsWith(QLatin1Char('[')); ++index) {
-        const auto& [number, line] = (*lines)[index];
-        const std::optional<Line> pair = splitLine(line);
+    for (const auto& [number, line] : read->header) {
+        const std::optional<Line> pair = StoreText::split(line);
         if (pair && pair->first == QLatin1String("active")) {
             store.active = pair->second;
         } else {
             store.damaged << QCoreApplication::translate(
                                  "PresetFormat", "line %1 before the first preset is not understood; it is kept as it is")
                                  .arg(number);
-            store.unread.headerLines += raw[number - 1].toUtf8() + '\n';
+            store.unread.headerLines += read->rawLine(number);
         }
     }
-    while (index < lines->size()) {
-        const auto& [number, header] = (*lines)[index++];
-        const QString name = header.endsWith(QLatin1Char(']')) ? header.mid(1, header.size() - 2) : QString();
-        QList<Line> sound;
-        QString damage;
-        for (; index < lines->size() && !(*lines)[index].second.startsWith(QLatin1Char('[')); ++index) {
-            const std::optional<Line> pair = splitLine((*lines)[index].second);
-            if (pair)
-                sound.append(*pair);
-            else if (damage.isEmpty())
-                damage = QCoreApplication::translate("PresetFormat", "line %1 is not key=value")
-                             .arg((*lines)[index].first);
-        }
-        const QByteArray section = rawSection(number, nextSectionLine());
+    for (const StoreText::Section& section : read->sections) {
+        const QString& name = section.name;
+        QString damage = section.damage;
         const QString label = name.isEmpty()
-                                  ? QCoreApplication::translate("PresetFormat", "the preset at line %1").arg(number)
+                                  ? QCoreApplication::translate("PresetFormat", "the preset at line %1").arg(section.number)
                                   : QCoreApplication::translate("PresetFormat", "the preset \"%1\" (line %2)")
                                         .arg(name)
-                                        .arg(number);
+                                        .arg(section.number);
         QString nameWhy;
         if (damage.isEmpty() && !validName(name, &nameWhy))
             damage = nameWhy;
-        std::optional<PresetSound> read;
+        std::optional<PresetSound> sound;
         if (damage.isEmpty())
-            read = readSound(sound, &damage);
+            sound = readSound(section.pairs, &damage);
         const bool taken = std::any_of(store.presets.cbegin(), store.presets.cend(),
                                        [&](const Preset& p) { return p.name == name; });
-        if (read && taken)
+        if (sound && taken)
             damage = QCoreApplication::translate("PresetFormat", "its name is taken by an earlier preset");
         if (!damage.isEmpty()) {
             store.damaged << QCoreApplication::translate("PresetFormat",
                                                          "%1 is damaged (%2): it is left out and kept in the file")
                                  .arg(label, damage);
-            store.unread.sections << section;
+            store.unread.sections << section.raw;
             continue;
         }
-        store.presets.append(Preset{name, *read, false});
-        store.sections << section;
+        store.presets.append(Preset{name, *sound, false});
+        store.sections << section.raw;
     }
     return store;
 }

@@ -15,12 +15,16 @@ PresetStore::PresetStore(QString file, QObject* parent)
     : QObject(parent)
     , m_file(std::move(file))
 {
+    connect(&m_file, &StoreFile::setAside, this, [this](const QString& keptAs) {
+        fail(tr("Your presets in %1 could not be read; that file is kept as %2 and the presets are stored anew")
+                 .arg(m_file.path(), keptAs));
+    });
+    connect(&m_file, &StoreFile::failed, this, [this](const QString& why) {
+        fail(tr("Cannot store the presets in %1: %2").arg(m_file.path(), why));
+    });
 }
 
-PresetStore::~PresetStore()
-{
-    m_files.waitUntilIdle();
-}
+PresetStore::~PresetStore() = default;
 
 QString PresetStore::defaultFile()
 {
@@ -34,29 +38,31 @@ QStringList PresetStore::load()
     m_active.clear();
     m_unread = {};
     QStringList losses;
-    PresetFile::ReadStatus status{};
+    bool missing = false;
     QString why;
-    const std::optional<QByteArray> bytes = PresetFile::read(m_file, &status, &why);
+    const std::optional<QByteArray> bytes = m_file.read(&missing, &why);
     std::optional<PresetFormat::Store> stored;
     if (bytes)
         stored = PresetFormat::readStore(*bytes, &why);
-    m_unreadable = std::make_shared<bool>(status != PresetFile::ReadStatus::Missing && !stored);
-    if (*m_unreadable) {
+    const QString path = m_file.path();
+    const bool unreadable = !missing && !stored;
+    m_file.setUnreadable(unreadable);
+    if (unreadable) {
         losses << tr("Your presets in %1 cannot be read (%2); only the factory presets are offered, and the file "
                      "is kept under another name when the presets next change")
-                      .arg(m_file, why);
+                      .arg(path, why);
     }
     if (stored) {
         m_unread = stored->unread;
         for (const QString& damage : stored->damaged)
-            losses << tr("In %1, %2").arg(m_file, damage);
+            losses << tr("In %1, %2").arg(path, damage);
         qsizetype pastCap = 0;
         for (qsizetype i = 0; i < stored->presets.size(); ++i) {
             const Preset& preset = stored->presets[i];
             if (FactoryPresets::find(preset.name)) {
                 losses << tr("In %1, the preset \"%2\" has a factory preset's name: it is left out and kept in "
                              "the file")
-                              .arg(m_file, preset.name);
+                              .arg(path, preset.name);
             } else if (m_user.size() < MaxUserPresets) {
                 m_user.append(preset);
                 continue;
@@ -68,7 +74,7 @@ QStringList PresetStore::load()
         if (pastCap > 0) {
             losses << tr("%1 holds more than %2 presets: only the first %2 are offered, and the other %3 are kept "
                          "in the file")
-                          .arg(m_file)
+                          .arg(path)
                           .arg(MaxUserPresets)
                           .arg(pastCap);
         }
@@ -212,7 +218,7 @@ QString PresetStore::freeName(const QString& name) const
 
 void PresetStore::importFile(const QString& path)
 {
-    m_files.ask(
+    m_file.queue().ask(
         this,
         // File thread: the file and the copies only.
         [path] {
@@ -253,7 +259,7 @@ bool PresetStore::exportFile(const QString& name, const QString& path, QString* 
         *why = tr("there is no preset \"%1\"").arg(name);
         return false;
     }
-    m_files.ask(
+    m_file.queue().ask(
         this,
         // File thread.
         [path, text = PresetFormat::write(*preset)] {
@@ -272,39 +278,13 @@ bool PresetStore::exportFile(const QString& name, const QString& path, QString* 
 
 void PresetStore::waitForFiles()
 {
-    m_files.waitUntilIdle();
+    m_file.waitForWrites();
 }
 
 // The whole store, copied here and written on the file thread.
 void PresetStore::store()
 {
-    struct Outcome {
-        QString setAsideAs;
-        QString failure;
-    };
-    m_files.ask(
-        this,
-        [path = m_file, text = PresetFormat::writeStore(m_user, m_active, m_unread), unreadable = m_unreadable] {
-            Outcome outcome;
-            if (*unreadable) {
-                const std::optional<QString> setAside = PresetFile::setAside(path, QDate::currentDate(), &outcome.failure);
-                if (!setAside)
-                    return outcome;
-                outcome.setAsideAs = *setAside;
-                *unreadable = false;
-            }
-            PresetFile::write(path, text, &outcome.failure);
-            return outcome;
-        },
-        [path = m_file](PresetStore* store, const Outcome& outcome) {
-            if (!outcome.setAsideAs.isEmpty()) {
-                store->fail(tr("Your presets in %1 could not be read; that file is kept as %2 and the presets are "
-                               "stored anew")
-                                .arg(path, outcome.setAsideAs));
-            }
-            if (!outcome.failure.isEmpty())
-                store->fail(tr("Cannot store the presets in %1: %2").arg(path, outcome.failure));
-        });
+    m_file.write(PresetFormat::writeStore(m_user, m_active, m_unread));
 }
 
 void PresetStore::fail(const QString& message)

@@ -1,15 +1,14 @@
 #pragma once
 
-#include "base/WorkQueue.h"
 #include "presets/Preset.h"
 #include "presets/PresetFormat.h"
+#include "presets/StoreFile.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
-#include <memory>
 
 // The presets a user can choose: the factory ones and the user's own, kept
 // in a file of their own, <config>/quorel-panel/presets (never in the
@@ -35,7 +34,7 @@ public:
     ~PresetStore() override;
 
     static QString defaultFile();
-    QString file() const { return m_file; }
+    QString file() const { return m_file.path(); }
 
     // Reads the store. A damaged preset is left out and so are those past
     // MaxUserPresets; they stay in the file, written back as they stand. A
@@ -92,15 +91,8 @@ private:
     void store();
     void fail(const QString& message);
 
-    QString m_file;
+    StoreFile m_file;
     QList<Preset> m_user;
     QString m_active;
     PresetFormat::Unread m_unread;
-    // Whether the file is one load() could not read, so the next write sets
-    // it aside first. Made by load(); then only the file thread's jobs touch
-    // it, one after another, so a write queued before an earlier one failed
-    // to set the file aside still does not replace it.
-    std::shared_ptr<bool> m_unreadable = std::make_shared<bool>(false);
-    // One file operation at a time, in the order asked.
-    WorkQueue m_files{QStringLiteral("preset files")};
 };

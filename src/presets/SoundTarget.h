@@ -29,4 +29,7 @@ signals:
     // while a step goes on (a slider being dragged, a reset between its
     // stages) and true when it is over: undo takes each step whole.
     void soundChanged(const PresetSound& sound, bool stepEnded);
+    // The sound changed without the user (a scene began or ended): no step
+    // to undo; the next step starts from it.
+    void soundReplaced(const PresetSound& sound);
 };

@@ -58,6 +58,13 @@ BackgroundMode::BackgroundMode(QWidget* window, PanelPort& port, Config config, 
         window->addAction(m_micCheck);
     }
     m_presets = m_menu->addMenu(tr("Presets"));
+    if (m_config.editScenes) {
+        // From the tray the window may be hidden: the dialog is modal to it.
+        m_scenes = m_menu->addAction(tr("Scenes…"), this, [this] {
+            m_port.showWindow();
+            m_config.editScenes();
+        });
+    }
     m_menu->addSeparator();
     readOptions();
     m_keepRunningAction = m_menu->addAction(tr("Keep running when the window is closed"));
@@ -80,7 +87,10 @@ BackgroundMode::BackgroundMode(QWidget* window, PanelPort& port, Config config, 
     connect(m_menu, &QMenu::aboutToShow, this,
             [this] { m_startAtLogin->setChecked(m_config.autostart.isEnabled()); });
 
-    window->addActions({m_presets->menuAction(), m_keepRunningAction, m_startAtLogin});
+    window->addAction(m_presets->menuAction());
+    if (m_scenes)
+        window->addAction(m_scenes);
+    window->addActions({m_keepRunningAction, m_startAtLogin});
     if (m_diagnostics)
         window->addAction(m_diagnostics);
     window->addAction(m_quit);

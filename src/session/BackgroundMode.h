@@ -16,14 +16,14 @@ class QWidget;
 
 // Running without the window: the tray icon with the link state and its menu
 // (show the panel, Monitor and Denoise, "Check microphone", the Presets
-// submenu, "Keep running when the window is closed", "Start at login",
-// "Diagnostics…", Quit), and what closing the window does. With "keep running"
-// off (the default) closing quits as it always has; with it on, closing only
-// hides the window and the panel goes on linking the device whenever it is
-// plugged in. Where there is no tray, "Check microphone", the presets, the two
-// options, "Diagnostics…" and Quit are in the window's context menu (they are
-// there in any case). "Start at login" turns "keep running" on with it. Main
-// thread.
+// submenu, "Scenes…", "Keep running when the window is closed", "Start at
+// login", "Diagnostics…", Quit), and what closing the window does. With "keep
+// running" off (the default) closing quits as it always has; with it on,
+// closing only hides the window and the panel goes on linking the device
+// whenever it is plugged in. Where there is no tray, "Check microphone", the
+// presets, "Scenes…", the two options, "Diagnostics…" and Quit are in the
+// window's context menu (they are there in any case). "Start at login" turns
+// "keep running" on with it. Main thread.
 class BackgroundMode : public QObject {
     Q_OBJECT
 
@@ -43,6 +43,9 @@ public:
         // whether one runs afterwards. Without it there is no "Check
         // microphone" entry.
         std::function<bool()> checkMicrophone;
+        // Opens the scenes' dialog over the window; without it there is no
+        // "Scenes…" entry.
+        std::function<void()> editScenes;
     };
 
     BackgroundMode(QWidget* window, PanelPort& port, Config config, QObject* parent = nullptr);
@@ -63,6 +66,8 @@ public:
     QAction* startAtLoginAction() const { return m_startAtLogin; }
     // Null without Config::diagnose.
     QAction* diagnosticsAction() const { return m_diagnostics; }
+    // Null without Config::editScenes.
+    QAction* scenesAction() const { return m_scenes; }
     QAction* quitAction() const { return m_quit; }
     // Checked while a check runs; null without Config::checkMicrophone.
     QAction* micCheckAction() const { return m_micCheck; }
@@ -104,5 +109,6 @@ private:
     QAction* m_keepRunningAction = nullptr;
     QAction* m_startAtLogin = nullptr;
     QAction* m_diagnostics = nullptr;
+    QAction* m_scenes = nullptr;
     QAction* m_quit = nullptr;
 };

@@ -44,9 +44,9 @@ QString keysHelp()
         "Keys: speaker, mic (0 to 100), stage1 .. stage5 (-15 to 15), reverb (0 to 100),\n"
         "monitor, denoise, mixer (on or off).\n"
         "\n"
-        "--status, --set, --toggle and the preset options talk to the panel running in\n"
-        "this session and exit with 0 on success, 1 when the panel answered with an\n"
-        "error, 2 for a wrong key, value or preset name, 3 when no panel runs, 4 when\n"
+        "--status, --set, --toggle and the preset and scene options talk to the panel\n"
+        "running in this session and exit with 0 on success, 1 when the panel answered\n"
+        "with an error, 2 for a wrong key, value, preset or scene, 3 when no panel runs, 4 when\n"
         "the device is not linked (--status prints the state either way and exits 0\n"
         "only when linked).");
 }
@@ -91,7 +91,16 @@ CommandLineRequest parseCommandLine(const QStringList& arguments)
     const QCommandLineOption savePreset(QStringLiteral("save-preset"),
                                         QCoreApplication::translate("CommandLine", "Save the current sound as the preset <name>."),
                                         QStringLiteral("name"));
-    parser.addOptions({hidden, status, set, toggle, presets, preset, savePreset, doctor, json});
+    const QCommandLineOption scenes(QStringLiteral("scenes"),
+                                    QCoreApplication::translate("CommandLine", "List the scenes, application=preset one a line, the one in force marked with *."));
+    const QCommandLineOption addScene(QStringLiteral("add-scene"),
+                                      QCoreApplication::translate("CommandLine", "While <application> records from the device, apply <preset>."),
+                                      QStringLiteral("application=preset"));
+    const QCommandLineOption removeScene(QStringLiteral("remove-scene"),
+                                         QCoreApplication::translate("CommandLine", "Remove the scene of <application>."),
+                                         QStringLiteral("application"));
+    parser.addOptions({hidden, status, set, toggle, presets, preset, savePreset, scenes, addScene, removeScene, doctor,
+                       json});
     parser.addPositionalArgument(QStringLiteral("key=value"), QCoreApplication::translate("CommandLine", "With --set: the settings to change."),
                                  QStringLiteral("[key=value ...]"));
 
@@ -108,7 +117,8 @@ CommandLineRequest parseCommandLine(const QStringList& arguments)
         return usageError(QCoreApplication::translate("CommandLine", "--json goes with --doctor"));
     if (parser.isSet(doctor)) {
         if (parser.isSet(hidden) || parser.isSet(status) || parser.isSet(set) || parser.isSet(toggle)
-            || parser.isSet(presets) || parser.isSet(preset) || parser.isSet(savePreset)
+            || parser.isSet(presets) || parser.isSet(preset) || parser.isSet(savePreset) || parser.isSet(scenes)
+            || parser.isSet(addScene) || parser.isSet(removeScene)
             || !parser.positionalArguments().isEmpty())
             return usageError(QCoreApplication::translate("CommandLine", "--doctor goes with --json only"));
         request.mode = CommandLineRequest::Mode::Doctor;
@@ -150,11 +160,23 @@ CommandLineRequest parseCommandLine(const QStringList& arguments)
     if (request.savePreset && request.savePreset->trimmed().isEmpty())
         return usageError(QCoreApplication::translate("CommandLine", "--save-preset needs a name"));
 
+    request.listScenes = parser.isSet(scenes);
+    if (parser.isSet(addScene)) {
+        const QString pair = parser.value(addScene);
+        const qsizetype equals = pair.indexOf(QLatin1Char('='));
+        if (equals <= 0 || equals == pair.size() - 1)
+            return usageError(QCoreApplication::translate("CommandLine", "--add-scene takes application=preset, not \"%1\"").arg(pair));
+        request.addScene = std::pair(pair.left(equals), pair.mid(equals + 1));
+    }
+    if (parser.isSet(removeScene))
+        request.removeScene = parser.value(removeScene);
+
     const bool client = request.status || !request.sets.empty() || !request.toggles.empty() || request.listPresets
-                        || request.applyPreset || request.savePreset;
+                        || request.applyPreset || request.savePreset || request.listScenes || request.addScene
+                        || request.removeScene;
     if (client && parser.isSet(hidden))
         return usageError(QCoreApplication::translate("CommandLine", "--hidden starts the panel; it does not go with --status, --set, --toggle "
-                                         "or the preset options"));
+                                         "or the preset and scene options"));
     request.mode = client ? CommandLineRequest::Mode::Client : CommandLineRequest::Mode::Panel;
     request.hidden = parser.isSet(hidden);
     return request;
@@ -171,6 +193,7 @@ public:
         , m_proxy(SessionInstance::kBusName, PanelService::kObjectPath, connection)
     {
         m_proxy.setTimeout(kCallTimeoutMs);
+        registerSceneMap();
     }
 
     std::optional<PanelState> state()
@@ -210,6 +233,29 @@ public:
     {
         return finished(m_proxy.ApplyPreset(name),
                         QCoreApplication::translate("CommandLine", "cannot apply the preset \"%1\"").arg(name));
+    }
+
+    bool addScene(const QString& application, const QString& preset)
+    {
+        return finished(m_proxy.AddScene(application, preset),
+                        QCoreApplication::translate("CommandLine", "cannot add the scene for \"%1\"").arg(application));
+    }
+
+    bool removeScene(const QString& application)
+    {
+        return finished(m_proxy.RemoveScene(application),
+                        QCoreApplication::translate("CommandLine", "cannot remove the scene for \"%1\"").arg(application));
+    }
+
+    std::optional<SceneMap> scenes()
+    {
+        QDBusPendingReply<SceneMap> reply = m_proxy.Scenes();
+        reply.waitForFinished();
+        if (!reply.isError())
+            return reply.value();
+        m_lastCode = failure(QCoreApplication::translate("CommandLine", "cannot read the scenes"), reply.error().name(),
+                             reply.error().message());
+        return std::nullopt;
     }
 
     bool savePreset(const QString& name)
@@ -283,7 +329,7 @@ private:
         if (errorName == PanelService::kNotLinkedError)
             return ExitCode::NotLinked;
         if (errorName == PanelService::kOutOfRangeError || errorName == PanelService::kUnknownPresetError
-            || errorName == PanelService::kInvalidNameError)
+            || errorName == PanelService::kInvalidNameError || errorName == PanelService::kUnknownSceneError)
             return ExitCode::Usage;
         if (errorName == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
             || errorName == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
@@ -334,7 +380,11 @@ int runClient(const CommandLineRequest& request, QDBusConnection connection, QTe
     }
     if (request.savePreset && !panel.savePreset(*request.savePreset))
         return panel.lastCode();
-    if (!request.status && !request.listPresets)
+    if (request.addScene && !panel.addScene(request.addScene->first, request.addScene->second))
+        return panel.lastCode();
+    if (request.removeScene && !panel.removeScene(*request.removeScene))
+        return panel.lastCode();
+    if (!request.status && !request.listPresets && !request.listScenes)
         return ExitCode::Success;
     const std::optional<PanelState> state = panel.state();
     if (!state)
@@ -346,6 +396,15 @@ int runClient(const CommandLineRequest& request, QDBusConnection connection, QTe
     }
     if (request.listPresets)
         out << state->presetLines().join(QLatin1Char('\n')) << '\n';
+    if (request.listScenes) {
+        const std::optional<SceneMap> scenes = panel.scenes();
+        if (!scenes)
+            return panel.lastCode();
+        for (auto scene = scenes->cbegin(); scene != scenes->cend(); ++scene) {
+            const bool active = scene.key().compare(state->activeScene, Qt::CaseInsensitive) == 0;
+            out << (active ? "* " : "  ") << scene.key() << '=' << scene.value() << '\n';
+        }
+    }
     if (!request.status)
         return ExitCode::Success;
     out << state->statusLines().join(QLatin1Char('\n')) << '\n';

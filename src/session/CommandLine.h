@@ -32,13 +32,17 @@ struct CommandLineRequest {
     bool hidden = false;
 
     // Client, run in this order: the preset to apply, the sets, the
-    // toggles, the preset to save (so it holds the sets), then the list of
-    // presets and the status.
+    // toggles, the preset to save (so it holds the sets), the scene to add
+    // and the one to remove, then the lists of presets and scenes and the
+    // status.
     std::optional<QString> applyPreset;
     std::vector<std::pair<PanelSetting, int>> sets;
     std::vector<PanelSetting> toggles;
     std::optional<QString> savePreset;
+    std::optional<std::pair<QString, QString>> addScene; // application, preset
+    std::optional<QString> removeScene;
     bool listPresets = false;
+    bool listScenes = false;
     bool status = false;
 
     // Doctor: print the report as JSON rather than text.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "session/PanelState.h"
+#include "session/SceneMap.h"
 
 #include <QObject>
 #include <QStringList>
@@ -37,6 +38,29 @@ public:
     // overwriting) and makes it the active one; false with *why when the
     // name is refused (a factory preset's, empty, ...).
     virtual bool savePreset(const QString& name, QString* why) = 0;
+
+    // Whether the panel follows scenes; a port without them has none and
+    // refuses each change.
+    virtual bool scenesAvailable() const { return false; }
+    virtual SceneMap scenes() const { return {}; }
+    // The application of the scene in force; empty for none.
+    virtual QString activeScene() const { return {}; }
+    // Adds the scene, or gives the application's scene `preset` (one of
+    // presets()); false with *why when refused.
+    virtual bool addScene(const QString& application, const QString& preset, QString* why)
+    {
+        static_cast<void>(application);
+        static_cast<void>(preset);
+        static_cast<void>(why);
+        return false;
+    }
+    // False with *why when there is no scene for `application`.
+    virtual bool removeScene(const QString& application, QString* why)
+    {
+        static_cast<void>(application);
+        static_cast<void>(why);
+        return false;
+    }
 
 signals:
     // Something the state is made of may have changed; emitted at most once

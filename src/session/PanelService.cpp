@@ -1,6 +1,7 @@
 #include "session/PanelService.h"
 
 #include "presets/PresetStore.h"
+#include "scenes/SceneStore.h"
 #include "session/PanelPort.h"
 #include "session/SessionLog.h"
 #include "controladaptor.h"
@@ -16,10 +17,12 @@ const QString PanelService::kOutOfRangeError = QStringLiteral("com.quorel.panel.
 const QString PanelService::kUnknownPresetError = QStringLiteral("com.quorel.panel.Error.UnknownPreset");
 const QString PanelService::kInvalidNameError = QStringLiteral("com.quorel.panel.Error.InvalidName");
 const QString PanelService::kFailedError = QStringLiteral("com.quorel.panel.Error.Failed");
+const QString PanelService::kUnknownSceneError = QStringLiteral("com.quorel.panel.Error.UnknownScene");
 
 PanelService::PanelService(QObject* parent)
     : QObject(parent)
 {
+    registerSceneMap();
     new ControlAdaptor(this);
     new ApplicationAdaptor(this);
 }
@@ -54,6 +57,7 @@ PanelState PanelService::current() const
     state.presets = m_port->presets();
     state.activePreset = m_port->activePreset();
     state.presetModified = m_port->activePresetModified();
+    state.activeScene = m_port->activeScene();
     return state;
 }
 
@@ -180,6 +184,54 @@ void PanelService::SavePreset(const QString& name)
         return;
     }
     qCInfo(lcSession).noquote() << "saved the preset" << name << "from the session bus";
+    announceChanges();
+}
+
+bool PanelService::scenesAvailable()
+{
+    if (m_port && m_port->scenesAvailable())
+        return true;
+    sendErrorReply(kFailedError, tr("the panel's scenes are not available yet"));
+    return false;
+}
+
+SceneMap PanelService::Scenes()
+{
+    return scenesAvailable() ? m_port->scenes() : SceneMap();
+}
+
+void PanelService::AddScene(const QString& application, const QString& preset)
+{
+    if (!scenesAvailable() || !presetsAvailable())
+        return;
+    QString why;
+    if (!SceneStore::validName(application, &why)) {
+        sendErrorReply(kInvalidNameError, why);
+        return;
+    }
+    if (!m_port->presets().contains(preset)) {
+        sendErrorReply(kUnknownPresetError, tr("there is no preset \"%1\"; the presets are %2")
+                                                .arg(preset, m_port->presets().join(QStringLiteral(", "))));
+        return;
+    }
+    if (!m_port->addScene(application, preset, &why)) {
+        sendErrorReply(kFailedError, why);
+        return;
+    }
+    qCInfo(lcSession).noquote() << "added the scene for" << application << "from the session bus";
+    announceChanges();
+}
+
+void PanelService::RemoveScene(const QString& application)
+{
+    if (!scenesAvailable())
+        return;
+    QString why;
+    if (!m_port->removeScene(application, &why)) {
+        sendErrorReply(kUnknownSceneError, why);
+        return;
+    }
+    qCInfo(lcSession).noquote() << "removed the scene for" << application << "from the session bus";
     announceChanges();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "session/PanelState.h"
+#include "session/SceneMap.h"
 
 #include <QDBusConnection>
 #include <QDBusContext>
@@ -40,6 +41,7 @@ class PanelService : public QObject, protected QDBusContext {
     Q_PROPERTY(QStringList Presets READ presets)
     Q_PROPERTY(QString ActivePreset READ activePreset)
     Q_PROPERTY(bool PresetModified READ presetModified)
+    Q_PROPERTY(QString ActiveScene READ activeScene)
 
 public:
     static const QString kObjectPath;
@@ -50,6 +52,7 @@ public:
     static const QString kUnknownPresetError;
     static const QString kInvalidNameError;
     static const QString kFailedError;
+    static const QString kUnknownSceneError;
 
     explicit PanelService(QObject* parent = nullptr);
 
@@ -77,6 +80,7 @@ public:
     QStringList presets() const { return current().presets; }
     QString activePreset() const { return current().activePreset; }
     bool presetModified() const { return current().presetModified; }
+    QString activeScene() const { return current().activeScene; }
 
 public slots:
     // com.quorel.panel.Control
@@ -89,6 +93,9 @@ public slots:
     void SetMixer(bool on);
     void ApplyPreset(const QString& name);
     void SavePreset(const QString& name);
+    SceneMap Scenes();
+    void AddScene(const QString& application, const QString& preset);
+    void RemoveScene(const QString& application);
 
     // org.freedesktop.Application
     void Activate(const QVariantMap& platformData);
@@ -100,6 +107,8 @@ private:
     void apply(PanelSetting setting, int value);
     // False (with an error reply sent) while the port offers no presets.
     bool presetsAvailable();
+    // False (with an error reply sent) while the port follows no scenes.
+    bool scenesAvailable();
     void announceChanges();
 
     QDBusConnection m_connection{QString()};

@@ -32,6 +32,7 @@ QVariantMap PanelState::properties() const
     p.insert(QStringLiteral("Presets"), presets);
     p.insert(QStringLiteral("ActivePreset"), activePreset);
     p.insert(QStringLiteral("PresetModified"), presetModified);
+    p.insert(QStringLiteral("ActiveScene"), activeScene);
     return p;
 }
 
@@ -50,6 +51,7 @@ PanelState PanelState::fromProperties(const QVariantMap& p)
     s.presets = p.value(QStringLiteral("Presets")).toStringList();
     s.activePreset = p.value(QStringLiteral("ActivePreset")).toString();
     s.presetModified = p.value(QStringLiteral("PresetModified")).toBool();
+    s.activeScene = p.value(QStringLiteral("ActiveScene")).toString();
     return s;
 }
 

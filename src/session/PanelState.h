@@ -31,6 +31,8 @@ struct PanelState {
     QStringList presets;
     QString activePreset;
     bool presetModified = false;
+    // The application of the scene in force, empty for none.
+    QString activeScene;
 
     bool operator==(const PanelState&) const = default;
 

@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (fields & fieldOf(row.setting))
                 batch.set(row.setting, someValue(input));
         }
-        const auto origin = static_cast<ChangeOrigin>(input.ConsumeIntegralInRange(0, 6));
+        const auto origin = static_cast<ChangeOrigin>(input.ConsumeIntegralInRange(0, static_cast<int>(ChangeOrigin::Scene)));
         const PanelSettings before = model.settings();
         const int recordsBefore = records;
         QString why;

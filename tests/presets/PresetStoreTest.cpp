@@ -14,6 +14,7 @@
 #include "presets/FactoryPresets.h"
 #include "presets/PresetFormat.h"
 #include "presets/PresetStore.h"
+#include "scenes/SceneStore.h"
 
 namespace {
 
@@ -167,6 +168,51 @@ TEST_F(PresetStoreTest, AStoreThatCannotBeReadIsKeptUnderAnotherNameWhenThePrese
     EXPECT_TRUE(kept.contains(unreadable[0]) && kept.contains(unreadable[1]));
     PresetStore again(storeFile());
     EXPECT_TRUE(again.load().isEmpty());
+}
+
+// The scenes' store shares the presets' file and text handling: a damaged
+// scene and a header line not understood are left out, kept and written
+// back as they stand; a store that cannot be read is set aside at the first
+// change.
+TEST_F(PresetStoreTest, TheScenesStoreKeepsWhatItCannotReadAsThePresetsDo)
+{
+    const QString file = m_dir.filePath(QStringLiteral("config/quorel-panel/scenes"));
+    const QByteArray damaged = "[Discord]\npreset=Voice\nvolume=11\n";
+    const QByteArray text = "format=quorel-scenes\nversion=1\nenabled=off\nlayout=wide\n\n[Zoom]\npreset=Voice\n\n"
+                            + damaged + "\n[zoom]\npreset=Music\n";
+    writeFile(file, text);
+    SceneStore store(file);
+    const QStringList losses = store.load();
+    ASSERT_EQ(losses.size(), 3) << qPrintable(losses.join('\n'));
+    EXPECT_TRUE(losses[0].contains(QStringLiteral("line 4")));
+    EXPECT_TRUE(losses[1].contains(QStringLiteral("line 9")) && losses[1].contains(QStringLiteral("preset=")));
+    EXPECT_TRUE(losses[2].contains(QStringLiteral("same application")));
+    EXPECT_EQ(store.scenes(), (QList<Scene>{{QStringLiteral("Zoom"), QStringLiteral("Voice")}}));
+    EXPECT_FALSE(store.enabled());
+
+    QString why;
+    ASSERT_TRUE(store.add({QStringLiteral("Teams"), QStringLiteral("Podcast")}, &why)) << qPrintable(why);
+    store.waitForWrites();
+    const QByteArray written = readFile(file);
+    EXPECT_TRUE(written.contains("layout=wide\n") && written.contains(damaged) && written.contains("[zoom]\npreset=Music\n")
+                && written.contains("[Teams]\npreset=Podcast\n"))
+        << written.constData();
+    SceneStore reread(file);
+    EXPECT_EQ(reread.load().size(), 3);
+    EXPECT_EQ(reread.scenes().size(), 2);
+
+    writeFile(file, QByteArray("\xff\xd8\xff\xe0", 4));
+    SceneStore unreadable(file);
+    ASSERT_EQ(unreadable.load().size(), 1);
+    EXPECT_TRUE(unreadable.scenes().isEmpty());
+    QSignalSpy failed(&unreadable, &SceneStore::failed);
+    unreadable.setEnabled(false);
+    unreadable.waitForWrites();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !failed.isEmpty(); }, 20000));
+    EXPECT_TRUE(failed.first().first().toString().contains(QStringLiteral("scenes.unreadable-")));
+    const QStringList kept = QFileInfo(file).dir().entryList({QStringLiteral("scenes.unreadable-*")});
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(readFile(QFileInfo(file).dir().filePath(kept.first())), QByteArray("\xff\xd8\xff\xe0", 4));
 }
 
 TEST_F(PresetStoreTest, PresetsPastTheCapAreToldOfAndKeptInTheFile)

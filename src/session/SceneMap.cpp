@@ -1,0 +1,8 @@
+#include "session/SceneMap.h"
+
+#include <QDBusMetaType>
+
+void registerSceneMap()
+{
+    qDBusRegisterMetaType<SceneMap>();
+}
