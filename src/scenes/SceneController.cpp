@@ -151,7 +151,8 @@ void SceneController::start(const Scene& scene)
 {
     m_active = scene.application;
     QString why;
-    if (!apply(m_presets.find(scene.preset)->sound, &why)) {
+    const bool applied = apply(m_presets.find(scene.preset)->sound, &why);
+    if (!applied) {
         tell(QStringLiteral("the scene for %1 could not apply the preset %2: %3").arg(scene.application, scene.preset, why),
              tr("Scene for %1: the preset %2 could not be applied: %3").arg(scene.application, scene.preset, why));
     } else {
@@ -159,7 +160,9 @@ void SceneController::start(const Scene& scene)
              tr("Scene for %1: preset %2").arg(scene.application, scene.preset));
     }
     emit activeSceneChanged(m_active);
-    emit sceneStarted(scene.application, scene.preset);
+    // The desktop hears of a scene only when its sound is on.
+    if (applied)
+        emit sceneStarted(scene.application, scene.preset);
 }
 
 void SceneController::end(QString application)

@@ -235,12 +235,14 @@ TEST_F(SharedConnectionTest, IdleServerThatStopsIsLostOnceThroughTheCapturesSile
     ASSERT_EQ(::kill(server, SIGSTOP), 0);
     const bool lost = QTest::qWaitFor([&] { return events.count(AudioSystemEvent::Lost) > 0; }, 15000);
     const bool captureDown = !capture->running();
-    // Still stopped: the loss is not told again.
+    // Still stopped: the loss is not told again. What the connection says
+    // is read before the server continues, as a reconnect may follow at once.
     QTest::qWait(500);
+    const bool connectedWhileStopped = system->isConnected();
     ::kill(server, SIGCONT);
     ASSERT_TRUE(lost);
     EXPECT_TRUE(captureDown);
-    EXPECT_FALSE(system->isConnected());
+    EXPECT_FALSE(connectedWhileStopped);
     EXPECT_EQ(events.count(AudioSystemEvent::Lost), 1);
     EXPECT_EQ(log.count(QStringLiteral("lost the sound server (it stopped answering)")), 1);
 
