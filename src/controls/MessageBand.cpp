@@ -22,6 +22,9 @@ QString cssColour(QRgb rgb)
 
 MessageBand::MessageBand(QWidget* parent)
     : QFrame(parent)
+    , m_overlay(new AreaOverlay(*this, AreaOverlay::Edge::Top, [this](int width) {
+        return hasHeightForWidth() ? heightForWidth(width) : sizeHint().height();
+    }))
 {
     installControlsAccessibility();
     // The band's own style sheet wins over any the window sets, whatever
@@ -141,35 +144,7 @@ void MessageBand::dismiss()
 
 void MessageBand::lieOver(QWidget* area)
 {
-    Q_ASSERT(parentWidget() && parentWidget()->isAncestorOf(area));
-    if (m_area)
-        m_area->removeEventFilter(this);
-    m_area = area;
-    area->installEventFilter(this);
-    place();
-}
-
-bool MessageBand::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_area && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
-        place();
-    return QFrame::eventFilter(watched, event);
-}
-
-void MessageBand::place()
-{
-    if (!m_area)
-        return;
-    // Inset, so the area's rounded frame stays visible around the band; a
-    // text taller than the area is cut rather than the window grown.
-    constexpr int kInset = 10;
-    // The style sheet's fonts decide the text's height.
-    ensurePolished();
-    const QRect area(m_area->mapTo(parentWidget(), QPoint(0, 0)), m_area->size());
-    const int width = std::max(0, area.width() - 2 * kInset);
-    const int wanted = hasHeightForWidth() ? heightForWidth(width) : sizeHint().height();
-    const int height = std::clamp(wanted, 0, std::max(0, area.height() - 2 * kInset));
-    setGeometry(area.x() + kInset, area.y() + kInset, width, height);
+    m_overlay->lieOver(area);
 }
 
 QString MessageBand::text() const
@@ -192,7 +167,7 @@ void MessageBand::refresh(bool alert)
         return;
     }
     if (textChanged)
-        place();
+        m_overlay->place();
     // Screen readers over AT-SPI read an alert when it starts showing; a
     // band already shown shows again for the new message.
     if (alert && !isHidden())

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "controls/AreaOverlay.h"
+
 #include <QDeadlineTimer>
 #include <QFrame>
 #include <QList>
-#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -58,9 +59,6 @@ signals:
     // A message was raised as an alert; `text` is all the band says.
     void raised(const QString& text);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     struct Entry {
         QString topic;
@@ -74,11 +72,10 @@ private:
     void show(const QString& topic, const QString& text, std::chrono::milliseconds keepFor);
     void clearDueEntries();
     void refresh(bool alert);
-    void place();
 
     QList<Entry> m_entries;
     QLabel* m_label = nullptr;
     QToolButton* m_close = nullptr;
     QTimer m_clearTimer;
-    QPointer<QWidget> m_area;
+    AreaOverlay* m_overlay = nullptr;
 };

@@ -3,7 +3,6 @@
 #include "controls/MessageBand.h"
 #include "miccheck/MicCheck.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -15,6 +14,7 @@
 MicCheckView::MicCheckView(MicCheck& check, QWidget* parent)
     : QFrame(parent)
     , m_check(check)
+    , m_overlay(new AreaOverlay(*this, AreaOverlay::Edge::Bottom, [this](int) { return sizeHint().height(); }))
 {
     setObjectName(QStringLiteral("micCheckView"));
     // The message band's colours, readable over any skin.
@@ -45,12 +45,7 @@ MicCheckView::MicCheckView(MicCheck& check, QWidget* parent)
 
 void MicCheckView::lieOver(QWidget* area)
 {
-    Q_ASSERT(parentWidget() && parentWidget()->isAncestorOf(area));
-    if (m_area)
-        m_area->removeEventFilter(this);
-    m_area = area;
-    area->installEventFilter(this);
-    place();
+    m_overlay->lieOver(area);
 }
 
 QString MicCheckView::text() const
@@ -61,13 +56,6 @@ QString MicCheckView::text() const
 int MicCheckView::level() const
 {
     return m_level->value();
-}
-
-bool MicCheckView::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_area && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
-        place();
-    return QFrame::eventFilter(watched, event);
 }
 
 void MicCheckView::refresh()
@@ -91,22 +79,8 @@ void MicCheckView::refresh()
     m_level->setValue(static_cast<int>(std::lround(std::clamp((db + 60.0) / 60.0, 0.0, 1.0) * 100.0)));
     m_escape->setEnabled(true);
     if (isHidden()) {
-        place();
+        m_overlay->place();
         show();
         raise();
     }
-}
-
-// Inset from the area's bottom edge; taller text is cut rather than the
-// window grown.
-void MicCheckView::place()
-{
-    if (!m_area)
-        return;
-    constexpr int kInset = 10;
-    ensurePolished();
-    const QRect area(m_area->mapTo(parentWidget(), QPoint(0, 0)), m_area->size());
-    const int width = std::max(0, area.width() - 2 * kInset);
-    const int height = std::clamp(sizeHint().height(), 0, std::max(0, area.height() - 2 * kInset));
-    setGeometry(area.x() + kInset, area.bottom() + 1 - kInset - height, width, height);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "controls/AreaOverlay.h"
+
 #include <QFrame>
-#include <QPointer>
 
 class MicCheck;
 class QLabel;
@@ -26,16 +27,12 @@ public:
     // The level in percent.
     int level() const;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void refresh();
-    void place();
 
     MicCheck& m_check;
     QLabel* m_label = nullptr;
     QProgressBar* m_level = nullptr;
     QShortcut* m_escape = nullptr;
-    QPointer<QWidget> m_area;
+    AreaOverlay* m_overlay = nullptr;
 };
