@@ -1627,6 +1627,17 @@ Soll sie überschrieben werden?</translation>
     </message>
 </context>
 <context>
+    <name>WindowTitleControls</name>
+    <message>
+        <source>Minimise</source>
+        <translation>Minimieren</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+</context>
+<context>
     <name>main</name>
     <message>
         <source>Quorel Panel</source>

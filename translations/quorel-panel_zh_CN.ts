@@ -1624,6 +1624,17 @@ Do you want to replace it?</source>
     </message>
 </context>
 <context>
+    <name>WindowTitleControls</name>
+    <message>
+        <source>Minimise</source>
+        <translation>最小化</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+</context>
+<context>
     <name>main</name>
     <message>
         <source>Quorel Panel</source>

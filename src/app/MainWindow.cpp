@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/LinkingSheet.h"
+#include "app/WindowTitleControls.h"
 #include "controls/Button.h"
 #include "controls/CheckButton.h"
 #include "controls/ImageView.h"
@@ -34,6 +35,9 @@ QPushButton#MixerButton { color: #e7eaee; background: #3a4048; border: 1px solid
 QPushButton#MixerButton:hover { background: #454c55; }
 QPushButton#MixerButton:pressed { background: #34d1bf; color: #10201e; }
 QPushButton#MixerButton:disabled { color: #6c747d; background: #2c3137; border-color: #363c43; }
+QPushButton[class="titleButton"] { color: #e7eaee; background: transparent; border: none; border-radius: 12px; min-width: 24px; min-height: 24px; font-size: 12pt; }
+QPushButton[class="titleButton"]:hover { background: #3a4048; }
+QPushButton[class="titleButton"]:pressed { background: #34d1bf; color: #10201e; }
 QDialog#LinkingPanel { background: #262b31; border: 1px solid #3a414c; border-top: none; }
 QDialog#LinkingPanel QLabel { font-size: 11pt; font-weight: 600; }
 QDialog#LinkingPanel QProgressBar { background: #1b1f24; border: 1px solid #3a414c; border-radius: 5px; max-height: 10px; }
@@ -120,6 +124,11 @@ AppDelegateOutlets MainWindow::outlets()
 PresetSelector* MainWindow::presetSelector() const
 {
     return m_ui->presetSelector;
+}
+
+void MainWindow::addTitleControls()
+{
+    new WindowTitleControls(this, m_ui->rootView, m_ui->statusRow);
 }
 
 // Once the controller has taken over the close button it quits the program

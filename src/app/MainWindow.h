@@ -31,6 +31,9 @@ public:
     AppDelegateOutlets outlets();
     // The presets' own control, which the controller does not drive.
     PresetSelector* presetSelector() const;
+    // Minimise and close buttons, moving and resizing, where no title bar
+    // is drawn for the window (see WaylandDecorations.h).
+    void addTitleControls();
 
 signals:
     // The window's close button was pressed.

@@ -26,20 +26,35 @@ const wl_registry_listener kListener{announced, withdrawn};
 
 } // namespace
 
-bool compositorDecoratesWindows()
+CompositorTitleBars compositorTitleBars()
 {
     if (qEnvironmentVariableIsSet("WAYLAND_SOCKET"))
-        return false;
+        return CompositorTitleBars::Unknown;
     const std::unique_ptr<wl_display, decltype(&wl_display_disconnect)> display(wl_display_connect(nullptr),
                                                                                 &wl_display_disconnect);
     if (!display)
-        return false;
+        return CompositorTitleBars::Unknown;
     const std::unique_ptr<wl_registry, decltype(&wl_registry_destroy)> registry(
         wl_display_get_registry(display.get()), &wl_registry_destroy);
     Globals globals;
     if (!registry || wl_registry_add_listener(registry.get(), &kListener, &globals) != 0)
-        return false;
+        return CompositorTitleBars::Unknown;
     if (wl_display_roundtrip(display.get()) < 0)
-        return false;
-    return globals.decorationManager;
+        return CompositorTitleBars::Unknown;
+    return globals.decorationManager ? CompositorTitleBars::Drawn : CompositorTitleBars::NotDrawn;
+}
+
+TitleBar chooseTitleBar(bool environmentChose, CompositorTitleBars compositor, bool qtLoadsEglToAsk)
+{
+    if (environmentChose)
+        return TitleBar::Qt;
+    switch (compositor) {
+    case CompositorTitleBars::Drawn:
+        return TitleBar::Compositor;
+    case CompositorTitleBars::NotDrawn:
+        return qtLoadsEglToAsk ? TitleBar::Panel : TitleBar::Qt;
+    case CompositorTitleBars::Unknown:
+        break;
+    }
+    return TitleBar::Qt;
 }

@@ -38,7 +38,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QTextStream>
+#include <QVersionNumber>
 
 #include <cstdio>
 #include <optional>
@@ -99,13 +101,12 @@ int main(int argc, char** argv)
     // the environment is kept.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
         qputenv("QT_XCB_NO_MITSHM", "1");
-    // On Wayland Qt 6.4 loads its EGL integration (libEGL, Mesa and a GPU
-    // or software driver: about 50 MB resident) only to learn whether it may
-    // draw the title bar, though the panel paints in software. Where the
-    // compositor draws title bars itself Qt draws none, so the question is
-    // left unasked; elsewhere (GNOME, Weston) Qt's own title bar needs the
-    // answer. A choice made in the environment is kept.
-    if (!qEnvironmentVariableIsSet("QT_WAYLAND_DISABLE_WINDOWDECORATION") && compositorDecoratesWindows())
+    // On Wayland the title bar is the compositor's where it draws them, and
+    // otherwise, under a Qt that would load its EGL stack only to draw its
+    // own, the panel's (see WaylandDecorations.h).
+    const TitleBar titleBar = chooseTitleBar(qEnvironmentVariableIsSet("QT_WAYLAND_DISABLE_WINDOWDECORATION"),
+                                             compositorTitleBars(), QLibraryInfo::version() < QVersionNumber(6, 5));
+    if (titleBar != TitleBar::Qt)
         qputenv("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1");
     QApplication app(argc, argv);
     const Translations translations;
@@ -127,6 +128,8 @@ int main(int argc, char** argv)
 
     PulseAudioSystem audio;
     MainWindow window;
+    if (titleBar == TitleBar::Panel && QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        window.addTitleControls();
 
     AppDelegatePorts ports;
     ports.audio = &audio;

@@ -17,29 +17,14 @@
 
 #include <gtest/gtest.h>
 
+#include "Contrast.h"
+
 #include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
 namespace {
-
-// Relative luminance and contrast ratio as the accessibility guidelines
-// define them.
-double luminance(QRgb rgb)
-{
-    const auto channel = [](int value) {
-        const double c = value / 255.0;
-        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) + 0.0722 * channel(qBlue(rgb));
-}
-
-double contrast(QRgb a, QRgb b)
-{
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
 
 const QString kDiskFull = QStringLiteral(
     "Recording /home/user/take.aac stopped: cannot write the file: No space left on device");
