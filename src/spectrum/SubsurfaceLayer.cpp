@@ -40,13 +40,6 @@ void SubsurfaceLayer::draw(const QRegion& region)
             m_retry.start();
             break;
         case WaylandSurfaceBuffers::Drawn::Failed:
-            // Qt's buffer missed whatever the layer's own ones showed.
-            if (m_buffers->hasSent()) {
-                m_buffers.reset();
-                drawThroughQt(QRect(QPoint(0, 0), size()));
-                return;
-            }
-            m_buffers.reset();
             break;
         }
     }
