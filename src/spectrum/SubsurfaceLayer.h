@@ -1,14 +1,10 @@
 #pragma once
 
-#include "spectrum/WaylandSurfaceBuffers.h"
-
 #include <QBackingStore>
 #include <QImage>
-#include <QTimer>
 #include <QWindow>
 
 #include <functional>
-#include <memory>
 
 class QPainter;
 class QRegion;
@@ -18,11 +14,6 @@ class QRegion;
 // into it copies and commits only that small buffer, where a paint through
 // the widgets would have Qt 6.4's backing store copy the whole window's
 // buffer (the compositor still holds the last one) and commit the window.
-//
-// Once it can, it draws into buffers of its own (`WaylandSurfaceBuffers`)
-// rather than through Qt's backing store, which would still copy the
-// layer's whole previous buffer and wake its threads for a frame callback
-// on every tick.
 //
 // It draws nothing itself: `paint` is asked for the region, in the layer's
 // logical pixels, on exposure and from `draw`. It takes no input: pointer
@@ -38,21 +29,13 @@ public:
     void draw(const QRegion& region);
     // The pixels last sent, in device pixels; null before the first.
     QImage image();
-    // Drawing in buffers of its own, with nothing left to send.
-    bool settledInOwnBuffers() const { return m_buffers && m_buffers->hasSent() && !m_buffers->owesDrawing(); }
 
 protected:
     void exposeEvent(QExposeEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
-    void drawThroughQt(const QRegion& region);
-
     QBackingStore m_store;
-    // Made once Qt has made the surface; gone with it when the layer hides.
-    std::unique_ptr<WaylandSurfaceBuffers> m_buffers;
-    // Retries what every buffer was too busy to take.
-    QTimer m_retry;
     Painter m_paint;
     bool m_drawn = false;
 };
