@@ -40,13 +40,13 @@ WindowTitleControls::WindowTitleControls(QWidget* window, QWidget* handle, QBoxL
     , m_window(window)
     , m_handle(handle)
     , m_row(row)
-    , m_minimise(titleButton(handle, QStringLiteral("\u2013"), tr("Minimise"), "TitleMinimiseButton"))
-    , m_close(titleButton(handle, QStringLiteral("\u2715"), tr("Close"), "TitleCloseButton"))
 {
-    row->addWidget(m_minimise);
-    row->addWidget(m_close);
-    connect(m_minimise, &QPushButton::clicked, window, &QWidget::showMinimized);
-    connect(m_close, &QPushButton::clicked, window, &QWidget::close);
+    QPushButton* minimise = titleButton(handle, QStringLiteral("\u2013"), tr("Minimise"), "TitleMinimiseButton");
+    QPushButton* close = titleButton(handle, QStringLiteral("\u2715"), tr("Close"), "TitleCloseButton");
+    row->addWidget(minimise);
+    row->addWidget(close);
+    connect(minimise, &QPushButton::clicked, window, &QWidget::showMinimized);
+    connect(close, &QPushButton::clicked, window, &QWidget::close);
     // Presses no control took come up to these; moves only where tracked.
     for (QWidget* watched : {window, handle}) {
         watched->setMouseTracking(true);

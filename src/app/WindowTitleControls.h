@@ -4,7 +4,6 @@
 #include <Qt>
 
 class QBoxLayout;
-class QPushButton;
 class QWidget;
 
 // What a title bar gives a window, for where neither the compositor nor Qt
@@ -35,6 +34,4 @@ private:
     QWidget* m_window;
     QWidget* m_handle;
     QBoxLayout* m_row;
-    QPushButton* m_minimise;
-    QPushButton* m_close;
 };

@@ -104,8 +104,11 @@ int main(int argc, char** argv)
     // On Wayland the title bar is the compositor's where it draws them, and
     // otherwise, under a Qt that would load its EGL stack only to draw its
     // own, the panel's (see WaylandDecorations.h).
-    const TitleBar titleBar = chooseTitleBar(qEnvironmentVariableIsSet("QT_WAYLAND_DISABLE_WINDOWDECORATION"),
-                                             compositorTitleBars(), QLibraryInfo::version() < QVersionNumber(6, 5));
+    // The compositor is asked only when the environment has not chosen.
+    const bool environmentChose = qEnvironmentVariableIsSet("QT_WAYLAND_DISABLE_WINDOWDECORATION");
+    const TitleBar titleBar =
+        chooseTitleBar(environmentChose, environmentChose ? CompositorTitleBars::Unknown : compositorTitleBars(),
+                       QLibraryInfo::version() < QVersionNumber(6, 5));
     if (titleBar != TitleBar::Qt)
         qputenv("QT_WAYLAND_DISABLE_WINDOWDECORATION", "1");
     QApplication app(argc, argv);
