@@ -2,6 +2,7 @@
 
 #include "controls/ImageView.h"
 #include "spectrum/SubsurfaceLayer.h"
+#include "spectrum/WaylandBarSurfaces.h"
 #include "spectrum/XcbBarAtlas.h"
 
 #include <QGuiApplication>
@@ -164,8 +165,13 @@ void SpectrumBarsView::paintHeldChanges()
     m_holding = false;
     if (m_held.isEmpty())
         return;
-    const QList<QRect> left =
-        drawOnLayer(copyOnX11(std::exchange(m_held, {}), std::exchange(m_heldBars, {})));
+    const QList<QRect> held = std::exchange(m_held, {});
+    const QList<int> bars = std::exchange(m_heldBars, {});
+    if (showOnBarSurfaces(bars)) {
+        m_shownOnSurfaces += static_cast<int>(held.size());
+        return;
+    }
+    const QList<QRect> left = drawOnLayer(copyOnX11(held, bars));
     if (!left.isEmpty())
         repaint(regionOf(left));
 }
@@ -206,6 +212,60 @@ QList<QRect> SpectrumBarsView::copyOnX11(QList<QRect> held, const QList<int>& ba
     }
     atlas->flush();
     return left;
+}
+
+bool SpectrumBarsView::showOnBarSurfaces(const QList<int>& changed)
+{
+    placeLayer();
+    if (!m_layer || !m_layer->isVisible() || !m_layer->isExposed())
+        return false;
+    // The surfaces lie above the layer: what they cannot show, they must not
+    // hide.
+    const auto giveUp = [this] {
+        m_layer->dropBarSurfaces();
+        return false;
+    };
+    if (!backdropFits())
+        return giveUp();
+    WaylandBarSurfaces* surfaces = m_layer->barSurfaces();
+    if (!surfaces)
+        return false;
+    // The layer shows only at whole device pixels.
+    const int ratio = qRound(m_heldRatio);
+    // The layer shows only while nothing of the window's lies above the
+    // view; the view's own children may still lie above a bar.
+    const QRegion above = coveredAbove();
+    const auto show = [&](int i) {
+        Shown& shown = m_bars[i];
+        if (shown.geometry != shown.bar->geometry())
+            shown = shownBy(shown.bar);
+        BarChanges& known = m_changes[i];
+        if (known.geometry != shown.geometry || known.ratio != m_heldRatio) {
+            known = BarChanges();
+            known.geometry = shown.geometry;
+            known.ratio = m_heldRatio;
+        }
+        const int slot = known.slotOf(shown.image);
+        return slot >= 0 && !above.intersects(shown.geometry)
+            && surfaces->show(i, shown.geometry, ratio, slot, m_backdropSerial,
+                              [&] { return barPicture(shown, ratio); });
+    };
+    // New surfaces, or pictures over an older backdrop: every bar is
+    // brought up to date, not only the changed ones.
+    if (surfaces->takeFresh() || m_surfacesBackdrop != m_backdropSerial) {
+        for (int i = 0; i < m_bars.size(); ++i) {
+            if (!show(i))
+                return giveUp();
+        }
+        m_surfacesBackdrop = m_backdropSerial;
+    } else {
+        for (int i : changed) {
+            if (!show(i))
+                return giveUp();
+        }
+    }
+    surfaces->send();
+    return true;
 }
 
 QList<QRect> SpectrumBarsView::drawOnLayer(QList<QRect> held)
@@ -527,6 +587,7 @@ void SpectrumBarsView::ensureBackdrop()
     m_placeInWindow = place;
     m_backdropStale = false;
     m_picturesStale = true;
+    ++m_backdropSerial;
 }
 
 void SpectrumBarsView::paintEvent(QPaintEvent* event)

@@ -68,6 +68,8 @@ public:
     // How many held changes were drawn into the Wayland layer since the
     // view was made.
     int drawnOnLayer() const { return m_drawnOnLayer; }
+    // How many held changes the bars' own surfaces over that layer showed.
+    int shownOnSurfaces() const { return m_shownOnSurfaces; }
     // The layer the view shows through now, or nullptr.
     SubsurfaceLayer* layer() const;
 
@@ -147,6 +149,10 @@ private:
     // when any of them changed, its pictures forgotten when the backdrop
     // changed; nullptr outside X11.
     XcbBarAtlas* atlas(QWindow* window, qreal ratio);
+    // Shows the changed bars' present images on their own surfaces over
+    // the Wayland layer, when the layer and the compositor allow; false
+    // when the layer must draw them.
+    bool showOnBarSurfaces(const QList<int>& changed);
     // Draws the held changes into the Wayland layer when it shows and
     // returns the ones Qt must paint.
     QList<QRect> drawOnLayer(QList<QRect> held);
@@ -198,6 +204,11 @@ private:
     // Owned by the window's handle, which may go first.
     QPointer<SubsurfaceLayer> m_layer;
     int m_drawnOnLayer = 0;
+    int m_shownOnSurfaces = 0;
+    // Counts the backdrops rendered: the bars' surfaces' pictures name theirs.
+    quint64 m_backdropSerial = 0;
+    // The backdrop the bars' surfaces show their pictures over.
+    quint64 m_surfacesBackdrop = 0;
 };
 
 size_t qHash(const SpectrumBarsView::SpriteKey& key, size_t seed = 0);

@@ -1,10 +1,15 @@
 #include "spectrum/SubsurfaceLayer.h"
 
+#include "spectrum/WaylandBarSurfaces.h"
+
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QExposeEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPlatformSurfaceEvent>
 #include <QWheelEvent>
+#include <qpa/qplatformnativeinterface.h>
 
 SubsurfaceLayer::SubsurfaceLayer(QWindow* parent, Painter paint)
     : QWindow(parent)
@@ -14,6 +19,9 @@ SubsurfaceLayer::SubsurfaceLayer(QWindow* parent, Painter paint)
     setSurfaceType(QSurface::RasterSurface);
     setFlag(Qt::WindowDoesNotAcceptFocus);
 }
+
+// The bars' surfaces go before the layer's own.
+SubsurfaceLayer::~SubsurfaceLayer() = default;
 
 void SubsurfaceLayer::draw(const QRegion& region)
 {
@@ -38,7 +46,43 @@ QImage SubsurfaceLayer::image()
     QPaintDevice* device = m_drawn ? m_store.paintDevice() : nullptr;
     if (!device || device->devType() != QInternal::Image)
         return {};
-    return *static_cast<QImage*>(device);
+    QImage shown = *static_cast<QImage*>(device);
+    if (m_bars) {
+        shown = shown.copy();
+        m_bars->paintOver(shown);
+    }
+    return shown;
+}
+
+WaylandBarSurfaces* SubsurfaceLayer::barSurfaces()
+{
+    if (!isVisible() || !isExposed() || !handle())
+        return nullptr;
+    // Qt makes a surface afresh, without telling, when a window shows again
+    // or its platform window is made anew: surfaces over the old one are
+    // gone with it.
+    void* parent = QGuiApplication::platformNativeInterface()->nativeResourceForWindow("surface", this);
+    if (m_bars && parent != m_barsParent)
+        dropBarSurfaces();
+    if (!m_bars && parent && !m_barsFailed) {
+        m_bars = WaylandBarSurfaces::over(this);
+        m_barsParent = parent;
+    }
+    if (m_bars && m_bars->failed()) {
+        m_barsFailed = true;
+        dropBarSurfaces();
+    }
+    return m_bars && m_bars->ready() ? m_bars.get() : nullptr;
+}
+
+void SubsurfaceLayer::dropBarSurfaces()
+{
+    if (!m_bars)
+        return;
+    m_bars.reset();
+    m_barsParent = nullptr;
+    // What the bars' surfaces showed, the layer's own buffer shows again.
+    draw(QRect(QPoint(0, 0), size()));
 }
 
 void SubsurfaceLayer::exposeEvent(QExposeEvent* event)
@@ -52,6 +96,14 @@ bool SubsurfaceLayer::event(QEvent* event)
     // The layer only shows pixels: what the pointer does over it belongs to
     // the window beneath, at the same place there.
     switch (event->type()) {
+    case QEvent::Hide:
+        dropBarSurfaces();
+        return QWindow::event(event);
+    case QEvent::PlatformSurface:
+        if (static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType()
+            == QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed)
+            dropBarSurfaces();
+        return QWindow::event(event);
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
