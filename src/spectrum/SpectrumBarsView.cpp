@@ -216,7 +216,10 @@ QList<QRect> SpectrumBarsView::copyOnX11(QList<QRect> held, const QList<int>& ba
 
 bool SpectrumBarsView::showOnBarSurfaces(const QList<int>& changed)
 {
-    placeLayer();
+    // A widget coming above the view, or the view moving, repaints the
+    // window, which places the layer again first: a tick need not look.
+    if (!m_layer || !m_layer->isVisible())
+        placeLayer();
     if (!m_layer || !m_layer->isVisible() || !m_layer->isExposed())
         return false;
     // The surfaces lie above the layer: what they cannot show, they must not
@@ -232,9 +235,7 @@ bool SpectrumBarsView::showOnBarSurfaces(const QList<int>& changed)
         return false;
     // The layer shows only at whole device pixels.
     const int ratio = qRound(m_heldRatio);
-    // The layer shows only while nothing of the window's lies above the
-    // view; the view's own children may still lie above a bar.
-    const QRegion above = coveredAbove();
+    const QRegion& above = m_childrenAbove;
     const auto show = [&](int i) {
         Shown& shown = m_bars[i];
         if (shown.geometry != shown.bar->geometry())
@@ -293,7 +294,11 @@ void SpectrumBarsView::placeLayer()
     // would not line up with the view's pixels.
     const qreal ratio = windowRatio();
     const bool wanted = isVisible() && handle && handle->isExposed() && !m_backdrop.isNull()
-        && qRound(ratio) == ratio && coveredAbove(false).isEmpty();
+        && qRound(ratio) == ratio
+        && !visitAbove(false, [this](const QRect& widget) { return widget.intersects(rect()); });
+    // Nothing but the view's own children lies above it then; they may
+    // still lie above a bar.
+    m_childrenAbove = wanted ? childrenAbove() : QRegion();
     if (!wanted) {
         if (m_layer && m_layer->isVisible()) {
             m_layer->hide();
@@ -313,6 +318,13 @@ void SpectrumBarsView::placeLayer()
         m_layer->setGeometry(place);
     if (!m_layer->isVisible())
         m_layer->show();
+    // The bars' surfaces would hide a child come above a bar, even in
+    // silence, when no tick comes to see it.
+    const bool barUnderChild = std::any_of(m_bars.cbegin(), m_bars.cend(), [this](const Shown& shown) {
+        return m_childrenAbove.intersects(shown.geometry);
+    });
+    if (barUnderChild)
+        m_layer->dropBarSurfaces();
 }
 
 XcbBarAtlas* SpectrumBarsView::atlas(QWindow* window, qreal ratio)
@@ -350,25 +362,59 @@ QImage SpectrumBarsView::barPicture(const Shown& shown, qreal ratio)
     return picture;
 }
 
-QRegion SpectrumBarsView::coveredAbove(bool ownChildren) const
+namespace {
+
+// Calls `visit` with where each widget from `from` on in `widgets`,
+// children of `parent`, lies in `view`'s coordinates, until it answers
+// true; says whether it did.
+template <typename Visit>
+bool visitWidgets(const QWidget* view, const QObjectList& widgets, qsizetype from, const QWidget* parent,
+                  const Visit& visit)
 {
-    QRegion covered;
-    const auto above = [&covered, this](const QObjectList& widgets, qsizetype from, const QWidget* parent) {
-        for (qsizetype i = from; i < widgets.size(); ++i) {
-            if (!widgets[i]->isWidgetType())
-                continue;
-            const auto* widget = static_cast<const QWidget*>(widgets[i]);
-            if (!widget->isWindow() && !widget->isHidden())
-                covered += QRect(mapFrom(parent, widget->pos()), widget->size());
-        }
-    };
-    if (ownChildren)
-        above(children(), 0, this);
+    const QPoint offset = view->mapFrom(parent, QPoint(0, 0));
+    for (qsizetype i = from; i < widgets.size(); ++i) {
+        if (!widgets[i]->isWidgetType())
+            continue;
+        const auto* widget = static_cast<const QWidget*>(widgets[i]);
+        if (!widget->isWindow() && !widget->isHidden() && visit(widget->geometry().translated(offset)))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+template <typename Visit>
+bool SpectrumBarsView::visitAbove(bool ownChildren, const Visit& visit) const
+{
+    if (ownChildren && visitWidgets(this, children(), 0, this, visit))
+        return true;
     const QWidget* native = nativeParentWidget();
     for (const QWidget* widget = this; widget != native && widget->parentWidget(); widget = widget->parentWidget()) {
         const QObjectList& siblings = widget->parentWidget()->children();
-        above(siblings, siblings.indexOf(widget) + 1, widget->parentWidget());
+        if (visitWidgets(this, siblings, siblings.indexOf(widget) + 1, widget->parentWidget(), visit))
+            return true;
     }
+    return false;
+}
+
+QRegion SpectrumBarsView::childrenAbove() const
+{
+    QRegion covered;
+    visitWidgets(this, children(), 0, this, [&covered](const QRect& rect) {
+        covered += rect;
+        return false;
+    });
+    return covered.intersected(rect());
+}
+
+QRegion SpectrumBarsView::coveredAbove(bool ownChildren) const
+{
+    QRegion covered;
+    visitAbove(ownChildren, [&covered](const QRect& rect) {
+        covered += rect;
+        return false;
+    });
     // The transport's buttons stand just beneath the view, in the same frame.
     return covered.intersected(rect());
 }

@@ -169,6 +169,12 @@ private:
     // Where widgets lie above this view, in its coordinates: its own
     // children (unless left out) and whatever its ancestors stack above it.
     QRegion coveredAbove(bool ownChildren = true) const;
+    // Where the view's own children lie.
+    QRegion childrenAbove() const;
+    // Calls `visit` with where each widget of `coveredAbove` lies, in this
+    // view's coordinates, until it answers true; says whether it did.
+    template <typename Visit>
+    bool visitAbove(bool ownChildren, const Visit& visit) const;
     bool backdropFits() const;
     SpriteKey spriteKey(const Shown& shown) const;
     const QPixmap& sprite(const Shown& shown);
@@ -203,6 +209,8 @@ private:
     int m_copiedOnX11 = 0;
     // Owned by the window's handle, which may go first.
     QPointer<SubsurfaceLayer> m_layer;
+    // Where the view's own children lay when the layer was last placed.
+    QRegion m_childrenAbove;
     int m_drawnOnLayer = 0;
     int m_shownOnSurfaces = 0;
     // Counts the backdrops rendered: the bars' surfaces' pictures name theirs.

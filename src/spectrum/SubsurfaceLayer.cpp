@@ -58,15 +58,9 @@ WaylandBarSurfaces* SubsurfaceLayer::barSurfaces()
 {
     if (!isVisible() || !isExposed() || !handle())
         return nullptr;
-    // Qt makes a surface afresh, without telling, when a window shows again
-    // or its platform window is made anew: surfaces over the old one are
-    // gone with it.
-    void* parent = QGuiApplication::platformNativeInterface()->nativeResourceForWindow("surface", this);
-    if (m_bars && parent != m_barsParent)
-        dropBarSurfaces();
-    if (!m_bars && parent && !m_barsFailed) {
+    if (!m_bars && !m_barsFailed) {
         m_bars = WaylandBarSurfaces::over(this);
-        m_barsParent = parent;
+        m_barsParent = surface();
     }
     if (m_bars && m_bars->failed()) {
         m_barsFailed = true;
@@ -85,9 +79,19 @@ void SubsurfaceLayer::dropBarSurfaces()
     draw(QRect(QPoint(0, 0), size()));
 }
 
+void* SubsurfaceLayer::surface()
+{
+    return QGuiApplication::platformNativeInterface()->nativeResourceForWindow("surface", this);
+}
+
 void SubsurfaceLayer::exposeEvent(QExposeEvent* event)
 {
     Q_UNUSED(event);
+    // Qt makes the surface afresh when the layer shows again or its platform
+    // window is made anew, and exposes it: surfaces over the old one went
+    // with it.
+    if (m_bars && surface() != m_barsParent)
+        dropBarSurfaces();
     draw(QRect(QPoint(0, 0), size()));
 }
 

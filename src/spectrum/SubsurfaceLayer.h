@@ -48,6 +48,9 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // Qt's Wayland surface for the layer, or nullptr.
+    void* surface();
+
     QBackingStore m_store;
     Painter m_paint;
     bool m_drawn = false;

@@ -163,7 +163,12 @@ bool WaylandBarSurfaces::ready()
 {
     if (m_failed)
         return false;
-    // Whatever Qt's threads have read for us: the globals, a surface's outputs.
+    const bool globals = m_compositor && m_subcompositor && m_shm && m_viewporter;
+    // What Qt's threads have read for us: the globals, and what comes for
+    // what we made (a surface's outputs, a buffer's release), which comes
+    // to nothing.
+    if (globals && !std::exchange(m_made, false))
+        return true;
     if (wl_display_dispatch_queue_pending(m_display, m_queue.get()) < 0) {
         fail("requests on the connection");
         return false;
@@ -181,6 +186,7 @@ WaylandBarSurfaces::Bar* WaylandBarSurfaces::barFor(int bar)
     if (made)
         return made.get();
     made = std::make_unique<Bar>();
+    m_made = true;
     made->surface = wl_compositor_create_surface(m_compositor);
     made->subsurface = wl_subcompositor_get_subsurface(m_subcompositor, made->surface, m_parent);
     made->viewport = wp_viewporter_get_viewport(m_viewporter, made->surface);
@@ -207,6 +213,7 @@ bool WaylandBarSurfaces::addPicture(Bar& bar, int slot, const QImage& picture)
     const BarBuffer* old = bar.has.any() ? bar.buffer.get() : nullptr;
     const int rows = std::max(slot + 1, old ? old->image.height() / size.height() : 0);
     auto made = std::make_unique<BarBuffer>();
+    m_made = true;
     const int stride = size.width() * 4;
     made->bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(size.height() * rows);
     made->fd = memfd_create("quorel-spectrum-bar", MFD_CLOEXEC);

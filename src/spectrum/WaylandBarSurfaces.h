@@ -96,6 +96,8 @@ private:
     wp_viewporter* m_viewporter = nullptr;
     bool m_failed = false;
     bool m_fresh = true;
+    // Objects made since the queue was last dispatched.
+    bool m_made = false;
     // Placing or adding a surface takes effect with the parent's commit.
     bool m_parentChanged = false;
     std::vector<std::unique_ptr<Bar>> m_bars;

@@ -22,14 +22,17 @@
 #include <QImage>
 #include <QPainter>
 #include <QPointer>
+#include <QProcess>
 #include <QBackingStore>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWindow>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <random>
 
@@ -74,6 +77,12 @@ public:
         return false;
     }
 };
+
+bool sameWithinRounding(QRgb shown, QRgb expected)
+{
+    return std::abs(qRed(shown) - qRed(expected)) <= 1 && std::abs(qGreen(shown) - qGreen(expected)) <= 1
+        && std::abs(qBlue(shown) - qBlue(expected)) <= 1;
+}
 
 class SpectrumPaintTest : public ::testing::Test {
 protected:
@@ -155,16 +164,16 @@ protected:
         return store.copy(pixels).convertToFormat(QImage::Format_RGB32);
     }
 
-    static bool sameWithinRounding(QRgb shown, QRgb expected)
-    {
-        return std::abs(qRed(shown) - qRed(expected)) <= 1 && std::abs(qGreen(shown) - qGreen(expected)) <= 1
-            && std::abs(qBlue(shown) - qBlue(expected)) <= 1;
-    }
-
     static QString referenceName(const QString& name)
     {
         const qreal ratio = qGuiApp->devicePixelRatio();
         return QStringLiteral("spectrum-%1@%2x.png").arg(name).arg(ratio);
+    }
+
+    static QImage reference(const QString& name)
+    {
+        return QImage(QStringLiteral(QUOREL_REFERENCE_DIR "/") + referenceName(name))
+            .convertToFormat(QImage::Format_RGB32);
     }
 
     void expectShown(const QString& name)
@@ -177,8 +186,7 @@ protected:
             EXPECT_TRUE(shown.save(QDir(writeTo).filePath(file)));
             return;
         }
-        const QImage expected =
-            QImage(QStringLiteral(QUOREL_REFERENCE_DIR "/") + file).convertToFormat(QImage::Format_RGB32);
+        const QImage expected = reference(name);
         ASSERT_FALSE(expected.isNull()) << "missing reference " << file.toStdString();
         ASSERT_EQ(shown.size(), expected.size()) << file.toStdString();
         int differing = 0;
@@ -350,6 +358,90 @@ TEST_F(SpectrumPaintTest, OnWaylandThePointerOverTheLayerReachesTheWidgetsBeneat
     view()->installEventFilter(&menus);
     QTest::mouseClick(view()->layer(), Qt::RightButton, {}, QPoint(10, 10));
     EXPECT_EQ(menus.count, 1);
+}
+
+// Weston's whole output as it shows now, read by weston-screenshooter
+// (on-weston starts Weston with --debug, which lets it); null if it cannot.
+QImage compositorScreenshot()
+{
+    QTemporaryDir dir;
+    QProcess shooter;
+    shooter.setWorkingDirectory(dir.path());
+    shooter.start(QStringLiteral("weston-screenshooter"), {});
+    if (!shooter.waitForFinished(10000) || shooter.exitCode() != 0)
+        return {};
+    const QStringList shots = QDir(dir.path()).entryList({QStringLiteral("wayland-screenshot-*.png")});
+    if (shots.isEmpty())
+        return {};
+    return QImage(dir.filePath(shots.first())).convertToFormat(QImage::Format_RGB32);
+}
+
+// Whether `part` shows somewhere in `whole`, each channel within 1/255.
+bool showsSomewhere(const QImage& whole, const QImage& part)
+{
+    const int w = part.width();
+    const int h = part.height();
+    const QPoint probes[] = {{0, 0}, {w / 2, h / 2}, {w - 1, h - 1}, {w / 3, h / 2}};
+    for (int y = 0; y + h <= whole.height(); ++y) {
+        for (int x = 0; x + w <= whole.width(); ++x) {
+            const auto matches = [&](const QPoint& p) { return sameWithinRounding(whole.pixel(x + p.x(), y + p.y()), part.pixel(p)); };
+            if (!std::all_of(std::begin(probes), std::end(probes), matches))
+                continue;
+            bool same = true;
+            for (int py = 0; py < h && same; ++py) {
+                for (int px = 0; px < w && same; ++px)
+                    same = sameWithinRounding(whole.pixel(x + px, y + py), part.pixel(px, py));
+            }
+            if (same)
+                return true;
+        }
+    }
+    return false;
+}
+
+// What the compositor itself shows of the spectrum, with the bars on their
+// own surfaces over the window, is what the reference images hold: every
+// level reached through a viewport's change alone, and a bar's first picture.
+TEST_F(SpectrumPaintTest, OnWaylandTheCompositorShowsTheBarsAsTheReferenceHasThem)
+{
+    if (!onWayland())
+        GTEST_SKIP() << "only Wayland shows the bars on surfaces of their own";
+    std::array<int, kBars> up{};
+    std::array<int, kBars> down{};
+    for (int j = 0; j < kBars; ++j) {
+        up[j] = j % 8 + 1;
+        down[j] = 8 - j % 8;
+    }
+    const auto expectOnScreen = [](const QString& name) {
+        const QImage expected = reference(name);
+        ASSERT_FALSE(expected.isNull());
+        // The compositor shows the commits with its next repaint.
+        bool shown = false;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                const QImage screen = compositorScreenshot();
+                shown = !screen.isNull() && showsSomewhere(screen, expected);
+                return shown;
+            },
+            10000))
+            << name.toStdString() << " is not on the screen";
+    };
+    // The layer shows, and the compositor's globals come, after the window
+    // first shows: until then ticks draw into the layer.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            showLevelsHeld(all(1), all(1));
+            showLevelsHeld(up, down);
+            return view()->shownOnSurfaces() > 0;
+        },
+        10000));
+    expectOnScreen(QStringLiteral("mixed"));
+    // Every bar has the pictures of these levels now: only viewports change.
+    showLevelsHeld(all(3), all(3));
+    showLevelsHeld(up, down);
+    expectOnScreen(QStringLiteral("mixed"));
+    showLevelsHeld(all(8), all(8));
+    expectOnScreen(QStringLiteral("level8"));
 }
 
 // Where a bar's image covers the bars' view, in whole pixels.
