@@ -220,11 +220,12 @@ bool SpectrumBarsView::showOnBarSurfaces(const QList<int>& changed)
     // window, which places the layer again first: a tick need not look.
     if (!m_layer || !m_layer->isVisible())
         placeLayer();
-    if (!m_layer || !m_layer->isVisible() || !m_layer->isExposed())
+    if (!m_layer || !m_layer->isVisible() || !m_layer->isExposed() || m_surfacesRefused)
         return false;
     // The surfaces lie above the layer: what they cannot show, they must not
-    // hide.
+    // hide. Over this backdrop they would fail again.
     const auto giveUp = [this] {
+        m_surfacesRefused = true;
         m_layer->dropBarSurfaces();
         return false;
     };
@@ -323,8 +324,10 @@ void SpectrumBarsView::placeLayer()
     const bool barUnderChild = std::any_of(m_bars.cbegin(), m_bars.cend(), [this](const Shown& shown) {
         return m_childrenAbove.intersects(shown.geometry);
     });
-    if (barUnderChild)
+    if (barUnderChild) {
+        m_surfacesRefused = true;
         m_layer->dropBarSurfaces();
+    }
 }
 
 XcbBarAtlas* SpectrumBarsView::atlas(QWindow* window, qreal ratio)
@@ -634,6 +637,7 @@ void SpectrumBarsView::ensureBackdrop()
     m_backdropStale = false;
     m_picturesStale = true;
     ++m_backdropSerial;
+    m_surfacesRefused = false;
 }
 
 void SpectrumBarsView::paintEvent(QPaintEvent* event)

@@ -42,7 +42,9 @@ class XcbBarAtlas;
 // sparing the copy of the window's whole buffer that a paint through Qt
 // 6.4's backing store costs. Qt's paints of the view are drawn into the
 // layer too; Qt's own copy of the window lags behind beneath it, so the view
-// repaints through Qt when the layer goes.
+// repaints through Qt when the layer goes. Where the compositor allows, each
+// bar shows on a surface of its own over the layer (`WaylandBarSurfaces`),
+// which keeps the bar's pictures and shows one: a tick then draws nothing.
 //
 // Main thread only.
 class SpectrumBarsView : public QWidget {
@@ -217,6 +219,8 @@ private:
     quint64 m_backdropSerial = 0;
     // The backdrop the bars' surfaces show their pictures over.
     quint64 m_surfacesBackdrop = 0;
+    // The bars' surfaces cannot show the bars over this backdrop.
+    bool m_surfacesRefused = false;
 };
 
 size_t qHash(const SpectrumBarsView::SpriteKey& key, size_t seed = 0);

@@ -102,7 +102,7 @@ WaylandBarSurfaces::WaylandBarSurfaces(wl_display* display, wl_surface* parent)
 {
     m_wrapper = static_cast<wl_display*>(wl_proxy_create_wrapper(display));
     if (!m_queue || !m_wrapper) {
-        fail("an event queue");
+        fail("no event queue", 0);
         return;
     }
     wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(m_wrapper), m_queue.get());
@@ -151,11 +151,12 @@ void WaylandBarSurfaces::announced(void* data, wl_registry* registry, uint32_t n
 
 void WaylandBarSurfaces::withdrawn(void*, wl_registry*, uint32_t) {}
 
-void WaylandBarSurfaces::fail(const char* what)
+void WaylandBarSurfaces::fail(const char* what, int error)
 {
     if (!m_failed)
-        qCWarning(lcSpectrum) << "spectrum: cannot make" << what << "for the bars on Wayland:" << std::strerror(errno)
-                              << "- the bars' layer draws them";
+        qCWarning(lcSpectrum).nospace() << "spectrum: the bars' surfaces on Wayland failed: " << what
+                                        << (error ? ": " : "") << (error ? std::strerror(error) : "")
+                                        << "; the bars' layer draws them";
     m_failed = true;
 }
 
@@ -170,7 +171,7 @@ bool WaylandBarSurfaces::ready()
     if (globals && !std::exchange(m_made, false))
         return true;
     if (wl_display_dispatch_queue_pending(m_display, m_queue.get()) < 0) {
-        fail("requests on the connection");
+        fail("the connection", errno);
         return false;
     }
     return m_compositor && m_subcompositor && m_shm && m_viewporter;
@@ -192,7 +193,7 @@ WaylandBarSurfaces::Bar* WaylandBarSurfaces::barFor(int bar)
     made->viewport = wp_viewporter_get_viewport(m_viewporter, made->surface);
     if (!made->surface || !made->subsurface || !made->viewport) {
         made.reset();
-        fail("a surface");
+        fail("no surface", 0);
         return nullptr;
     }
     // A level's change shows at once, not with the layer's next paint.
@@ -208,8 +209,10 @@ WaylandBarSurfaces::Bar* WaylandBarSurfaces::barFor(int bar)
 bool WaylandBarSurfaces::addPicture(Bar& bar, int slot, const QImage& picture)
 {
     const QSize size = bar.geometry.size() * bar.ratio;
-    if (picture.size() != size)
+    if (picture.size() != size) {
+        fail("a picture of the wrong size", 0);
         return false;
+    }
     const BarBuffer* old = bar.has.any() ? bar.buffer.get() : nullptr;
     const int rows = std::max(slot + 1, old ? old->image.height() / size.height() : 0);
     auto made = std::make_unique<BarBuffer>();
@@ -218,12 +221,12 @@ bool WaylandBarSurfaces::addPicture(Bar& bar, int slot, const QImage& picture)
     made->bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(size.height() * rows);
     made->fd = memfd_create("quorel-spectrum-bar", MFD_CLOEXEC);
     if (made->fd < 0 || ftruncate(made->fd, static_cast<off_t>(made->bytes)) != 0) {
-        fail("a buffer");
+        fail("no memory for a buffer", errno);
         return false;
     }
     made->memory = mmap(nullptr, made->bytes, PROT_READ | PROT_WRITE, MAP_SHARED, made->fd, 0);
     if (made->memory == MAP_FAILED) {
-        fail("a buffer's mapping");
+        fail("cannot map a buffer", errno);
         return false;
     }
     made->image = QImage(static_cast<uchar*>(made->memory), size.width(), size.height() * rows, stride,
@@ -244,7 +247,7 @@ bool WaylandBarSurfaces::addPicture(Bar& bar, int slot, const QImage& picture)
                                              WL_SHM_FORMAT_ARGB8888);
     wl_shm_pool_destroy(pool);
     if (!made->buffer) {
-        fail("a buffer");
+        fail("no buffer", 0);
         return false;
     }
     if (!old)

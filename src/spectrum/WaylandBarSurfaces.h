@@ -77,7 +77,8 @@ private:
     WaylandBarSurfaces(wl_display* display, wl_surface* parent);
     Bar* barFor(int bar);
     bool addPicture(Bar& bar, int slot, const QImage& picture);
-    void fail(const char* what);
+    // `error`: an errno value, or 0.
+    void fail(const char* what, int error);
 
     // Main thread, inside wl_display_dispatch_queue_pending.
     static void announced(void* data, wl_registry* registry, uint32_t name, const char* interface,

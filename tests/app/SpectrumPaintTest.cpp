@@ -7,7 +7,8 @@
 // on a virtual X display, where the X server's copy of the window is read
 // back (on X11 the bars reach it past Qt's backing store), and as a client of
 // a headless Weston, where the window's buffer is read with the bars' layer
-// laid over it as the compositor lays it.
+// and surfaces laid over it as the compositor lays them, and the compositor's
+// own output is searched for the reference images.
 //
 // QUOREL_WRITE_REFERENCE=<dir> writes the images instead of comparing them.
 #include "app/MainWindow.h"
