@@ -165,15 +165,16 @@ void SpectrumBarsView::paintHeldChanges()
     m_holding = false;
     if (m_held.isEmpty())
         return;
-    const QList<QRect> held = std::exchange(m_held, {});
-    const QList<int> bars = std::exchange(m_heldBars, {});
-    if (showOnBarSurfaces(bars)) {
-        m_shownOnSurfaces += static_cast<int>(held.size());
-        return;
+    if (showOnBarSurfaces(m_heldBars)) {
+        m_shownOnSurfaces += static_cast<int>(m_held.size());
+    } else {
+        const QList<QRect> left = drawOnLayer(copyOnX11(m_held, m_heldBars));
+        if (!left.isEmpty())
+            repaint(regionOf(left));
     }
-    const QList<QRect> left = drawOnLayer(copyOnX11(held, bars));
-    if (!left.isEmpty())
-        repaint(regionOf(left));
+    // Emptied, not let go: the next tick holds as many again.
+    m_held.clear();
+    m_heldBars.clear();
 }
 
 QList<QRect> SpectrumBarsView::copyOnX11(QList<QRect> held, const QList<int>& bars)
