@@ -1,5 +1,7 @@
 #include "settings/GuardedFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -84,11 +86,131 @@ GuardedRead readGuarded(const QString& path, qint64 maxSize)
     return result;
 }
 
+namespace {
+
+// The kinds of value QSettings' INI reader may decode from a data stream
+// ("@Variant(...)") that hold no count: a list's, a map's or an image's
+// decoder reserves as many elements as the stream's count says before it
+// reads them, so four bytes of a damaged file could ask for gigabytes.
+bool streamedKindIsBounded(QByteArrayView stream)
+{
+    if (stream.size() < 4)
+        return true;
+    const quint32 kind = (quint32(quint8(stream[0])) << 24) | (quint32(quint8(stream[1])) << 16)
+        | (quint32(quint8(stream[2])) << 8) | quint32(quint8(stream[3]));
+    switch (kind) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::QString: // read in steps as the bytes arrive
+    case QMetaType::QByteArray: // likewise
+    case QMetaType::QDate:
+    case QMetaType::QTime:
+    case QMetaType::QDateTime:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether a value in INI `text`, unescaped and split as QSettings does
+// (escapes \a..\v, \xHEX, octal, quotes, unquoted commas, a backslash
+// before a line's end going on to the next line), is "@Variant(...)" of a
+// kind that is not bounded.
+bool holdsUnboundedStreamedValue(QByteArrayView text)
+{
+    static const char named[][2] = {{'a', '\a'}, {'b', '\b'}, {'f', '\f'}, {'n', '\n'},
+                                    {'r', '\r'}, {'t', '\t'}, {'v', '\v'}, {'"', '"'},
+                                    {'?', '?'},   {'\'', '\''}, {'\\', '\\'}};
+    const auto unbounded = [](const QString& element) {
+        static const QString prefix = QStringLiteral("@Variant(");
+        return element.startsWith(prefix) && element.endsWith(u')')
+            && !streamedKindIsBounded(element.mid(prefix.size()).toLatin1());
+    };
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n) {
+        // A line: a section, a comment, or a key and its value.
+        while (i < n && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
+        qsizetype end = i;
+        while (end < n && text[end] != '\n' && text[end] != '=')
+            ++end;
+        const bool keyed = end < n && text[end] == '=' && i < n && text[i] != '[' && text[i] != ';' && text[i] != '#';
+        if (!keyed) {
+            while (i < n && text[i] != '\n')
+                ++i;
+            ++i;
+            continue;
+        }
+        i = end + 1;
+        QString element;
+        bool quoted = false;
+        bool started = false;
+        while (i < n && text[i] != '\n') {
+            const char ch = text[i++];
+            if (!started && !quoted && (ch == ' ' || ch == '\t'))
+                continue;
+            started = true;
+            if (ch == '"') {
+                quoted = !quoted;
+            } else if (ch == ',' && !quoted) {
+                if (unbounded(element.trimmed()))
+                    return true;
+                element.clear();
+                started = false;
+            } else if (ch != '\\') {
+                element += QLatin1Char(ch);
+            } else if (i < n) {
+                const char code = text[i++];
+                const auto* match = std::find_if(std::begin(named), std::end(named),
+                                                 [code](const char* pair) { return pair[0] == code; });
+                if (match != std::end(named)) {
+                    element += QLatin1Char(match[0][1]);
+                } else if (code == 'x' || (code >= '0' && code <= '7')) {
+                    const bool hex = code == 'x';
+                    uint value = hex ? 0 : uint(code - '0');
+                    bool digits = !hex;
+                    while (i < n && (hex ? std::isxdigit(static_cast<unsigned char>(text[i])) != 0
+                                         : (text[i] >= '0' && text[i] <= '7'))) {
+                        const char digit = text[i++];
+                        value = hex ? (value << 4) + uint(std::isdigit(static_cast<unsigned char>(digit))
+                                                               ? digit - '0'
+                                                               : (std::tolower(static_cast<unsigned char>(digit)) - 'a' + 10))
+                                    : (value << 3) + uint(digit - '0');
+                        value &= 0xffff;
+                        digits = true;
+                    }
+                    if (digits)
+                        element += QChar(char16_t(value));
+                } else if (code == '\n' || code == '\r') {
+                    // The value goes on on the next line.
+                    if (code == '\r' && i < n && text[i] == '\n')
+                        ++i;
+                }
+            }
+        }
+        if (unbounded(element.trimmed()))
+            return true;
+        ++i;
+    }
+    return false;
+}
+
+} // namespace
+
 // QSettings parses only files it opens by name, so the bytes already read
 // are handed to it in a private copy rather than letting it open the
 // user's file again.
 std::optional<QVariantMap> iniValues(const QByteArray& text)
 {
+    // Decoding such a value would be the one way a damaged file costs more
+    // than its own size in memory; the file counts as damaged instead.
+    if (holdsUnboundedStreamedValue(text))
+        return std::nullopt;
     QTemporaryFile copy(QDir(QDir::tempPath()).filePath(QStringLiteral("quorel-panel-ini.XXXXXX")));
     if (!copy.open() || copy.write(text) != text.size() || !copy.flush())
         return std::nullopt;

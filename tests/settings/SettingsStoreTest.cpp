@@ -140,6 +140,10 @@ TEST_F(SettingsStoreTest, DamagedStoredDataFallsBackToTheDefaultsAndIsLeftAlone)
         // Not text: a list (unquoted commas) and a number.
         "[General]\nplist=<plist>,<dict/>,</plist>\n",
         "[General]\nplist=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n",
+        // A streamed list claiming a billion elements, among its key's values
+        // and spelled with escapes: decoding it would reserve gigabytes.
+        "[General]\nplist=@Variant(\\0\\0\\0\\t\\x3d\\0\\0\\0\\n)\n",
+        "[General]\nplist=text, \"\\x40Variant(\\0\\0\\0\\t=@\\0\\0\\0\\n)\"\n",
     };
     for (const QByteArray& contents : damaged) {
         writeFile(settingsFile(), contents);
