@@ -177,11 +177,9 @@ bool holdsUnboundedStreamedValue(QByteArrayView text)
                     while (i < n && (hex ? std::isxdigit(static_cast<unsigned char>(text[i])) != 0
                                          : (text[i] >= '0' && text[i] <= '7'))) {
                         const char digit = text[i++];
-                        value = hex ? (value << 4) + uint(std::isdigit(static_cast<unsigned char>(digit))
-                                                               ? digit - '0'
-                                                               : (std::tolower(static_cast<unsigned char>(digit)) - 'a' + 10))
-                                    : (value << 3) + uint(digit - '0');
-                        value &= 0xffff;
+                        // QChar keeps the low 16 bits, as QSettings' does.
+                        const uint one = digit <= '9' ? uint(digit - '0') : uint((digit | 0x20) - 'a' + 10);
+                        value = ((value << (hex ? 4 : 3)) + one) & 0xffff;
                         digits = true;
                     }
                     if (digits)

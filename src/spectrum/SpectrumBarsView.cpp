@@ -111,12 +111,7 @@ void SpectrumBarsView::barChanged(int index)
     if (m_holding && m_heldRatio == 0)
         m_heldRatio = windowRatio();
     const qreal ratio = m_holding ? m_heldRatio : windowRatio();
-    BarChanges& known = m_changes[index];
-    if (known.geometry != bar->geometry() || known.ratio != ratio) {
-        known = BarChanges();
-        known.geometry = bar->geometry();
-        known.ratio = ratio;
-    }
+    BarChanges& known = changesAt(index, bar->geometry(), ratio);
     // What the bar showed was found at its present geometry, so the change
     // is the same as the last time between these two images.
     const int from = shown.geometry == known.geometry ? known.slotOf(shown.image) : -1;
@@ -144,6 +139,17 @@ void SpectrumBarsView::barChanged(int index)
     } else {
         update(changed);
     }
+}
+
+SpectrumBarsView::BarChanges& SpectrumBarsView::changesAt(int index, const QRect& geometry, qreal ratio)
+{
+    BarChanges& known = m_changes[index];
+    if (known.geometry != geometry || known.ratio != ratio) {
+        known = BarChanges();
+        known.geometry = geometry;
+        known.ratio = ratio;
+    }
+    return known;
 }
 
 qreal SpectrumBarsView::windowRatio() const
@@ -242,16 +248,11 @@ bool SpectrumBarsView::showOnBarSurfaces(const QList<int>& changed)
         Shown& shown = m_bars[i];
         if (shown.geometry != shown.bar->geometry())
             shown = shownBy(shown.bar);
-        BarChanges& known = m_changes[i];
-        if (known.geometry != shown.geometry || known.ratio != m_heldRatio) {
-            known = BarChanges();
-            known.geometry = shown.geometry;
-            known.ratio = m_heldRatio;
-        }
-        const int slot = known.slotOf(shown.image);
+        const int slot = changesAt(i, shown.geometry, m_heldRatio).slotOf(shown.image);
+        // Two captures: std::function holds them without allocating.
         return slot >= 0 && !above.intersects(shown.geometry)
             && surfaces->show(i, shown.geometry, ratio, slot, m_backdropSerial,
-                              [&] { return barPicture(shown, ratio); });
+                              [this, &shown] { return barPicture(shown, m_heldRatio); });
     };
     // New surfaces, or pictures over an older backdrop: every bar is
     // brought up to date, not only the changed ones.

@@ -133,6 +133,9 @@ private:
     };
 
     void barChanged(int index);
+    // Bar `index`'s changes, forgotten first if they were found at another
+    // geometry or pixel ratio.
+    BarChanges& changesAt(int index, const QRect& geometry, qreal ratio);
     // The window's device pixel ratio.
     qreal windowRatio() const;
     // Where `after` looks different from `before` on the screen.

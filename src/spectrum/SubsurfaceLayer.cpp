@@ -61,6 +61,8 @@ WaylandBarSurfaces* SubsurfaceLayer::barSurfaces()
     if (!m_bars && !m_barsFailed) {
         m_bars = WaylandBarSurfaces::over(this);
         m_barsParent = surface();
+        // Not a Wayland window of Qt's: no later tick finds it otherwise.
+        m_barsFailed = !m_bars;
     }
     if (m_bars && m_bars->failed()) {
         m_barsFailed = true;

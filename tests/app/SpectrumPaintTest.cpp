@@ -385,7 +385,9 @@ bool showsSomewhere(const QImage& whole, const QImage& part)
     const QPoint probes[] = {{0, 0}, {w / 2, h / 2}, {w - 1, h - 1}, {w / 3, h / 2}};
     for (int y = 0; y + h <= whole.height(); ++y) {
         for (int x = 0; x + w <= whole.width(); ++x) {
-            const auto matches = [&](const QPoint& p) { return sameWithinRounding(whole.pixel(x + p.x(), y + p.y()), part.pixel(p)); };
+            const auto matches = [&](const QPoint& p) {
+                return sameWithinRounding(whole.pixel(x + p.x(), y + p.y()), part.pixel(p));
+            };
             if (!std::all_of(std::begin(probes), std::end(probes), matches))
                 continue;
             bool same = true;
@@ -417,12 +419,10 @@ TEST_F(SpectrumPaintTest, OnWaylandTheCompositorShowsTheBarsAsTheReferenceHasThe
         const QImage expected = reference(name);
         ASSERT_FALSE(expected.isNull());
         // The compositor shows the commits with its next repaint.
-        bool shown = false;
         EXPECT_TRUE(QTest::qWaitFor(
             [&] {
                 const QImage screen = compositorScreenshot();
-                shown = !screen.isNull() && showsSomewhere(screen, expected);
-                return shown;
+                return !screen.isNull() && showsSomewhere(screen, expected);
             },
             10000))
             << name.toStdString() << " is not on the screen";
